@@ -1,0 +1,41 @@
+# Entry points. Each one installs what it needs first (apt-get, as root).
+BUILD ?= build
+GENERATOR ?= Ninja
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build run test bench fuzz sanitize clean
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+$(BUILD)/build.ninja: CMakeLists.txt
+	cmake -S . -B $(BUILD) -G $(GENERATOR) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD)
+
+run: build
+	./scripts/run-demo.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure --timeout 300 -j2
+
+bench: deps
+	cmake -S . -B build-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench --target vr60bench vr60ctl vr60sim
+	./build-bench/bench/vr60bench --benchmark_counters_tabular=true
+
+sanitize: deps
+	cmake -S . -B build-asan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DVR60_SANITIZE=ON -DVR60_BENCH=OFF
+	cmake --build build-asan
+	cd build-asan && ctest --output-on-failure --timeout 600 -j2
+
+fuzz: deps
+	CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DVR60_FUZZ=ON -DVR60_BENCH=OFF
+	cmake --build build-fuzz
+	./scripts/run-fuzzers.sh build-fuzz
+
+clean:
+	rm -rf $(BUILD) build-bench build-asan build-fuzz

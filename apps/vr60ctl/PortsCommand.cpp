@@ -1,0 +1,20 @@
+#include <cstdio>
+
+#include "CtlCommand.h"
+#include "platform/PortTable.h"
+
+namespace {
+
+int RunPorts(CtlContext&, const std::vector<std::string>&)
+{
+    const std::vector<PortEntry> ports = ListPorts();
+    if (ports.empty())
+        std::printf("No serial ports found (aliases are read from %s).\n", PortAliasFolder().c_str());
+    for (const PortEntry& p : ports)
+        std::printf("%s  %s  (%s)\n", PortDisplayName(p.number).c_str(), p.systemPath.c_str(), p.description.c_str());
+    return 0;
+}
+
+} // namespace
+
+VR60CTL_COMMAND("ports", RunPorts, "  ports                       list the serial ports as the window lists them");

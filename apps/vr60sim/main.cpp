@@ -1,0 +1,187 @@
+// vr60sim: the simulated logger on a pseudo-terminal, published as a COMn alias.
+// Prints the pty path on its first line, then serves until killed or hung up.
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/PortTable.h"
+#include "sim/SimDevice.h"
+#include "sim/SimOptions.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void OnSignal(int)
+{
+    stopRequested = 1;
+}
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: vr60sim [--com N] [--no-alias] [--pace BAUD] [device options]\n"
+                 "  --com N             publish the pty as COMN in the port-alias folder (default 7)\n"
+                 "  --no-alias          do not publish an alias\n"
+                 "  --pace BAUD         send no faster than a serial line at BAUD (10 bits a byte)\n"
+                 "%s",
+                 SimOptionsUsage().c_str());
+}
+
+int64_t NowMicros()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void MakeRaw(int fd)
+{
+    termios tio{};
+    if (tcgetattr(fd, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(fd, TCSANOW, &tio);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    SimDevice device;
+    int comNumber = 7;
+    bool publish = true;
+    long pace = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help") {
+            Usage();
+            return 0;
+        }
+        if (arg.rfind("--", 0) != 0) {
+            Usage();
+            return 2;
+        }
+        const std::string name = arg.substr(2);
+        if (name == "no-alias") {
+            publish = false;
+            continue;
+        }
+        std::string value;
+        const bool needsValue = name == "com" || name == "pace" || SimOptionTakesValue(name);
+        if (needsValue) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "vr60sim: %s needs a value\n", arg.c_str());
+                return 2;
+            }
+            value = argv[++i];
+        }
+        if (name == "com" || name == "pace") {
+            char* end = nullptr;
+            const long n = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end || n <= 0 || (name == "com" && n > 255)) {
+                std::fprintf(stderr, "vr60sim: bad value for %s\n", arg.c_str());
+                return 2;
+            }
+            if (name == "com")
+                comNumber = int(n);
+            else
+                pace = n;
+            continue;
+        }
+        std::string error;
+        if (!ApplySimOption(device, name, value, &error)) {
+            std::fprintf(stderr, "vr60sim: %s\n", error.c_str());
+            return 2;
+        }
+    }
+
+    int master = -1;
+    int slave = -1;
+    char path[256] = {};
+    if (openpty(&master, &slave, path, nullptr, nullptr) != 0) {
+        std::fprintf(stderr, "vr60sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    // Raw before the first byte, or the line discipline echoes and translates.
+    MakeRaw(slave);
+    MakeRaw(master);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    // The slave stays open here so the master sees no hang-up between clients.
+
+    if (publish) {
+        std::string error;
+        if (!PublishPortAlias(comNumber, path, &error)) {
+            std::fprintf(stderr, "vr60sim: cannot publish COM%d in %s: %s\n", comNumber, PortAliasFolder().c_str(),
+                         error.c_str());
+            return 1;
+        }
+    }
+    std::printf("%s\n", path);
+    if (publish)
+        std::printf("published as COM%d in %s\n", comNumber, PortAliasFolder().c_str());
+    std::fflush(stdout);
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    const int64_t start = NowMicros();
+    int64_t sentBytes = 0;
+    int64_t paceStart = 0;
+    uint8_t buffer[4096];
+    while (!stopRequested) {
+        pollfd p{master, POLLIN, 0};
+        ::poll(&p, 1, device.hasOutput() ? 0 : 1);
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        const int64_t now = NowMicros();
+        if (n > 0)
+            device.receive(buffer, int(n));
+        device.advance((now - start) / 1000);
+        if (device.hungUp())
+            break;
+        if (!device.hasOutput()) {
+            sentBytes = 0;
+            paceStart = now;
+            continue;
+        }
+        int allowed = int(sizeof buffer);
+        if (pace > 0) {
+            // Bytes the line could have carried since the answer started.
+            const int64_t due = (now - paceStart) * pace / 10 / 1000000 - sentBytes;
+            allowed = int(std::min<int64_t>(due, sizeof buffer));
+            if (allowed <= 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+                continue;
+            }
+        }
+        const int count = device.takeOutput(buffer, allowed);
+        int written = 0;
+        while (written < count && !stopRequested) {
+            const ssize_t w = ::write(master, buffer + written, size_t(count - written));
+            if (w > 0) {
+                written += int(w);
+            } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
+                break;
+            } else {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        }
+        sentBytes += written;
+    }
+    // Hang-up or stop: closing the master is what the client sees as a pulled cable.
+    if (publish)
+        RemovePortAlias(comNumber);
+    ::close(master);
+    ::close(slave);
+    return 0;
+}

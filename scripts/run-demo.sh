@@ -1,0 +1,25 @@
+#!/bin/sh
+# `make run` until the window exists: a simulated logger on a pseudo-terminal,
+# connected, identified and its settings read through vr60ctl.
+set -e
+BUILD=${1:-build}
+export VR60_PORT_DIR="${VR60_PORT_DIR:-$(mktemp -d /tmp/vr60-demo-ports.XXXXXX)}"
+SIMOUT=$(mktemp /tmp/vr60sim-out.XXXXXX)
+
+"$BUILD/vr60sim" --com 7 >"$SIMOUT" 2>&1 &
+SIM=$!
+trap 'kill $SIM 2>/dev/null; wait $SIM 2>/dev/null; rm -f "$SIMOUT"' EXIT INT TERM
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  [ -s "$SIMOUT" ] && break
+  sleep 0.1
+done
+echo "== Simulated logger on $(head -n 1 "$SIMOUT"), published as COM7 in $VR60_PORT_DIR"
+echo
+echo "== vr60ctl ports"
+"$BUILD/vr60ctl" ports
+echo
+echo "== vr60ctl --port COM7 info"
+"$BUILD/vr60ctl" --port COM7 info
+echo
+echo "== vr60ctl --port COM7 settings"
+"$BUILD/vr60ctl" --port COM7 settings

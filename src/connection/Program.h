@@ -1,0 +1,40 @@
+#pragma once
+// The program-wide records, one instance each, owned by the application (or a
+// test) and passed explicitly to every operation.
+
+#include <cstdint>
+#include <string>
+
+#include "connection/DeviceIdentity.h"
+#include "connection/FormState.h"
+#include "device/DeviceSettings.h"
+#include "link/LinkContext.h"
+
+inline constexpr const char* kProgramVersion = "V0.2B0407B";
+
+struct Program {
+    Program(Host& host, LinkContext::TransportMaker makeTransport)
+        : host(host), link(host, std::move(makeTransport)) {}
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    Host& host;
+    LinkContext link;
+    FormState form;
+
+    // Connection
+    int32_t connected = 0;
+    uint8_t savedPortNumber = 0;
+    uint8_t savedBaudIndex = 6;
+    std::string TitlePrefix = "VR60 UTIL ";
+
+    // Identity and status
+    DeviceIdentity identity;
+    char firmwareVersion[kFirmwareVersionChars + 1] = "";
+    int32_t pointsLogged = 0;
+    uint32_t logAreaBytes = 0;
+
+    // Settings
+    DeviceSettings settings;
+    bool extendedSettings = false;
+};

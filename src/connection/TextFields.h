@@ -1,0 +1,24 @@
+#pragma once
+// Small text helpers of the connection sequence.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Copies a NUL-terminated text out of received bytes: stops at the NUL, at the
+// end of the bytes received and at fieldChars characters, whichever comes first.
+std::string TextFromPayload(const uint8_t* data, int available, int fieldChars);
+
+// a,b,c,d gives first "a" and rest "c,d": the second field is skipped.
+void SplitVersionText(const char* source, char* first, size_t firstSize, char* rest, size_t restSize);
+
+// Local date "%04d%02d%02d" or "%04d-%02d-%02d"; local time "%02d%02d%02d" or "%02d:%02d:%02d".
+std::string FormatDateStamp(bool separated);
+std::string FormatTimeStamp(bool separated);
+
+// The number in a "COM%3d" text from its fourth character on, truncated to 8 bits.
+uint8_t PortNumberOfText(const std::string& comboText);
+
+// A device-reported name made safe as part of a file name: path separators,
+// "..", control characters and characters no file system accepts become '_'.
+std::string FileNameSafe(const std::string& name);

@@ -1,0 +1,30 @@
+#pragma once
+// Reading, writing and factory-resetting the device settings (the "Settings" page).
+// Results: 0 success, 1 no link, 3 no acknowledgement, 4 no (usable) answer.
+
+struct Program;
+
+int Button_Read_ConfigClick(Program& p);
+int Button_Set_languageClick(Program& p);
+int Button_Factory_ResetClick(Program& p);
+// Selects the UTC offset item for the PC's standard time-zone bias (nothing is sent).
+void Button_utc_offset_testClick(Program& p);
+// The item index for a bias in minutes (UTC = local time + bias).
+int UtcOffsetIndexForBias(int biasMinutes);
+
+// Item texts of the settings combo boxes, as the window shows them.
+namespace SettingsItems {
+extern const char* const kLanguages[10];
+extern const char* const kLog[2];
+extern const char* const kUnit[3];
+extern const char* const kActionSpeed[2];
+extern const char* const kSpeedFont[2];
+inline constexpr int kUtcOffsetCount = 51;
+inline constexpr int kSpeedAvgCount = 60;
+inline constexpr int kSpeedGenieCount = 32;
+inline constexpr int kMinSpeedCount = 16;
+// "-12:00" .. "+13:00"
+const char* UtcOffset(int index);
+// "1 ", "2 ", "3" .. "60"
+const char* SpeedAvg(int index);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Refuses a second link operation started from a handler that a wait's message
+// pump re-entered, so two exchanges never interleave on the wire. Calls nested
+// directly inside the running operation (connect reading the settings, say) pass.
+
+class LinkContext;
+
+inline constexpr const char* kLinkBusyText =
+    "The device is busy with another operation. Wait until it has finished, then try again.";
+
+class LinkBusyGuard {
+public:
+    explicit LinkBusyGuard(LinkContext& ctx);
+    ~LinkBusyGuard();
+    LinkBusyGuard(const LinkBusyGuard&) = delete;
+    LinkBusyGuard& operator=(const LinkBusyGuard&) = delete;
+
+    // False when refused; the operator has been told.
+    bool acquired() const { return acquired_; }
+
+private:
+    LinkContext& ctx_;
+    bool acquired_ = false;
+    int savedOwnerDepth_ = 0;
+};

@@ -1,0 +1,122 @@
+#include "link/SerialLink.h"
+
+#include "link/LinkContext.h"
+
+SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::string& modeDefinition,
+                     SerialLink& link, uint8_t* storage, int32_t ringSize, int32_t stagingSize)
+{
+    link.ring = storage;
+    link.ringSize = ringSize;
+    link.staging = storage + ringSize;
+    link.stagingSize = stagingSize;
+    link.writeIndex = link.readIndex = 0;
+    link.hangUpReported = false;
+
+    ctx.lastOpenError = OpenError::None;
+    ctx.lastOpenDetail.clear();
+    std::unique_ptr<Transport> port = ctx.makeTransport ? ctx.makeTransport(portName) : nullptr;
+    if (!port) {
+        ctx.lastOpenError = OpenError::NotFound;
+        link.port.reset();
+        link.openFailed = true;
+        return nullptr;
+    }
+    if (!port->open(portName, modeDefinition)) {
+        ctx.lastOpenError = port->lastOpenError();
+        ctx.lastOpenDetail = port->lastOpenDetail();
+        link.port.reset();
+        link.openFailed = true;
+        return nullptr;
+    }
+    link.openFailed = false;
+    link.port = std::move(port);
+    // The transport applies the active time-outs itself; the record keeps them for reference.
+    link.activeTimeouts = kActivePortTimeouts;
+    RingClear(&link);
+    link.readChunk = 16;
+    return &link;
+}
+
+void LinkClose(LinkContext& ctx, SerialLink* link)
+{
+    if (!link)
+        return;
+    if (link->port) {
+        link->port->abortReads();
+        ctx.host.sleepMs(250);
+        link->port->close();
+    }
+    RingClear(link);
+    link->port.reset();
+}
+
+bool LinkWrite(SerialLink* link, const uint8_t* bytes, uint16_t count)
+{
+    if (!link || !link->port)
+        return false;
+    return link->port->write(bytes, count);
+}
+
+void RingPut(SerialLink* link, const uint8_t* bytes, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        link->ring[link->writeIndex] = bytes[i];
+        if (++link->writeIndex >= link->ringSize)
+            link->writeIndex = 0;
+    }
+}
+
+void LinkPoll(LinkContext& ctx)
+{
+    SerialLink* link = ctx.ActiveLink;
+    if (!link || !link->port)
+        return;
+    const int n = link->port->read(link->staging, link->readChunk);
+    if (n > 0)
+        RingPut(link, link->staging, n);
+}
+
+void LinkPollFor(LinkContext& ctx, uint16_t milliseconds)
+{
+    const int64_t start = ctx.host.clockMicros();
+    const int64_t span = int64_t(milliseconds) * 1000;
+    do {
+        LinkPoll(ctx);
+    } while (ctx.host.clockMicros() < start + span);
+}
+
+int16_t RingGet(SerialLink* link)
+{
+    if (!link || link->readIndex == link->writeIndex)
+        return -1;
+    const uint8_t b = link->ring[link->readIndex];
+    link->ring[link->readIndex] = 0;
+    if (++link->readIndex >= link->ringSize)
+        link->readIndex = 0;
+    return b;
+}
+
+void RingClear(SerialLink* link)
+{
+    if (!link)
+        return;
+    link->readIndex = 0;
+    link->writeIndex = 0;
+}
+
+void PumpMessages(LinkContext& ctx)
+{
+    ++ctx.pumpDepth;
+    ctx.host.pumpMessages();
+    --ctx.pumpDepth;
+}
+
+void SleepPumping(LinkContext& ctx, int milliseconds)
+{
+    while (milliseconds > 200) {
+        ctx.host.sleepMs(200);
+        PumpMessages(ctx);
+        milliseconds -= 200;
+    }
+    ctx.host.sleepMs(milliseconds);
+}

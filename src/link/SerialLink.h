@@ -1,0 +1,58 @@
+#pragma once
+// The serial channel: one open port with its receive ring. Bytes are pulled
+// from the port only when a caller polls; the frame parser takes them out of
+// the ring one at a time. The ring has no full state: more than ringSize - 1
+// unread bytes overwrite the oldest ones.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Transport.h"
+
+class LinkContext;
+
+// Port time-outs in the platform's record order (milliseconds).
+struct PortTimeouts {
+    uint32_t readInterval = 0;
+    uint32_t readTotalMultiplier = 0;
+    uint32_t readTotalConstant = 0;
+    uint32_t writeTotalMultiplier = 0;
+    uint32_t writeTotalConstant = 0;
+};
+
+inline constexpr PortTimeouts kActivePortTimeouts{2, 0, 1, 1, 10};
+
+struct SerialLink {
+    int32_t writeIndex = 0;
+    int32_t readIndex = 0;
+    uint8_t* ring = nullptr;
+    int32_t ringSize = 0;
+    uint8_t* staging = nullptr;
+    int32_t stagingSize = 0;
+    std::unique_ptr<Transport> port;   // null while closed
+    bool openFailed = false;           // the invalid-handle state after a failed open
+    PortTimeouts savedTimeouts;
+    PortTimeouts activeTimeouts;
+    uint16_t readChunk = 16;
+    bool hangUpReported = false;
+};
+
+// Opens the port and sets up the link in caller-provided storage of
+// ringSize + stagingSize bytes. Returns the link, or null when the port cannot be opened
+// (the transport's error stays readable through link.port == null and lastOpenError).
+SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::string& modeDefinition,
+                     SerialLink& link, uint8_t* storage, int32_t ringSize, int32_t stagingSize);
+void LinkClose(LinkContext& ctx, SerialLink* link);
+bool LinkWrite(SerialLink* link, const uint8_t* bytes, uint16_t count);
+// One read from the port of ActiveLink into its ring.
+void LinkPoll(LinkContext& ctx);
+// LinkPoll repeatedly for the given time; at least once.
+void LinkPollFor(LinkContext& ctx, uint16_t milliseconds);
+int16_t RingGet(SerialLink* link);
+void RingClear(SerialLink* link);
+// Stores received bytes in the ring (what LinkPoll does with a read's bytes).
+void RingPut(SerialLink* link, const uint8_t* bytes, int count);
+
+void PumpMessages(LinkContext& ctx);
+void SleepPumping(LinkContext& ctx, int milliseconds);

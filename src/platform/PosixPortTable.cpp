@@ -1,0 +1,192 @@
+#include "platform/PortTable.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <unistd.h>
+
+#include <QSettings>
+#include <QString>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kMaxPorts = 256;
+
+std::map<int, std::string>& ProcessPorts()
+{
+    static std::map<int, std::string> ports;
+    return ports;
+}
+
+std::string Canonical(const std::string& path)
+{
+    std::error_code ec;
+    fs::path p = fs::canonical(path, ec);
+    return ec ? std::string() : p.string();
+}
+
+bool IsRealSerial8250(const std::string& name)
+{
+    std::ifstream type("/sys/class/tty/" + name + "/type");
+    int value = 0;
+    return type >> value && value != 0;
+}
+
+// USB serial devices and real ttyS ports, each with its by-id name when it has one.
+std::vector<std::pair<std::string, std::string>> HardwarePorts()
+{
+    std::map<std::string, std::string> byId;   // canonical path -> by-id name
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("/dev/serial/by-id", ec))
+        byId[Canonical(e.path().string())] = e.path().filename().string();
+
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const auto& e : fs::directory_iterator("/dev", ec)) {
+        const std::string name = e.path().filename().string();
+        const bool usb = name.rfind("ttyACM", 0) == 0 || name.rfind("ttyUSB", 0) == 0;
+        const bool real = name.rfind("ttyS", 0) == 0 && IsRealSerial8250(name);
+        if (!usb && !real)
+            continue;
+        const std::string path = e.path().string();
+        auto id = byId.find(path);
+        found.emplace_back(path, id != byId.end() ? id->second : name);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<PortEntry> AliasPorts()
+{
+    std::vector<PortEntry> ports;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(PortAliasFolder(), ec)) {
+        const int number = PortNumberOfName(e.path().filename().string());
+        if (number <= 0)
+            continue;
+        const std::string target = Canonical(e.path().string());
+        if (target.empty())
+            continue;   // dangling link: its tty is gone
+        ports.push_back({number, target, "alias " + e.path().string()});
+    }
+    return ports;
+}
+
+} // namespace
+
+std::string PortAliasFolder()
+{
+    if (const char* dir = std::getenv("VR60_PORT_DIR"); dir && *dir)
+        return dir;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
+        return std::string(runtime) + "/vr60-ports";
+    return "/tmp/vr60-ports-" + std::to_string(getuid());
+}
+
+std::string PortDisplayName(int number)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "COM%3d", number);
+    return text;
+}
+
+int PortNumberOfName(const std::string& name)
+{
+    if (name.size() < 4 || name.compare(0, 3, "COM") != 0)
+        return -1;
+    size_t i = 3;
+    while (i < name.size() && name[i] == ' ')
+        ++i;
+    if (i == name.size())
+        return -1;
+    int value = 0;
+    for (; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9' || value > 9999)
+            return -1;
+        value = value * 10 + (name[i] - '0');
+    }
+    return value;
+}
+
+std::vector<PortEntry> ListPorts()
+{
+    std::vector<PortEntry> ports = AliasPorts();
+    auto taken = [&](int n) {
+        return std::any_of(ports.begin(), ports.end(), [n](const PortEntry& p) { return p.number == n; });
+    };
+    for (const auto& [number, path] : ProcessPorts())
+        if (!taken(number))
+            ports.push_back({number, path, "given on the command line"});
+
+    QSettings store(QStringLiteral("TRAXELO"), QStringLiteral("VR40LINK"));
+    store.beginGroup(QStringLiteral("ports"));
+    for (const auto& [path, id] : HardwarePorts()) {
+        const QString key = QString::fromStdString(id);
+        int number = store.value(key, 0).toInt();
+        if (number <= 0 || taken(number)) {
+            number = 1;
+            while (taken(number))
+                ++number;
+            store.setValue(key, number);
+        }
+        ports.push_back({number, path, id});
+    }
+    std::sort(ports.begin(), ports.end(), [](const PortEntry& a, const PortEntry& b) { return a.number < b.number; });
+    if (ports.size() > kMaxPorts)
+        ports.resize(kMaxPorts);
+    return ports;
+}
+
+std::string ResolvePortNumber(int number)
+{
+    for (const PortEntry& p : ListPorts())
+        if (p.number == number)
+            return p.systemPath;
+    return {};
+}
+
+int PortNumberForArgument(const std::string& portArgument)
+{
+    const int named = PortNumberOfName(portArgument);
+    if (named > 0)
+        return named;
+    const std::string target = Canonical(portArgument);
+    const std::vector<PortEntry> ports = ListPorts();
+    for (const PortEntry& p : ports)
+        if (!target.empty() && Canonical(p.systemPath) == target)
+            return p.number;
+    // Not listed (or not there at all: the open then reports it).
+    int number = 1;
+    while (std::any_of(ports.begin(), ports.end(), [number](const PortEntry& p) { return p.number == number; }))
+        ++number;
+    AddProcessPort(number, portArgument);
+    return number;
+}
+
+bool PublishPortAlias(int number, const std::string& path, std::string* error)
+{
+    std::error_code ec;
+    const fs::path folder = PortAliasFolder();
+    fs::create_directories(folder, ec);
+    const fs::path link = folder / ("COM" + std::to_string(number));
+    fs::remove(link, ec);
+    fs::create_symlink(path, link, ec);
+    if (ec && error)
+        *error = ec.message();
+    return !ec;
+}
+
+void RemovePortAlias(int number)
+{
+    std::error_code ec;
+    fs::remove(fs::path(PortAliasFolder()) / ("COM" + std::to_string(number)), ec);
+}
+
+void AddProcessPort(int number, const std::string& path)
+{
+    ProcessPorts()[number] = path;
+}

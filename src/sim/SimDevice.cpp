@@ -1,0 +1,165 @@
+#include "sim/SimDevice.h"
+
+#include "link/FrameEncoder.h"
+
+void PutLe32(std::vector<uint8_t>& out, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(value >> (8 * i)));
+}
+
+uint32_t GetLe32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+SimDevice::SimDevice()
+{
+    installBasicHandlers();
+}
+
+void SimDevice::setHandler(int key, Handler handler)
+{
+    handlers_[key] = std::move(handler);
+}
+
+void SimDevice::installBasicHandlers()
+{
+    auto acker = [](SimDevice& d, const uint8_t*, int) { d.ack(); };
+    for (int id : {1, 31, 23, 24, 26})
+        setHandler(id, acker);
+    // 14 (leave link mode) is not answered.
+    setHandler(14, [](SimDevice&, const uint8_t*, int) {});
+
+    setHandler(0x506, [](SimDevice& d, const uint8_t*, int) {
+        std::vector<uint8_t> text(d.model.firmwareVersion.begin(), d.model.firmwareVersion.end());
+        text.push_back(0);
+        d.reply(0x86, text);
+    });
+    setHandler(0x505, [](SimDevice& d, const uint8_t*, int) {
+        std::vector<uint8_t> data;
+        PutLe32(data, uint32_t(d.model.pointsLogged));
+        PutLe32(data, d.model.logAreaBytes);
+        PutLe32(data, uint32_t(d.model.serialNumber));
+        data.insert(data.end(), d.model.userName.begin(), d.model.userName.end());
+        data.push_back(0);
+        d.reply(0x85, data);
+    });
+    setHandler(67, [](SimDevice& d, const uint8_t*, int) {
+        std::vector<uint8_t> text(d.model.gpsVersionText.begin(), d.model.gpsVersionText.end());
+        text.push_back(0);
+        d.reply(0xC3, text);
+    });
+    setHandler(0x0B, [](SimDevice& d, const uint8_t*, int) {
+        const int n = d.model.extended() ? 7 : 4;
+        d.reply(0x8B, std::vector<uint8_t>(d.model.settings.begin(), d.model.settings.begin() + n));
+    });
+    setHandler(0x0C, [](SimDevice& d, const uint8_t* payload, int length) {
+        const int n = length - 1;
+        if (n != 4 && n != 7)
+            return;   // malformed: no answer
+        for (int i = 0; i < n; ++i)
+            d.model.settings[size_t(i)] = payload[1 + i];
+        d.ack();
+    });
+    setHandler(0x0F, [](SimDevice& d, const uint8_t*, int) {
+        d.model.settings = d.model.factorySettings;
+        d.ack();
+    });
+}
+
+void SimDevice::receive(const uint8_t* data, int count)
+{
+    for (int i = 0; i < count && !hungUp_; ++i) {
+        if (const uint16_t length = parser_.ParseByte(data[i]))
+            handleFrame(length);
+    }
+}
+
+bool SimDevice::takeFault(std::map<int, int>& faults, int key)
+{
+    auto it = faults.find(key);
+    if (it == faults.end() || it->second == 0)
+        return false;
+    if (it->second > 0)
+        --it->second;
+    return true;
+}
+
+void SimDevice::handleFrame(int length)
+{
+    const uint8_t* payload = frame_.payload();
+    int key = payload[0];
+    if (key == 5 && length >= 2)
+        key = 0x500 + payload[1];
+    requests_.push_back(key);
+    lastPayload_.assign(payload, payload + length);
+
+    if (faults.hangUpOn.count(key)) {
+        hungUp_ = true;
+        return;
+    }
+    if (takeFault(faults.dropAnswers, key))
+        return;
+    auto handler = handlers_.find(key);
+    if (handler == handlers_.end())
+        return;   // unknown request: a real device stays silent
+    currentKey_ = key;
+    // The handler may run on a copy: a reply must not see the parser's buffer change.
+    const std::vector<uint8_t> request(payload, payload + length);
+    handler->second(*this, request.data(), length);
+    currentKey_ = -1;
+}
+
+void SimDevice::replyRaw(const std::vector<uint8_t>& bytes)
+{
+    output_.insert(output_.end(), bytes.begin(), bytes.end());
+}
+
+void SimDevice::reply(uint8_t id, const std::vector<uint8_t>& data)
+{
+    if (faults.junkBetweenFrames)
+        replyRaw({0x00, 0xB3, 0xA0, 0x13, 0x55});
+    if (faults.unexpectedFrames) {
+        const uint8_t other[] = {0x42, 0x24};
+        const auto frame = EncodeFrame(0x7E, other, sizeof other);
+        replyRaw(frame);
+    }
+    std::vector<uint8_t> frame = EncodeFrame(id, data.data(), uint16_t(data.size()));
+    if (currentKey_ >= 0 && takeFault(faults.corruptChecksum, currentKey_))
+        frame[frame.size() - 4] ^= 0x5A;
+    replyRaw(frame);
+}
+
+void SimDevice::ack()
+{
+    reply(kAck, {});
+}
+
+void SimDevice::replyLater(int64_t delayMs, uint8_t id, const std::vector<uint8_t>& data)
+{
+    pending_.push_back({nowMs_ + delayMs, EncodeFrame(id, data.data(), uint16_t(data.size()))});
+}
+
+void SimDevice::advance(int64_t nowMs)
+{
+    nowMs_ = nowMs;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->due <= nowMs_) {
+            replyRaw(it->bytes);
+            it = pending_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+int SimDevice::takeOutput(uint8_t* buffer, int max)
+{
+    int n = 0;
+    while (n < max && !output_.empty()) {
+        buffer[n++] = output_.front();
+        output_.pop_front();
+    }
+    return n;
+}

@@ -1,0 +1,92 @@
+#pragma once
+// A simulated logger that speaks the device protocol: it parses request frames
+// from the PC and queues answer frames, with optional faults. It knows nothing
+// about ports: SimTransport feeds it in-process, vr60sim over a pseudo-terminal.
+// Feature areas extend it by registering handlers for further request keys.
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "link/FrameParser.h"
+#include "sim/SimFaults.h"
+
+struct SimDeviceModel {
+    std::string firmwareVersion = "VR60 G1.02";   // contains G: has the extended settings block
+    std::string gpsVersionText = "VER,GPS,GSD4e_4.1.2-P1 R+";
+    int32_t serialNumber = 1234;
+    std::string userName = "username";
+    int32_t pointsLogged = 1200;
+    uint32_t logAreaBytes = 4u * 1024 * 1024;
+    // language, utcOffset, unit, logMode<<4|minSpeed, speedGenie, speedAvgTime, actionSpeed<<1|speedFont
+    std::array<uint8_t, 7> settings{0, 16, 0, 0x10, 0, 10, 0};
+    std::array<uint8_t, 7> factorySettings{0, 0, 0, 0x10, 0, 10, 0};
+
+    bool extended() const { return firmwareVersion.find('G') != std::string::npos; }
+};
+
+class SimDevice {
+public:
+    // payload: the request's payload (id first); length: its length.
+    using Handler = std::function<void(SimDevice& device, const uint8_t* payload, int length)>;
+
+    SimDevice();
+
+    SimDeviceModel model;
+    SimFaults faults;
+
+    // Bytes from the PC.
+    void receive(const uint8_t* data, int count);
+    // Lets time-driven answers fall due; nowMs is any monotonic millisecond clock.
+    void advance(int64_t nowMs);
+    // Up to max answer bytes that are due.
+    int takeOutput(uint8_t* buffer, int max);
+    bool hasOutput() const { return !output_.empty(); }
+    // The device went away (hang-up fault).
+    bool hungUp() const { return hungUp_; }
+
+    // Registers (or replaces) the handler of a request key: id, or 0x500 + sub-command for id 5.
+    void setHandler(int key, Handler handler);
+
+    // Answer helpers for handlers.
+    void reply(uint8_t id, const std::vector<uint8_t>& data);
+    void replyRaw(const std::vector<uint8_t>& bytes);   // bytes exactly as given
+    void ack();
+    // Queues an answer that falls due delayMs after the current time.
+    void replyLater(int64_t delayMs, uint8_t id, const std::vector<uint8_t>& data);
+
+    int64_t now() const { return nowMs_; }
+    // Every request key received, in order (for tests).
+    const std::vector<int>& requestLog() const { return requests_; }
+    const std::vector<uint8_t>& lastRequestPayload() const { return lastPayload_; }
+
+private:
+    void handleFrame(int length);
+    bool takeFault(std::map<int, int>& faults, int key);
+    void installBasicHandlers();
+
+    RxFrame frame_;
+    LinkStatistics stats_;
+    TransferGauge gauge_{1, 0, 0};
+    FrameParser parser_{frame_, stats_, gauge_};
+    std::map<int, Handler> handlers_;
+    std::deque<uint8_t> output_;
+    struct Pending {
+        int64_t due;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Pending> pending_;
+    std::vector<int> requests_;
+    std::vector<uint8_t> lastPayload_;
+    int currentKey_ = -1;
+    int64_t nowMs_ = 0;
+    bool hungUp_ = false;
+};
+
+// Little-endian helpers for handlers.
+void PutLe32(std::vector<uint8_t>& out, uint32_t value);
+uint32_t GetLe32(const uint8_t* p);

@@ -1,0 +1,70 @@
+#include "sim/SimFaults.h"
+
+#include <cstdlib>
+
+namespace {
+
+long ParseNumber(const std::string& text, bool* ok)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 0);
+    *ok = !text.empty() && end && *end == '\0';
+    return value;
+}
+
+bool TakeKeyCount(const std::string& value, std::map<int, int>& into, int defaultCount)
+{
+    const size_t colon = value.find(':');
+    const int key = ParseRequestKey(value.substr(0, colon));
+    if (key < 0)
+        return false;
+    int count = defaultCount;
+    if (colon != std::string::npos) {
+        bool ok = false;
+        count = int(ParseNumber(value.substr(colon + 1), &ok));
+        if (!ok)
+            return false;
+    }
+    into[key] = count;
+    return true;
+}
+
+} // namespace
+
+int ParseRequestKey(const std::string& text)
+{
+    bool ok = false;
+    const size_t slash = text.find('/');
+    if (slash != std::string::npos) {
+        const long id = ParseNumber(text.substr(0, slash), &ok);
+        if (!ok || id != 5)
+            return -1;
+        const long sub = ParseNumber(text.substr(slash + 1), &ok);
+        return ok && sub >= 0 && sub <= 255 ? int(0x500 + sub) : -1;
+    }
+    const long id = ParseNumber(text, &ok);
+    return ok && id >= 0 && id <= 255 ? int(id) : -1;
+}
+
+bool SimFaults::parse(const std::string& text, std::string* error)
+{
+    const size_t eq = text.find('=');
+    const std::string name = text.substr(0, eq);
+    const std::string value = eq == std::string::npos ? std::string() : text.substr(eq + 1);
+    bool ok = true;
+    if (name == "drop")
+        ok = TakeKeyCount(value, dropAnswers, kFaultForever);
+    else if (name == "corrupt")
+        ok = TakeKeyCount(value, corruptChecksum, kFaultForever);
+    else if (name == "hangup")
+        ok = TakeKeyCount(value, hangUpOn, 1);
+    else if (name == "unexpected" && value.empty())
+        unexpectedFrames = true;
+    else if (name == "junk" && value.empty())
+        junkBetweenFrames = true;
+    else
+        ok = false;
+    if (!ok && error)
+        *error = "unknown fault '" + text + "'";
+    return ok;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Fault injection for the simulated device. Requests are keyed by their id,
+// or for id 5 by 0x500 + sub-command (5/6 is 0x506).
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+inline constexpr int kFaultForever = -1;
+
+struct SimFaults {
+    std::map<int, int> dropAnswers;        // key -> how many requests go unanswered (-1: all)
+    std::map<int, int> corruptChecksum;    // key -> how many answers carry a wrong checksum
+    std::map<int, int> hangUpOn;           // key -> hang up when this request arrives (value unused)
+    bool unexpectedFrames = false;         // a frame with another id before every answer
+    bool junkBetweenFrames = false;        // junk bytes before every answer
+
+    // Parses one fault text: "drop=KEY[:COUNT]", "corrupt=KEY[:COUNT]", "hangup=KEY",
+    // "unexpected", "junk". KEY is an id in decimal or 0x hex, or 5/SUB. False when not understood.
+    bool parse(const std::string& text, std::string* error);
+};
+
+// "31" -> 31, "0x1F" -> 31, "5/6" -> 0x506; -1 when not understood.
+int ParseRequestKey(const std::string& text);
