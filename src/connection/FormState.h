@@ -50,4 +50,7 @@ struct FormState {
     int speedGenie = 0;     // ComboBox_SPD_GENIE
     int actionSpeed = 0;    // ComboBox_ACTION_SPD
     int speedFont = 0;      // ComboBox_SPD_FONT
+
+    // Log data page
+    bool autoClearAfterDownload = false;     // CheckBox_auto_log_clear_after_download ("Auto clear")
 };

@@ -9,6 +9,7 @@
 #include "connection/FormState.h"
 #include "device/DeviceSettings.h"
 #include "link/LinkContext.h"
+#include "logdata/PointGrid.h"
 
 inline constexpr const char* kProgramVersion = "V0.2B0407B";
 
@@ -37,4 +38,7 @@ struct Program {
     // Settings
     DeviceSettings settings;
     bool extendedSettings = false;
+
+    // Log data
+    PointGrid grid;   // StringGrid1
 };

@@ -1,0 +1,41 @@
+#pragma once
+// The point grid StringGrid1: a header row and one row per decoded SBP record.
+// It keeps the raw 32-byte records and formats a cell only when asked, so an
+// 8 MiB log (262 144 points) costs 8 MiB, not millions of strings. The window's
+// table model, the CSV writer and the map link all read cells through cell().
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline constexpr int kSbpRecordBytes = 32;
+inline constexpr int kGridColumns = 15;
+
+class PointGrid {
+public:
+    // Prepare mode: row counter 0, count + 1 rows (header included), header row written.
+    void prepare(size_t count);
+    // Decode mode: the next count records into the next rows; returns the row counter.
+    size_t decode(const uint8_t* records, size_t count);
+
+    size_t rowCounter() const { return records_.size() / kSbpRecordBytes; }
+    // Rows as prepared, header included.
+    size_t rowCount() const { return preparedRows_; }
+    // Formatted text of one cell; row 0 is the header. Rows prepared but not yet decoded are empty.
+    std::string cell(size_t row, int column) const;
+    // Column width in pixels set by prepare, or -1 for the window's default.
+    int columnWidth(int column) const;
+    // The raw record of data row r (1-based), or null.
+    const uint8_t* record(size_t row) const;
+
+    // The file whose points the grid holds (empty when unknown or a download is in progress).
+    std::string sourceFile;
+
+private:
+    std::vector<uint8_t> records_;
+    size_t preparedRows_ = 1;
+};
+
+// The two modes of the decoder: records == nullptr prepares for count records.
+size_t DecodeSbpRecords(PointGrid& grid, const uint8_t* records, size_t count);
