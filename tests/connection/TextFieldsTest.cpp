@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "connection/StatusQueries.h"
+#include "connection/TextFields.h"
+#include "support/SimRig.h"
+
+namespace {
+
+std::pair<std::string, std::string> Split(const char* text, size_t firstSize = 8, size_t restSize = 64)
+{
+    char first[64];
+    char rest[64];
+    SplitVersionText(text, first, firstSize, rest, restSize);
+    return {first, rest};
+}
+
+TEST(SplitVersionText, skipsTheSecondField)
+{
+    EXPECT_EQ(Split("a,b,c,d"), (std::pair<std::string, std::string>{"a", "c,d"}));
+    EXPECT_EQ(Split("VER,GPS,GSD4e"), (std::pair<std::string, std::string>{"VER", "GSD4e"}));
+    EXPECT_EQ(Split(""), (std::pair<std::string, std::string>{"", ""}));
+    EXPECT_EQ(Split("abc"), (std::pair<std::string, std::string>{"abc", ""}));
+}
+
+TEST(SplitVersionText, longFirstFieldStopsAtItsSizeAndStepsOverOneCharacter)
+{
+    // 7 characters copied, the 8th stepped over, then up to the comma skipped.
+    EXPECT_EQ(Split("ABCDEFGHIJ,KL,MN"), (std::pair<std::string, std::string>{"ABCDEFG", "KL,MN"}));
+    EXPECT_EQ(Split("a,b,cdefgh", 8, 4), (std::pair<std::string, std::string>{"a", "cde"}));
+}
+
+TEST(TextFromPayload, stopsAtNulPayloadEndOrField)
+{
+    const uint8_t bytes[] = {'a', 'b', 0, 'c'};
+    EXPECT_EQ(TextFromPayload(bytes, 4, 18), "ab");
+    EXPECT_EQ(TextFromPayload(bytes, 1, 18), "a");
+    EXPECT_EQ(TextFromPayload(bytes, 4, 1), "a");
+    EXPECT_EQ(TextFromPayload(bytes, -3, 18), "");
+}
+
+TEST(PortNumberOfText, readsFromTheFourthCharacter)
+{
+    EXPECT_EQ(PortNumberOfText("COM  3"), 3);
+    EXPECT_EQ(PortNumberOfText("COM 12"), 12);
+    EXPECT_EQ(PortNumberOfText("COM300"), 300 & 0xFF);
+    EXPECT_EQ(PortNumberOfText("COM"), 0);
+}
+
+TEST(FileNameSafe, keepsOrdinaryNamesAndNeutralisesPaths)
+{
+    EXPECT_EQ(FileNameSafe("username"), "username");
+    EXPECT_EQ(FileNameSafe("Jan Maier-2"), "Jan Maier-2");
+    EXPECT_EQ(FileNameSafe("a/b\\c"), "a_b_c");
+    EXPECT_EQ(FileNameSafe(".."), "__");
+    EXPECT_EQ(FileNameSafe("x\ty*?"), "x_y__");
+}
+
+TEST(ShowIdentity, percentageAndPaddingFollowTheCounts)
+{
+    SimRig rig;
+    Program& p = rig.p();
+    p.logAreaBytes = 4194304;
+    p.pointsLogged = 65536;
+    p.identity.serialNumber = 42;
+    ShowIdentity(p);
+    EXPECT_EQ(p.form.pointsLogged, "65536(50%)");
+    EXPECT_EQ(p.form.maximumPoints, "131072");
+    EXPECT_EQ(p.form.currentSno, "000000042");
+
+    p.identity.serialNumber = -5;
+    p.logAreaBytes = 31;   // no usable log area
+    ShowIdentity(p);
+    EXPECT_EQ(p.form.pointsLogged, "65536(0%)");
+    EXPECT_EQ(p.form.currentSno, "-00000005");
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+// Waiting for answers: budgets counted in idle polls, skipped ids, read chunk
+// sizes, cut frames and hang-ups, against the in-process device.
+
+#include <gtest/gtest.h>
+
+#include "link/Exchange.h"
+#include "link/FrameEncoder.h"
+#include "link/LinkBusyGuard.h"
+#include "support/SimRig.h"
+
+namespace {
+
+struct WaitTest : ::testing::Test {
+    SimRig rig;
+    LinkContext& c() { return rig.p().link; }
+    SerialLink* link() { return rig.p().link.ActiveLink; }
+    void SetUp() override { rig.openLinkOnly(); }
+};
+
+TEST_F(WaitTest, answerAlreadyWaitingStillTakesTheFirst100ms)
+{
+    rig.device.ack();
+    const int64_t start = rig.host.nowMicros;
+    EXPECT_EQ(WaitResponse(c(), link(), kAck, 2000), 0);
+    EXPECT_GE(rig.host.nowMicros - start, 100000);
+    EXPECT_LT(rig.host.nowMicros - start, 102000);
+    EXPECT_EQ(c().lastResponseId, kAck);
+}
+
+TEST_F(WaitTest, timeOutSpendsTheBudgetInIdlePollsAndPumpsEvery200)
+{
+    const int64_t start = rig.host.nowMicros;
+    EXPECT_EQ(WaitResponse(c(), link(), kAck, 1000), 1);
+    EXPECT_EQ(c().lastResponseId, -1);
+    EXPECT_EQ(rig.host.pumps, 5);
+    const int64_t elapsedMs = (rig.host.nowMicros - start) / 1000;
+    EXPECT_GE(elapsedMs, 1100);
+    EXPECT_LT(elapsedMs, 1400);   // each idle poll lasts a little over 1 ms
+}
+
+TEST_F(WaitTest, framesWithOtherIdsAreSkippedWithoutUsingTheBudget)
+{
+    for (int i = 0; i < 50; ++i)
+        rig.device.reply(0x7E, {1, 2, 3});
+    rig.device.reply(0x86, {'V', '1', 0});
+    EXPECT_EQ(WaitResponse(c(), link(), 0x86, 1), 0);
+    EXPECT_EQ(rig.p().link.rxFrame.payload()[1], 'V');
+}
+
+TEST_F(WaitTest, idZeroAcceptsAnyFrame)
+{
+    rig.device.reply(0x93, {7});
+    EXPECT_EQ(WaitFrame(c(), link(), 0, 100), 0x93);
+}
+
+TEST_F(WaitTest, readChunkDependsOnBudget)
+{
+    WaitResponse(c(), link(), kAck, 15);
+    EXPECT_EQ(link()->readChunk, 10);
+    EXPECT_EQ(rig.transport->readSizes.back(), 10);
+    WaitResponse(c(), link(), kAck, 16);
+    EXPECT_EQ(link()->readChunk, 128);
+    EXPECT_EQ(rig.transport->readSizes.back(), 128);
+    WaitResponseShort(c(), link(), kAck, 800);
+    EXPECT_EQ(rig.transport->readSizes.back(), 9);
+}
+
+TEST_F(WaitTest, frameCutByATimeOutCompletesAtTheNextWait)
+{
+    const std::vector<uint8_t> frame = EncodeFrame(0x85, std::vector<uint8_t>(20, 3).data(), 20);
+    rig.device.replyRaw(std::vector<uint8_t>(frame.begin(), frame.begin() + 12));
+    EXPECT_EQ(WaitResponse(c(), link(), 0x85, 50), 1);
+    rig.device.replyRaw(std::vector<uint8_t>(frame.begin() + 12, frame.end()));
+    EXPECT_EQ(WaitResponse(c(), link(), 0x85, 50), 0);
+    EXPECT_EQ(rig.p().link.rxFrame.lengthField(), 21);
+}
+
+TEST_F(WaitTest, corruptAnswerIsCountedAndEndsInATimeOut)
+{
+    rig.device.faults.corruptChecksum[0x0B] = 1;
+    SendCommand(link(), 0x0B);
+    EXPECT_EQ(WaitResponse(c(), link(), 0x8B, 100), 1);
+    EXPECT_EQ(rig.p().link.statistics.checksumError, 1);
+    SendCommand(link(), 0x0B);
+    EXPECT_EQ(WaitResponse(c(), link(), 0x8B, 100), 0);
+}
+
+TEST_F(WaitTest, hangUpEndsTheWaitLikeATimeOutAndSaysSoOnce)
+{
+    rig.device.faults.hangUpOn[1] = 1;
+    SendCommand(link(), 1);
+    EXPECT_EQ(WaitResponse(c(), link(), kAck, 2500), 1);
+    EXPECT_EQ(rig.host.pumps, 0);
+    EXPECT_EQ(WaitResponse(c(), link(), kAck, 2500), 1);
+    ASSERT_EQ(rig.host.logs().size(), 1u);
+    EXPECT_NE(rig.host.logs()[0].find("closed by the other side"), std::string::npos);
+}
+
+TEST_F(WaitTest, sendFrameWritesHeaderDataAndTail)
+{
+    const uint8_t data[] = {0x00, 0xE8, 0x00, 0x1A};
+    SendFrame(link(), 0x0C, data, 4);
+    const std::vector<uint8_t> expected = {0xA0, 0xA2, 0x05, 0x00, 0x0C, 0x00, 0xE8, 0x00, 0x1A, 0x0E, 0x01, 0xB0, 0xB3};
+    EXPECT_EQ(rig.transport->written(), expected);
+}
+
+TEST(LinkBusyGuard, refusesAHandlerReenteredByThePumpButAllowsNestedCalls)
+{
+    SimRig rig;
+    LinkContext& c = rig.p().link;
+    int refused = 0;
+    int nestedOk = 0;
+    rig.host.onPump = [&] {
+        LinkBusyGuard second(c);
+        refused += !second.acquired();
+    };
+    {
+        LinkBusyGuard first(c);
+        ASSERT_TRUE(first.acquired());
+        {
+            LinkBusyGuard nested(c);
+            nestedOk += nested.acquired();
+        }
+        PumpMessages(c);
+    }
+    EXPECT_EQ(nestedOk, 1);
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(rig.host.boxes(), std::vector<std::string>{kLinkBusyText});
+    // Once the operation ended, the next one runs.
+    PumpMessages(c);
+    EXPECT_EQ(refused, 1);
+}
+
+} // namespace

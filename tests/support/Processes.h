@@ -1,0 +1,39 @@
+#pragma once
+// Running the real programs for end-to-end tests: vr60sim on a pseudo-terminal
+// (its first output line is the pty path) and vr60ctl with captured output.
+
+#include <string>
+#include <vector>
+
+struct CtlResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class SimProcess {
+public:
+    // Starts vr60sim with the arguments, in its own alias folder; waits for the pty path.
+    explicit SimProcess(const std::vector<std::string>& args = {});
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    const std::string& ptyPath() const { return ptyPath_; }
+    const std::string& aliasDir() const { return aliasDir_; }
+    bool running() const;
+    void stop();
+
+private:
+    int pid_ = -1;
+    std::string ptyPath_;
+    std::string aliasDir_;
+};
+
+// Runs vr60ctl with the arguments in workDir (empty: the current directory),
+// with VR60_PORT_DIR set when aliasDir is given; stdin is /dev/null.
+CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir = {},
+                 const std::string& workDir = {});
+
+// Lines of a text (without their '\n').
+std::vector<std::string> Lines(const std::string& text);
