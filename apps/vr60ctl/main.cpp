@@ -11,7 +11,7 @@
 #include "CtlCommand.h"
 #include "CtlHost.h"
 #include "connection/Program.h"
-#include "platform/PosixSerialTransport.h"
+#include "platform/SystemTransport.h"
 
 namespace {
 
@@ -95,9 +95,8 @@ int main(int argc, char** argv)
         if (name != command.name)
             continue;
         CtlHost host(options.yes);
-        auto program = std::make_unique<Program>(host, [](const std::string&) -> std::unique_ptr<Transport> {
-            return std::make_unique<PosixSerialTransport>();
-        });
+        auto program = std::make_unique<Program>(
+            host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeSystemTransport(); });
         CtlContext ctx{*program, host, options};
         return command.run(ctx, args);
     }

@@ -185,3 +185,10 @@ void PosixSerialTransport::close()
         fd_ = -1;
     }
 }
+
+#include "platform/SystemTransport.h"
+
+std::unique_ptr<Transport> MakeSystemTransport()
+{
+    return std::make_unique<PosixSerialTransport>();
+}
