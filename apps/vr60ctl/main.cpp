@@ -12,6 +12,7 @@
 #include "CtlHost.h"
 #include "connection/Program.h"
 #include "platform/SystemTransport.h"
+#include "platform/TracingTransport.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ int main(int argc, char** argv)
             continue;
         CtlHost host(options.yes);
         auto program = std::make_unique<Program>(
-            host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeSystemTransport(); });
+            host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeTracedIfAsked(MakeSystemTransport()); });
         CtlContext ctx{*program, host, options};
         return command.run(ctx, args);
     }
