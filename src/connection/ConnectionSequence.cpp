@@ -149,6 +149,9 @@ int ConnectOrDisconnect(Program& p)
         SerialLink* link = p.link.ActiveLink;
         p.form.statusBarText = "Connecting device...";
         p.connected = 1;
+        // Decided anew below from this device's firmware; a previous device's
+        // extended block must not make the first settings read expect 7 bytes.
+        p.extendedSettings = false;
 
         SendCommand(link, 31);
         if (WaitResponse(p.link, link, kAck, 1600) == 0) {

@@ -254,3 +254,23 @@ TEST(ConnectionSequence, logFileNameStaysInTheWorkingDirectoryWhateverTheUserNam
 }
 
 } // namespace
+
+namespace {
+
+TEST(ConnectionSequence, reconnectingToAPlainDeviceAfterAnExtendedOneReadsCleanly)
+{
+    SimRig rig;
+    rig.connect();
+    rig.connect();
+    ASSERT_TRUE(rig.p().extendedSettings);
+    rig.device.model.firmwareVersion = "VR60 V1.02";
+    rig.device.model.settings = {0, 4, 1, 0x13, 0, 10, 0};
+    rig.clearEvents();
+    EXPECT_EQ(rig.connect(), 0);
+    EXPECT_TRUE(rig.host.boxes().empty());
+    EXPECT_FALSE(rig.p().extendedSettings);
+    EXPECT_EQ(rig.p().form.unit, 1);
+    EXPECT_EQ(rig.p().form.minSpeed, 3);
+}
+
+} // namespace
