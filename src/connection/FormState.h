@@ -53,4 +53,12 @@ struct FormState {
 
     // Log data page
     bool autoClearAfterDownload = false;     // CheckBox_auto_log_clear_after_download ("Auto clear")
+
+    // Log download ("Log Download ") and the "Top 10 Speed" group
+    bool gridEnabled = false;                // StringGrid1
+    bool mapViewEnabled = false;             // BitBtn_MapView
+    std::string gridFileName;                // Edit_StringGrid
+    std::string convertStatistic;            // Label_convert_statistic
+    std::vector<std::string> top10MaxSpeed;      // the ten lines of each table last read
+    std::vector<std::string> top10MaxAvgSpeed;
 };

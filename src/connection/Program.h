@@ -8,6 +8,7 @@
 #include "connection/DeviceIdentity.h"
 #include "connection/FormState.h"
 #include "device/DeviceSettings.h"
+#include "device/LogArea.h"
 #include "link/LinkContext.h"
 #include "logdata/PointGrid.h"
 
@@ -41,4 +42,8 @@ struct Program {
 
     // Log data
     PointGrid grid;   // StringGrid1
+
+    // Log area and download
+    LogAreaRecord logArea;              // the last successful log-area query
+    uint16_t logBlockSize = 0x2000;     // bytes asked for by one read-block request
 };

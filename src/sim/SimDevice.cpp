@@ -16,11 +16,18 @@ uint32_t GetLe32(const uint8_t* p)
 SimDevice::SimDevice()
 {
     installBasicHandlers();
+    SimLogArea::install(*this);
 }
 
 void SimDevice::setHandler(int key, Handler handler)
 {
     handlers_[key] = std::move(handler);
+}
+
+SimDevice::Handler SimDevice::handler(int key) const
+{
+    const auto it = handlers_.find(key);
+    return it == handlers_.end() ? Handler() : it->second;
 }
 
 void SimDevice::installBasicHandlers()
@@ -95,7 +102,8 @@ void SimDevice::handleFrame(int length)
     requests_.push_back(key);
     lastPayload_.assign(payload, payload + length);
 
-    if (faults.hangUpOn.count(key)) {
+    auto hangUp = faults.hangUpOn.find(key);
+    if (hangUp != faults.hangUpOn.end() && --hangUp->second <= 0) {
         hungUp_ = true;
         return;
     }

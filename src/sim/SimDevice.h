@@ -14,6 +14,7 @@
 
 #include "link/FrameParser.h"
 #include "sim/SimFaults.h"
+#include "sim/SimLogArea.h"
 
 struct SimDeviceModel {
     std::string firmwareVersion = "VR60 G1.02";   // contains G: has the extended settings block
@@ -38,6 +39,7 @@ public:
 
     SimDeviceModel model;
     SimFaults faults;
+    SimLogArea logArea;   // data memory, log ring, top-10 tables
 
     // Bytes from the PC.
     void receive(const uint8_t* data, int count);
@@ -51,6 +53,10 @@ public:
 
     // Registers (or replaces) the handler of a request key: id, or 0x500 + sub-command for id 5.
     void setHandler(int key, Handler handler);
+    // The handler registered for a key (empty when none), so an extension can wrap it.
+    Handler handler(int key) const;
+    // Takes one occurrence of a counted fault for the key (see SimFaults).
+    static bool takeFault(std::map<int, int>& faults, int key);
 
     // Answer helpers for handlers.
     void reply(uint8_t id, const std::vector<uint8_t>& data);
@@ -66,7 +72,6 @@ public:
 
 private:
     void handleFrame(int length);
-    bool takeFault(std::map<int, int>& faults, int key);
     void installBasicHandlers();
 
     RxFrame frame_;

@@ -62,6 +62,12 @@ bool SimFaults::parse(const std::string& text, std::string* error)
         unexpectedFrames = true;
     else if (name == "junk" && value.empty())
         junkBetweenFrames = true;
+    else if (name == "wronglen")
+        ok = TakeKeyCount(value, wrongLength, kFaultForever);
+    else if (name == "cut")
+        ok = TakeKeyCount(value, cutAnswers, kFaultForever);
+    else if (name == "nocompletion")
+        ok = TakeKeyCount(value, noCompletion, kFaultForever);
     else
         ok = false;
     if (!ok && error)

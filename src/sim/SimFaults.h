@@ -11,12 +11,18 @@ inline constexpr int kFaultForever = -1;
 struct SimFaults {
     std::map<int, int> dropAnswers;        // key -> how many requests go unanswered (-1: all)
     std::map<int, int> corruptChecksum;    // key -> how many answers carry a wrong checksum
-    std::map<int, int> hangUpOn;           // key -> hang up when this request arrives (value unused)
+    std::map<int, int> hangUpOn;           // key -> hang up when the Nth such request arrives (1: the first)
     bool unexpectedFrames = false;         // a frame with another id before every answer
     bool junkBetweenFrames = false;        // junk bytes before every answer
 
-    // Parses one fault text: "drop=KEY[:COUNT]", "corrupt=KEY[:COUNT]", "hangup=KEY",
-    // "unexpected", "junk". KEY is an id in decimal or 0x hex, or 5/SUB. False when not understood.
+    // Log transfer and clearing
+    std::map<int, int> wrongLength;        // key -> how many answers carry 32 data bytes too few (too many when short)
+    std::map<int, int> cutAnswers;         // key -> how many answers stop halfway through their frame
+    std::map<int, int> noCompletion;       // key -> how many delayed completions never come (the full clear's 0x84)
+
+    // Parses one fault text: "drop=KEY[:COUNT]", "corrupt=KEY[:COUNT]", "hangup=KEY[:NTH]",
+    // "unexpected", "junk", "wronglen=KEY[:COUNT]", "cut=KEY[:COUNT]", "nocompletion=KEY[:COUNT]".
+    // KEY is an id in decimal or 0x hex, or 5/SUB. False when not understood.
     bool parse(const std::string& text, std::string* error);
 };
 

@@ -1,0 +1,22 @@
+#pragma once
+// Where the device's log ring lies in its memory and how far it is filled, as
+// the log-area query (message 0x4B) reports it. The download reads it before
+// every transfer; a failed query leaves the previous values in place.
+
+#include <cstdint>
+
+struct LogAreaRecord {
+    uint32_t areaStart = 0x10000;    // addr: first byte of the log area
+    uint32_t areaSize = 0x400000;    // size: bytes in the log area
+    uint32_t ringStart = 0x10000;    // cyc_start: the oldest logged record
+    uint32_t ringBlank = 0x10000;    // cyc_blank: the first unwritten byte
+};
+
+// Logged 32-byte records between ring start and ring blank (unsigned arithmetic,
+// the ring wraps when blank lies below start).
+inline uint32_t RecordsInRing(const LogAreaRecord& a)
+{
+    if (a.ringBlank >= a.ringStart)
+        return (a.ringBlank - a.ringStart) / 32;
+    return (a.areaSize + a.ringBlank - a.ringStart) / 32;
+}

@@ -1,0 +1,144 @@
+#include "device/TopSpeeds.h"
+
+#include <cstdio>
+
+#include "connection/Program.h"
+#include "link/Exchange.h"
+#include "link/FrameEncoder.h"
+#include "link/LinkBusyGuard.h"
+
+namespace {
+
+constexpr int kTopSpeedEntries = 10;
+constexpr int kTop10DataBytes = 4 * kTopSpeedEntries;   // two tables of 16-bit values
+constexpr int kLogAreaDataBytes = 16;
+
+const float kUnitFactors[3] = {1.0f, 0.6213712f, 0.5399568f};
+const char* const kUnitSuffixes[4] = {"KMH", "MPH", "KTS", "BPM"};
+
+uint16_t Le16(const uint8_t* d)
+{
+    return uint16_t(d[0] | d[1] << 8);
+}
+
+uint32_t Le32(const uint8_t* d)
+{
+    return uint32_t(d[0]) | uint32_t(d[1]) << 8 | uint32_t(d[2]) << 16 | uint32_t(d[3]) << 24;
+}
+
+// Speed x 1000 in the display unit, truncated toward zero.
+int32_t ScaledSpeed(uint16_t raw, uint8_t unit)
+{
+    const float kmhTimes1000 = float(raw * 36.0);
+    const float scaled = kmhTimes1000 * kUnitFactors[unit % 3];
+    return int32_t(scaled);
+}
+
+} // namespace
+
+std::string TopSpeedText(uint16_t raw, uint8_t unit)
+{
+    const int32_t r = ScaledSpeed(raw, unit);
+    char text[32];
+    std::snprintf(text, sizeof text, "%3d.%02d%s", int(r / 1000), int((r / 10) % 100), kUnitSuffixes[unit % 4]);
+    return text;
+}
+
+int Button_TOP10_ReadClick(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.acquired())
+        return 1;
+    SerialLink* link = p.link.ActiveLink;
+    if (!link) {
+        p.host.messageBox("Com port not open Error!");
+        return 1;
+    }
+    SendCommand(link, 0x49);
+    if (WaitResponse(p.link, link, 0xC9, 2000) != 0)
+        return 4;
+    const RxFrame& rx = p.link.rxFrame;
+    const int dataBytes = rx.lengthField() - 1;
+    if (dataBytes < kTop10DataBytes) {
+        // Never list bytes the device did not send.
+        char line[80];
+        std::snprintf(line, sizeof line, "Top 10 read failed: short answer (%d bytes)!", dataBytes);
+        p.host.logLine(line);
+        return 4;
+    }
+    const uint8_t* d = rx.payload() + 1;
+    const DeviceSettings& s = p.settings;
+    char line[64];
+    FormState& f = p.form;
+    f.top10MaxSpeed.clear();
+    f.top10MaxAvgSpeed.clear();
+
+    p.host.logLine("===TOP 10 MAX SPEED===");
+    for (int k = 1; k <= kTopSpeedEntries; ++k) {
+        const std::string speed = TopSpeedText(Le16(d + 2 * (k - 1)), s.unit);
+        std::snprintf(line, sizeof line, "%-3d%s", k, speed.c_str());
+        f.top10MaxSpeed.push_back(line);
+        p.host.logLine(line);
+    }
+    char averaging[16];
+    std::snprintf(averaging, sizeof averaging, "-%dS", s.speedAvgTime);
+    p.host.logLine("===TOP 10 MAX AVG SPEED===");
+    for (int k = 1; k <= kTopSpeedEntries; ++k) {
+        const std::string speed = TopSpeedText(Le16(d + 2 * (kTopSpeedEntries + k - 1)), s.unit);
+        std::snprintf(line, sizeof line, "%-3d%s%s", k, speed.c_str(), averaging);
+        f.top10MaxAvgSpeed.push_back(line);
+        p.host.logLine(line);
+    }
+    return 0;
+}
+
+int Button_TOP10_ClearClick(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.acquired())
+        return 1;
+    SerialLink* link = p.link.ActiveLink;
+    if (!link) {
+        p.host.messageBox("Com port not open Error!");
+        return 1;
+    }
+    p.host.setBusyCursor(true);
+    SendCommand(link, 0x4A);
+    const int r = WaitResponse(p.link, link, kAck, 5000);
+    p.host.setBusyCursor(false);
+    if (r != 0) {
+        p.host.messageBox("Operation failed!");
+        return 3;
+    }
+    p.host.messageBox("Top 10 Speed cleared successfully.");
+    return 0;
+}
+
+int Button_Log_infoClick(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.acquired())
+        return 1;
+    SerialLink* link = p.link.ActiveLink;
+    if (!link) {
+        p.host.messageBox("Com port not open Error!");
+        return 1;
+    }
+    SendCommand(link, 0x4B);
+    // A short answer counts as failed: the previous values stay.
+    if (WaitResponse(p.link, link, 0xCB, 2000) != 0 || p.link.rxFrame.lengthField() - 1 < kLogAreaDataBytes) {
+        p.host.logLine("Read Log Info failed !");
+        return 4;
+    }
+    const uint8_t* d = p.link.rxFrame.payload() + 1;
+    LogAreaRecord& a = p.logArea;
+    a.areaStart = Le32(d);
+    a.areaSize = Le32(d + 4);
+    a.ringStart = Le32(d + 8);
+    a.ringBlank = Le32(d + 12);
+    char line[96];
+    std::snprintf(line, sizeof line, "DLG addr=%08xh,size=%08xh,cyc_start=%08xh,cyc_blank=%08xh", a.areaStart,
+                  a.areaSize, a.ringStart, a.ringBlank);
+    p.host.logLine(line);
+    return 0;
+}

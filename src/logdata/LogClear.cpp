@@ -1,0 +1,157 @@
+#include "logdata/LogClear.h"
+
+#include "connection/Program.h"
+#include "connection/StatusQueries.h"
+#include "link/Exchange.h"
+#include "link/FrameEncoder.h"
+#include "link/LinkBusyGuard.h"
+
+namespace {
+
+constexpr uint32_t kTrackSlotBytes = 16384;
+constexpr uint32_t kSectorBytes = 4096;
+constexpr int kSectorSends = 3;
+
+} // namespace
+
+int ClearDeviceLog(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.acquired())
+        return 1;
+    TransferGauge& gauge = p.link.gauge;
+    gauge.maximum = 100;
+    gauge.position = 0;
+    PumpMessages(p.link);
+    SerialLink* link = p.link.ActiveLink;
+    if (!link) {
+        p.host.messageBox("COM port access error");
+        return 1;
+    }
+    p.host.setBusyCursor(true);
+    RingClear(link);
+    SendCommandArg(link, 5, 4);
+    p.host.logLine("Clearing log data...");
+    if (WaitResponse(p.link, link, kAck, 2000) != 0) {
+        p.host.logLine("Timeout:No ack!");
+        p.host.setBusyCursor(false);
+        return 3;
+    }
+    SleepPumping(p.link, 1000);
+    // The device reports the end of the erase with 0x84; the gauge ticks once per wait.
+    for (int64_t wait = 0; wait < gauge.maximum - 2; ++wait) {
+        if (WaitResponse(p.link, link, 0x84, 1000) == 0) {
+            for (uint8_t n = 0; n < 4; ++n)
+                EraseTrackSlot(p, n);
+            for (uint8_t n = 0; n < 4; ++n)
+                ClearWaypointSlot(p, n);
+            p.host.setBusyCursor(false);
+            gauge.position = gauge.maximum;
+            p.host.logLine("Log data cleared successfully");
+            p.pointsLogged = 0;
+            ShowIdentity(p);
+            return 0;
+        }
+        ++gauge.position;
+        PumpMessages(p.link);
+    }
+    gauge.position = 0;
+    p.host.logLine("Time out, Failed to clear data");
+    p.host.setBusyCursor(false);
+    return 4;
+}
+
+void ClearWaypointSlot(Program& p, uint8_t slot)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.acquired())
+        return;
+    PumpMessages(p.link);
+    SerialLink* link = p.link.ActiveLink;
+    if (!link) {
+        p.host.messageBox("COM port access error");
+        return;
+    }
+    SendCommandArg(link, 50, slot);
+    p.host.logLine("Clearing waypoint ...");
+    if (WaitResponse(p.link, link, kAck, 2000) == 0)
+        p.host.logLine("Waypoint cleared successfully...");
+    else
+        p.host.logLine("Timeout:No ack!");
+}
+
+int EraseTrackSlot(Program& p, uint8_t slot)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.acquired())
+        return 1;
+    PumpMessages(p.link);
+    SerialLink* link = p.link.ActiveLink;
+    if (!link) {
+        p.host.messageBox("COM port access error");
+        return 1;
+    }
+    p.host.setBusyCursor(true);   // the caller restores the arrow
+    RingClear(link);
+    for (uint32_t k = 0; k < 4; ++k) {
+        const uint32_t address = slot * kTrackSlotBytes + k * kSectorBytes;
+        const uint8_t data[4] = {uint8_t(address), uint8_t(address >> 8), uint8_t(address >> 16),
+                                 uint8_t(address >> 24)};
+        int sends = 0;
+        for (;;) {
+            SendFrame(link, 0x1E, data, sizeof data);
+            if (WaitResponse(p.link, link, kAck, 5000) == 0)
+                break;
+            if (++sends == kSectorSends) {
+                p.host.messageBox(" Erase Track:No ack!,retry failed ");
+                return 3;
+            }
+        }
+    }
+    return 0;
+}
+
+int Button_clearlogClick(Program& p, bool* sender)
+{
+    if (!p.link.ActiveLink) {
+        p.host.messageBox("Com port error!");
+        return 1;
+    }
+    if (sender)
+        *sender = false;
+    const int result = ClearDeviceLog(p);
+    if (sender)
+        *sender = true;
+    return result;
+}
+
+int Button_QuickClearClick(Program& p, bool* sender)
+{
+    if (sender)
+        *sender = false;
+    const int result = ClearDeviceLog(p);
+    if (sender)
+        *sender = true;
+    p.host.setBusyCursor(false);
+    return result;
+}
+
+int Button_Clear_LogClick(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.acquired())
+        return 1;
+    SerialLink* link = p.link.ActiveLink;
+    if (!link) {
+        p.host.messageBox("Com Port Error!");
+        return 1;
+    }
+    RingClear(link);
+    SendCommand(link, 11);
+    if (WaitResponse(p.link, link, kAck, 1500) != 0) {
+        p.host.logLine("Timeout:No ack!");
+        return 3;
+    }
+    p.host.logLine("Log Data Cleared OK");
+    return 0;
+}
