@@ -1,0 +1,262 @@
+// "Log Download " against the in-process device: block layout, ring wrap, retries,
+// wrong-length answers, file failures, and that the device log is cleared only
+// after a complete download that is safely on disk.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "logdata/LogDownload.h"
+#include "logdata/DownloadRig.h"
+
+namespace {
+
+using Blocks = std::vector<std::pair<uint32_t, uint32_t>>;
+using Strings = std::vector<std::string>;
+
+// The grid holds exactly these records, in order.
+void ExpectGridHolds(const PointGrid& grid, const std::vector<uint8_t>& log)
+{
+    ASSERT_EQ(grid.rowCounter(), log.size() / 32);
+    for (size_t row = 1; row <= grid.rowCounter(); ++row)
+        ASSERT_EQ(std::memcmp(grid.record(row), log.data() + (row - 1) * 32, 32), 0) << "row " << row;
+}
+
+TEST(LogDownload, threeHundredPointsComeAsTwoBlocksIntoFileAndGrid)
+{
+    DownloadRig d(300);
+    d.connectTo("a.sbp");
+    const std::vector<uint8_t> log = d.deviceLog();
+
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+
+    EXPECT_EQ(d.blockRequests, (Blocks{{0x10000, 8192}, {0x12000, 1408}}));
+    EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
+    ExpectGridHolds(d.p().grid, log);
+    EXPECT_EQ(d.rig.host.logs(),
+              (Strings{"DLG addr=00010000h,size=00400000h,cyc_start=00010000h,cyc_blank=00012580h", "........."}));
+    EXPECT_TRUE(d.rig.host.boxes().empty());
+    const FormState& f = d.p().form;
+    EXPECT_TRUE(f.gridEnabled);
+    EXPECT_TRUE(f.mapViewEnabled);
+    EXPECT_EQ(f.gridFileName, f.logFileName);
+    EXPECT_EQ(d.p().grid.sourceFile, f.logFileName);
+    EXPECT_EQ(d.p().pointsLogged, 300);
+    const TransferGauge& g = d.p().link.gauge;
+    EXPECT_EQ(g.maximum, 9600);
+    EXPECT_EQ(g.position, 9600);
+    EXPECT_EQ(g.tag, 1);
+    EXPECT_FALSE(d.rig.host.busyCursor);
+    // "Auto clear" is off: the device keeps its log.
+    EXPECT_EQ(d.requestsOf(0x504), 0u);
+    EXPECT_EQ(d.deviceLog(), log);
+}
+
+TEST(LogDownload, wrappedRingReadsToTheAreaEndThenContinuesAt0x10000)
+{
+    DownloadRig d(300, 0x410000 - 0x1000);
+    d.connectTo("wrapped.sbp");
+    const std::vector<uint8_t> log = d.deviceLog();
+    ASSERT_LT(d.device().logArea.ringBlank(), d.device().logArea.ringStart());
+
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(d.blockRequests, (Blocks{{0x40F000, 4096}, {0x10000, 5504}}));
+    EXPECT_EQ(d.p().pointsLogged, 300);
+    EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
+    ExpectGridHolds(d.p().grid, log);
+}
+
+TEST(LogDownload, blockEndingExactlyAtTheAreaEndIsFollowedBy0x10000)
+{
+    DownloadRig d(300, 0x410000 - 8192);
+    d.connectTo("edge.sbp");
+    const std::vector<uint8_t> log = d.deviceLog();
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(d.blockRequests, (Blocks{{0x40E000, 8192}, {0x10000, 1408}}));
+    EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
+}
+
+TEST(LogDownload, emptyLogSaysSoAndCreatesNoFile)
+{
+    DownloadRig d(0);
+    d.connectTo("empty.sbp");
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLogData);
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
+    EXPECT_FALSE(std::filesystem::exists(d.p().form.logFileName));
+    EXPECT_TRUE(d.blockRequests.empty());
+}
+
+TEST(LogDownload, failedLogAreaQueryFallsBackToTheInitialValues)
+{
+    DownloadRig d(300);
+    d.device().faults.dropAnswers[0x4B] = kFaultForever;
+    d.connectTo("q.sbp");
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLogData);
+    EXPECT_EQ(d.rig.host.logs(), Strings{"Read Log Info failed !"});
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
+}
+
+TEST(LogDownload, withoutALinkNothingHappens)
+{
+    DownloadRig d;
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLink);
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"Com port error!"});
+    EXPECT_TRUE(d.device().requestLog().empty());
+}
+
+TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
+{
+    {
+        DownloadRig d(300);
+        d.device().faults.dropAnswers[4] = 3;
+        d.connectTo("retry.sbp");
+        EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+        EXPECT_EQ(d.requestsOf(4), 5u);   // the dropped three never reach the handler
+        EXPECT_EQ(ReadBytes(d.p().form.logFileName), d.deviceLog());
+    }
+    DownloadRig d(700);   // 8192 + 8192 + 6016 bytes
+    d.p().form.autoClearAfterDownload = true;
+    d.connectTo("missed.sbp");
+    const std::vector<uint8_t> log = d.deviceLog();
+    // The second block goes unanswered four times.
+    int calls = 0;
+    const SimDevice::Handler recorded = d.device().handler(4);
+    d.device().setHandler(4, [&](SimDevice& dev, const uint8_t* payload, int length) {
+        if (++calls < 2 || calls > 5)
+            recorded(dev, payload, length);
+    });
+
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
+    EXPECT_EQ(calls, 5);
+    EXPECT_EQ(ReadBytes(d.p().form.logFileName), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
+    EXPECT_EQ(d.rig.host.logs().back(), "Failed to download log data!");
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
+    EXPECT_EQ(d.p().link.gauge.position, 8192);
+    EXPECT_EQ(d.p().link.gauge.tag, 1);
+    EXPECT_FALSE(d.p().form.gridEnabled);
+    EXPECT_TRUE(d.p().grid.sourceFile.empty());
+    EXPECT_EQ(d.requestsOf(0x504), 0u);
+    EXPECT_EQ(d.deviceLog(), log);
+}
+
+TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
+{
+    {
+        DownloadRig d(300);
+        d.device().faults.wrongLength[4] = 2;
+        d.connectTo("short.sbp");
+        EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+        EXPECT_EQ(d.blockRequests, (Blocks{{0x10000, 8192}, {0x10000, 8192}, {0x10000, 8192}, {0x12000, 1408}}));
+        EXPECT_EQ(ReadBytes(d.p().form.logFileName), d.deviceLog());
+        ExpectGridHolds(d.p().grid, d.deviceLog());
+    }
+    DownloadRig d(300);
+    d.device().faults.wrongLength[4] = kFaultForever;
+    d.p().form.autoClearAfterDownload = true;
+    d.connectTo("never.sbp");
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
+    EXPECT_EQ(d.blockRequests.size(), size_t(4 * kWrongLengthAnswersPerAttempt));
+    EXPECT_TRUE(ReadBytes(d.p().form.logFileName).empty());
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
+    EXPECT_EQ(d.requestsOf(0x504), 0u);
+}
+
+TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
+{
+    DownloadRig d(300);
+    d.device().faults.cutAnswers[4] = 1;
+    d.connectTo("cut.sbp");
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(ReadBytes(d.p().form.logFileName), d.deviceLog());
+    ExpectGridHolds(d.p().grid, d.deviceLog());
+}
+
+TEST(LogDownload, hangUpMidDownloadFailsAndKeepsWhatArrived)
+{
+    DownloadRig d(700);
+    d.device().faults.hangUpOn[4] = 2;
+    d.p().form.autoClearAfterDownload = true;
+    d.connectTo("hangup.sbp");
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
+    EXPECT_EQ(ReadBytes(d.p().form.logFileName).size(), 8192u);
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
+    EXPECT_EQ(d.requestsOf(0x504), 0u);
+}
+
+TEST(LogDownload, autoClearRunsTheFullClearAfterACompleteDownload)
+{
+    DownloadRig d(300);
+    d.p().form.autoClearAfterDownload = true;
+    d.connectTo("clear.sbp");
+    const std::vector<uint8_t> log = d.deviceLog();
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(d.requestsOf(0x504), 1u);
+    EXPECT_TRUE(d.deviceLog().empty());
+    EXPECT_EQ(d.p().pointsLogged, 0);
+    EXPECT_EQ(d.rig.host.logs().back(), "Log data cleared successfully");
+}
+
+TEST(LogDownload, failedWriteFailsTheDownloadAndNeverClears)
+{
+    DownloadRig d(300);
+    d.p().form.autoClearAfterDownload = true;
+    d.connectTo("/dev/full");
+    d.rig.host.answers = {true};   // "/dev/full exists! Overwrite?"
+    const std::vector<uint8_t> log = d.deviceLog();
+
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFileError);
+    EXPECT_EQ(d.blockRequests.size(), 1u);   // no further block after the failed write
+    const Strings logs = d.rig.host.logs();
+    ASSERT_GE(logs.size(), 2u);
+    EXPECT_EQ(logs[logs.size() - 2], "Writing /dev/full failed: No space left on device");
+    EXPECT_EQ(logs.back(), "Failed to download log data!");
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
+    EXPECT_FALSE(d.p().form.gridEnabled);
+    EXPECT_EQ(d.requestsOf(0x504), 0u);
+    EXPECT_EQ(d.deviceLog(), log);
+}
+
+TEST(LogDownload, fileThatCannotBeCreatedIsReported)
+{
+    DownloadRig d(300);
+    d.connectTo("/nonexistent-folder/x.sbp");
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFileError);
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"Create file /nonexistent-folder/x.sbp failed!"});
+    EXPECT_TRUE(d.blockRequests.empty());
+}
+
+TEST(LogDownload, existingFileIsOverwrittenOnlyOnYes)
+{
+    DownloadRig d(300);
+    d.connectTo("old.sbp");
+    const std::string name = d.p().form.logFileName;
+    std::ofstream(name) << "keep me";
+
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadDeclined);
+    ASSERT_EQ(d.rig.host.texts(FakeHost::Event::Question), Strings{name + " exists!\r\nOverwrite?"});
+    EXPECT_EQ(ReadBytes(name), std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+    EXPECT_TRUE(d.blockRequests.empty());
+
+    d.rig.host.answers = {true};
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(ReadBytes(name), d.deviceLog());
+}
+
+TEST(LogDownload, absurdLogAreaAnswerIsRefusedBeforeAnyFileIsMade)
+{
+    DownloadRig d(300);
+    d.device().setHandler(0x4B, [](SimDevice& dev, const uint8_t*, int) {
+        std::vector<uint8_t> data;
+        for (uint32_t v : {0x10000u, 0xFFFF0000u, 0x10000u, 0xF0000000u})
+            PutLe32(data, v);
+        dev.reply(0xCB, data);
+    });
+    d.connectTo("absurd.sbp");
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
+    EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
+    EXPECT_FALSE(std::filesystem::exists(d.p().form.logFileName));
+    EXPECT_TRUE(d.blockRequests.empty());
+}
+
+} // namespace
