@@ -1,0 +1,86 @@
+// vr60ctl download against vr60sim over a real pseudo-terminal: the file must be
+// the device's log byte for byte, wrapped ring or not, and a device that goes
+// away mid-transfer must end in a failure status, never in a false success.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "logdata/DownloadRig.h"
+#include "sim/SimDevice.h"
+#include "sim/SimOptions.h"
+#include "support/Processes.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// The log a simulated device started with these options holds.
+std::vector<uint8_t> ExpectedLog(const std::vector<std::pair<std::string, std::string>>& options)
+{
+    SimDevice device;
+    for (const auto& [name, value] : options) {
+        std::string error;
+        EXPECT_TRUE(ApplySimOption(device, name, value, &error)) << error;
+    }
+    return device.logArea.loggedBytes(device);
+}
+
+TEST(CtlDownloadE2E, unwrappedLogLandsUnderTheProposedName)
+{
+    ScratchDir work;
+    SimProcess sim({"--points", "700", "--log-seed", "5", "--serial", "77", "--user", "Ann"});
+    ASSERT_FALSE(sim.ptyPath().empty());
+    const CtlResult r = RunCtl({"--port", sim.ptyPath(), "download"}, {}, work.path.string());
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+
+    std::string file;
+    for (const auto& entry : std::filesystem::directory_iterator(work.path))
+        file = entry.path().string();
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(std::filesystem::path(file).filename().string().rfind("000000077_Ann_", 0), 0u) << file;
+    EXPECT_EQ(ReadBytes(file), ExpectedLog({{"points", "700"}, {"log-seed", "5"}}));
+    EXPECT_TRUE(Contains(r.out, "Log file        " + file + " (700 points)")) << r.out;
+    EXPECT_FALSE(Contains(r.out, "Clearing log data..."));   // Auto clear is off by default
+}
+
+TEST(CtlDownloadE2E, wrappedLogFromAFileIsCopiedExactlyThenCleared)
+{
+    ScratchDir work;
+    const std::vector<uint8_t> records = GenerateSbpRecords(500, 9);
+    const std::string source = work.file("source.sbp");
+    std::ofstream(source, std::ios::binary).write(reinterpret_cast<const char*>(records.data()), records.size());
+    SimProcess sim({"--log-file", source, "--ring-start", "0x40F000"});
+
+    const std::string out = work.file("out.sbp");
+    const CtlResult r = RunCtl({"--port", sim.ptyPath(), "download", "--out", out, "--clear"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(Contains(r.out, "DLG addr=00010000h,size=00400000h,cyc_start=0040f000h,cyc_blank=00012e80h")) << r.out;
+    EXPECT_EQ(ReadBytes(out), records);
+    EXPECT_TRUE(Contains(r.out, "Log data cleared successfully")) << r.out;
+
+    const CtlResult again = RunCtl({"--port", sim.ptyPath(), "download", "--out", work.file("again.sbp")});
+    EXPECT_EQ(again.status, 2);
+    EXPECT_EQ(Lines(again.err), std::vector<std::string>{"No log data!"});
+    EXPECT_FALSE(std::filesystem::exists(work.file("again.sbp")));
+}
+
+TEST(CtlDownloadE2E, hangUpMidDownloadFailsAndDoesNotClear)
+{
+    ScratchDir work;
+    SimProcess sim({"--points", "1000", "--fault", "hangup=4:3"});
+    const std::string out = work.file("h.sbp");
+    const CtlResult r = RunCtl({"--port", sim.ptyPath(), "download", "--out", out, "--clear"});
+    EXPECT_EQ(r.status, 4) << r.out << r.err;
+    EXPECT_TRUE(Contains(r.out, "Failed to download log data!")) << r.out;
+    EXPECT_TRUE(Contains(r.err, "Download failed!")) << r.err;
+    EXPECT_FALSE(Contains(r.out, "Log file"));
+    EXPECT_FALSE(Contains(r.out, "Clearing log data..."));
+    EXPECT_EQ(ReadBytes(out).size(), 2u * 8192);
+}
+
+} // namespace
