@@ -1,8 +1,10 @@
 #!/bin/sh
 # `make run` until the window exists: a simulated logger on a pseudo-terminal,
-# connected, identified and its settings read through vr60ctl.
+# connected, identified, its settings read and its log downloaded through vr60ctl.
 set -e
-BUILD=${1:-build}
+BUILD=$(cd "${1:-build}" && pwd)
+LOGDIR="${VR60_DEMO_LOGS:-$(mktemp -d /tmp/vr60-demo-logs.XXXXXX)}"
+mkdir -p "$LOGDIR"
 export VR60_PORT_DIR="${VR60_PORT_DIR:-$(mktemp -d /tmp/vr60-demo-ports.XXXXXX)}"
 SIMOUT=$(mktemp /tmp/vr60sim-out.XXXXXX)
 
@@ -23,3 +25,10 @@ echo "== vr60ctl --port COM7 info"
 echo
 echo "== vr60ctl --port COM7 settings"
 "$BUILD/vr60ctl" --port COM7 settings
+echo
+echo "== vr60ctl --port COM7 download   (in $LOGDIR)"
+(cd "$LOGDIR" && "$BUILD/vr60ctl" --port COM7 download)
+echo
+for f in "$LOGDIR"/*.sbp; do
+  [ -e "$f" ] && echo "== The simulated log is in $f ($(wc -c <"$f") bytes)"
+done

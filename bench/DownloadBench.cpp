@@ -1,0 +1,136 @@
+// Log download efficiency: a 1 MiB log from vr60sim pacing its output like a
+// 460800-baud line. Target: the download takes at most 1.05 x the wire time of
+// the log bytes (bytes x 10 / 460800 s). Reported, not asserted.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "connection/ConnectionSequence.h"
+#include "connection/Program.h"
+#include "logdata/LogDownload.h"
+#include "platform/Host.h"
+#include "platform/PosixSerialTransport.h"
+
+namespace {
+
+constexpr int kBaud = 460800;
+constexpr int kPoints = 32768;   // 1 MiB of 32-byte records
+
+class QuietHost : public Host {
+public:
+    void logLine(const std::string&) override {}
+    void messageBox(const std::string& text) override { std::fprintf(stderr, "box: %s\n", text.c_str()); }
+    bool askYesNo(const std::string&) override { return true; }
+    void setBusyCursor(bool) override {}
+    void pumpMessages() override {}
+    void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    int64_t clockMicros() override
+    {
+        using namespace std::chrono;
+        return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+};
+
+// vr60sim in its own alias folder, published as COM5.
+struct Simulator {
+    int pid = -1;
+    std::string aliasDir;
+
+    bool start()
+    {
+        char dir[] = "/tmp/vr60-bench-ports.XXXXXX";
+        if (!mkdtemp(dir))
+            return false;
+        aliasDir = dir;
+        setenv("VR60_PORT_DIR", dir, 1);
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        const std::string points = std::to_string(kPoints);
+        const std::string pace = std::to_string(kBaud);
+        pid = fork();
+        if (pid == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+            execl(VR60SIM_PATH, VR60SIM_PATH, "--com", "5", "--pace", pace.c_str(), "--points", points.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        // Ready once it has printed its pty path.
+        pollfd p{fds[0], POLLIN, 0};
+        const bool ready = poll(&p, 1, 5000) == 1;
+        close(fds[0]);
+        return ready;
+    }
+
+    ~Simulator()
+    {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        if (!aliasDir.empty()) {
+            std::remove((aliasDir + "/COM5").c_str());
+            rmdir(aliasDir.c_str());
+        }
+    }
+};
+
+} // namespace
+
+static void BM_Download1MiBAt460800(benchmark::State& state)
+{
+    Simulator sim;
+    if (!sim.start()) {
+        state.SkipWithError("cannot start vr60sim");
+        return;
+    }
+    char outDir[] = "/tmp/vr60-bench-log.XXXXXX";
+    if (!mkdtemp(outDir)) {
+        state.SkipWithError("no temp dir");
+        return;
+    }
+    const std::string file = std::string(outDir) + "/bench.sbp";
+    QuietHost host;
+    auto program = std::make_unique<Program>(host, [](const std::string&) -> std::unique_ptr<Transport> {
+        return std::make_unique<PosixSerialTransport>();
+    });
+    Program& p = *program;
+    p.form.comPortText = "COM  5";
+    p.form.comBaudIndex = 7;
+    if (BitBtn_connectClick(p) != 0) {
+        state.SkipWithError("connect failed");
+        return;
+    }
+    const double wireSeconds = double(kPoints) * 32 * 10 / kBaud;
+    double seconds = 0;
+    for (auto _ : state) {
+        p.form.logFileName = file;
+        const auto start = std::chrono::steady_clock::now();
+        const int result = Button_downloadlogClick(p);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        if (result != 0)
+            state.SkipWithError("download failed");
+    }
+    BitBtn_connectClick(p);
+    std::remove(file.c_str());
+    rmdir(outDir);
+    state.counters["measured_s"] = seconds;
+    state.counters["wire_s"] = wireSeconds;
+    state.counters["ratio"] = seconds / wireSeconds;
+    state.counters["target_ratio"] = 1.05;
+}
+BENCHMARK(BM_Download1MiBAt460800)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
