@@ -11,8 +11,9 @@
 
 namespace {
 
-// Whether a complete download is followed by the full clear when the command line
-// does not say: the "Auto clear" box as the program starts (settings files apply here).
+// Whether a complete download is followed by the full clear when the command line does
+// not say: the "Auto clear" box as the program starts. This is the one place where an
+// operator option read from a settings file is to be applied.
 bool DefaultAutoClear(const CtlContext& ctx)
 {
     return ctx.program.form.autoClearAfterDownload;

@@ -29,6 +29,19 @@ constexpr uint32_t kWrapAddress = 0x10000;
 // The largest log area believed: the grid keeps every record in memory.
 constexpr uint32_t kLargestLogArea = 64u << 20;
 
+// 0 once the file's bytes are on the disk, else the error.
+int SyncToDisk(std::FILE* file)
+{
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0 ? 0 : errno;
+#else
+    if (fsync(fileno(file)) == 0)
+        return 0;
+    // Devices and pipes cannot be synced: nothing more to wait for there.
+    return errno == EINVAL || errno == ENOTSUP ? 0 : errno;
+#endif
+}
+
 // The output file, unbuffered so that a failed write shows at the block that failed.
 class LogFile {
 public:
@@ -58,24 +71,14 @@ public:
     // Flushes, syncs to the disk and closes; false (with the error) when any of it failed.
     bool finish()
     {
-        bool ok = std::fflush(file_) == 0;
-        if (!ok && !error_)
-            error_ = errno ? errno : EIO;
-#ifdef _WIN32
-        if (ok && _commit(_fileno(file_)) != 0 && errno != EBADF) {
-#else
-        // Devices and pipes cannot be synced (EINVAL): nothing more to wait for there.
-        if (ok && fsync(fileno(file_)) != 0 && errno != EINVAL && errno != ENOTSUP) {
-#endif
-            ok = false;
-            error_ = errno;
-        }
-        if (std::fclose(file_) != 0 && ok) {
-            ok = false;
-            error_ = errno ? errno : EIO;
-        }
+        errno = 0;
+        int error = std::fflush(file_) == 0 ? SyncToDisk(file_) : (errno ? errno : EIO);
+        if (std::fclose(file_) != 0 && !error)
+            error = errno ? errno : EIO;
         file_ = nullptr;
-        return ok;
+        if (error && !error_)
+            error_ = error;
+        return error == 0;
     }
 
     int error() const { return error_; }

@@ -76,32 +76,23 @@ TEST(LogDownload, blockEndingExactlyAtTheAreaEndIsFollowedBy0x10000)
     EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
 }
 
-TEST(LogDownload, emptyLogSaysSoAndCreatesNoFile)
+TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
 {
-    DownloadRig d(0);
-    d.connectTo("empty.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLogData);
-    EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
-    EXPECT_FALSE(std::filesystem::exists(d.p().form.logFileName));
-    EXPECT_TRUE(d.blockRequests.empty());
-}
-
-TEST(LogDownload, failedLogAreaQueryFallsBackToTheInitialValues)
-{
-    DownloadRig d(300);
-    d.device().faults.dropAnswers[0x4B] = kFaultForever;
-    d.connectTo("q.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLogData);
-    EXPECT_EQ(d.rig.host.logs(), Strings{"Read Log Info failed !"});
-    EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
-}
-
-TEST(LogDownload, withoutALinkNothingHappens)
-{
+    for (bool queryFails : {false, true}) {
+        DownloadRig d(queryFails ? 300 : 0);
+        if (queryFails)
+            d.device().faults.dropAnswers[0x4B] = kFaultForever;   // the initial values: an empty ring
+        d.connectTo("empty.sbp");
+        EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLogData);
+        if (queryFails)
+            EXPECT_EQ(d.rig.host.logs(), Strings{"Read Log Info failed !"});
+        EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
+        EXPECT_FALSE(std::filesystem::exists(d.p().form.logFileName));
+        EXPECT_TRUE(d.blockRequests.empty());
+    }
     DownloadRig d;
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLink);
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Com port error!"});
-    EXPECT_TRUE(d.device().requestLog().empty());
 }
 
 TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
