@@ -53,4 +53,13 @@ struct FormState {
 
     // Log data page
     bool autoClearAfterDownload = false;     // CheckBox_auto_log_clear_after_download ("Auto clear")
+
+    // Browse page and "Log Convert"
+    bool browseDownloadEnabled = false;      // Button_downloadlog, enabled by "Load SBP file"
+    bool gridEnabled = false;                // StringGrid1
+    bool mapViewEnabled = false;             // BitBtn_MapView
+    std::string gridFileName;                // Edit_StringGrid
+    bool splitTrack = false;                 // CheckBox_splite_track ("Split Log")
+    bool googleEarthView = false;            // CheckBox_Google_Earth_View
+    std::string convertStatistic;            // Label_convert_statistic
 };
