@@ -298,7 +298,9 @@ int ExportSbpTracks(Program& p, const std::string& input, const std::string& bas
     // About 1.5 s per 10 MB here; the limit leaves a slow machine plenty.
     const int timeoutMs = int(60000 + nmeaBytes / 1000);
     ExternalTool& tool = *p.externalTool;
-    if (tool.environment.empty()) {
+    const bool hasTz = std::any_of(tool.environment.begin(), tool.environment.end(),
+                                   [](const auto& e) { return e.first == "TZ"; });
+    if (!hasTz) {
         // Without TZ the converter looks up the zone file for every time stamp and runs several times slower.
         const char* tz = std::getenv("TZ");
         tool.environment.push_back({"TZ", tz && *tz ? tz : "UTC"});
