@@ -67,12 +67,13 @@ int Load_SBPClick(Program& p, const std::string& chosenFile)
     p.loadedSize = image.size();
     const size_t points = image.size() / kSbpRecordBytes;
     DecodeSbpRecords(p.grid, nullptr, points);
-    DecodeSbpRecords(p.grid, image.data(), points);
+    const size_t bytes = image.size();
+    p.grid.decodeImage(std::move(image), points);   // the grid keeps the file image itself
     p.grid.sourceFile = QFileInfo(QString::fromStdString(chosenFile)).absoluteFilePath().toStdString();
 
     char line[64];
     p.host.logLine("Load SBP file " + chosenFile);
-    std::snprintf(line, sizeof line, "Total SBP file size=%zu, points=%zu", image.size(), points);
+    std::snprintf(line, sizeof line, "Total SBP file size=%zu, points=%zu", bytes, points);
     p.host.logLine(line);
     p.form.logFileName = chosenFile;
     return 0;

@@ -268,31 +268,35 @@ std::string SbpExtension(const std::string& input)
 
 // --- The conversion ---------------------------------------------------------
 
+int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base)
+{
+    size_t offset = 0;
+    if (HasSbpHeader(image.data(), image.size()))
+        offset = std::min(image.size(), kSbpHeaderBytes);
+    const size_t total = (image.size() - offset) / kSbpRecordBytes;
+    p.convertTotal = uint32_t(total);
+    p.convertNoFix = 0;
+    p.convertBad = 0;
+
+    // Both files are written before either is judged, as a conversion always makes both.
+    std::vector<char> work(kSbpWorkBufferBytes);
+    const bool nmeaOk = WriteChunks(p, base + ".NMEA", image.data() + offset, total, work, false);
+    const bool pltOk = WriteChunks(p, base + ".plt", image.data() + offset, total, work, true);
+    return nmeaOk && pltOk ? 0 : kExportWriteFailed;
+}
+
 int ExportSbpTracks(Program& p, const std::string& input, const std::string& base)
 {
     std::vector<uint8_t> image;
     const int read = ReadWholeFile(input, image);
     if (read != kReadOk)
         return read;
-    size_t offset = 0;
-    if (HasSbpHeader(image.data(), image.size()))
-        offset = std::min(image.size(), kSbpHeaderBytes);
-    const size_t dataBytes = image.size() - offset;
-    const size_t total = dataBytes / kSbpRecordBytes;
-    p.convertTotal = uint32_t(total);
-    p.convertNoFix = 0;
-    p.convertBad = 0;
-
-    // Both files are written before either is judged, as a conversion always makes both.
-    const std::string nmeaFile = base + ".NMEA";
-    std::vector<char> work(kSbpWorkBufferBytes);
-    const bool nmeaOk = WriteChunks(p, nmeaFile, image.data() + offset, total, work, false);
-    const bool pltOk = WriteChunks(p, base + ".plt", image.data() + offset, total, work, true);
+    const int written = WriteSbpExports(p, image, base);
     image = {};
-    work = {};
-    if (!nmeaOk || !pltOk)
-        return kExportWriteFailed;
+    if (written != 0)
+        return written;
 
+    const std::string nmeaFile = base + ".NMEA";
     const std::string split = SplitLogOptionText(p.form.splitTrack);
     const qint64 nmeaBytes = QFileInfo(QString::fromStdString(nmeaFile)).size();
     // About 1.5 s per 10 MB here; the limit leaves a slow machine plenty.

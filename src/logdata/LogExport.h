@@ -69,6 +69,8 @@ std::string ConvertStatisticText(uint32_t total, uint32_t noFix, uint32_t bad);
 std::string SbpBaseName(const std::string& input);
 std::string SbpExtension(const std::string& input);
 
+// Header skip, Total / No Fix / Bad, then base.NMEA and base.plt from a file image: 0 or kExportWriteFailed.
+int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base);
 // Reads the file, writes NMEA and PLT, runs the converter: 0, 140, 2, kExportWriteFailed or kExportToolFailed.
 int ExportSbpTracks(Program& p, const std::string& input, const std::string& base);
 // The whole conversion with its messages and statistics line; returns 0 or the failing step's code.

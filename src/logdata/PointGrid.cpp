@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "link/NmeaChecksum.h"
 #include "logdata/SbpRecord.h"
@@ -27,6 +28,17 @@ void PointGrid::prepare(size_t count)
 size_t PointGrid::decode(const uint8_t* records, size_t count)
 {
     records_.insert(records_.end(), records, records + count * kSbpRecordBytes);
+    if (rowCounter() + 1 > preparedRows_)
+        preparedRows_ = rowCounter() + 1;
+    return rowCounter();
+}
+
+size_t PointGrid::decodeImage(std::vector<uint8_t>&& image, size_t count)
+{
+    if (!records_.empty())
+        return decode(image.data(), count);
+    image.resize(count * kSbpRecordBytes);
+    records_ = std::move(image);
     if (rowCounter() + 1 > preparedRows_)
         preparedRows_ = rowCounter() + 1;
     return rowCounter();

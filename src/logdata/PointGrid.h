@@ -21,6 +21,9 @@ public:
     // Decode mode: the next count records into the next rows; returns the row counter.
     size_t decode(const uint8_t* records, size_t count);
 
+    // Decode mode for a whole file image: takes over its storage instead of copying it.
+    size_t decodeImage(std::vector<uint8_t>&& image, size_t count);
+
     size_t rowCounter() const { return records_.size() / kSbpRecordBytes; }
     // Rows as prepared, header included.
     size_t rowCount() const { return preparedRows_; }
