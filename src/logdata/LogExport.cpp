@@ -15,6 +15,7 @@
 #include "logdata/LogBrowser.h"
 #include "logdata/PointGrid.h"
 #include "logdata/SbpRecord.h"
+#include "logdata/SbpText.h"
 
 namespace {
 
@@ -140,8 +141,7 @@ size_t WriteSbpNmea(const uint8_t* records, size_t count, char* buffer)
         records += 2 * kSbpRecordBytes;
         count = count >= 2 ? count - 2 : 0;
     }
-    size_t used = 0;
-    char rmc[kSbpTextBytesPerRecord], gga[kSbpTextBytesPerRecord];
+    SbpText out(buffer);
     for (size_t i = 0; i < count; ++i) {
         const SbpRecord r = ReadSbpRecord(records + i * kSbpRecordBytes);
         SbpTime t;
@@ -149,37 +149,29 @@ size_t WriteSbpNmea(const uint8_t* records, size_t count, char* buffer)
         const SbpDegrees lat = SplitLatitude(r.latitude);
         const SbpDegrees lon = SplitLongitude(r.longitude);
         const int ms = r.milliseconds % 1000;
-        char latMinutes[24], lonMinutes[24];
-        std::snprintf(latMinutes, sizeof latMinutes, "%07.4f", lat.minutes);
-        std::snprintf(lonMinutes, sizeof lonMinutes, "%07.4f", lon.minutes);
 
-        // Each sentence is built from the character after '$' for its checksum, then the '$' goes in front.
-        rmc[0] = '$';
-        std::snprintf(rmc + 1, sizeof rmc - 7, "GPRMC,%02d%02d%02d.%03d,%c,%02d%s,%c,%03d%s,%c,%.2f,%d.%02d,%02d%02d%02d,,",
-                      t.hour, t.minute, t.second, ms, 'A', std::abs(lat.degrees), latMinutes, lat.hemisphere,
-                      std::abs(lon.degrees), lonMinutes, lon.hemisphere, NmeaKnots(r.speed), r.course / 100,
-                      r.course % 100, t.day, t.month, t.yearOffset % 100);
-        AppendNmeaChecksumLine(rmc + 1);
+        out.ch('$');
+        const char* sentence = out.end();
+        out.str("GPGGA,");
+        WriteSbpTimeAndPosition(out, t, ms, lat, lon, false);
+        out.str(",1,").integer(r.satellites, 2).ch(',').integer(r.hdop / 5).ch('.').integer((r.hdop % 5) * 2);
+        out.ch(',').integer(r.altitude / 100).str(".00,M,,,,");
+        AppendChecksum(out, sentence, true);
 
-        gga[0] = '$';
-        std::snprintf(gga + 1, sizeof gga - 7, "GPGGA,%02d%02d%02d.%03d,%02d%s,%c,%03d%s,%c,1,%02d,%d.%0d,%d.00,M,,,,",
-                      t.hour, t.minute, t.second, ms, std::abs(lat.degrees), latMinutes, lat.hemisphere,
-                      std::abs(lon.degrees), lonMinutes, lon.hemisphere, r.satellites, r.hdop / 5, (r.hdop % 5) * 2,
-                      r.altitude / 100);
-        AppendNmeaChecksumLine(gga + 1);
-
-        used += Emit(buffer + used, gga);
-        used += Emit(buffer + used, rmc);
+        out.ch('$');
+        sentence = out.end();
+        out.str("GPRMC,");
+        WriteSbpRmcBody(out, t, ms, lat, lon, NmeaKnots(r.speed), r.course, t.yearOffset % 100);
+        AppendChecksum(out, sentence, true);
     }
-    return used;
+    return out.size();
 }
 
 size_t WriteSbpPlt(const uint8_t* records, size_t count, char* buffer, bool firstChunk)
 {
-    size_t used = 0;
+    SbpText out(buffer);
     if (firstChunk)
-        used += Emit(buffer, kPltHeader);
-    char line[kSbpTextBytesPerRecord];
+        out.str(kPltHeader);
     for (size_t i = 0; i < count; ++i) {
         const SbpRecord r = ReadSbpRecord(records + i * kSbpRecordBytes);
         SbpTime t;
@@ -193,12 +185,13 @@ size_t WriteSbpPlt(const uint8_t* records, size_t count, char* buffer, bool firs
             double(DaysSince1899(year, t.month, t.day)) + (t.hour * 3600 + t.minute * 60 + t.second) / 86400.0;
         const int feet = static_cast<int>(r.altitude * 0.03280839 + 0.5);
         const int segment = (r.eeVel & 0x08) ? 1 : 0;
-        std::snprintf(line, sizeof line, "%10.6f,%10.6f,%2d,%8d, %15.7f, %02d-%s-%02d, %02d:%02d:%02d\r\n",
-                      r.latitude * 1e-7, r.longitude * 1e-7, segment, feet, serial, t.day, kMonthNames[t.month], year,
-                      t.hour, t.minute, t.second);
-        used += Emit(buffer + used, line);
+        // "%10.6f,%10.6f,%2d,%8d, %15.7f, %02d-%s-%02d, %02d:%02d:%02d\r\n"
+        out.fixed(r.latitude * 1e-7, 6, 10).ch(',').fixed(r.longitude * 1e-7, 6, 10).ch(',');
+        out.integer(segment, 2, false).ch(',').integer(feet, 8, false).str(", ").fixed(serial, 7, 15).str(", ");
+        out.integer(t.day, 2).ch('-').str(kMonthNames[t.month]).ch('-').integer(year, 2).str(", ");
+        out.integer(t.hour, 2).ch(':').integer(t.minute, 2).ch(':').integer(t.second, 2).str("\r\n");
     }
-    return used;
+    return out.size();
 }
 
 // --- Converter command line -------------------------------------------------

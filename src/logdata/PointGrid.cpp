@@ -8,6 +8,7 @@
 
 #include "link/NmeaChecksum.h"
 #include "logdata/SbpRecord.h"
+#include "logdata/SbpText.h"
 
 namespace {
 
@@ -80,50 +81,45 @@ const uint8_t* PointGrid::record(size_t row) const
 size_t FormatSbpGridCell(const uint8_t* bytes, size_t row, int column, char* out)
 {
     const SbpRecord r = ReadSbpRecord(bytes);
-    int n = 0;
+    SbpText t(out);
     switch (column) {
-    case 0: n = std::snprintf(out, kGridCellChars, "%zu", row); break;
-    case 1: n = std::snprintf(out, kGridCellChars, "%2d.%0d", r.hdop / 5, (r.hdop % 5) * 2); break;
-    case 2: n = std::snprintf(out, kGridCellChars, "%d", r.satellites); break;
-    case 3: n = std::snprintf(out, kGridCellChars, "%d", r.milliseconds); break;
-    case 5: n = std::snprintf(out, kGridCellChars, "%08" PRIx32 "h", r.svidList); break;
-    case 6: n = std::snprintf(out, kGridCellChars, "%" PRId32, r.latitude); break;
-    case 7: n = std::snprintf(out, kGridCellChars, "%" PRId32, r.longitude); break;
-    case 8: n = std::snprintf(out, kGridCellChars, "%" PRId32, r.altitude); break;
-    case 9: n = std::snprintf(out, kGridCellChars, "%.2f", GridKnots(r.speed)); break;
-    case 10: n = std::snprintf(out, kGridCellChars, "%d.%02d", r.course / 100, r.course % 100); break;
-    case 11: n = std::snprintf(out, kGridCellChars, "%d", r.climbRate); break;
-    case 12: n = std::snprintf(out, kGridCellChars, "%d", r.eeVel); break;
-    case 13: n = std::snprintf(out, kGridCellChars, "%d", r.eeCr); break;
+    case 0: t.integer(int64_t(row)); break;
+    case 1: t.integer(r.hdop / 5, 2, false).ch('.').integer((r.hdop % 5) * 2); break;
+    case 2: t.integer(r.satellites); break;
+    case 3: t.integer(r.milliseconds); break;
+    case 5: t.hex8(r.svidList).ch('h'); break;
+    case 6: t.integer(r.latitude); break;
+    case 7: t.integer(r.longitude); break;
+    case 8: t.integer(r.altitude); break;
+    case 9: t.fixed(GridKnots(r.speed), 2); break;
+    case 10: t.integer(r.course / 100).ch('.').integer(r.course % 100, 2); break;
+    case 11: t.integer(r.climbRate); break;
+    case 12: t.integer(r.eeVel); break;
+    case 13: t.integer(r.eeCr); break;
     case 4:
     case 14: {
-        SbpTime t;
-        UnpackSbpTime(r.utc, t);
+        SbpTime time;
+        UnpackSbpTime(r.utc, time);
         // A seconds field of 60 or more stands for "no time": shown as 2008-01-01 00:00:00.
-        if (t.second >= 60)
-            t = SbpTime{8, 1, 1, 0, 0, 0};
+        if (time.second >= 60)
+            time = SbpTime{8, 1, 1, 0, 0, 0};
         if (column == 4) {
-            n = std::snprintf(out, kGridCellChars, "%04d-%02d-%02d %02d:%02d:%02d", 2000 + t.yearOffset, t.month,
-                              t.day, t.hour, t.minute, t.second);
+            t.integer(2000 + time.yearOffset, 4).ch('-').integer(time.month, 2).ch('-').integer(time.day, 2);
+            t.ch(' ').integer(time.hour, 2).ch(':').integer(time.minute, 2).ch(':').integer(time.second, 2);
             break;
         }
-        const SbpDegrees lat = SplitLatitude(r.latitude);
-        const SbpDegrees lon = SplitLongitude(r.longitude);
-        char latMinutes[32], lonMinutes[32], date[16], speed[32], course[16];
-        std::snprintf(latMinutes, sizeof latMinutes, "%07.4f", lat.minutes);
-        std::snprintf(lonMinutes, sizeof lonMinutes, "%07.4f", lon.minutes);
-        std::snprintf(date, sizeof date, "%02d%02d%02d", t.day, t.month, t.yearOffset);
-        std::snprintf(speed, sizeof speed, "%.2f", GridKnots(r.speed));
-        std::snprintf(course, sizeof course, "%d.%02d", r.course / 100, r.course % 100);
-        std::snprintf(out, kGridCellChars - 4, "$GPRMC,%02d%02d%02d.%03d,%c,%02d%s,%c,%03d%s,%c,%s,%s,%s,,", t.hour,
-                      t.minute, t.second, r.milliseconds % 1000, 'A', std::abs(lat.degrees), latMinutes,
-                      lat.hemisphere, std::abs(lon.degrees), lonMinutes, lon.hemisphere, speed, course, date);
-        AppendNmeaChecksum(out);
-        return std::strlen(out);
+        t.ch('$');
+        const char* sentence = t.end();
+        t.str("GPRMC,");
+        WriteSbpRmcBody(t, time, r.milliseconds % 1000, SplitLatitude(r.latitude), SplitLongitude(r.longitude),
+                        GridKnots(r.speed), r.course, time.yearOffset);
+        AppendChecksum(t, sentence, false);
+        break;
     }
     default: break;
     }
-    return n < 0 ? 0 : size_t(n);
+    *t.end() = '\0';
+    return t.size();
 }
 
 size_t DecodeSbpRecords(PointGrid& grid, const uint8_t* records, size_t count)
