@@ -120,5 +120,8 @@ bool StringGrid1DblClick(Program& p)
     std::string link = p.mapLink;
     while (!link.empty() && link.back() == ' ')
         link.pop_back();
-    return p.shell->open(link);
+    if (p.shell->open(link))
+        return true;
+    p.host.logLine("Cannot open " + link);
+    return false;
 }
