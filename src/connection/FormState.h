@@ -54,11 +54,16 @@ struct FormState {
     // Log data page
     bool autoClearAfterDownload = false;     // CheckBox_auto_log_clear_after_download ("Auto clear")
 
-    // Log download ("Log Download ") and the "Top 10 Speed" group
+    // Browse page, "Log Download " and "Log Convert"
+    bool browseDownloadEnabled = false;      // Button_downloadlog, enabled by "Load SBP file"
     bool gridEnabled = false;                // StringGrid1
     bool mapViewEnabled = false;             // BitBtn_MapView
     std::string gridFileName;                // Edit_StringGrid
+    bool splitTrack = false;                 // CheckBox_splite_track ("Split Log")
+    bool googleEarthView = false;            // CheckBox_Google_Earth_View
     std::string convertStatistic;            // Label_convert_statistic
-    std::vector<std::string> top10MaxSpeed;      // the ten lines of each table last read
+
+    // "Top 10 Speed" group: the ten lines of each table last read
+    std::vector<std::string> top10MaxSpeed;
     std::vector<std::string> top10MaxAvgSpeed;
 };

@@ -3,6 +3,7 @@
 // test) and passed explicitly to every operation.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "connection/DeviceIdentity.h"
@@ -11,6 +12,8 @@
 #include "device/LogArea.h"
 #include "link/LinkContext.h"
 #include "logdata/PointGrid.h"
+#include "platform/ExternalTool.h"
+#include "platform/Shell.h"
 
 inline constexpr const char* kProgramVersion = "V0.2B0407B";
 
@@ -46,4 +49,14 @@ struct Program {
     // Log area and download
     LogAreaRecord logArea;              // the last successful log-area query
     uint16_t logBlockSize = 0x2000;     // bytes asked for by one read-block request
+
+    // Log browser and converters
+    size_t loadedSize = 0;        // bytes of the last file loaded by "Load SBP file"
+    size_t selectedRow = 0;       // row last selected in StringGrid1
+    std::string mapLink;          // web address of the selected point
+    uint32_t convertTotal = 0;    // statistics line: Total, No Fix, Bad
+    uint32_t convertNoFix = 0;
+    uint32_t convertBad = 0;
+    std::unique_ptr<Shell> shell = MakeDesktopShell();
+    std::unique_ptr<ExternalTool> externalTool = std::make_unique<ExternalTool>();
 };

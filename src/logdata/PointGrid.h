@@ -11,6 +11,8 @@
 
 inline constexpr int kSbpRecordBytes = 32;
 inline constexpr int kGridColumns = 15;
+// Room for the longest cell (the RMC sentence with its checksum) and its NUL.
+inline constexpr size_t kGridCellChars = 192;
 
 class PointGrid {
 public:
@@ -19,11 +21,16 @@ public:
     // Decode mode: the next count records into the next rows; returns the row counter.
     size_t decode(const uint8_t* records, size_t count);
 
+    // Decode mode for a whole file image: takes over its storage instead of copying it.
+    size_t decodeImage(std::vector<uint8_t>&& image, size_t count);
+
     size_t rowCounter() const { return records_.size() / kSbpRecordBytes; }
     // Rows as prepared, header included.
     size_t rowCount() const { return preparedRows_; }
     // Formatted text of one cell; row 0 is the header. Rows prepared but not yet decoded are empty.
     std::string cell(size_t row, int column) const;
+    // The same text into out (kGridCellChars bytes, NUL-terminated); returns its length.
+    size_t formatCell(size_t row, int column, char* out) const;
     // Column width in pixels set by prepare, or -1 for the window's default.
     int columnWidth(int column) const;
     // The raw record of data row r (1-based), or null.
@@ -36,6 +43,9 @@ private:
     std::vector<uint8_t> records_;
     size_t preparedRows_ = 1;
 };
+
+// Cell text of data row `row` (1-based) formatted from its raw record (columns 0-14).
+size_t FormatSbpGridCell(const uint8_t* record, size_t row, int column, char* out);
 
 // The two modes of the decoder: records == nullptr prepares for count records.
 size_t DecodeSbpRecords(PointGrid& grid, const uint8_t* records, size_t count);

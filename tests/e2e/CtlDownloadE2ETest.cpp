@@ -43,7 +43,7 @@ TEST(CtlDownloadE2E, unwrappedLogLandsUnderTheProposedName)
         file = entry.path().string();
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(std::filesystem::path(file).filename().string().rfind("000000077_Ann_", 0), 0u) << file;
-    EXPECT_EQ(ReadBytes(file), ExpectedLog({{"points", "700"}, {"log-seed", "5"}}));
+    EXPECT_EQ(ReadFileBytes(file), ExpectedLog({{"points", "700"}, {"log-seed", "5"}}));
     EXPECT_TRUE(Contains(r.out, "Log file        " + file + " (700 points)")) << r.out;
     EXPECT_FALSE(Contains(r.out, "Clearing log data..."));   // Auto clear is off by default
 }
@@ -60,7 +60,7 @@ TEST(CtlDownloadE2E, wrappedLogFromAFileIsCopiedExactlyThenCleared)
     const CtlResult r = RunCtl({"--port", sim.ptyPath(), "download", "--out", out, "--clear"});
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_TRUE(Contains(r.out, "DLG addr=00010000h,size=00400000h,cyc_start=0040f000h,cyc_blank=00012e80h")) << r.out;
-    EXPECT_EQ(ReadBytes(out), records);
+    EXPECT_EQ(ReadFileBytes(out), records);
     EXPECT_TRUE(Contains(r.out, "Log data cleared successfully")) << r.out;
 
     const CtlResult again = RunCtl({"--port", sim.ptyPath(), "download", "--out", work.file("again.sbp")});
@@ -80,7 +80,7 @@ TEST(CtlDownloadE2E, hangUpMidDownloadFailsAndDoesNotClear)
     EXPECT_TRUE(Contains(r.err, "Download failed!")) << r.err;
     EXPECT_FALSE(Contains(r.out, "Log file"));
     EXPECT_FALSE(Contains(r.out, "Clearing log data..."));
-    EXPECT_EQ(ReadBytes(out).size(), 2u * 8192);
+    EXPECT_EQ(ReadFileBytes(out).size(), 2u * 8192);
 }
 
 } // namespace

@@ -28,7 +28,7 @@ struct ScratchDir {
     std::string file(const std::string& name) const { return (path / name).string(); }
 };
 
-inline std::vector<uint8_t> ReadBytes(const std::string& path)
+inline std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -31,7 +31,7 @@ TEST(LogDownload, threeHundredPointsComeAsTwoBlocksIntoFileAndGrid)
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
 
     EXPECT_EQ(d.blockRequests, (Blocks{{0x10000, 8192}, {0x12000, 1408}}));
-    EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), log);
     ExpectGridHolds(d.p().grid, log);
     EXPECT_EQ(d.rig.host.logs(),
               (Strings{"DLG addr=00010000h,size=00400000h,cyc_start=00010000h,cyc_blank=00012580h", "........."}));
@@ -62,7 +62,7 @@ TEST(LogDownload, wrappedRingReadsToTheAreaEndThenContinuesAt0x10000)
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
     EXPECT_EQ(d.blockRequests, (Blocks{{0x40F000, 4096}, {0x10000, 5504}}));
     EXPECT_EQ(d.p().pointsLogged, 300);
-    EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), log);
     ExpectGridHolds(d.p().grid, log);
 }
 
@@ -73,7 +73,7 @@ TEST(LogDownload, blockEndingExactlyAtTheAreaEndIsFollowedBy0x10000)
     const std::vector<uint8_t> log = d.deviceLog();
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
     EXPECT_EQ(d.blockRequests, (Blocks{{0x40E000, 8192}, {0x10000, 1408}}));
-    EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), log);
 }
 
 TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
@@ -103,7 +103,7 @@ TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
         d.connectTo("retry.sbp");
         EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
         EXPECT_EQ(d.requestsOf(4), 5u);   // the dropped three never reach the handler
-        EXPECT_EQ(ReadBytes(d.p().form.logFileName), d.deviceLog());
+        EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), d.deviceLog());
     }
     DownloadRig d(700);   // 8192 + 8192 + 6016 bytes
     d.p().form.autoClearAfterDownload = true;
@@ -119,7 +119,7 @@ TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
 
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
     EXPECT_EQ(calls, 5);
-    EXPECT_EQ(ReadBytes(d.p().form.logFileName), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
+    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
     EXPECT_EQ(d.rig.host.logs().back(), "Failed to download log data!");
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.p().link.gauge.position, 8192);
@@ -138,7 +138,7 @@ TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
         d.connectTo("short.sbp");
         EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
         EXPECT_EQ(d.blockRequests, (Blocks{{0x10000, 8192}, {0x10000, 8192}, {0x10000, 8192}, {0x12000, 1408}}));
-        EXPECT_EQ(ReadBytes(d.p().form.logFileName), d.deviceLog());
+        EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), d.deviceLog());
         ExpectGridHolds(d.p().grid, d.deviceLog());
     }
     DownloadRig d(300);
@@ -147,7 +147,7 @@ TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
     d.connectTo("never.sbp");
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
     EXPECT_EQ(d.blockRequests.size(), size_t(4 * kWrongLengthAnswersPerAttempt));
-    EXPECT_TRUE(ReadBytes(d.p().form.logFileName).empty());
+    EXPECT_TRUE(ReadFileBytes(d.p().form.logFileName).empty());
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.requestsOf(0x504), 0u);
 }
@@ -158,7 +158,7 @@ TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
     d.device().faults.cutAnswers[4] = 1;
     d.connectTo("cut.sbp");
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
-    EXPECT_EQ(ReadBytes(d.p().form.logFileName), d.deviceLog());
+    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), d.deviceLog());
     ExpectGridHolds(d.p().grid, d.deviceLog());
 }
 
@@ -169,7 +169,7 @@ TEST(LogDownload, hangUpMidDownloadFailsAndKeepsWhatArrived)
     d.p().form.autoClearAfterDownload = true;
     d.connectTo("hangup.sbp");
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
-    EXPECT_EQ(ReadBytes(d.p().form.logFileName).size(), 8192u);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName).size(), 8192u);
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.requestsOf(0x504), 0u);
 }
@@ -181,7 +181,7 @@ TEST(LogDownload, autoClearRunsTheFullClearAfterACompleteDownload)
     d.connectTo("clear.sbp");
     const std::vector<uint8_t> log = d.deviceLog();
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
-    EXPECT_EQ(ReadBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), log);
     EXPECT_EQ(d.requestsOf(0x504), 1u);
     EXPECT_TRUE(d.deviceLog().empty());
     EXPECT_EQ(d.p().pointsLogged, 0);
@@ -226,12 +226,12 @@ TEST(LogDownload, existingFileIsOverwrittenOnlyOnYes)
 
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadDeclined);
     ASSERT_EQ(d.rig.host.texts(FakeHost::Event::Question), Strings{name + " exists!\r\nOverwrite?"});
-    EXPECT_EQ(ReadBytes(name), std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+    EXPECT_EQ(ReadFileBytes(name), std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
     EXPECT_TRUE(d.blockRequests.empty());
 
     d.rig.host.answers = {true};
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
-    EXPECT_EQ(ReadBytes(name), d.deviceLog());
+    EXPECT_EQ(ReadFileBytes(name), d.deviceLog());
 }
 
 TEST(LogDownload, absurdLogAreaAnswerIsRefusedBeforeAnyFileIsMade)

@@ -1,0 +1,70 @@
+// Log-file commands: load, convert and map links, without a device.
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "CtlCommand.h"
+#include "connection/Program.h"
+#include "logdata/LogBrowser.h"
+#include "logdata/LogExport.h"
+
+namespace {
+
+int RunLoad(CtlContext& ctx, const std::vector<std::string>& args)
+{
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: vr60ctl load FILE\n");
+        return 2;
+    }
+    return Load_SBPClick(ctx.program, args[0]);
+}
+
+int RunConvert(CtlContext& ctx, const std::vector<std::string>& args)
+{
+    if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "--split")) {
+        std::fprintf(stderr, "usage: vr60ctl convert FILE [--split]\n");
+        return 2;
+    }
+    Program& p = ctx.program;
+    const int loaded = Load_SBPClick(p, args[0]);
+    if (loaded != 0)
+        return loaded;
+    p.form.splitTrack = args.size() == 2;
+    const int result = BitBtn_offline_convertClick(p);
+    if (!p.form.convertStatistic.empty())
+        std::printf("%s\n", p.form.convertStatistic.c_str());
+    return result;
+}
+
+int RunMapLink(CtlContext& ctx, const std::vector<std::string>& args)
+{
+    char* end = nullptr;
+    const unsigned long row = args.size() == 2 ? std::strtoul(args[1].c_str(), &end, 10) : 0;
+    if (args.size() != 2 || args[1].empty() || *end != '\0') {
+        std::fprintf(stderr, "usage: vr60ctl maplink FILE ROW\n");
+        return 2;
+    }
+    Program& p = ctx.program;
+    const int loaded = Load_SBPClick(p, args[0]);
+    if (loaded != 0)
+        return loaded;
+    if (row == 0 || row > p.grid.rowCounter()) {
+        std::fprintf(stderr, "Row %lu is not a point row (1..%zu)\n", row, p.grid.rowCounter());
+        return 2;
+    }
+    StringGrid1SelectCell(p, 0, row);
+    if (p.mapLink.empty()) {
+        std::fprintf(stderr, "Row %lu has no position\n", row);
+        return 2;
+    }
+    std::printf("%s\n", p.mapLink.c_str());
+    return 0;
+}
+
+} // namespace
+
+VR60CTL_COMMAND("load", RunLoad, "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does");
+VR60CTL_COMMAND("convert", RunConvert,
+                "  convert FILE [--split]      load FILE, then \"Log Convert\" it: .NMEA .plt .csv, and .gpx .kml through\n"
+                "                              gpsbabel, in the working directory; --split ticks \"Split Log\"");
+VR60CTL_COMMAND("maplink", RunMapLink, "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE");

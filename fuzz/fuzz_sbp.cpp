@@ -1,0 +1,56 @@
+// Any bytes as an .sbp file: load it into the point grid, format every cell of
+// the first rows and their map links, and write its NMEA and PLT files.
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "connection/Program.h"
+#include "logdata/LogBrowser.h"
+#include "logdata/LogExport.h"
+
+namespace {
+
+class QuietHost : public Host {
+public:
+    void logLine(const std::string&) override {}
+    void messageBox(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return false; }
+    void setBusyCursor(bool) override {}
+    void pumpMessages() override {}
+    void sleepMs(int) override {}
+    int64_t clockMicros() override { return 0; }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static QTemporaryDir dir;
+    static const bool entered = QDir::setCurrent(dir.path());
+    if (!entered)
+        return 0;
+    {
+        std::ofstream out("input.sbp", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    }
+    QuietHost host;
+    Program p(host, [](const std::string&) { return std::unique_ptr<Transport>(); });
+    if (Load_SBPClick(p, "input.sbp") != 0)
+        return 0;
+    for (size_t row = 0; row < p.grid.rowCount() && row < 64; ++row) {
+        for (int c = 0; c < 15; ++c)
+            (void)p.grid.cell(row, c);
+        StringGrid1SelectCell(p, 0, row);
+    }
+    std::vector<uint8_t> image;
+    if (ReadWholeFile("input.sbp", image) == kReadOk)
+        WriteSbpExports(p, image, "out");
+    return 0;
+}

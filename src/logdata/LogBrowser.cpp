@@ -1,0 +1,127 @@
+#include "logdata/LogBrowser.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "connection/Program.h"
+#include "logdata/PointGrid.h"
+
+namespace {
+
+bool ParseInteger(const std::string& text, int64_t& value)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = v;
+    return true;
+}
+
+} // namespace
+
+int ReadWholeFile(const std::string& name, std::vector<uint8_t>& image)
+{
+    image.clear();
+    QFile file(QString::fromStdString(name));
+    if (name.empty() || QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
+        return kReadCannotOpen;
+    const qint64 size = file.size();
+    image.resize(size_t(size > 0 ? std::min<qint64>(size, kWholeFileLimit) : kWholeFileLimit));
+    qint64 total = 0;
+    while (total < qint64(image.size())) {
+        const qint64 n = file.read(reinterpret_cast<char*>(image.data()) + total, qint64(image.size()) - total);
+        if (n < 0)
+            return image.clear(), kReadCannotOpen;
+        if (n == 0)
+            break;
+        total += n;
+    }
+    image.resize(size_t(total));
+    return total == 0 ? kReadEmpty : kReadOk;
+}
+
+int Load_SBPClick(Program& p, const std::string& chosenFile)
+{
+    p.form.browseDownloadEnabled = true;
+    p.form.gridEnabled = true;
+    p.form.mapViewEnabled = true;
+    if (chosenFile.empty())
+        return 0;
+
+    std::vector<uint8_t> image;
+    const int result = ReadWholeFile(chosenFile, image);
+    if (result != kReadOk) {
+        p.host.messageBox("Load SBP failed!");
+        return result;
+    }
+    p.loadedSize = image.size();
+    const size_t points = image.size() / kSbpRecordBytes;
+    DecodeSbpRecords(p.grid, nullptr, points);
+    const size_t bytes = image.size();
+    p.grid.decodeImage(std::move(image), points);   // the grid keeps the file image itself
+    p.grid.sourceFile = QFileInfo(QString::fromStdString(chosenFile)).absoluteFilePath().toStdString();
+
+    char line[64];
+    p.host.logLine("Load SBP file " + chosenFile);
+    std::snprintf(line, sizeof line, "Total SBP file size=%zu, points=%zu", bytes, points);
+    p.host.logLine(line);
+    p.form.logFileName = chosenFile;
+    return 0;
+}
+
+void Button_BrowseClick(Program& p, const std::string& chosenFile)
+{
+    if (!chosenFile.empty())
+        p.form.logFileName = chosenFile;
+}
+
+std::string MapLinkFor(const std::string& latText, const std::string& lonText)
+{
+    int64_t lat = 0, lon = 0;
+    if (!ParseInteger(latText, lat) || !ParseInteger(lonText, lon))
+        return {};
+    const char* latSign = lat < 0 ? "-" : "";
+    const char* lonSign = lon < 0 ? "-" : "";
+    lat = lat < 0 ? -lat : lat;
+    lon = lon < 0 ? -lon : lon;
+    char query[160];
+    std::snprintf(query, sizeof query, "/maps?q=%s%" PRId64 ".%07" PRId64 ",%s%" PRId64 ".%07" PRId64
+                  "&spn=0.05636,0.011996&t=k  ",
+                  latSign, lat / 10000000, lat % 10000000, lonSign, lon / 10000000, lon % 10000000);
+    return std::string(kMapServiceAddress) + query;
+}
+
+bool StringGrid1SelectCell(Program& p, int column, size_t row)
+{
+    p.selectedRow = row;
+    if (row == 0)
+        return true;
+    const std::string link = MapLinkFor(p.grid.cell(row, 6), p.grid.cell(row, 7));
+    if (!link.empty())
+        p.mapLink = link;
+    return true;
+}
+
+bool StringGrid1DblClick(Program& p)
+{
+    if (p.selectedRow == 0 || p.mapLink.empty())
+        return false;
+    // The link ends in two blanks; a browser given them would send them as %20%20.
+    std::string link = p.mapLink;
+    while (!link.empty() && link.back() == ' ')
+        link.pop_back();
+    if (p.shell->open(link))
+        return true;
+    p.host.logLine("Cannot open " + link);
+    return false;
+}

@@ -1,0 +1,35 @@
+#include "platform/Shell.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#include <QString>
+#else
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#endif
+
+namespace {
+
+class DesktopShell : public Shell {
+public:
+    bool open(const std::string& target) override
+    {
+#ifdef _WIN32
+        const std::wstring w = QString::fromStdString(target).toStdWString();
+        const auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", w.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        return r > 32;
+#else
+        // An argument list, never a shell line: the target may hold blanks, quotes or '&'.
+        return QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{QString::fromStdString(target)});
+#endif
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Shell> MakeDesktopShell()
+{
+    return std::make_unique<DesktopShell>();
+}

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "LogFileFixture.h"
+#include "SbpTestRecords.h"
+#include "logdata/LogBrowser.h"
+#include "logdata/LogExport.h"
+#include "logdata/PointGridModel.h"
+
+using Browser = LogFileTest;
+
+TEST_F(Browser, readWholeFileResults)
+{
+    std::vector<uint8_t> image;
+    EXPECT_EQ(ReadWholeFile(path("missing.sbp"), image), kReadCannotOpen);
+    EXPECT_EQ(ReadWholeFile(dir.path().toStdString(), image), kReadCannotOpen);
+    WriteBytes(path("empty.sbp"), {});
+    EXPECT_EQ(ReadWholeFile(path("empty.sbp"), image), kReadEmpty);
+    std::vector<uint8_t> big(kWholeFileLimit + 100, 0x5A);
+    big[kWholeFileLimit - 1] = 1;
+    WriteBytes(path("big.sbp"), big);
+    EXPECT_EQ(ReadWholeFile(path("big.sbp"), image), kReadOk);
+    ASSERT_EQ(image.size(), kWholeFileLimit);
+    EXPECT_EQ(image.back(), 1);
+}
+
+TEST_F(Browser, loadShowsEveryWholeRecordAndLogsSize)
+{
+    WriteBytes(path("ten.sbp"), SampleTrack(10));
+    EXPECT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
+    EXPECT_EQ(program->grid.rowCount(), 11u);
+    EXPECT_EQ(program->grid.cell(10, 0), "10");
+    EXPECT_EQ(host.logs(), (std::vector<std::string>{"Load SBP file " + path("ten.sbp"),
+                                                     "Total SBP file size=320, points=10"}));
+    EXPECT_EQ(program->form.logFileName, path("ten.sbp"));
+    EXPECT_EQ(program->loadedSize, 320u);
+    EXPECT_TRUE(program->form.gridEnabled && program->form.mapViewEnabled && program->form.browseDownloadEnabled);
+
+    std::vector<uint8_t> odd = SampleTrack(4);
+    odd.resize(100);
+    WriteBytes(path("odd.sbp"), odd);
+    EXPECT_EQ(Load_SBPClick(*program, path("odd.sbp")), 0);
+    EXPECT_EQ(program->grid.rowCount(), 4u);
+    EXPECT_EQ(host.logs().back(), "Total SBP file size=100, points=3");
+}
+
+TEST_F(Browser, headerBlockIsShownAsTwoRows)
+{
+    std::vector<uint8_t> bytes = SbpHeaderBlock();
+    const std::vector<uint8_t> track = SampleTrack(3);
+    bytes.insert(bytes.end(), track.begin(), track.end());
+    WriteBytes(path("h.sbp"), bytes);
+    ASSERT_EQ(Load_SBPClick(*program, path("h.sbp")), 0);
+    EXPECT_EQ(program->grid.rowCount(), 6u);
+    EXPECT_EQ(program->grid.cell(3, 6), "225000000");
+}
+
+TEST_F(Browser, failedLoadKeepsTheGrid)
+{
+    WriteBytes(path("ten.sbp"), SampleTrack(10));
+    ASSERT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
+    WriteBytes(path("empty.sbp"), {});
+    host.events.clear();
+    EXPECT_EQ(Load_SBPClick(*program, path("empty.sbp")), kReadEmpty);
+    EXPECT_EQ(Load_SBPClick(*program, path("gone.sbp")), kReadCannotOpen);
+    EXPECT_EQ(host.boxes(), (std::vector<std::string>{"Load SBP failed!", "Load SBP failed!"}));
+    EXPECT_TRUE(host.logs().empty());
+    EXPECT_EQ(program->grid.rowCount(), 11u);
+    EXPECT_EQ(program->form.logFileName, path("ten.sbp"));
+    // A cancelled dialog changes nothing.
+    EXPECT_EQ(Load_SBPClick(*program, ""), 0);
+    EXPECT_EQ(program->grid.rowCount(), 11u);
+}
+
+TEST_F(Browser, longFileIsCutAtEightMebibytes)
+{
+    std::vector<uint8_t> bytes = SampleTrack(int(kWholeFileLimit / 32) + 5);
+    WriteBytes(path("long.sbp"), bytes);
+    ASSERT_EQ(Load_SBPClick(*program, path("long.sbp")), 0);
+    EXPECT_EQ(program->grid.rowCounter(), 262144u);
+    EXPECT_EQ(host.logs().back(), "Total SBP file size=8388608, points=262144");
+}
+
+TEST_F(Browser, browseSetsTheLogFileNameOnlyWhenChosen)
+{
+    Button_BrowseClick(*program, "/data/a b.sbp");
+    EXPECT_EQ(program->form.logFileName, "/data/a b.sbp");
+    Button_BrowseClick(*program, "");
+    EXPECT_EQ(program->form.logFileName, "/data/a b.sbp");
+    EXPECT_EQ(program->grid.rowCount(), 1u);
+}
+
+TEST(MapLink, queryFromGridTexts)
+{
+    EXPECT_EQ(MapLinkFor("-123456789", "5000000"),
+              "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
+    EXPECT_EQ(MapLinkFor("0", "-1"), "https://maps.google.com/maps?q=0.0000000,-0.0000001&spn=0.05636,0.011996&t=k  ");
+    EXPECT_EQ(MapLinkFor("-2147483648", "2147483647"),
+              "https://maps.google.com/maps?q=-214.7483648,214.7483647&spn=0.05636,0.011996&t=k  ");
+    EXPECT_EQ(MapLinkFor("12a", "5"), "");
+    EXPECT_EQ(MapLinkFor("", "5"), "");
+    EXPECT_EQ(MapLinkFor("1", "99999999999"), "");
+}
+
+TEST_F(Browser, selectionBuildsLinkAndDoubleClickOpensIt)
+{
+    std::vector<uint8_t> bytes;
+    SbpFields f;
+    f.latitude = -123456789;
+    f.longitude = 5000000;
+    AppendSbpRecord(bytes, f);
+    WriteBytes(path("one.sbp"), bytes);
+    ASSERT_EQ(Load_SBPClick(*program, path("one.sbp")), 0);
+
+    EXPECT_FALSE(StringGrid1DblClick(*program));   // nothing selected yet
+    EXPECT_TRUE(StringGrid1SelectCell(*program, 3, 1));
+    EXPECT_EQ(program->mapLink, "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
+    EXPECT_TRUE(StringGrid1DblClick(*program));
+    EXPECT_EQ(shell->opened,
+              (std::vector<std::string>{"https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k"}));
+
+    // The header row keeps the link but opens nothing; a row without a point keeps the link.
+    EXPECT_TRUE(StringGrid1SelectCell(*program, 0, 0));
+    EXPECT_FALSE(StringGrid1DblClick(*program));
+    EXPECT_TRUE(StringGrid1SelectCell(*program, 0, 7));
+    EXPECT_EQ(program->mapLink, "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
+    EXPECT_EQ(shell->opened.size(), 1u);
+}
+
+TEST_F(Browser, tableModelShowsTheGridCells)
+{
+    WriteBytes(path("ten.sbp"), SampleTrack(10));
+    PointGridModel model(program->grid);
+    ASSERT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
+    model.gridReset();
+    EXPECT_EQ(model.rowCount(), 11);
+    EXPECT_EQ(model.columnCount(), 15);
+    EXPECT_EQ(model.data(model.index(0, 14)).toString(), "===RMC===");
+    for (int c = 0; c < 15; ++c)
+        EXPECT_EQ(model.data(model.index(4, c)).toString().toStdString(), program->grid.cell(4, c));
+    EXPECT_FALSE(model.data(model.index(4, 1), Qt::EditRole).isValid());
+}
+
+TEST_F(Browser, csvSaveNeedsALoadedFile)
+{
+    GridSaveToFileClick(*program, [] { return std::string("x.csv"); });
+    EXPECT_EQ(host.boxes(), (std::vector<std::string>{"Load SBP first !"}));
+    EXPECT_FALSE(FileExists(path("x.csv")));
+
+    WriteBytes(path("ten.sbp"), SampleTrack(10));
+    ASSERT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
+    host.events.clear();
+    GridSaveToFileClick(*program, [] { return std::string(); });   // cancelled
+    EXPECT_TRUE(host.events.empty());
+    GridSaveToFileClick(*program, [] { return std::string("x.csv"); });
+    EXPECT_EQ(host.logs(), (std::vector<std::string>{"x.csv CSV file created."}));
+    EXPECT_EQ(host.boxes(), (std::vector<std::string>{"x.csv saved."}));
+}
