@@ -32,3 +32,12 @@ echo
 for f in "$LOGDIR"/*.sbp; do
   [ -e "$f" ] && echo "== The simulated log is in $f ($(wc -c <"$f") bytes)"
 done
+echo
+for f in "$LOGDIR"/*.sbp; do
+  [ -e "$f" ] || continue
+  echo "== vr60ctl convert $(basename "$f")   (NMEA, PLT, CSV, and GPX/KML through gpsbabel)"
+  (cd "$LOGDIR" && "$BUILD/vr60ctl" convert "$(basename "$f")")
+  echo
+  echo "== Files in $LOGDIR:"
+  ls -l "$LOGDIR"
+done
