@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CtlCommand.h"
+#include "prodtest/TestConfig.h"
 #include "connection/Program.h"
 #include "device/TopSpeeds.h"
 #include "logdata/LogClear.h"
@@ -14,8 +15,10 @@ namespace {
 // Whether a complete download is followed by the full clear when the command line does
 // not say: the "Auto clear" box as the program starts. This is the one place where an
 // operator option read from a settings file is to be applied.
-bool DefaultAutoClear(const CtlContext& ctx)
+// The "Auto clear" box as the window starts: as loaded from "VR60Test.ini".
+bool DefaultAutoClear(CtlContext& ctx)
 {
+    StartUpTestConfig(ctx.program);
     return ctx.program.form.autoClearAfterDownload;
 }
 

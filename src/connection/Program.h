@@ -14,6 +14,7 @@
 #include "logdata/PointGrid.h"
 #include "platform/ExternalTool.h"
 #include "platform/Shell.h"
+#include "prodtest/TestConfig.h"
 
 inline constexpr const char* kProgramVersion = "V0.2B0407B";
 
@@ -59,4 +60,8 @@ struct Program {
     uint32_t convertBad = 0;
     std::unique_ptr<Shell> shell = MakeDesktopShell();
     std::unique_ptr<ExternalTool> externalTool = std::make_unique<ExternalTool>();
+
+    // Production test
+    TestConfig testConfig;
+    TestPageState testPage;
 };

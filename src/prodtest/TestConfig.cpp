@@ -1,0 +1,244 @@
+#include "prodtest/TestConfig.h"
+
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+
+#include "connection/Program.h"
+#include "connection/TextFields.h"
+#include "prodtest/MinIni.h"
+
+std::vector<TestItemBox> TestPageState::DefaultTestItems()
+{
+    auto box = [](const char* name, const char* caption, int tag, bool checked, bool shown = true) {
+        TestItemBox b;
+        b.name = name;
+        b.caption = caption;
+        b.tag = tag;
+        b.checked = checked;
+        b.visible = b.enabled = shown;
+        return b;
+    };
+    return {box("CheckBox_RTC", "RTC", 1, true),
+            box("CheckBox_FlashMemory", "SFM ID", 2, true),
+            box("CheckBox_M_ID", "M-sensor ID", 3, true),
+            box("CheckBox_G_ID", "G-sensor ID", 4, true),
+            box("CheckBox_GYRO_ID", "Gyro-sensor ID", 5, false, false),
+            box("CheckBox_BATT", "Battery", 6, true),
+            box("CheckBox_GPS_RMC", "GPS RMC", 7, true),
+            box("CheckBox_HRM", "ANT ID", 8, false, false),
+            box("CheckBox_HRM_BPM", "ANT HRM BPM", 9, false, false),
+            box("CheckBox_Buzzer", "BUZZER", 10, false),
+            box("CheckBox_LCD", "LCD+BK Lite", 11, false),
+            box("CheckBox_VIBRATOR", "VIBRATOR", 12, false),
+            box("CheckBox_TTFF", "GPS_TTFF", 13, false, false),
+            box("CheckBox_KEY", "Touch Keys", 14, false),
+            box("CheckBox_GPS_SNR", "GPS SNR", 0, false)};
+}
+
+TestItemBox* TestPageState::find(const std::string& name)
+{
+    for (TestItemBox& b : items)
+        if (b.name == name)
+            return &b;
+    return nullptr;
+}
+
+namespace {
+
+uint32_t BitOf(int tag)
+{
+    return tag >= 0 && tag < 15 ? TestItemBits[tag] : 0;
+}
+
+std::string GetText(const char* key, const char* def, int bufferSize)
+{
+    std::vector<char> buffer(size_t(bufferSize), '\0');
+    IniGetString(kTestConfigSection, key, def, buffer.data(), bufferSize, kTestConfigFile);
+    return buffer.data();
+}
+
+long GetLong(const char* key, long def)
+{
+    return IniGetLong(kTestConfigSection, key, def, kTestConfigFile);
+}
+
+void PutText(const char* key, const std::string& value)
+{
+    IniPutString(kTestConfigSection, key, value.c_str(), kTestConfigFile);
+}
+
+void PutLong(const char* key, long value)
+{
+    IniPutLong(kTestConfigSection, key, value, kTestConfigFile);
+}
+
+// Copies text into a fixed field, keeping at most keep characters.
+template <size_t N>
+void SetField(char (&field)[N], const std::string& text, size_t keep)
+{
+    const size_t n = std::min({text.size(), keep, N - 1});
+    std::memcpy(field, text.data(), n);
+    field[n] = '\0';
+}
+
+std::string NotAnInteger(const std::string& text)
+{
+    return "'" + text + "' is not a valid integer value";
+}
+
+} // namespace
+
+bool StrictInteger(const std::string& text, int32_t* value)
+{
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i == text.size())
+        return false;
+    long long v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        v = v * 10 + (text[i] - '0');
+        if (v > 2147483648LL)
+            return false;
+    }
+    v = negative ? -v : v;
+    if (v > INT32_MAX || v < INT32_MIN)
+        return false;
+    *value = int32_t(v);
+    return true;
+}
+
+void ShowTestItems(Program& p, uint32_t mask)
+{
+    for (TestItemBox& b : p.testPage.items) {
+        b.checked = (mask & BitOf(b.tag)) != 0;
+        b.colour = b.checked ? Colour::Grey : Colour::White;
+    }
+}
+
+uint32_t CollectTestItems(Program& p)
+{
+    uint32_t mask = 0;
+    for (TestItemBox& b : p.testPage.items) {
+        if (b.checked) {
+            b.colour = Colour::Grey;
+            mask |= BitOf(b.tag);
+        } else {
+            b.colour = Colour::White;
+        }
+    }
+    return mask;
+}
+
+void LoadTestConfig(Program& p)
+{
+    TestConfig& c = p.testConfig;
+    SetField(c.version, GetText("version", "V0.1", 16), 15);
+    c.SNR = uint8_t(GetLong("SNR", 40));
+    c.test1 = int32_t(GetLong("test1", 255));
+    c.test2 = int32_t(GetLong("test2", 0));
+    c.test3 = int32_t(GetLong("test3", 0));
+    c.test4 = int32_t(GetLong("test4", 0));
+    c.sno = int32_t(GetLong("sno", 999999999));
+    c.AUTO_INCREASED = uint8_t(GetLong("AUTO_INCREASED", 1));
+    c.auto_connect = uint8_t(GetLong("auto_connect", 1));
+    c.auto_poweroff = uint8_t(GetLong("auto_poweroff", 1));
+    c.auto_log_clear = uint8_t(GetLong("auto_log_clear", 1));
+    c.auto_log_clear_after_download = uint8_t(GetLong("auto_log_clear_after_download", 0));
+    c.batt_base_volt = int32_t(GetLong("batt_base_volt", 423));
+    c.batt_volt_range = int32_t(GetLong("batt_volt_range", 6));
+    TestPageState& t = p.testPage;
+    t.battStd = std::to_string(c.batt_base_volt);
+    t.battVary = std::to_string(c.batt_volt_range);
+    c.TESTFUNCTION = uint8_t(GetLong("TESTFUNCTION", 0));
+    SetField(c.gps_version, GetText("gps_version", "gps ver", 60), 59);
+    SetField(c.ts_version, GetText("ts_version", "1", 4), 3);
+
+    ShowTestItems(p, uint32_t(c.test1));
+    p.form.checkVersion = c.test2 != 0;
+    if (TestItemBox* snr = t.find("CheckBox_GPS_SNR"))
+        snr->checked = c.test3 != 0;
+    t.gpsSnrMin = std::to_string(c.SNR);
+    t.snoAutoIncrease = c.AUTO_INCREASED != 0;
+    t.autoLogClear = c.auto_log_clear != 0;
+    p.form.autoClearAfterDownload = c.auto_log_clear_after_download != 0;
+    t.autoPoweroff = c.auto_poweroff != 0;
+    p.form.versionMatch = c.version;
+    t.gpsVerExpect = c.gps_version;
+    t.tsVerExpect = c.ts_version;
+}
+
+int SaveTestConfig(Program& p, std::string* error)
+{
+    TestConfig& c = p.testConfig;
+    TestPageState& t = p.testPage;
+    const std::string stamp = FormatDateStamp(true) + " " + FormatTimeStamp(true);
+
+    c.test1 = int32_t(CollectTestItems(p));
+    c.test2 = p.form.checkVersion ? 1 : 0;
+    const TestItemBox* snrBox = t.find("CheckBox_GPS_SNR");
+    c.test3 = snrBox && snrBox->checked ? 1 : 0;
+    int32_t number = 0;
+    if (!StrictInteger(t.gpsSnrMin, &number)) {
+        if (error)
+            *error = NotAnInteger(t.gpsSnrMin);
+        return 1;
+    }
+    c.SNR = uint8_t(number);
+    c.AUTO_INCREASED = t.snoAutoIncrease ? 1 : 0;
+    c.auto_log_clear = t.autoLogClear ? 1 : 0;
+    c.auto_log_clear_after_download = p.form.autoClearAfterDownload ? 1 : 0;
+    c.auto_poweroff = t.autoPoweroff ? 1 : 0;
+
+    char timestamp[64];
+    std::snprintf(timestamp, sizeof timestamp, "%s t1=%08xh", stamp.c_str(), uint32_t(c.test1));
+    PutText("timestamp", timestamp);
+
+    SetField(c.version, p.form.versionMatch, 16);
+    SetField(c.ts_version, t.tsVerExpect, 7);
+    SetField(c.gps_version, t.gpsVerExpect, 63);
+    PutText("version", c.version);
+    PutText("gps_version", c.gps_version);
+    PutText("ts_version", c.ts_version);
+    PutLong("SNR", c.SNR);
+    PutLong("test1", c.test1);
+    PutLong("test2", c.test2);
+    PutLong("test3", c.test3);
+    PutLong("test4", c.test4);
+    PutLong("sno", c.sno);
+    PutLong("AUTO_INCREASED", c.AUTO_INCREASED);
+    PutLong("auto_connect", c.auto_connect);
+    PutLong("auto_poweroff", c.auto_poweroff);
+    PutLong("auto_log_clear", c.auto_log_clear);
+    PutLong("auto_log_clear_after_download", c.auto_log_clear_after_download);
+    PutLong("TESTFUNCTION", c.TESTFUNCTION);
+
+    // Both battery limits are converted before either is written.
+    int32_t baseVolt = 0;
+    int32_t voltRange = 0;
+    for (auto [text, value] : {std::pair{&t.battStd, &baseVolt}, std::pair{&t.battVary, &voltRange}}) {
+        if (!StrictInteger(*text, value)) {
+            if (error)
+                *error = NotAnInteger(*text);
+            return 1;
+        }
+    }
+    c.batt_base_volt = baseVolt;
+    c.batt_volt_range = voltRange;
+    PutLong("batt_base_volt", baseVolt);
+    PutLong("batt_volt_range", voltRange);
+    return 0;
+}
+
+void StartUpTestConfig(Program& p)
+{
+    LoadTestConfig(p);
+    p.form.checkVersion = false;   // the window hides and unticks the version check
+    p.testConfig.TESTFUNCTION = uint8_t(p.testConfig.TESTFUNCTION % 10);
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The production station's settings in "VR60Test.ini" (section "VR60TEST"),
+// held in the TestConfig record and mirrored into the Test page's controls.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "connection/FormState.h"
+
+struct Program;
+
+inline constexpr const char* kTestConfigFile = "VR60Test.ini";
+inline constexpr const char* kTestConfigSection = "VR60TEST";
+
+struct TestConfig {
+    int32_t test1 = 0;   // test-item mask
+    int32_t test2 = 0;   // firmware version check
+    int32_t test3 = 0;   // GPS signal-strength check
+    int32_t test4 = 0;
+    int32_t sno = 0;
+    char version[16] = "";
+    uint8_t SNR = 0;
+    uint8_t AUTO_INCREASED = 0;
+    uint8_t TESTFUNCTION = 0;
+    uint8_t auto_connect = 0;
+    uint8_t auto_log_clear = 0;
+    uint8_t auto_log_clear_after_download = 0;
+    uint8_t auto_poweroff = 0;
+    char ts_version[8] = "";
+    char gps_version[64] = "";
+    int32_t batt_base_volt = 0;
+    int32_t batt_volt_range = 0;
+};
+
+// Mask bit of each test-item tag (0..14); 0 where the item has no bit.
+inline constexpr uint32_t TestItemBits[15] = {0,          0x00000020, 0x00000008, 0x00000001, 0x00000002,
+                                              0,          0x04000000, 0x00000010, 0,          0,
+                                              0x01000000, 0x00010000, 0x02000000, 0,          0x08000000};
+
+// One check box of GroupBoxTestItems.
+struct TestItemBox {
+    std::string name;      // CheckBox_RTC
+    std::string caption;   // "RTC"
+    int tag = 0;
+    bool checked = false;
+    bool visible = true;
+    bool enabled = true;
+    Colour colour = Colour::White;
+};
+
+// The Test page's controls that the configuration feeds, for the window to bind to.
+struct TestPageState {
+    std::vector<TestItemBox> items = DefaultTestItems();   // the group's own order
+    std::string gpsSnrMin = "40";           // Edit_GPS_SNR_min
+    std::string battStd = "423x";           // Edit_batt_std
+    std::string battVary = "6x";            // Edit_batt_vary
+    std::string gpsVerExpect = "0";         // Edit_GPS_Ver_expectx
+    std::string tsVerExpect = "1";          // Edit_TS_Ver_expectx
+    bool snoAutoIncrease = true;            // CheckBox_SNO_AUTO_INCREASE
+    bool autoLogClear = false;              // CheckBox_auto_log_clear
+    bool autoPoweroff = false;              // CheckBox_auto_poweroff
+
+    TestItemBox* find(const std::string& name);
+    static std::vector<TestItemBox> DefaultTestItems();
+};
+
+void ShowTestItems(Program& p, uint32_t mask);
+uint32_t CollectTestItems(Program& p);
+void LoadTestConfig(Program& p);
+// 0 on success; on a text that is not an integer, 1 with the error text
+// "'%s' is not a valid integer value" (keys written so far stay written).
+int SaveTestConfig(Program& p, std::string* error);
+// What window creation and the first showing do with the configuration:
+// load it, untick the hidden version check and reduce TESTFUNCTION modulo 10.
+void StartUpTestConfig(Program& p);
+// Strict integer conversion of an edit box's text.
+bool StrictInteger(const std::string& text, int32_t* value);

@@ -1,0 +1,200 @@
+// "VR60Test.ini": defaults, loading into the record and the Test page, and
+// what a save writes in which order.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "connection/Program.h"
+#include "prodtest/MinIni.h"
+#include "prodtest/TestConfig.h"
+#include "support/FakeHost.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TestConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = fs::current_path();
+        dir = fs::temp_directory_path() / ("vr60-testconfig-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::current_path(dir);
+        program = std::make_unique<Program>(host, [](const std::string&) { return std::unique_ptr<Transport>(); });
+    }
+    void TearDown() override
+    {
+        fs::current_path(previous);
+        fs::remove_all(dir);
+    }
+    void write(const std::string& text) { std::ofstream(kTestConfigFile, std::ios::binary) << text; }
+    std::string read() const
+    {
+        std::ifstream in(kTestConfigFile, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::vector<std::string> keys() const
+    {
+        std::vector<std::string> out;
+        std::istringstream in(read());
+        for (std::string line; std::getline(in, line);)
+            if (line.find('=') != std::string::npos)
+                out.push_back(line.substr(0, line.find('=')));
+        return out;
+    }
+    std::vector<std::string> checkedCaptions() const
+    {
+        std::vector<std::string> out;
+        for (const TestItemBox& b : program->testPage.items)
+            if (b.checked)
+                out.push_back(b.caption);
+        return out;
+    }
+
+    fs::path previous;
+    fs::path dir;
+    FakeHost host;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(TestConfigTest, missingFileGivesTheDefaults)
+{
+    LoadTestConfig(*program);
+    const TestConfig& c = program->testConfig;
+    EXPECT_EQ(checkedCaptions(), (std::vector<std::string>{"RTC", "SFM ID", "M-sensor ID", "G-sensor ID", "GPS RMC"}));
+    EXPECT_EQ(program->testPage.gpsSnrMin, "40");
+    EXPECT_EQ(program->testPage.battStd, "423");
+    EXPECT_EQ(program->testPage.battVary, "6");
+    EXPECT_EQ(program->testPage.gpsVerExpect, "gps ver");
+    EXPECT_EQ(program->testPage.tsVerExpect, "1");
+    EXPECT_EQ(program->form.versionMatch, "V0.1");
+    EXPECT_FALSE(program->form.autoClearAfterDownload);
+    EXPECT_TRUE(program->testPage.autoLogClear);
+    EXPECT_TRUE(program->testPage.autoPoweroff);
+    EXPECT_EQ(c.test1, 255);
+    EXPECT_EQ(c.sno, 999999999);
+    EXPECT_EQ(program->testPage.find("CheckBox_RTC")->colour, Colour::Grey);
+    EXPECT_EQ(program->testPage.find("CheckBox_BATT")->colour, Colour::White);
+    EXPECT_FALSE(fs::exists(kTestConfigFile));
+}
+
+TEST_F(TestConfigTest, storedValuesAreCutToTheirFields)
+{
+    write("[VR60TEST]\ntest1=67108864\nSNR=300\nts_version=abcde\nAUTO_INCREASED=256\n"
+          "version=V1234567890123456789\nauto_log_clear_after_download=1\ntest3=5\n");
+    LoadTestConfig(*program);
+    EXPECT_EQ(checkedCaptions(), (std::vector<std::string>{"Battery", "GPS SNR"}));
+    EXPECT_EQ(program->testConfig.SNR, 44);
+    EXPECT_EQ(program->testPage.gpsSnrMin, "44");
+    EXPECT_STREQ(program->testConfig.ts_version, "abc");
+    EXPECT_EQ(program->testConfig.AUTO_INCREASED, 0);
+    EXPECT_FALSE(program->testPage.snoAutoIncrease);
+    EXPECT_STREQ(program->testConfig.version, "V12345678901234");
+    EXPECT_TRUE(program->form.autoClearAfterDownload);
+}
+
+TEST_F(TestConfigTest, firstSaveWritesTheKeysInTheirOrder)
+{
+    LoadTestConfig(*program);
+    std::string error;
+    ASSERT_EQ(SaveTestConfig(*program, &error), 0) << error;
+    EXPECT_EQ(keys(), (std::vector<std::string>{"timestamp", "version", "gps_version", "ts_version", "SNR", "test1",
+                                                "test2", "test3", "test4", "sno", "AUTO_INCREASED", "auto_connect",
+                                                "auto_poweroff", "auto_log_clear", "auto_log_clear_after_download",
+                                                "TESTFUNCTION", "batt_base_volt", "batt_volt_range"}));
+    EXPECT_EQ(read().rfind("[VR60TEST]\r\ntimestamp=", 0), 0u);
+    // Items without a bit do not survive: 255 comes back as the five items' bits.
+    EXPECT_EQ(IniGetLong("VR60TEST", "test1", 0, kTestConfigFile), 0x3B);
+    char stamp[64];
+    IniGetString("VR60TEST", "timestamp", "", stamp, sizeof stamp, kTestConfigFile);
+    EXPECT_EQ(std::string(stamp).substr(19), " t1=0000003bh");
+
+    ASSERT_EQ(SaveTestConfig(*program, &error), 0);
+    const std::vector<std::string> again = keys();
+    EXPECT_EQ(std::count(again.begin(), again.end(), "timestamp"), 1);
+    EXPECT_EQ(again.size(), 18u);
+}
+
+TEST_F(TestConfigTest, controlsGoBackIntoTheFile)
+{
+    LoadTestConfig(*program);
+    program->testPage.find("CheckBox_KEY")->checked = true;
+    program->testPage.find("CheckBox_RTC")->checked = false;
+    program->testPage.gpsSnrMin = "300";
+    program->testPage.tsVerExpect = "123456789";
+    program->form.autoClearAfterDownload = true;
+    program->form.checkVersion = true;
+    std::string error;
+    ASSERT_EQ(SaveTestConfig(*program, &error), 0);
+    EXPECT_EQ(IniGetLong("VR60TEST", "test1", 0, kTestConfigFile), 0x0800001B);
+    EXPECT_EQ(IniGetLong("VR60TEST", "SNR", 0, kTestConfigFile), 44);
+    EXPECT_EQ(IniGetLong("VR60TEST", "test2", 0, kTestConfigFile), 1);
+    EXPECT_EQ(IniGetLong("VR60TEST", "auto_log_clear_after_download", 0, kTestConfigFile), 1);
+    char text[16];
+    IniGetString("VR60TEST", "ts_version", "", text, sizeof text, kTestConfigFile);
+    EXPECT_STREQ(text, "1234567");
+}
+
+TEST_F(TestConfigTest, hiddenItemsWithoutBitsGiveAnEmptyMask)
+{
+    for (TestItemBox& b : program->testPage.items)
+        b.checked = b.name == "CheckBox_GYRO_ID" || b.name == "CheckBox_HRM" || b.name == "CheckBox_TTFF";
+    EXPECT_EQ(CollectTestItems(*program), 0u);
+    ShowTestItems(*program, 0xFFFFFFFF);
+    EXPECT_FALSE(program->testPage.find("CheckBox_GYRO_ID")->checked);
+    EXPECT_FALSE(program->testPage.find("CheckBox_GPS_SNR")->checked);
+    EXPECT_TRUE(program->testPage.find("CheckBox_LCD")->checked);
+}
+
+TEST_F(TestConfigTest, nonIntegerTextsStopTheSaveWhereTheyAreMet)
+{
+    LoadTestConfig(*program);
+    program->testPage.gpsSnrMin = "4O";
+    std::string error;
+    EXPECT_EQ(SaveTestConfig(*program, &error), 1);
+    EXPECT_EQ(error, "'4O' is not a valid integer value");
+    EXPECT_FALSE(fs::exists(kTestConfigFile));
+
+    program->testPage.gpsSnrMin = "40";
+    program->testPage.battVary = "6x";
+    EXPECT_EQ(SaveTestConfig(*program, &error), 1);
+    EXPECT_EQ(error, "'6x' is not a valid integer value");
+    const std::vector<std::string> written = keys();
+    EXPECT_EQ(written.back(), "TESTFUNCTION");
+    EXPECT_EQ(std::count(written.begin(), written.end(), "batt_base_volt"), 0);
+}
+
+TEST_F(TestConfigTest, startUpReducesTestFunctionAndSavesItThatWay)
+{
+    write("[VR60TEST]\nTESTFUNCTION=23\ntest2=1\n");
+    StartUpTestConfig(*program);
+    EXPECT_EQ(program->testConfig.TESTFUNCTION, 3);
+    EXPECT_FALSE(program->form.checkVersion);
+    std::string error;
+    ASSERT_EQ(SaveTestConfig(*program, &error), 0);
+    EXPECT_EQ(IniGetLong("VR60TEST", "TESTFUNCTION", 0, kTestConfigFile), 3);
+    EXPECT_EQ(IniGetLong("VR60TEST", "test2", 9, kTestConfigFile), 0);
+}
+
+TEST(StrictInteger, acceptsOnlyWholeIntegers)
+{
+    int32_t v = 0;
+    EXPECT_TRUE(StrictInteger("423", &v));
+    EXPECT_EQ(v, 423);
+    EXPECT_TRUE(StrictInteger("-6", &v));
+    EXPECT_EQ(v, -6);
+    EXPECT_TRUE(StrictInteger(" 7", &v));
+    for (const char* bad : {"", "423x", "4 2", "+", "99999999999", "1.5"})
+        EXPECT_FALSE(StrictInteger(bad, &v)) << bad;
+}
+
+} // namespace
