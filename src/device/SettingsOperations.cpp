@@ -5,6 +5,7 @@
 #include <string>
 
 #include "connection/Program.h"
+#include "device/AckCommand.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
@@ -152,24 +153,8 @@ int Button_Set_languageClick(Program& p)
 
 int Button_Factory_ResetClick(Program& p)
 {
-    LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
-        return 1;
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("Com port not open Error!");
-        return 1;
-    }
-    p.host.setBusyCursor(true);
-    SendCommand(link, 0x0F);
-    const int r = WaitResponse(p.link, link, kAck, 5000);
-    p.host.setBusyCursor(false);
-    if (r != 0) {
-        p.host.messageBox("Factory reset failed,");
-        return 3;
-    }
-    p.host.messageBox("Device Settings reset successfully.");
-    return 0;
+    return AckCommandWithBoxes(p, 0x0F, 5000, "Com port not open Error!", "Device Settings reset successfully.",
+                               "Factory reset failed,");
 }
 
 int UtcOffsetIndexForBias(int biasMinutes)

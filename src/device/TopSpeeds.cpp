@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "connection/Program.h"
+#include "device/AckCommand.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
@@ -94,24 +95,8 @@ int Button_TOP10_ReadClick(Program& p)
 
 int Button_TOP10_ClearClick(Program& p)
 {
-    LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
-        return 1;
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("Com port not open Error!");
-        return 1;
-    }
-    p.host.setBusyCursor(true);
-    SendCommand(link, 0x4A);
-    const int r = WaitResponse(p.link, link, kAck, 5000);
-    p.host.setBusyCursor(false);
-    if (r != 0) {
-        p.host.messageBox("Operation failed!");
-        return 3;
-    }
-    p.host.messageBox("Top 10 Speed cleared successfully.");
-    return 0;
+    return AckCommandWithBoxes(p, 0x4A, 5000, "Com port not open Error!", "Top 10 Speed cleared successfully.",
+                               "Operation failed!");
 }
 
 int Button_Log_infoClick(Program& p)
