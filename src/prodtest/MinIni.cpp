@@ -261,6 +261,9 @@ int IniPutString(const char* Section, const char* Key, const char* Value, const 
 
     std::FILE* in = std::fopen(Filename, "rb");
     if (!in) {
+        // Only a file that is really missing is created: one we may not read is left alone.
+        if (errno != ENOENT)
+            return 0;
         if (!writeKey)
             return 1;
         std::FILE* out = std::fopen(temp.c_str(), "wb");

@@ -231,6 +231,16 @@ TEST_F(MinIniTest, failuresLeaveTheOriginalUntouchedAndNoTemporaryFile)
     EXPECT_FALSE(fs::exists((dir / "folder.in~")));
 }
 
+TEST_F(MinIniTest, anExistingFileThatCannotBeOpenedIsNeverReplaced)
+{
+    // Permissions do not stop root, so a path through a regular file (ENOTDIR) stands in for
+    // a file that exists but cannot be read.
+    write("[S]\nk=1\n");
+    const std::string through = file + "/inner.ini";
+    EXPECT_EQ(IniPutString("S", "k", "2", through.c_str()), 0);
+    EXPECT_EQ(read(), "[S]\nk=1\n");
+}
+
 TEST_F(MinIniTest, fullDiskKeepsTheOldFile)
 {
     // Point the temporary file at /dev/full: every write to it fails.
