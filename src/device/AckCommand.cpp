@@ -9,13 +9,9 @@ int AckCommandWithBoxes(Program& p, uint8_t id, uint16_t budget, const char* noL
                         const char* failedBox)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
+    SerialLink* link = guard.linkOr(noLinkBox);
+    if (!link)
         return 1;
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox(noLinkBox);
-        return 1;
-    }
     p.host.setBusyCursor(true);
     SendCommand(link, id);
     const int r = WaitResponse(p.link, link, kAck, budget);

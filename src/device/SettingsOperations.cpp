@@ -76,13 +76,9 @@ void ShowSettings(Program& p)
 int Button_Read_ConfigClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
+    SerialLink* link = guard.linkOr("Com port not open Error!");
+    if (!link)
         return 1;
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("Com port not open Error!");
-        return 1;
-    }
     SendCommand(link, 0x0B);
     if (WaitResponse(p.link, link, 0x8B, 2000) != 0) {
         p.host.messageBox("configuration request failed!");
@@ -117,13 +113,9 @@ int Button_Read_ConfigClick(Program& p)
 int Button_Set_languageClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
+    SerialLink* link = guard.linkOr(" Com port not open Error!");
+    if (!link)
         return 1;
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox(" Com port not open Error!");
-        return 1;
-    }
     DeviceSettings& s = p.settings;
     // An item index of -1 (no selection) ends up as all ones in the field's bits.
     s.logMode = uint8_t(p.form.logMode) & 0x0F;

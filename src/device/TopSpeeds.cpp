@@ -48,13 +48,9 @@ std::string TopSpeedText(uint16_t raw, uint8_t unit)
 int Button_TOP10_ReadClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
+    SerialLink* link = guard.linkOr("Com port not open Error!");
+    if (!link)
         return 1;
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("Com port not open Error!");
-        return 1;
-    }
     SendCommand(link, 0x49);
     if (WaitResponse(p.link, link, 0xC9, 2000) != 0)
         return 4;
@@ -102,13 +98,9 @@ int Button_TOP10_ClearClick(Program& p)
 int Button_Log_infoClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
+    SerialLink* link = guard.linkOr("Com port not open Error!");
+    if (!link)
         return 1;
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("Com port not open Error!");
-        return 1;
-    }
     SendCommand(link, 0x4B);
     // A short answer counts as failed: the previous values stay.
     if (WaitResponse(p.link, link, 0xCB, 2000) != 0 || p.link.rxFrame.lengthField() - 1 < kLogAreaDataBytes) {

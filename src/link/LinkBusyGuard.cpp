@@ -24,3 +24,12 @@ LinkBusyGuard::~LinkBusyGuard()
     else
         ctx_.busyOwnerPumpDepth = savedOwnerDepth_;
 }
+
+SerialLink* LinkBusyGuard::linkOr(const char* noLinkBox)
+{
+    if (!acquired_)
+        return nullptr;
+    if (!ctx_.ActiveLink)
+        ctx_.host.messageBox(noLinkBox);
+    return ctx_.ActiveLink;
+}

@@ -4,6 +4,7 @@
 // directly inside the running operation (connect reading the settings, say) pass.
 
 class LinkContext;
+struct SerialLink;
 
 inline constexpr const char* kLinkBusyText =
     "The device is busy with another operation. Wait until it has finished, then try again.";
@@ -17,6 +18,9 @@ public:
 
     // False when refused; the operator has been told.
     bool acquired() const { return acquired_; }
+    // The open link for the operation; null when refused, or when no port is open
+    // (then the operator is shown noLinkBox).
+    SerialLink* linkOr(const char* noLinkBox);
 
 private:
     LinkContext& ctx_;

@@ -23,11 +23,9 @@ int ClearDeviceLog(Program& p)
     gauge.maximum = 100;
     gauge.position = 0;
     PumpMessages(p.link);
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("COM port access error");
+    SerialLink* link = guard.linkOr("COM port access error");
+    if (!link)
         return 1;
-    }
     p.host.setBusyCursor(true);
     RingClear(link);
     SendCommandArg(link, 5, 4);
@@ -67,11 +65,9 @@ void ClearWaypointSlot(Program& p, uint8_t slot)
     if (!guard.acquired())
         return;
     PumpMessages(p.link);
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("COM port access error");
+    SerialLink* link = guard.linkOr("COM port access error");
+    if (!link)
         return;
-    }
     SendCommandArg(link, 50, slot);
     p.host.logLine("Clearing waypoint ...");
     if (WaitResponse(p.link, link, kAck, 2000) == 0)
@@ -86,11 +82,9 @@ int EraseTrackSlot(Program& p, uint8_t slot)
     if (!guard.acquired())
         return 1;
     PumpMessages(p.link);
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("COM port access error");
+    SerialLink* link = guard.linkOr("COM port access error");
+    if (!link)
         return 1;
-    }
     p.host.setBusyCursor(true);   // the caller restores the arrow
     RingClear(link);
     for (uint32_t k = 0; k < 4; ++k) {
@@ -139,13 +133,9 @@ int Button_QuickClearClick(Program& p, bool* sender)
 int Button_Clear_LogClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
+    SerialLink* link = guard.linkOr("Com Port Error!");
+    if (!link)
         return 1;
-    SerialLink* link = p.link.ActiveLink;
-    if (!link) {
-        p.host.messageBox("Com Port Error!");
-        return 1;
-    }
     RingClear(link);
     SendCommand(link, 11);
     if (WaitResponse(p.link, link, kAck, 1500) != 0) {

@@ -112,12 +112,8 @@ void ReportWriteError(Program& p, const std::string& name, int error)
 int Button_downloadlogClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
+    if (!guard.linkOr("Com port error!"))
         return kDownloadNoLink;
-    if (!p.link.ActiveLink) {
-        p.host.messageBox("Com port error!");
-        return kDownloadNoLink;
-    }
 
     Button_Log_infoClick(p);
     const LogAreaRecord area = p.logArea;
