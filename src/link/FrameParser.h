@@ -47,10 +47,6 @@ public:
     void ResetLinkStatistics();
 
     int state() const { return state_; }
-    // Bytes of the frame being received so far (payload bytes stored).
-    uint16_t stored() const { return stored_; }
-    // Back to state 0 (used when a port is opened afresh is NOT part of the design; tests only).
-    void resetState() { state_ = 0; }
 
 private:
     void ProgressHook() {

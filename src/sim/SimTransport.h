@@ -23,7 +23,6 @@ public:
     void close() override { open_ = false; }
     bool hungUp() const override { return device_.hungUp(); }
 
-    bool isOpen() const { return open_; }
     const std::vector<uint8_t>& written() const { return written_; }
     int reads() const { return reads_; }
     std::vector<int> readSizes;   // the size asked by each read (for tests)
