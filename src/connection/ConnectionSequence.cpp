@@ -15,7 +15,7 @@
 
 namespace {
 
-void ReportOpenFailure(Program& p, const std::string& portName)
+void ReportOpenFailure(Program& p)
 {
     p.host.setBusyCursor(false);
     p.host.messageBox("Open COM port error!");
@@ -142,7 +142,7 @@ int ConnectOrDisconnect(Program& p)
         p.link.ActiveLink = LinkOpen(p.link, portName, mode, p.link.staticLink, p.link.staticStorage,
                                      kLinkRingSize, kLinkStagingSize);
         if (!p.link.ActiveLink) {
-            ReportOpenFailure(p, portName);
+            ReportOpenFailure(p);
             ExplainOpenError(p, portName);
             return 1;
         }
@@ -163,7 +163,7 @@ int ConnectOrDisconnect(Program& p)
             } else {
                 // The port stays open: the operator ends it with Disconnect.
                 p.host.logLine("USB-MTN Failed !");
-                ReportOpenFailure(p, portName);
+                ReportOpenFailure(p);
                 return 5;
             }
         }
