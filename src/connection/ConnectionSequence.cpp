@@ -12,6 +12,7 @@
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
 #include "platform/PortTable.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -70,11 +71,10 @@ void ReadGpsVersion(Program& p, SerialLink* link)
     p.form.gpsVersion = "NIL";
     PumpMessages(p.link);
     for (int attempt = 0; attempt < 4; ++attempt) {
-        SendCommand(link, 67);
-        if (WaitResponse(p.link, link, 0xC3, 1500) != 0)
+        const Reply reply = Exchange(p.link, link, Request::Command(67), 0xC3, 1500);
+        if (!reply.ok())
             continue;
-        const RxFrame& rx = p.link.rxFrame;
-        const std::string text = TextFromPayload(rx.payload() + 1, rx.lengthField() - 1, kMaxPayload);
+        const std::string text = TextFromPayload(reply.data, reply.dataBytes, kMaxPayload);
         char scratch[8];
         char version[64];
         SplitVersionText(text.c_str(), scratch, sizeof scratch, version, sizeof version);
@@ -83,10 +83,8 @@ void ReadGpsVersion(Program& p, SerialLink* link)
             p.form.gpsVersion = version;
             return;
         }
-        SendCommand(link, 23);
-        WaitResponse(p.link, link, kAck, 1500);
-        SendCommand(link, 26);
-        WaitResponse(p.link, link, kAck, 1500);
+        Exchange(p.link, link, Request::Command(23), kAck, 1500);
+        Exchange(p.link, link, Request::Command(26), kAck, 1500);
     }
 }
 
@@ -109,25 +107,23 @@ int SyncDevice(Program& p, SerialLink* link)
 {
     RingClear(link);
     p.host.logLine("Detecting device...");
-    SendCommand(link, 1);
-    if (WaitResponse(p.link, link, kAck, 2500) == 0) {
+    if (Exchange(p.link, link, Request::Command(1), kAck, 2500).ok()) {
         p.host.logLine("Device sync OK.");
-        return 0;
+        return kOk;
     }
-    SendCommand(link, 1);
-    if (WaitResponse(p.link, link, kAck, 2500) == 0) {
+    if (Exchange(p.link, link, Request::Command(1), kAck, 2500).ok()) {
         p.host.logLine("Device sync OK..");
-        return 0;
+        return kOk;
     }
     p.host.logLine("Device sync failed!");
-    return 5;
+    return kNoAnswer;
 }
 
 int ConnectOrDisconnect(Program& p)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
-        return 1;
+        return kNoLink;
 
     std::string errorText;
     p.host.setBusyCursor(true);
@@ -144,7 +140,7 @@ int ConnectOrDisconnect(Program& p)
         if (!p.link.ActiveLink) {
             ReportOpenFailure(p);
             ExplainOpenError(p, portName);
-            return 1;
+            return kNoLink;
         }
         SerialLink* link = p.link.ActiveLink;
         p.form.statusBarText = "Connecting device...";
@@ -153,18 +149,16 @@ int ConnectOrDisconnect(Program& p)
         // extended block must not make the first settings read expect 7 bytes.
         p.extendedSettings = false;
 
-        SendCommand(link, 31);
-        if (WaitResponse(p.link, link, kAck, 1600) == 0) {
+        if (Exchange(p.link, link, Request::Command(31), kAck, 1600).ok()) {
             p.host.logLine("Device in MTN mode.");
         } else {
-            SendCommand(link, 31);
-            if (WaitResponse(p.link, link, kAck, 1500) == 0) {
+            if (Exchange(p.link, link, Request::Command(31), kAck, 1500).ok()) {
                 p.host.logLine("Device in MTN mode..");
             } else {
                 // The port stays open: the operator ends it with Disconnect.
                 p.host.logLine("USB-MTN Failed !");
                 ReportOpenFailure(p);
-                return 5;
+                return kNoAnswer;
             }
         }
         p.host.sleepMs(1500);
@@ -178,7 +172,7 @@ int ConnectOrDisconnect(Program& p)
             if (QueryStatus(p) != 0) {
                 p.host.setBusyCursor(true);
                 errorText = "Failed to query configuration";
-                result = 5;
+                result = kNoAnswer;
             }
         }
         if (result == 0) {
@@ -194,13 +188,12 @@ int ConnectOrDisconnect(Program& p)
                 Button_Read_ConfigClick(p);
             }
             ReadGpsVersion(p, link);
-            SendCommand(link, 24);
-            WaitResponse(p.link, link, kAck, 150);
+            Exchange(p.link, link, Request::Command(24), kAck, 150);
             p.form.logFileName = ProposedLogFileName(p);
             p.form.connectCaption = "Disconnect";
             p.host.setBusyCursor(false);
             p.host.logLine("Device connected ");
-            return 0;
+            return kOk;
         }
     }
 

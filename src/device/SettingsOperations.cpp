@@ -9,6 +9,7 @@
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
+#include "platform/ResultCode.h"
 
 namespace SettingsItems {
 
@@ -78,20 +79,15 @@ int Button_Read_ConfigClick(Program& p)
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");
     if (!link)
-        return 1;
-    SendCommand(link, 0x0B);
-    if (WaitResponse(p.link, link, 0x8B, 2000) != 0) {
-        p.host.messageBox("configuration request failed!");
-        return 4;
-    }
+        return kNoLink;
     // A short answer would leave stale buffer bytes in the record: treat it as failed.
-    const int dataBytes = p.link.rxFrame.lengthField() - 1;
     const int needed = p.extendedSettings ? kExtendedSettingsBytes : kSettingsBytes;
-    if (dataBytes < needed) {
+    const Reply reply = Exchange(p.link, link, Request::Command(0x0B), 0x8B, 2000, needed);
+    if (!reply.ok()) {
         p.host.messageBox("configuration request failed!");
-        return 4;
+        return kTimeOut;
     }
-    const uint8_t* d = p.link.rxFrame.payload() + 1;
+    const uint8_t* d = reply.data;
     DeviceSettings& s = p.settings;
     s.language = d[0];
     s.utcOffset = int8_t(d[1]);
@@ -107,7 +103,7 @@ int Button_Read_ConfigClick(Program& p)
         s.actionSpeed = (d[6] >> 1) & 3;
     }
     ShowSettings(p);
-    return 0;
+    return kOk;
 }
 
 int Button_Set_languageClick(Program& p)
@@ -115,7 +111,7 @@ int Button_Set_languageClick(Program& p)
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr(" Com port not open Error!");
     if (!link)
-        return 1;
+        return kNoLink;
     DeviceSettings& s = p.settings;
     // An item index of -1 (no selection) ends up as all ones in the field's bits.
     s.logMode = uint8_t(p.form.logMode) & 0x0F;
@@ -135,12 +131,11 @@ int Button_Set_languageClick(Program& p)
         bytes[6] = uint8_t((s.actionSpeed << 1) | (s.speedFont & 1));
         count = kExtendedSettingsBytes;
     }
-    SendFrame(link, 0x0C, bytes, uint16_t(count));
-    if (WaitResponse(p.link, link, kAck, 2000) != 0) {
+    if (!Exchange(p.link, link, Request::Frame(0x0C, bytes, uint16_t(count)), kAck, 2000).ok()) {
         p.host.messageBox("Configuration set failed!");
-        return 3;
+        return kNoAck;
     }
-    return 0;
+    return kOk;
 }
 
 int Button_Factory_ResetClick(Program& p)
