@@ -6,6 +6,8 @@
 #include "connection/Program.h"
 #include "platform/PortTable.h"
 
+namespace {
+
 int CtlConnect(CtlContext& ctx)
 {
     Program& p = ctx.program;
@@ -41,4 +43,23 @@ void CtlDisconnect(CtlContext& ctx)
 {
     if (ctx.program.connected == 1)
         BitBtn_connectClick(ctx.program);
+}
+
+} // namespace
+
+int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation)
+{
+    int result = CtlConnect(ctx);
+    if (result == 0)
+        result = operation(ctx.program);
+    CtlDisconnect(ctx);
+    return result;
+}
+
+int NoArguments(const char* command, const Args& args)
+{
+    if (args.empty())
+        return 0;
+    std::fprintf(stderr, "vr60ctl: %s takes no arguments\n", command);
+    return 2;
 }

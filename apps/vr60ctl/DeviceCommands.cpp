@@ -125,57 +125,41 @@ void PrintIdentity(const Program& p)
     std::printf("Window caption  %s\n", f.windowCaption.c_str());
 }
 
-int RunInfo(CtlContext& ctx, const std::vector<std::string>& args)
+} // namespace
+
+int RunInfo(CtlContext& ctx, const Args& args)
 {
-    if (!args.empty()) {
-        std::fprintf(stderr, "vr60ctl: info takes no arguments\n");
-        return 2;
-    }
-    const int result = CtlConnect(ctx);
-    if (result == 0)
-        PrintIdentity(ctx.program);
-    CtlDisconnect(ctx);
-    return result;
+    if (const int bad = NoArguments("info", args))
+        return bad;
+    return WithDevice(ctx, [](Program& p) {
+        PrintIdentity(p);
+        return 0;
+    });
 }
 
-int RunSettings(CtlContext& ctx, const std::vector<std::string>& args)
+int RunSettings(CtlContext& ctx, const Args& args)
 {
     // Check every assignment before touching the device.
     FormState check;
     for (const std::string& a : args)
         if (!ApplySetting(check, a))
             return 2;
-    int result = CtlConnect(ctx);
-    if (result == 0 && !args.empty()) {
-        for (const std::string& a : args)
-            ApplySetting(ctx.program.form, a);
-        result = Button_Set_languageClick(ctx.program);
-    }
-    if (result == 0)
-        PrintSettings(ctx.program);
-    CtlDisconnect(ctx);
-    return result;
+    return WithDevice(ctx, [&](Program& p) {
+        int result = 0;
+        if (!args.empty()) {
+            for (const std::string& a : args)
+                ApplySetting(p.form, a);
+            result = Button_Set_languageClick(p);
+        }
+        if (result == 0)
+            PrintSettings(p);
+        return result;
+    });
 }
 
-int RunFactoryReset(CtlContext& ctx, const std::vector<std::string>& args)
+int RunFactoryReset(CtlContext& ctx, const Args& args)
 {
-    if (!args.empty()) {
-        std::fprintf(stderr, "vr60ctl: factory-reset takes no arguments\n");
-        return 2;
-    }
-    int result = CtlConnect(ctx);
-    if (result == 0)
-        result = Button_Factory_ResetClick(ctx.program);
-    CtlDisconnect(ctx);
-    return result;
+    if (const int bad = NoArguments("factory-reset", args))
+        return bad;
+    return WithDevice(ctx, Button_Factory_ResetClick);
 }
-
-} // namespace
-
-VR60CTL_COMMAND("info", RunInfo, "  info                        connect as the Connect button does, print the identity, disconnect");
-VR60CTL_COMMAND("settings", RunSettings,
-                "  settings [NAME=VALUE ...]   read the settings and print them; with assignments, write them first\n"
-                "                              log=OFF|5HZ  min-speed=0..15  unit=KM|MI|MN  gmt=-12:00..+13:00\n"
-                "                              (half hours)  spd-avg=1..60  spd-genie=0..31  action-spd=SPEED|NS-AVG\n"
-                "                              spd-font=SMALL|BIG   (the last four need the extended block)");
-VR60CTL_COMMAND("factory-reset", RunFactoryReset, "  factory-reset               restore the device's factory settings");

@@ -10,7 +10,9 @@
 
 namespace {
 
-int RunLoad(CtlContext& ctx, const std::vector<std::string>& args)
+} // namespace
+
+int RunLoad(CtlContext& ctx, const Args& args)
 {
     if (args.size() != 1) {
         std::fprintf(stderr, "usage: vr60ctl load FILE\n");
@@ -19,7 +21,7 @@ int RunLoad(CtlContext& ctx, const std::vector<std::string>& args)
     return Load_SBPClick(ctx.program, args[0]);
 }
 
-int RunConvert(CtlContext& ctx, const std::vector<std::string>& args)
+int RunConvert(CtlContext& ctx, const Args& args)
 {
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "--split")) {
         std::fprintf(stderr, "usage: vr60ctl convert FILE [--split]\n");
@@ -36,7 +38,7 @@ int RunConvert(CtlContext& ctx, const std::vector<std::string>& args)
     return result;
 }
 
-int RunMapLink(CtlContext& ctx, const std::vector<std::string>& args)
+int RunMapLink(CtlContext& ctx, const Args& args)
 {
     char* end = nullptr;
     const unsigned long row = args.size() == 2 ? std::strtoul(args[1].c_str(), &end, 10) : 0;
@@ -60,11 +62,3 @@ int RunMapLink(CtlContext& ctx, const std::vector<std::string>& args)
     std::printf("%s\n", p.mapLink.c_str());
     return 0;
 }
-
-} // namespace
-
-VR60CTL_COMMAND("load", RunLoad, "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does");
-VR60CTL_COMMAND("convert", RunConvert,
-                "  convert FILE [--split]      load FILE, then \"Log Convert\" it: .NMEA .plt .csv, and .gpx .kml through\n"
-                "                              gpsbabel, in the working directory; --split ticks \"Split Log\"");
-VR60CTL_COMMAND("maplink", RunMapLink, "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE");
