@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "connection/ConnectionSequence.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/LogDownload.h"
 #include "platform/QuietHost.h"
 #include "platform/PosixSerialTransport.h"
@@ -100,8 +100,8 @@ static void BM_Download1MiBAt460800(benchmark::State& state)
         return std::make_unique<PosixSerialTransport>();
     });
     Program& p = *program;
-    p.form.comPortText = "COM  5";
-    p.form.comBaudIndex = 7;
+    p.form.connection.comPortText = "COM  5";
+    p.form.connection.comBaudIndex = 7;
     if (BitBtn_connectClick(p) != 0) {
         state.SkipWithError("connect failed");
         return;
@@ -109,7 +109,7 @@ static void BM_Download1MiBAt460800(benchmark::State& state)
     const double wireSeconds = double(kPoints) * 32 * 10 / kBaud;
     double seconds = 0;
     for (auto _ : state) {
-        p.form.logFileName = file;
+        p.form.logData.logFileName = file;
         const auto start = std::chrono::steady_clock::now();
         const int result = Button_downloadlogClick(p);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

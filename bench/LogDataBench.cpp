@@ -14,7 +14,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/LogBrowser.h"
 #include "platform/QuietHost.h"
 #include "logdata/LogExport.h"

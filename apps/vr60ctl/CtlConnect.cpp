@@ -3,7 +3,7 @@
 #include "CtlCommand.h"
 #include "CtlHost.h"
 #include "connection/ConnectionSequence.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "platform/PortTable.h"
 
 namespace {
@@ -22,7 +22,7 @@ int CtlConnect(CtlContext& ctx)
 
     const std::vector<PortEntry> ports = ListPorts();
     for (const PortEntry& entry : ports)
-        p.form.comPortItems.push_back(PortDisplayName(entry.number));
+        p.form.connection.comPortItems.push_back(PortDisplayName(entry.number));
     int number = -1;
     if (!ctx.options.port.empty())
         number = PortNumberForArgument(ctx.options.port);
@@ -32,8 +32,8 @@ int CtlConnect(CtlContext& ctx)
         std::fprintf(stderr, "vr60ctl: no serial port found; give one with --port\n");
         return 1;
     }
-    p.form.comPortText = PortDisplayName(number);
-    p.form.comBaudIndex = baudIndex;
+    p.form.connection.comPortText = PortDisplayName(number);
+    p.form.connection.comBaudIndex = baudIndex;
 
     const int result = BitBtn_connectClick(p);
     return p.connected == 1 && result == 0 ? 0 : (result ? result : 5);

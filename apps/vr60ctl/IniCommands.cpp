@@ -6,7 +6,7 @@
 #include <string>
 
 #include "CtlCommand.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "prodtest/MinIni.h"
 #include "prodtest/TestConfig.h"
 
@@ -84,7 +84,7 @@ void PrintTestConfig(const Program& p)
     std::printf("ts_version %s\ngps_version %s\nbatt_base_volt %d\nbatt_volt_range %d\n", c.ts_version,
                 c.gps_version, c.batt_base_volt, c.batt_volt_range);
     std::printf("test items:");
-    for (const TestItemBox& b : p.testPage.items)
+    for (const TestItemBox& b : p.form.test.items)
         if (b.checked)
             std::printf(" \"%s\"", b.caption.c_str());
     std::printf("\n");

@@ -5,7 +5,7 @@
 
 #include "CtlCommand.h"
 #include "prodtest/TestConfig.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/TopSpeeds.h"
 #include "logdata/LogClear.h"
 #include "logdata/LogDownload.h"
@@ -20,7 +20,7 @@ namespace {
 bool DefaultAutoClear(CtlContext& ctx)
 {
     StartUpTestConfig(ctx.program);
-    return ctx.program.form.autoClearAfterDownload;
+    return ctx.program.form.logData.autoClearAfterDownload;
 }
 
 } // namespace
@@ -54,14 +54,14 @@ int RunDownload(CtlContext& ctx, const Args& args)
         }
     }
     Program& p = ctx.program;
-    p.form.autoClearAfterDownload = clear < 0 ? DefaultAutoClear(ctx) : clear == 1;
+    p.form.logData.autoClearAfterDownload = clear < 0 ? DefaultAutoClear(ctx) : clear == 1;
     return WithDevice(ctx, [&](Program& p) {
         if (!out.empty())
-            p.form.logFileName = out;   // else the name proposed at connect
+            p.form.logData.logFileName = out;   // else the name proposed at connect
         const int result = Button_downloadlogClick(p);
         // Complete (whatever became of an Auto clear): the grid now holds the file's points.
-        if (!p.grid.sourceFile.empty() && p.grid.sourceFile == p.form.logFileName)
-            std::printf("Log file        %s (%d points)\n", p.form.logFileName.c_str(), p.pointsLogged);
+        if (!p.grid.sourceFile.empty() && p.grid.sourceFile == p.form.logData.logFileName)
+            std::printf("Log file        %s (%d points)\n", p.form.logData.logFileName.c_str(), p.pointsLogged);
         return result;
     });
 }
@@ -74,7 +74,7 @@ int RunClear(CtlContext& ctx, const Args& args)
         return 2;
     }
     return WithDevice(ctx, [quick](Program& p) {
-        return quick ? Button_Clear_LogClick(p) : Button_clearlogClick(p, &p.form.clearLogEnabled);
+        return quick ? Button_Clear_LogClick(p) : Button_clearlogClick(p, &p.form.logData.clearLogEnabled);
     });
 }
 
@@ -88,7 +88,7 @@ int RunTop10(CtlContext& ctx, const Args& args)
     return WithDevice(ctx, [clear](Program& p) {
         const int result = clear ? Button_TOP10_ClearClick(p) : Button_TOP10_ReadClick(p);
         // The window says nothing when the tables do not arrive; the command line does.
-        if (!clear && result == kTimeOut && p.form.top10MaxSpeed.empty())
+        if (!clear && result == kTimeOut && p.form.logData.top10MaxSpeed.empty())
             std::fprintf(stderr, "vr60ctl: the device did not send its top-10 tables\n");
         return result;
     });

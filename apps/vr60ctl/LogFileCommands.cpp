@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "CtlCommand.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogExport.h"
 
@@ -31,10 +31,10 @@ int RunConvert(CtlContext& ctx, const Args& args)
     const int loaded = Load_SBPClick(p, args[0]);
     if (loaded != 0)
         return loaded;
-    p.form.splitTrack = args.size() == 2;
+    p.form.unseen.splitTrack = args.size() == 2;
     const int result = BitBtn_offline_convertClick(p);
-    if (!p.form.convertStatistic.empty())
-        std::printf("%s\n", p.form.convertStatistic.c_str());
+    if (!p.form.logData.convertStatistic.empty())
+        std::printf("%s\n", p.form.logData.convertStatistic.c_str());
     return result;
 }
 

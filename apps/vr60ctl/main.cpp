@@ -10,7 +10,7 @@
 
 #include "CtlCommand.h"
 #include "CtlHost.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "connection/StatusQueries.h"
 #include "connection/TextFields.h"
 #include "device/SettingsOperations.h"
@@ -68,7 +68,7 @@ std::string ProposedLogFileName(const Program& p)
 // Reads the GPS module's version, powering the module on between tries.
 void ReadGpsVersion(Program& p, SerialLink* link)
 {
-    p.form.gpsVersion = "NIL";
+    p.form.settings.gpsVersion = "NIL";
     PumpMessages(p.link);
     for (int attempt = 0; attempt < 4; ++attempt) {
         const Reply reply = Exchange(p.link, link, Request::Command(67), 0xC3, 1500);
@@ -80,7 +80,7 @@ void ReadGpsVersion(Program& p, SerialLink* link)
         SplitVersionText(text.c_str(), scratch, sizeof scratch, version, sizeof version);
         PumpMessages(p.link);
         if (!std::strstr(version, "NIL") && !std::strstr(version, "0000")) {
-            p.form.gpsVersion = version;
+            p.form.settings.gpsVersion = version;
             return;
         }
         Exchange(p.link, link, Request::Command(23), kAck, 1500);
@@ -92,7 +92,7 @@ void ReadGpsVersion(Program& p, SerialLink* link)
 
 uint8_t SelectedPortNumber(const Program& p)
 {
-    return PortNumberOfText(p.form.comPortText);
+    return PortNumberOfText(p.form.connection.comPortText);
 }
 
 int BaudIndexOf(long value)
@@ -127,7 +127,7 @@ int ConnectOrDisconnect(Program& p)
 
     std::string errorText;
     p.host.setBusyCursor(true);
-    const int baudIndex = p.form.comBaudIndex >= 0 && p.form.comBaudIndex < 8 ? p.form.comBaudIndex : 0;
+    const int baudIndex = p.form.connection.comBaudIndex >= 0 && p.form.connection.comBaudIndex < 8 ? p.form.connection.comBaudIndex : 0;
     const std::string mode = std::to_string(kBaudRates[baudIndex]) + ",N,8,1";
     const bool wasConnected = p.connected == 1;
     bool detected = false;
@@ -143,7 +143,7 @@ int ConnectOrDisconnect(Program& p)
             return kNoLink;
         }
         SerialLink* link = p.link.ActiveLink;
-        p.form.statusBarText = "Connecting device...";
+        p.form.connection.statusBarText = "Connecting device...";
         p.connected = 1;
         // Decided anew below from this device's firmware; a previous device's
         // extended block must not make the first settings read expect 7 bytes.
@@ -166,9 +166,9 @@ int ConnectOrDisconnect(Program& p)
         result = SyncDevice(p, link);
         if (result == 0) {
             p.savedPortNumber = SelectedPortNumber(p);
-            p.savedBaudIndex = uint8_t(p.form.comBaudIndex);
+            p.savedBaudIndex = uint8_t(p.form.connection.comBaudIndex);
             detected = true;
-            p.form.currentSno = "---------";
+            p.form.settings.currentSno = "---------";
             if (QueryStatus(p) != 0) {
                 p.host.setBusyCursor(true);
                 errorText = "Failed to query configuration";
@@ -179,18 +179,18 @@ int ConnectOrDisconnect(Program& p)
             ShowIdentity(p);
             char tail[64];
             std::snprintf(tail, sizeof tail, " (%09d::%s)", p.identity.serialNumber, p.identity.userName);
-            p.form.windowCaption = p.TitlePrefix + kProgramVersion + tail;
-            p.form.firmwareCaption = p.firmwareVersion;
-            p.form.vr60Version = p.firmwareVersion;
+            p.form.connection.windowCaption = p.TitlePrefix + kProgramVersion + tail;
+            p.form.unseen.firmwareCaption = p.firmwareVersion;
+            p.form.settings.vr60Version = p.firmwareVersion;
             p.extendedSettings = false;
-            if (p.form.firmwareCaption.find('G') != std::string::npos) {
+            if (p.form.unseen.firmwareCaption.find('G') != std::string::npos) {
                 p.extendedSettings = true;
                 Button_Read_ConfigClick(p);
             }
             ReadGpsVersion(p, link);
             Exchange(p.link, link, Request::Command(24), kAck, 150);
-            p.form.logFileName = ProposedLogFileName(p);
-            p.form.connectCaption = "Disconnect";
+            p.form.logData.logFileName = ProposedLogFileName(p);
+            p.form.connection.connectCaption = "Disconnect";
             p.host.setBusyCursor(false);
             p.host.logLine("Device connected ");
             return kOk;
@@ -221,36 +221,36 @@ int ConnectOrDisconnect(Program& p)
 int BitBtn_connectClick(Program& p)
 {
     FormState& f = p.form;
-    f.connectEnabled = false;
-    f.logBaudIndex = f.comBaudIndex;
-    f.currentSno = "---------";
+    f.connection.connectEnabled = false;
+    f.connection.logBaudIndex = f.connection.comBaudIndex;
+    f.settings.currentSno = "---------";
 
     const int result = ConnectOrDisconnect(p);
 
     if (p.connected == 1) {
-        f.versionMatchColour = Colour::Window;
-        f.firmwareCaptionColour = Colour::ButtonFace;
-        f.connectCaption = "Disconnect";
-        f.comPortEnabled = false;
-        f.comBaudEnabled = false;
-        f.connectEnabled = f.testEnabled = f.powerOffEnabled = true;
-        f.clearLogEnabled = f.offAndClearEnabled = f.factoryResetEnabled = true;
-        if (f.checkVersion) {
-            if (f.versionMatch != f.firmwareCaption) {
-                f.firmwareCaptionColour = Colour::Red;
+        f.unseen.versionMatchColour = Colour::Window;
+        f.unseen.firmwareCaptionColour = Colour::ButtonFace;
+        f.connection.connectCaption = "Disconnect";
+        f.connection.comPortEnabled = false;
+        f.connection.comBaudEnabled = false;
+        f.connection.connectEnabled = f.test.testEnabled = f.connection.powerOffEnabled = true;
+        f.logData.clearLogEnabled = f.unseen.offAndClearEnabled = f.settings.factoryResetEnabled = true;
+        if (f.unseen.checkVersion) {
+            if (f.unseen.versionMatch != f.unseen.firmwareCaption) {
+                f.unseen.firmwareCaptionColour = Colour::Red;
                 p.host.messageBox("Firmware version ERROR!");
             } else {
-                f.firmwareCaptionColour = Colour::Green;
+                f.unseen.firmwareCaptionColour = Colour::Green;
             }
         }
     } else {
-        f.connectCaption = "Connect";
-        f.comPortEnabled = true;
-        f.connectEnabled = true;
-        f.powerOffEnabled = f.clearLogEnabled = f.offAndClearEnabled = false;
+        f.connection.connectCaption = "Connect";
+        f.connection.comPortEnabled = true;
+        f.connection.connectEnabled = true;
+        f.connection.powerOffEnabled = f.logData.clearLogEnabled = f.unseen.offAndClearEnabled = false;
     }
     p.host.sleepMs(500);
     p.link.gauge.tag = 1;
-    f.connectEnabled = true;
+    f.connection.connectEnabled = true;
     return result;
 }

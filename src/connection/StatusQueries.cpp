@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "connection/TextFields.h"
 #include "device/SettingsOperations.h"
 #include "link/Exchange.h"
@@ -65,13 +65,13 @@ void ShowIdentity(Program& p)
 {
     char text[64];
     std::snprintf(text, sizeof text, "%09d", p.identity.serialNumber);
-    p.form.currentSno = text;
-    p.form.username = p.identity.userName;
+    p.form.settings.currentSno = text;
+    p.form.settings.username = p.identity.userName;
     const uint32_t maxPoints = p.logAreaBytes / 32;
     // No log area (nothing read yet, or a device reporting none) shows 0%.
     const uint32_t percent = maxPoints ? uint32_t(uint32_t(p.pointsLogged) * 100u) / maxPoints : 0;
     std::snprintf(text, sizeof text, "%d(%u%%)", p.pointsLogged, percent);
-    p.form.pointsLogged = text;
+    p.form.logData.pointsLogged = text;
     std::snprintf(text, sizeof text, "%u", maxPoints);
-    p.form.maximumPoints = text;
+    p.form.logData.maximumPoints = text;
 }

@@ -1,6 +1,6 @@
 #include "device/AckCommand.h"
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/AckCommand.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
@@ -57,14 +57,14 @@ int Button_TOP10_ReadClick(Program& p)
     const DeviceSettings& s = p.settings;
     char line[64];
     FormState& f = p.form;
-    f.top10MaxSpeed.clear();
-    f.top10MaxAvgSpeed.clear();
+    f.logData.top10MaxSpeed.clear();
+    f.logData.top10MaxAvgSpeed.clear();
 
     p.host.logLine("===TOP 10 MAX SPEED===");
     for (int k = 1; k <= kTopSpeedEntries; ++k) {
         const std::string speed = TopSpeedText(Le16(d + 2 * (k - 1)), s.unit);
         std::snprintf(line, sizeof line, "%-3d%s", k, speed.c_str());
-        f.top10MaxSpeed.push_back(line);
+        f.logData.top10MaxSpeed.push_back(line);
         p.host.logLine(line);
     }
     char averaging[16];
@@ -73,7 +73,7 @@ int Button_TOP10_ReadClick(Program& p)
     for (int k = 1; k <= kTopSpeedEntries; ++k) {
         const std::string speed = TopSpeedText(Le16(d + 2 * (kTopSpeedEntries + k - 1)), s.unit);
         std::snprintf(line, sizeof line, "%-3d%s%s", k, speed.c_str(), averaging);
-        f.top10MaxAvgSpeed.push_back(line);
+        f.logData.top10MaxAvgSpeed.push_back(line);
         p.host.logLine(line);
     }
     return kOk;

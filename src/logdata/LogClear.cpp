@@ -1,6 +1,6 @@
 #include "logdata/LogClear.h"
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "connection/StatusQueries.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
