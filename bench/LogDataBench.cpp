@@ -15,8 +15,9 @@
 #include <QTemporaryDir>
 
 #include "connection/Program.h"
+#include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/LogExport.h"
+#include "logdata/LogConvert.h"
 #include "logdata/PointGridModel.h"
 #include "logdata/SbpRecord.h"
 
@@ -123,7 +124,7 @@ static void BM_ExportNmeaPlt(benchmark::State& state)
     QuietHost host;
     Program p(host, [](const std::string&) { return std::unique_ptr<Transport>(); });
     std::vector<uint8_t> image;
-    ReadWholeFile(Log().file, image);
+    ReadWholeFile(Log().file, kWholeFileLimit, image);
     for (auto _ : state)
         benchmark::DoNotOptimize(WriteSbpExports(p, image, "bench"));
     state.counters["records/s"] =
