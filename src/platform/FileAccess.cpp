@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#define NOMINMAX
 #include <windows.h>
 #else
 #include <fcntl.h>
