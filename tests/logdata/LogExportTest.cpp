@@ -8,9 +8,11 @@
 
 #include "LogFileFixture.h"
 #include "SbpTestRecords.h"
+#include "logdata/GpsBabelJob.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/LogExport.h"
+#include "logdata/LogConvert.h"
 #include "logdata/PointGrid.h"
+#include "logdata/SbpExportText.h"
 
 namespace {
 
@@ -111,10 +113,11 @@ TEST(ExportText, converterCommandLine)
 {
     EXPECT_EQ(SplitLogOptionText(false), "");
     EXPECT_EQ(SplitLogOptionText(true), " -x track,split=1h,title=\"VR40LOG#%c\"");
-    EXPECT_EQ(GpsBabelArguments("my log.NMEA", SplitLogOptionText(true), false, "my log.gpx"),
+    EXPECT_EQ(GpsBabelArguments({"my log.NMEA", "nmea", CommandLineWords(SplitLogOptionText(true)), kGpxFormat,
+                                 "my log.gpx"}),
               (std::vector<std::string>{"-t", "-i", "nmea", "-f", "my log.NMEA", "-x", "track,split=1h,title=VR40LOG#%c",
                                         "-o", "gpx", "-F", "my log.gpx"}));
-    EXPECT_EQ(GpsBabelArguments("a.NMEA", "", true, "a.kml"),
+    EXPECT_EQ(GpsBabelArguments({"a.NMEA", "nmea", {}, kKmlLineFormat, "a.kml"}),
               (std::vector<std::string>{"-t", "-i", "nmea", "-f", "a.NMEA", "-o",
                                         "kml,lines=1,points=0,line_width=5,line_color=A00000A0,floating=0", "-F",
                                         "a.kml"}));
@@ -294,18 +297,6 @@ TEST_F(Export, blockedOutputStopsBeforeTheConverter)
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{" Failed to generate KML file!"}));
     EXPECT_FALSE(FileExists(argvLog));
     EXPECT_FALSE(FileExists(path("t.csv")));
-}
-
-TEST_F(Export, createOutputFileHonoursReplace)
-{
-    WriteBytes(path("o.txt"), {1, 2, 3});
-    EXPECT_FALSE(CreateOutputFile("o.txt", false)->ok());
-    EXPECT_EQ(ReadBytes(path("o.txt")).size(), 3u);
-    std::unique_ptr<OutputFile> out = CreateOutputFile("o.txt", true);
-    ASSERT_TRUE(out->ok());
-    out->write("ab", 2);
-    EXPECT_TRUE(out->close());
-    EXPECT_EQ(ReadBytes(path("o.txt")), "ab");
 }
 
 TEST_F(Export, realConverterWithBlanksAndNonAsciiNames)
