@@ -127,7 +127,9 @@ SimLogArea::SimLogArea() : memory_(kTrackStoreBytes, 0xFF)
     std::copy(std::begin(averages), std::end(averages), top10.begin() + 10);
 }
 
-bool SimLogArea::loadFile(const std::string& path, std::string* error)
+namespace {
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -135,8 +137,32 @@ bool SimLogArea::loadFile(const std::string& path, std::string* error)
             *error = "cannot read " + path;
         return false;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+} // namespace
+
+bool SimLogArea::loadFile(const std::string& path, std::string* error)
+{
+    std::vector<uint8_t> bytes;
+    if (!ReadFile(path, &bytes, error))
+        return false;
     setRecords(std::move(bytes));
+    return true;
+}
+
+bool SimLogArea::loadTrackStore(const std::string& path, std::string* error)
+{
+    std::vector<uint8_t> image;
+    if (!ReadFile(path, &image, error))
+        return false;
+    if (image.size() != kTrackStoreBytes) {
+        if (error)
+            *error = path + " is not a 65536-byte track image";
+        return false;
+    }
+    setTrackStore(image);
     return true;
 }
 

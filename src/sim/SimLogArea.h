@@ -56,6 +56,8 @@ public:
     // Programs bytes as flash does: each is ANDed into the memory, only an erase sets bits again.
     // False (nothing written) when the range runs past the memory.
     bool program(uint32_t address, const uint8_t* data, uint32_t count);
+    // Takes the track store from a file of exactly kTrackStoreBytes bytes.
+    bool loadTrackStore(const std::string& path, std::string* error);
     // Replaces the whole track store (kTrackStoreBytes bytes; a shorter image leaves the rest blank).
     void setTrackStore(const std::vector<uint8_t>& image);
 

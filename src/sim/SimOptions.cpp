@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "sim/SimDevice.h"
 
@@ -63,16 +61,8 @@ bool ApplyFeatureOption(SimDevice& device, const std::string& name, const std::s
         device.logArea.setTrackStore(GenerateTrackImage(counts));
         return true;
     }
-    if (name == "track-file") {
-        std::ifstream in(value, std::ios::binary);
-        if (!in)
-            return fail("cannot read the file");
-        std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (image.size() != SimLogArea::kTrackStoreBytes)
-            return fail("a track image is 65536 bytes");
-        device.logArea.setTrackStore(image);
-        return true;
-    }
+    if (name == "track-file")
+        return device.logArea.loadTrackStore(value, why);
     if (name == "poi") {
         const size_t eq = value.find('=');
         if (eq == std::string::npos || !ParseInRange(value.substr(0, eq), 1, 4, &number))
