@@ -10,6 +10,7 @@
 
 #include "program/Program.h"
 #include "logdata/PointGrid.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ int Load_SBPClick(Program& p, const std::string& chosenFile)
 
     std::vector<uint8_t> image;
     const int result = ReadWholeFile(chosenFile, kWholeFileLimit, image);
-    if (result != kReadOk) {
+    if (result != kOk) {
         p.host.messageBox("Load SBP failed!");
         return result;
     }

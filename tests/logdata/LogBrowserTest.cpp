@@ -5,6 +5,7 @@
 #include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/PointGridModel.h"
+#include "platform/ResultCode.h"
 
 using Browser = LogFileTest;
 
@@ -45,8 +46,8 @@ TEST_F(Browser, failedLoadKeepsTheGrid)
     ASSERT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
     WriteBytes(path("empty.sbp"), {});
     host.events.clear();
-    EXPECT_EQ(Load_SBPClick(*program, path("empty.sbp")), kReadEmpty);
-    EXPECT_EQ(Load_SBPClick(*program, path("gone.sbp")), kReadCannotOpen);
+    EXPECT_EQ(Load_SBPClick(*program, path("empty.sbp")), kEmptyFile);
+    EXPECT_EQ(Load_SBPClick(*program, path("gone.sbp")), kCannotOpen);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"Load SBP failed!", "Load SBP failed!"}));
     EXPECT_TRUE(host.logs().empty());
     EXPECT_EQ(program->grid.rowCount(), 11u);

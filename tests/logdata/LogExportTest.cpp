@@ -13,6 +13,7 @@
 #include "logdata/LogConvert.h"
 #include "logdata/PointGrid.h"
 #include "logdata/SbpExportText.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -212,7 +213,7 @@ TEST_F(Export, inputProblems)
     EXPECT_EQ(program->form.logData.convertStatistic, "unchanged");
     WriteBytes(path("empty.sbp"), {});
     program->form.logData.logFileName = "empty.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kReadEmpty);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kEmptyFile);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"File not exist!", "gone.sbp not found!", "Wrong .SBP file Error",
                                                       "Wrong .SBP file Error", " Failed to generate KML file!"}));
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"converting..."}));
@@ -238,7 +239,7 @@ TEST_F(Export, converterFailuresAreReportedNotClaimedAsSuccess)
     program->form.logData.googleEarthView = true;
 
     program->externalTool->searchPath = {path("no such folder")};
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportToolFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kConverterFailed);
     EXPECT_EQ(host.logs(), (std::vector<std::string>{
                                "converting...",
                                "gpsbabel was not found on PATH, so t.gpx was not made. Install GPSBabel (for example: "
@@ -251,7 +252,7 @@ TEST_F(Export, converterFailuresAreReportedNotClaimedAsSuccess)
     for (const char* mode : {"fail", "empty"}) {
         host.events.clear();
         program->externalTool->environment = {{"FAKE_MODE", mode}};
-        EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportToolFailed) << mode;
+        EXPECT_EQ(BitBtn_offline_convertClick(*program), kConverterFailed) << mode;
         const std::vector<std::string> logs = host.logs();
         ASSERT_EQ(logs.size(), 3u);
         EXPECT_NE(logs[1].find(std::string(mode) == "fail" ? "exit status 1" : "t.gpx is missing or empty"),
@@ -273,7 +274,7 @@ TEST_F(Export, readOnlyFolderWritesNothingAndSaysSo)
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     ASSERT_TRUE(QDir::setCurrent("ro"));
     program->form.logData.logFileName = "../t.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportWriteFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kWriteFailed);
     QDir::setCurrent(dir.path());
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{" Failed to generate KML file!"}));
@@ -290,7 +291,7 @@ TEST_F(Export, blockedOutputStopsBeforeTheConverter)
     WriteBytes(path("t.sbp"), SampleTrack(4));
     QDir().mkdir("t.NMEA");   // a folder where the NMEA file should go cannot be replaced, even by root
     program->form.logData.logFileName = "t.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportWriteFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kWriteFailed);
     const std::vector<std::string> logs = host.logs();
     ASSERT_EQ(logs.size(), 2u);
     EXPECT_EQ(logs[1].rfind("Cannot write t.NMEA: ", 0), 0u) << logs[1];
@@ -333,7 +334,7 @@ TEST_F(Export, vr60ctlConvertEndToEnd)
     ASSERT_TRUE(ctl.waitForFinished(60000));
     const QString out = QString::fromUtf8(ctl.readAllStandardOutput());
     if (!haveConverter) {
-        EXPECT_EQ(ctl.exitCode(), kExportToolFailed);
+        EXPECT_EQ(ctl.exitCode(), kConverterFailed);
         return;
     }
     EXPECT_EQ(ctl.exitCode(), 0) << ctl.readAllStandardError().toStdString();
