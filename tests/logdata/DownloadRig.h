@@ -46,7 +46,7 @@ struct DownloadRig {
         rig.device.logArea.ringOffset = ringStart - 0x10000;
         const SimDevice::Handler readBlock = rig.device.handler(4);
         rig.device.setHandler(4, [this, readBlock](SimDevice& d, const uint8_t* payload, int length) {
-            blockRequests.emplace_back(GetLe32(payload + 1), uint32_t(payload[5] | payload[6] << 8));
+            blockRequests.emplace_back(Le32(payload + 1), uint32_t(payload[5] | payload[6] << 8));
             readBlock(d, payload, length);
         });
     }

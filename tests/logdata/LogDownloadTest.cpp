@@ -241,7 +241,7 @@ TEST(LogDownload, absurdLogAreaAnswerIsRefusedBeforeAnyFileIsMade)
     d.device().setHandler(0x4B, [](SimDevice& dev, const uint8_t*, int) {
         std::vector<uint8_t> data;
         for (uint32_t v : {0x10000u, 0xFFFF0000u, 0x10000u, 0xF0000000u})
-            PutLe32(data, v);
+            AppendLe32(data, v);
         dev.reply(0xCB, data);
     });
     d.connectTo("absurd.sbp");
