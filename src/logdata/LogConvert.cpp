@@ -70,9 +70,9 @@ int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::st
     if (HasSbpHeader(image.data(), image.size()))
         offset = std::min(image.size(), kSbpHeaderBytes);
     const size_t total = (image.size() - offset) / kSbpRecordBytes;
-    p.convertTotal = uint32_t(total);
-    p.convertNoFix = 0;
-    p.convertBad = 0;
+    p.browser.convertTotal = uint32_t(total);
+    p.browser.convertNoFix = 0;
+    p.browser.convertBad = 0;
 
     // Both files are written before either is judged, as a conversion always makes both.
     std::vector<char> work(kSbpWorkBufferBytes);
@@ -162,7 +162,7 @@ int ConvertSbpFile(Program& p)
         }
     }
     p.host.setBusyCursor(false);
-    p.form.logData.convertStatistic = ConvertStatisticText(p.convertTotal, p.convertNoFix, p.convertBad);
+    p.form.logData.convertStatistic = ConvertStatisticText(p.browser.convertTotal, p.browser.convertNoFix, p.browser.convertBad);
     return result;
 }
 

@@ -11,28 +11,8 @@
 
 #include <stdlib.h>
 
+#include "support/Files.h"
 #include "support/SimRig.h"
-
-struct ScratchDir {
-    std::filesystem::path path;
-    ScratchDir()
-    {
-        char name[] = "/tmp/vr60-download-test.XXXXXX";
-        path = mkdtemp(name) ? name : "/tmp";
-    }
-    ~ScratchDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
-
-inline std::vector<uint8_t> ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 struct DownloadRig {
     SimRig rig;

@@ -133,12 +133,12 @@ TEST_F(Export, goldenFilesAndMessages)
     host.events.clear();
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
 
-    ExpectGolden("worked.NMEA", ReadBytes(path("worked.NMEA")));
-    ExpectGolden("worked.plt", ReadBytes(path("worked.plt")));
-    ExpectGolden("worked.csv", ReadBytes(path("worked.csv")));
-    EXPECT_EQ(CountLines(ReadBytes(path("worked.NMEA"))), 48u);
-    EXPECT_EQ(CountLines(ReadBytes(path("worked.plt"))), 6u + 21u);
-    EXPECT_EQ(CountLines(ReadBytes(path("worked.csv"))), 25u);
+    ExpectGolden("worked.NMEA", ReadText(path("worked.NMEA")));
+    ExpectGolden("worked.plt", ReadText(path("worked.plt")));
+    ExpectGolden("worked.csv", ReadText(path("worked.csv")));
+    EXPECT_EQ(CountLines(ReadText(path("worked.NMEA"))), 48u);
+    EXPECT_EQ(CountLines(ReadText(path("worked.plt"))), 6u + 21u);
+    EXPECT_EQ(CountLines(ReadText(path("worked.csv"))), 25u);
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"converting...", "worked.csv CSV file created.",
                                                      "worked.kml(plt,nmea,gpx) files generated"}));
     EXPECT_TRUE(host.boxes().empty());
@@ -168,12 +168,12 @@ TEST_F(Export, headerBlockAndChunksAndSplitOption)
     program->form.logData.googleEarthView = true;
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
     EXPECT_EQ(program->form.logData.convertStatistic, "[Total:5000,No Fix:0,Bad:0]");
-    const std::string plt = ReadBytes(path("long.plt"));
+    const std::string plt = ReadText(path("long.plt"));
     EXPECT_EQ(CountLines(plt, "OziExplorer"), 1u);
     EXPECT_EQ(CountLines(plt), 6u + 5000u);
-    EXPECT_EQ(CountLines(ReadBytes(path("long.NMEA"))), 10000u);
+    EXPECT_EQ(CountLines(ReadText(path("long.NMEA"))), 10000u);
     // The grid did not hold this file: the CSV is decoded from it, header block as two rows.
-    EXPECT_EQ(CountLines(ReadBytes(path("long.csv"))), 1u + 5002u);
+    EXPECT_EQ(CountLines(ReadText(path("long.csv"))), 1u + 5002u);
     const std::vector<std::string> argv = converterArgv();
     const auto x = std::find(argv.begin(), argv.end(), "-x");
     ASSERT_NE(x, argv.end());
@@ -191,7 +191,7 @@ TEST_F(Export, csvHoldsTheInputNotWhatTheGridShows)
     ASSERT_EQ(Load_SBPClick(*program, "a.sbp"), 0);
     program->form.logData.logFileName = "b.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
-    EXPECT_EQ(CountLines(ReadBytes(path("b.csv"))), 8u);
+    EXPECT_EQ(CountLines(ReadText(path("b.csv"))), 8u);
     EXPECT_EQ(program->grid.rowCount(), 4u);   // the browser still shows a.sbp
 }
 
@@ -227,8 +227,8 @@ TEST_F(Export, headerOnlyFileStillMakesEmptyOutputs)
     WriteBytes(path("hdr.sbp"), SbpHeaderBlock());
     program->form.logData.logFileName = "hdr.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0) << ::testing::PrintToString(host.logs());
-    EXPECT_EQ(ReadBytes(path("hdr.NMEA")), "");
-    EXPECT_EQ(ReadBytes(path("hdr.plt")), "");   // no chunk, so no header either
+    EXPECT_EQ(ReadText(path("hdr.NMEA")), "");
+    EXPECT_EQ(ReadText(path("hdr.plt")), "");   // no chunk, so no header either
     EXPECT_EQ(program->form.logData.convertStatistic, "[Total:0,No Fix:0,Bad:0]");
 }
 
@@ -313,8 +313,8 @@ TEST_F(Export, realConverterWithBlanksAndNonAsciiNames)
     program->form.unseen.splitTrack = true;
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
     EXPECT_EQ(host.logs().back(), "mein Lög.kml(plt,nmea,gpx) files generated");
-    const std::string gpx = ReadBytes(folder + "/mein Lög.gpx");
-    const std::string kml = ReadBytes(folder + "/mein Lög.kml");
+    const std::string gpx = ReadText(folder + "/mein Lög.gpx");
+    const std::string kml = ReadText(folder + "/mein Lög.kml");
     size_t points = 0;
     for (size_t at = gpx.find("<trkpt "); at != std::string::npos; at = gpx.find("<trkpt ", at + 1))
         ++points;

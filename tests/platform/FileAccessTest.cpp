@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "platform/FileAccess.h"
+#include "support/Files.h"
 #include "platform/ResultCode.h"
 
 namespace {
@@ -21,13 +22,7 @@ protected:
     {
         std::ofstream(path(name), std::ios::binary) << bytes;
     }
-    std::string get(const std::string& name) const
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string get(const std::string& name) const { return ReadText(path(name)); }
 
     QTemporaryDir dir;
 };
