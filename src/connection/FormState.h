@@ -24,6 +24,7 @@ struct FormState {
     bool factoryResetEnabled = false;        // Button_Factory_Reset
     std::string windowCaption;
     std::string statusBarText;
+    std::vector<std::string> memo1Lines;     // Memo1 (unseen): port names of each rescan
 
     // Identity
     std::string currentSno = "---------";   // Label_current_sno
