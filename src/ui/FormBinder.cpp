@@ -120,7 +120,7 @@ void FormBinder::checked(QCheckBox* box, bool& field)
 void FormBinder::index(QComboBox* combo, int& field)
 {
     // An editable box with no item selected keeps the text it shows.
-    const auto shown = std::make_shared<QString>(combo->currentText());
+    const auto shown = std::make_shared<QString>(combo->property("designText").toString());
     QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [&field](int i) { field = i; });
     if (combo->isEditable())
         QObject::connect(combo, &QComboBox::editTextChanged, combo, [combo, shown, &field](const QString& t) {
