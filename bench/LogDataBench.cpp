@@ -14,24 +14,14 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/LogBrowser.h"
+#include "platform/QuietHost.h"
 #include "logdata/LogExport.h"
 #include "logdata/PointGridModel.h"
 #include "logdata/SbpRecord.h"
 
 namespace {
-
-class QuietHost : public Host {
-public:
-    void logLine(const std::string&) override {}
-    void messageBox(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-    void setBusyCursor(bool) override {}
-    void pumpMessages() override {}
-    void sleepMs(int) override {}
-    int64_t clockMicros() override { return 0; }
-};
 
 constexpr size_t kRecords = 262144;
 

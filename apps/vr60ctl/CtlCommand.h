@@ -1,11 +1,12 @@
 #pragma once
-// vr60ctl commands. Each command file registers itself with VR60CTL_COMMAND;
+// vr60ctl commands: one row each in CtlCommands() (CtlCommandTable.cpp);
 // main() parses the global options and dispatches on the first word.
 //
 // Conventions: message-log lines go to stdout exactly as the window appends
 // them, message boxes to stderr as one line each; the exit status is 0 on
 // success, else the failing step's result code.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,17 +33,27 @@ struct CtlCommand {
     const char* usage;   // one or more lines for --help
 };
 
-// Registers a command at start-up; returns true so it can initialise a static.
-bool RegisterCtlCommand(const CtlCommand& command);
+// Every command, in the order of --help.
 const std::vector<CtlCommand>& CtlCommands();
 
-#define VR60CTL_CONCAT_(a, b) a##b
-#define VR60CTL_CONCAT(a, b) VR60CTL_CONCAT_(a, b)
-#define VR60CTL_COMMAND(name, fn, usage) \
-    static const bool VR60CTL_CONCAT(registered_, __LINE__) = RegisterCtlCommand({name, fn, usage})
+using Args = std::vector<std::string>;
+int RunPorts(CtlContext& ctx, const Args& args);
+int RunInfo(CtlContext& ctx, const Args& args);
+int RunSettings(CtlContext& ctx, const Args& args);
+int RunFactoryReset(CtlContext& ctx, const Args& args);
+int RunLogInfo(CtlContext& ctx, const Args& args);
+int RunDownload(CtlContext& ctx, const Args& args);
+int RunClear(CtlContext& ctx, const Args& args);
+int RunTop10(CtlContext& ctx, const Args& args);
+int RunIni(CtlContext& ctx, const Args& args);
+int RunTestConfig(CtlContext& ctx, const Args& args);
+int RunLoad(CtlContext& ctx, const Args& args);
+int RunConvert(CtlContext& ctx, const Args& args);
+int RunMapLink(CtlContext& ctx, const Args& args);
 
-// Connects as the Connect button does, using --port and --baud.
-// Returns 0 when connected, else the failing step's result code.
-int CtlConnect(CtlContext& ctx);
-// Disconnects as the Connect button does when connected.
-void CtlDisconnect(CtlContext& ctx);
+// Connects as the Connect button does (using --port and --baud), runs the
+// operation on the connected device and disconnects again. The result is the
+// connection's failure code, else the operation's.
+int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation);
+// A command that takes no arguments: 0 when there are none, else 2 with a message.
+int NoArguments(const char* command, const Args& args);

@@ -25,7 +25,6 @@ void CtlHost::logLine(const std::string& text)
 
 void CtlHost::messageBox(const std::string& text)
 {
-    ++boxes_;
     std::cerr << OneLine(text) << '\n' << std::flush;
 }
 

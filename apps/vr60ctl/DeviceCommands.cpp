@@ -7,7 +7,7 @@
 #include <string>
 
 #include "CtlCommand.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/SettingsOperations.h"
 #include "platform/PortTable.h"
 
@@ -34,15 +34,15 @@ void PrintSettings(const Program& p)
     using namespace SettingsItems;
     const FormState& f = p.form;
     const char* ext = p.extendedSettings ? "" : "   (no extended block on this firmware)";
-    std::printf("LOGGING     %s\n", ItemText(kLog, 2, f.logMode));
-    std::printf("MIN SPEED   %s\n", NumberItem(f.minSpeed, 0, kMinSpeedCount).c_str());
-    std::printf("UNIT        %s\n", ItemText(kUnit, 3, f.unit));
-    std::printf("GMT         %s\n", f.utcOffset >= 0 && f.utcOffset < kUtcOffsetCount ? UtcOffset(f.utcOffset) : "(none)");
-    std::printf("SPD AVG     %s%s\n", f.speedAvg >= 0 && f.speedAvg < kSpeedAvgCount ? SpeedAvg(f.speedAvg) : "(none)", ext);
-    std::printf("SPD GENIE   %s%s\n", NumberItem(f.speedGenie, 0, kSpeedGenieCount).c_str(), ext);
-    std::printf("ACTION SPD  %s%s\n", ItemText(kActionSpeed, 2, f.actionSpeed), ext);
-    std::printf("SPD FONT    %s%s\n", ItemText(kSpeedFont, 2, f.speedFont), ext);
-    std::printf("LANGUAGE    %s   (read only)\n", ItemText(kLanguages, 10, f.language));
+    std::printf("LOGGING     %s\n", ItemText(kLog, 2, f.settings.logMode));
+    std::printf("MIN SPEED   %s\n", NumberItem(f.settings.minSpeed, 0, kMinSpeedCount).c_str());
+    std::printf("UNIT        %s\n", ItemText(kUnit, 3, f.settings.unit));
+    std::printf("GMT         %s\n", f.settings.utcOffset >= 0 && f.settings.utcOffset < kUtcOffsetCount ? UtcOffset(f.settings.utcOffset) : "(none)");
+    std::printf("SPD AVG     %s%s\n", f.settings.speedAvg >= 0 && f.settings.speedAvg < kSpeedAvgCount ? SpeedAvg(f.settings.speedAvg) : "(none)", ext);
+    std::printf("SPD GENIE   %s%s\n", NumberItem(f.settings.speedGenie, 0, kSpeedGenieCount).c_str(), ext);
+    std::printf("ACTION SPD  %s%s\n", ItemText(kActionSpeed, 2, f.settings.actionSpeed), ext);
+    std::printf("SPD FONT    %s%s\n", ItemText(kSpeedFont, 2, f.settings.speedFont), ext);
+    std::printf("LANGUAGE    %s   (read only)\n", ItemText(kLanguages, 10, f.unseen.language));
 }
 
 int IndexOfText(const char* const* items, int count, const std::string& value)
@@ -72,32 +72,32 @@ bool ApplySetting(FormState& f, const std::string& assignment)
     int* field = nullptr;
     if (name == "log") {
         index = IndexOfText(kLog, 2, value);
-        field = &f.logMode;
+        field = &f.settings.logMode;
     } else if (name == "min-speed") {
         index = IndexOfNumber(value, 0, 15);
-        field = &f.minSpeed;
+        field = &f.settings.minSpeed;
     } else if (name == "unit") {
         index = IndexOfText(kUnit, 3, value);
-        field = &f.unit;
+        field = &f.settings.unit;
     } else if (name == "gmt") {
         for (int i = 0; i < kUtcOffsetCount; ++i)
             if (value == UtcOffset(i))
                 index = i;
-        field = &f.utcOffset;
+        field = &f.settings.utcOffset;
     } else if (name == "spd-avg") {
         index = IndexOfNumber(value, 1, 60);
-        field = &f.speedAvg;
+        field = &f.settings.speedAvg;
     } else if (name == "spd-genie") {
         index = IndexOfNumber(value, 0, 31);
-        field = &f.speedGenie;
+        field = &f.settings.speedGenie;
     } else if (name == "action-spd") {
         std::string v = Upper(value);
         std::replace(v.begin(), v.end(), '-', ' ');
         index = IndexOfText(kActionSpeed, 2, v);
-        field = &f.actionSpeed;
+        field = &f.settings.actionSpeed;
     } else if (name == "spd-font") {
         index = IndexOfText(kSpeedFont, 2, value);
-        field = &f.speedFont;
+        field = &f.settings.speedFont;
     }
     if (!field || eq == std::string::npos) {
         std::fprintf(stderr, "vr60ctl: unknown setting '%s' (see --help)\n", assignment.c_str());
@@ -114,68 +114,52 @@ bool ApplySetting(FormState& f, const std::string& assignment)
 void PrintIdentity(const Program& p)
 {
     const FormState& f = p.form;
-    std::printf("Port            %s\n", f.comPortText.c_str());
+    std::printf("Port            %s\n", f.connection.comPortText.c_str());
     std::printf("Firmware        %s\n", p.firmwareVersion);
-    std::printf("GPS version     %s\n", f.gpsVersion.c_str());
-    std::printf("Serial number   %s\n", f.currentSno.c_str());
-    std::printf("User name       %s\n", f.username.c_str());
-    std::printf("Points logged   %s\n", f.pointsLogged.c_str());
-    std::printf("Maximum points  %s\n", f.maximumPoints.c_str());
-    std::printf("Log file        %s\n", f.logFileName.c_str());
-    std::printf("Window caption  %s\n", f.windowCaption.c_str());
+    std::printf("GPS version     %s\n", f.settings.gpsVersion.c_str());
+    std::printf("Serial number   %s\n", f.settings.currentSno.c_str());
+    std::printf("User name       %s\n", f.settings.username.c_str());
+    std::printf("Points logged   %s\n", f.logData.pointsLogged.c_str());
+    std::printf("Maximum points  %s\n", f.logData.maximumPoints.c_str());
+    std::printf("Log file        %s\n", f.logData.logFileName.c_str());
+    std::printf("Window caption  %s\n", f.connection.windowCaption.c_str());
 }
 
-int RunInfo(CtlContext& ctx, const std::vector<std::string>& args)
+} // namespace
+
+int RunInfo(CtlContext& ctx, const Args& args)
 {
-    if (!args.empty()) {
-        std::fprintf(stderr, "vr60ctl: info takes no arguments\n");
-        return 2;
-    }
-    const int result = CtlConnect(ctx);
-    if (result == 0)
-        PrintIdentity(ctx.program);
-    CtlDisconnect(ctx);
-    return result;
+    if (const int bad = NoArguments("info", args))
+        return bad;
+    return WithDevice(ctx, [](Program& p) {
+        PrintIdentity(p);
+        return 0;
+    });
 }
 
-int RunSettings(CtlContext& ctx, const std::vector<std::string>& args)
+int RunSettings(CtlContext& ctx, const Args& args)
 {
     // Check every assignment before touching the device.
     FormState check;
     for (const std::string& a : args)
         if (!ApplySetting(check, a))
             return 2;
-    int result = CtlConnect(ctx);
-    if (result == 0 && !args.empty()) {
-        for (const std::string& a : args)
-            ApplySetting(ctx.program.form, a);
-        result = Button_Set_languageClick(ctx.program);
-    }
-    if (result == 0)
-        PrintSettings(ctx.program);
-    CtlDisconnect(ctx);
-    return result;
+    return WithDevice(ctx, [&](Program& p) {
+        int result = 0;
+        if (!args.empty()) {
+            for (const std::string& a : args)
+                ApplySetting(p.form, a);
+            result = Button_Set_languageClick(p);
+        }
+        if (result == 0)
+            PrintSettings(p);
+        return result;
+    });
 }
 
-int RunFactoryReset(CtlContext& ctx, const std::vector<std::string>& args)
+int RunFactoryReset(CtlContext& ctx, const Args& args)
 {
-    if (!args.empty()) {
-        std::fprintf(stderr, "vr60ctl: factory-reset takes no arguments\n");
-        return 2;
-    }
-    int result = CtlConnect(ctx);
-    if (result == 0)
-        result = Button_Factory_ResetClick(ctx.program);
-    CtlDisconnect(ctx);
-    return result;
+    if (const int bad = NoArguments("factory-reset", args))
+        return bad;
+    return WithDevice(ctx, Button_Factory_ResetClick);
 }
-
-} // namespace
-
-VR60CTL_COMMAND("info", RunInfo, "  info                        connect as the Connect button does, print the identity, disconnect");
-VR60CTL_COMMAND("settings", RunSettings,
-                "  settings [NAME=VALUE ...]   read the settings and print them; with assignments, write them first\n"
-                "                              log=OFF|5HZ  min-speed=0..15  unit=KM|MI|MN  gmt=-12:00..+13:00\n"
-                "                              (half hours)  spd-avg=1..60  spd-genie=0..31  action-spd=SPEED|NS-AVG\n"
-                "                              spd-font=SMALL|BIG   (the last four need the extended block)");
-VR60CTL_COMMAND("factory-reset", RunFactoryReset, "  factory-reset               restore the device's factory settings");

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "CtlCommand.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "prodtest/MinIni.h"
 #include "prodtest/TestConfig.h"
 
@@ -30,7 +30,9 @@ int Usage()
     return 2;
 }
 
-int RunIni(CtlContext&, const std::vector<std::string>& a)
+} // namespace
+
+int RunIni(CtlContext&, const Args& a)
 {
     if (a.size() < 3)
         return Usage();
@@ -82,13 +84,13 @@ void PrintTestConfig(const Program& p)
     std::printf("ts_version %s\ngps_version %s\nbatt_base_volt %d\nbatt_volt_range %d\n", c.ts_version,
                 c.gps_version, c.batt_base_volt, c.batt_volt_range);
     std::printf("test items:");
-    for (const TestItemBox& b : p.testPage.items)
+    for (const TestItemBox& b : p.form.test.items)
         if (b.checked)
             std::printf(" \"%s\"", b.caption.c_str());
     std::printf("\n");
 }
 
-int RunTestConfig(CtlContext& ctx, const std::vector<std::string>& args)
+int RunTestConfig(CtlContext& ctx, const Args& args)
 {
     Program& p = ctx.program;
     if (args.empty()) {
@@ -110,15 +112,3 @@ int RunTestConfig(CtlContext& ctx, const std::vector<std::string>& args)
     std::fprintf(stderr, "vr60ctl: usage: testconfig [save]\n");
     return 2;
 }
-
-} // namespace
-
-VR60CTL_COMMAND("ini", RunIni,
-                "  ini get FILE SECTION KEY [DEFAULT]    print the text read (SECTION \"\" is the unnamed section)\n"
-                "  ini getlong FILE SECTION KEY DEFAULT  print the number read\n"
-                "  ini put FILE SECTION KEY VALUE        write a key (status 1 when the file cannot be written)\n"
-                "  ini putlong FILE SECTION KEY NUMBER   write a number\n"
-                "  ini delete FILE SECTION [KEY]         delete a key, or without KEY the whole section");
-VR60CTL_COMMAND("testconfig", RunTestConfig,
-                "  testconfig [save]           load \"VR60Test.ini\" from the working directory and print every\n"
-                "                              field; with save, load and save it as \"Button_ini_test\" does");

@@ -5,10 +5,11 @@
 
 #include "CtlCommand.h"
 #include "prodtest/TestConfig.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/TopSpeeds.h"
 #include "logdata/LogClear.h"
 #include "logdata/LogDownload.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -19,26 +20,24 @@ namespace {
 bool DefaultAutoClear(CtlContext& ctx)
 {
     StartUpTestConfig(ctx.program);
-    return ctx.program.form.autoClearAfterDownload;
+    return ctx.program.form.logData.autoClearAfterDownload;
 }
 
-int RunLogInfo(CtlContext& ctx, const std::vector<std::string>& args)
+} // namespace
+
+int RunLogInfo(CtlContext& ctx, const Args& args)
 {
-    if (!args.empty()) {
-        std::fprintf(stderr, "vr60ctl: loginfo takes no arguments\n");
-        return 2;
-    }
-    int result = CtlConnect(ctx);
-    if (result == 0) {
-        result = Button_Log_infoClick(ctx.program);
+    if (const int bad = NoArguments("loginfo", args))
+        return bad;
+    return WithDevice(ctx, [](Program& p) {
+        const int result = Button_Log_infoClick(p);
         if (result == 0)
-            std::printf("Points in ring  %u\n", RecordsInRing(ctx.program.logArea));
-    }
-    CtlDisconnect(ctx);
-    return result;
+            std::printf("Points in ring  %u\n", RecordsInRing(p.logArea));
+        return result;
+    });
 }
 
-int RunDownload(CtlContext& ctx, const std::vector<std::string>& args)
+int RunDownload(CtlContext& ctx, const Args& args)
 {
     std::string out;
     int clear = -1;   // -1: the default
@@ -55,62 +54,42 @@ int RunDownload(CtlContext& ctx, const std::vector<std::string>& args)
         }
     }
     Program& p = ctx.program;
-    p.form.autoClearAfterDownload = clear < 0 ? DefaultAutoClear(ctx) : clear == 1;
-    int result = CtlConnect(ctx);
-    if (result == 0) {
+    p.form.logData.autoClearAfterDownload = clear < 0 ? DefaultAutoClear(ctx) : clear == 1;
+    return WithDevice(ctx, [&](Program& p) {
         if (!out.empty())
-            p.form.logFileName = out;   // else the name proposed at connect
-        result = Button_downloadlogClick(p);
+            p.form.logData.logFileName = out;   // else the name proposed at connect
+        const int result = Button_downloadlogClick(p);
         // Complete (whatever became of an Auto clear): the grid now holds the file's points.
-        if (!p.grid.sourceFile.empty() && p.grid.sourceFile == p.form.logFileName)
-            std::printf("Log file        %s (%d points)\n", p.form.logFileName.c_str(), p.pointsLogged);
-    }
-    CtlDisconnect(ctx);
-    return result;
+        if (!p.grid.sourceFile.empty() && p.grid.sourceFile == p.form.logData.logFileName)
+            std::printf("Log file        %s (%d points)\n", p.form.logData.logFileName.c_str(), p.pointsLogged);
+        return result;
+    });
 }
 
-int RunClear(CtlContext& ctx, const std::vector<std::string>& args)
+int RunClear(CtlContext& ctx, const Args& args)
 {
     const bool quick = args.size() == 1 && args[0] == "--quick";
     if (!args.empty() && !quick) {
         std::fprintf(stderr, "vr60ctl: clear takes only --quick\n");
         return 2;
     }
-    int result = CtlConnect(ctx);
-    if (result == 0)
-        result = quick ? Button_Clear_LogClick(ctx.program)
-                       : Button_clearlogClick(ctx.program, &ctx.program.form.clearLogEnabled);
-    CtlDisconnect(ctx);
-    return result;
+    return WithDevice(ctx, [quick](Program& p) {
+        return quick ? Button_Clear_LogClick(p) : Button_clearlogClick(p, &p.form.logData.clearLogEnabled);
+    });
 }
 
-int RunTop10(CtlContext& ctx, const std::vector<std::string>& args)
+int RunTop10(CtlContext& ctx, const Args& args)
 {
     const bool clear = args.size() == 1 && args[0] == "--clear";
     if (!args.empty() && !clear) {
         std::fprintf(stderr, "vr60ctl: top10 takes only --clear\n");
         return 2;
     }
-    int result = CtlConnect(ctx);
-    if (result == 0) {
-        result = clear ? Button_TOP10_ClearClick(ctx.program) : Button_TOP10_ReadClick(ctx.program);
+    return WithDevice(ctx, [clear](Program& p) {
+        const int result = clear ? Button_TOP10_ClearClick(p) : Button_TOP10_ReadClick(p);
         // The window says nothing when the tables do not arrive; the command line does.
-        if (!clear && result == 4 && ctx.program.form.top10MaxSpeed.empty())
+        if (!clear && result == kTimeOut && p.form.logData.top10MaxSpeed.empty())
             std::fprintf(stderr, "vr60ctl: the device did not send its top-10 tables\n");
-    }
-    CtlDisconnect(ctx);
-    return result;
+        return result;
+    });
 }
-
-} // namespace
-
-VR60CTL_COMMAND("loginfo", RunLogInfo, "  loginfo                     read where the log ring lies and how far it is filled");
-VR60CTL_COMMAND("download", RunDownload,
-                "  download [--out FILE] [--clear | --no-clear]\n"
-                "                              download the log into FILE (default: the proposed name,\n"
-                "                              serial_user_date_time.sbp in the current folder); --clear\n"
-                "                              erases the device log after a complete download (\"Auto clear\")");
-VR60CTL_COMMAND("clear", RunClear,
-                "  clear [--quick]             erase the log, the four track slots and the four waypoint slots;\n"
-                "                              --quick: the log only (message 11)");
-VR60CTL_COMMAND("top10", RunTop10, "  top10 [--clear]             list the top-10 speed tables; --clear erases them");

@@ -4,13 +4,15 @@
 #include <cstdlib>
 
 #include "CtlCommand.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogExport.h"
 
 namespace {
 
-int RunLoad(CtlContext& ctx, const std::vector<std::string>& args)
+} // namespace
+
+int RunLoad(CtlContext& ctx, const Args& args)
 {
     if (args.size() != 1) {
         std::fprintf(stderr, "usage: vr60ctl load FILE\n");
@@ -19,7 +21,7 @@ int RunLoad(CtlContext& ctx, const std::vector<std::string>& args)
     return Load_SBPClick(ctx.program, args[0]);
 }
 
-int RunConvert(CtlContext& ctx, const std::vector<std::string>& args)
+int RunConvert(CtlContext& ctx, const Args& args)
 {
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "--split")) {
         std::fprintf(stderr, "usage: vr60ctl convert FILE [--split]\n");
@@ -29,14 +31,14 @@ int RunConvert(CtlContext& ctx, const std::vector<std::string>& args)
     const int loaded = Load_SBPClick(p, args[0]);
     if (loaded != 0)
         return loaded;
-    p.form.splitTrack = args.size() == 2;
+    p.form.unseen.splitTrack = args.size() == 2;
     const int result = BitBtn_offline_convertClick(p);
-    if (!p.form.convertStatistic.empty())
-        std::printf("%s\n", p.form.convertStatistic.c_str());
+    if (!p.form.logData.convertStatistic.empty())
+        std::printf("%s\n", p.form.logData.convertStatistic.c_str());
     return result;
 }
 
-int RunMapLink(CtlContext& ctx, const std::vector<std::string>& args)
+int RunMapLink(CtlContext& ctx, const Args& args)
 {
     char* end = nullptr;
     const unsigned long row = args.size() == 2 ? std::strtoul(args[1].c_str(), &end, 10) : 0;
@@ -60,11 +62,3 @@ int RunMapLink(CtlContext& ctx, const std::vector<std::string>& args)
     std::printf("%s\n", p.mapLink.c_str());
     return 0;
 }
-
-} // namespace
-
-VR60CTL_COMMAND("load", RunLoad, "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does");
-VR60CTL_COMMAND("convert", RunConvert,
-                "  convert FILE [--split]      load FILE, then \"Log Convert\" it: .NMEA .plt .csv, and .gpx .kml through\n"
-                "                              gpsbabel, in the working directory; --split ticks \"Split Log\"");
-VR60CTL_COMMAND("maplink", RunMapLink, "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE");

@@ -5,7 +5,9 @@
 
 namespace {
 
-int RunPorts(CtlContext&, const std::vector<std::string>&)
+} // namespace
+
+int RunPorts(CtlContext&, const Args&)
 {
     const std::vector<PortEntry> ports = ListPorts();
     if (ports.empty())
@@ -14,7 +16,3 @@ int RunPorts(CtlContext&, const std::vector<std::string>&)
         std::printf("%s  %s  (%s)\n", PortDisplayName(p.number).c_str(), p.systemPath.c_str(), p.description.c_str());
     return 0;
 }
-
-} // namespace
-
-VR60CTL_COMMAND("ports", RunPorts, "  ports                       list the serial ports as the window lists them");

@@ -10,17 +10,12 @@
 
 #include "CtlCommand.h"
 #include "CtlHost.h"
-#include "connection/Program.h"
+#include "program/Program.h"
+#include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
 
 namespace {
-
-std::vector<CtlCommand>& Registry()
-{
-    static std::vector<CtlCommand> commands;
-    return commands;
-}
 
 void PrintUsage(std::ostream& out)
 {
@@ -32,26 +27,16 @@ void PrintUsage(std::ostream& out)
            "  --yes        answer Yes to questions (without it, No when stdin is not a terminal)\n"
            "\n"
            "Message-log lines go to stdout, message boxes to stderr. The exit status is 0 on\n"
-           "success, else the failing step's result code: 1 no link, 3 no acknowledgement,\n"
-           "4 time-out, 5 no answer in the connection steps.\n"
-           "\n"
+           "success, 2 for a bad command line, else the failing step's result code:\n";
+    for (int code : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 140})
+        out << "  " << (code < 10 ? "  " : code < 100 ? " " : "") << code << "  " << ResultCodeMeaning(code) << "\n";
+    out << "\n"
            "commands:\n";
-    for (const CtlCommand& c : Registry())
+    for (const CtlCommand& c : CtlCommands())
         out << c.usage << "\n";
 }
 
 } // namespace
-
-bool RegisterCtlCommand(const CtlCommand& command)
-{
-    Registry().push_back(command);
-    return true;
-}
-
-const std::vector<CtlCommand>& CtlCommands()
-{
-    return Registry();
-}
 
 int main(int argc, char** argv)
 {
@@ -92,7 +77,7 @@ int main(int argc, char** argv)
     const std::string name = argv[i++];
     const std::vector<std::string> args(argv + i, argv + argc);
 
-    for (const CtlCommand& command : Registry()) {
+    for (const CtlCommand& command : CtlCommands()) {
         if (name != command.name)
             continue;
         CtlHost host(options.yes);

@@ -6,7 +6,7 @@
 
 #include <QApplication>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "platform/PortTable.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     if (!port.empty()) {
         const int number = PortNumberForArgument(port);
         if (number > 0) {
-            program.form.comPortText = PortDisplayName(number);
+            program.form.connection.comPortText = PortDisplayName(number);
             window.refresh();
         }
     }

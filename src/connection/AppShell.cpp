@@ -4,15 +4,15 @@
 
 #include "connection/ConnectionSequence.h"
 #include "connection/PortHotPlug.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 
 void StartUpRecords(Program& p)
 {
-    ScanPorts(p.host, p.ports, p.form.comPortItems);
+    ScanPorts(p.host, p.ports, p.form.connection.comPortItems);
     LoadLinkSettings(p);
     StartUpTestConfig(p);
-    p.form.comBaudIndex = 7;
-    p.form.connectEnabled = true;
+    p.form.connection.comBaudIndex = 7;
+    p.form.connection.connectEnabled = true;
 }
 
 void ReportDeviceNotificationFailure(Program& p)

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "connection/StatusQueries.h"
 #include "connection/TextFields.h"
 #include "device/SettingsOperations.h"
@@ -12,6 +12,7 @@
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
 #include "platform/PortTable.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -67,26 +68,23 @@ std::string ProposedLogFileName(const Program& p)
 // Reads the GPS module's version, powering the module on between tries.
 void ReadGpsVersion(Program& p, SerialLink* link)
 {
-    p.form.gpsVersion = "NIL";
+    p.form.settings.gpsVersion = "NIL";
     PumpMessages(p.link);
     for (int attempt = 0; attempt < 4; ++attempt) {
-        SendCommand(link, 67);
-        if (WaitResponse(p.link, link, 0xC3, 1500) != 0)
+        const Reply reply = Exchange(p.link, link, Request::Command(67), 0xC3, 1500);
+        if (!reply.ok())
             continue;
-        const RxFrame& rx = p.link.rxFrame;
-        const std::string text = TextFromPayload(rx.payload() + 1, rx.lengthField() - 1, kMaxPayload);
+        const std::string text = TextFromPayload(reply.data, reply.dataBytes, kMaxPayload);
         char scratch[8];
         char version[64];
         SplitVersionText(text.c_str(), scratch, sizeof scratch, version, sizeof version);
         PumpMessages(p.link);
         if (!std::strstr(version, "NIL") && !std::strstr(version, "0000")) {
-            p.form.gpsVersion = version;
+            p.form.settings.gpsVersion = version;
             return;
         }
-        SendCommand(link, 23);
-        WaitResponse(p.link, link, kAck, 1500);
-        SendCommand(link, 26);
-        WaitResponse(p.link, link, kAck, 1500);
+        Exchange(p.link, link, Request::Command(23), kAck, 1500);
+        Exchange(p.link, link, Request::Command(26), kAck, 1500);
     }
 }
 
@@ -94,7 +92,7 @@ void ReadGpsVersion(Program& p, SerialLink* link)
 
 uint8_t SelectedPortNumber(const Program& p)
 {
-    return PortNumberOfText(p.form.comPortText);
+    return PortNumberOfText(p.form.connection.comPortText);
 }
 
 int BaudIndexOf(long value)
@@ -109,29 +107,27 @@ int SyncDevice(Program& p, SerialLink* link)
 {
     RingClear(link);
     p.host.logLine("Detecting device...");
-    SendCommand(link, 1);
-    if (WaitResponse(p.link, link, kAck, 2500) == 0) {
+    if (Exchange(p.link, link, Request::Command(1), kAck, 2500).ok()) {
         p.host.logLine("Device sync OK.");
-        return 0;
+        return kOk;
     }
-    SendCommand(link, 1);
-    if (WaitResponse(p.link, link, kAck, 2500) == 0) {
+    if (Exchange(p.link, link, Request::Command(1), kAck, 2500).ok()) {
         p.host.logLine("Device sync OK..");
-        return 0;
+        return kOk;
     }
     p.host.logLine("Device sync failed!");
-    return 5;
+    return kNoAnswer;
 }
 
 int ConnectOrDisconnect(Program& p)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
-        return 1;
+        return kNoLink;
 
     std::string errorText;
     p.host.setBusyCursor(true);
-    const int baudIndex = p.form.comBaudIndex >= 0 && p.form.comBaudIndex < 8 ? p.form.comBaudIndex : 0;
+    const int baudIndex = p.form.connection.comBaudIndex >= 0 && p.form.connection.comBaudIndex < 8 ? p.form.connection.comBaudIndex : 0;
     const std::string mode = std::to_string(kBaudRates[baudIndex]) + ",N,8,1";
     const bool wasConnected = p.connected == 1;
     bool detected = false;
@@ -144,27 +140,25 @@ int ConnectOrDisconnect(Program& p)
         if (!p.link.ActiveLink) {
             ReportOpenFailure(p);
             ExplainOpenError(p, portName);
-            return 1;
+            return kNoLink;
         }
         SerialLink* link = p.link.ActiveLink;
-        p.form.statusBarText = "Connecting device...";
+        p.form.connection.statusBarText = "Connecting device...";
         p.connected = 1;
         // Decided anew below from this device's firmware; a previous device's
         // extended block must not make the first settings read expect 7 bytes.
         p.extendedSettings = false;
 
-        SendCommand(link, 31);
-        if (WaitResponse(p.link, link, kAck, 1600) == 0) {
+        if (Exchange(p.link, link, Request::Command(31), kAck, 1600).ok()) {
             p.host.logLine("Device in MTN mode.");
         } else {
-            SendCommand(link, 31);
-            if (WaitResponse(p.link, link, kAck, 1500) == 0) {
+            if (Exchange(p.link, link, Request::Command(31), kAck, 1500).ok()) {
                 p.host.logLine("Device in MTN mode..");
             } else {
                 // The port stays open: the operator ends it with Disconnect.
                 p.host.logLine("USB-MTN Failed !");
                 ReportOpenFailure(p);
-                return 5;
+                return kNoAnswer;
             }
         }
         p.host.sleepMs(1500);
@@ -172,35 +166,34 @@ int ConnectOrDisconnect(Program& p)
         result = SyncDevice(p, link);
         if (result == 0) {
             p.savedPortNumber = SelectedPortNumber(p);
-            p.savedBaudIndex = uint8_t(p.form.comBaudIndex);
+            p.savedBaudIndex = uint8_t(p.form.connection.comBaudIndex);
             detected = true;
-            p.form.currentSno = "---------";
+            p.form.settings.currentSno = "---------";
             if (QueryStatus(p) != 0) {
                 p.host.setBusyCursor(true);
                 errorText = "Failed to query configuration";
-                result = 5;
+                result = kNoAnswer;
             }
         }
         if (result == 0) {
             ShowIdentity(p);
             char tail[64];
             std::snprintf(tail, sizeof tail, " (%09d::%s)", p.identity.serialNumber, p.identity.userName);
-            p.form.windowCaption = p.TitlePrefix + kProgramVersion + tail;
-            p.form.firmwareCaption = p.firmwareVersion;
-            p.form.vr60Version = p.firmwareVersion;
+            p.form.connection.windowCaption = p.TitlePrefix + kProgramVersion + tail;
+            p.form.unseen.firmwareCaption = p.firmwareVersion;
+            p.form.settings.vr60Version = p.firmwareVersion;
             p.extendedSettings = false;
-            if (p.form.firmwareCaption.find('G') != std::string::npos) {
+            if (p.form.unseen.firmwareCaption.find('G') != std::string::npos) {
                 p.extendedSettings = true;
                 Button_Read_ConfigClick(p);
             }
             ReadGpsVersion(p, link);
-            SendCommand(link, 24);
-            WaitResponse(p.link, link, kAck, 150);
-            p.form.logFileName = ProposedLogFileName(p);
-            p.form.connectCaption = "Disconnect";
+            Exchange(p.link, link, Request::Command(24), kAck, 150);
+            p.form.logData.logFileName = ProposedLogFileName(p);
+            p.form.connection.connectCaption = "Disconnect";
             p.host.setBusyCursor(false);
             p.host.logLine("Device connected ");
-            return 0;
+            return kOk;
         }
     }
 
@@ -228,36 +221,36 @@ int ConnectOrDisconnect(Program& p)
 int BitBtn_connectClick(Program& p)
 {
     FormState& f = p.form;
-    f.connectEnabled = false;
-    f.logBaudIndex = f.comBaudIndex;
-    f.currentSno = "---------";
+    f.connection.connectEnabled = false;
+    f.connection.logBaudIndex = f.connection.comBaudIndex;
+    f.settings.currentSno = "---------";
 
     const int result = ConnectOrDisconnect(p);
 
     if (p.connected == 1) {
-        f.versionMatchColour = Colour::Window;
-        f.firmwareCaptionColour = Colour::ButtonFace;
-        f.connectCaption = "Disconnect";
-        f.comPortEnabled = false;
-        f.comBaudEnabled = false;
-        f.connectEnabled = f.testEnabled = f.powerOffEnabled = true;
-        f.clearLogEnabled = f.offAndClearEnabled = f.factoryResetEnabled = true;
-        if (f.checkVersion) {
-            if (f.versionMatch != f.firmwareCaption) {
-                f.firmwareCaptionColour = Colour::Red;
+        f.unseen.versionMatchColour = Colour::Window;
+        f.unseen.firmwareCaptionColour = Colour::ButtonFace;
+        f.connection.connectCaption = "Disconnect";
+        f.connection.comPortEnabled = false;
+        f.connection.comBaudEnabled = false;
+        f.connection.connectEnabled = f.test.testEnabled = f.connection.powerOffEnabled = true;
+        f.logData.clearLogEnabled = f.unseen.offAndClearEnabled = f.settings.factoryResetEnabled = true;
+        if (f.unseen.checkVersion) {
+            if (f.unseen.versionMatch != f.unseen.firmwareCaption) {
+                f.unseen.firmwareCaptionColour = Colour::Red;
                 p.host.messageBox("Firmware version ERROR!");
             } else {
-                f.firmwareCaptionColour = Colour::Green;
+                f.unseen.firmwareCaptionColour = Colour::Green;
             }
         }
     } else {
-        f.connectCaption = "Connect";
-        f.comPortEnabled = true;
-        f.connectEnabled = true;
-        f.powerOffEnabled = f.clearLogEnabled = f.offAndClearEnabled = false;
+        f.connection.connectCaption = "Connect";
+        f.connection.comPortEnabled = true;
+        f.connection.connectEnabled = true;
+        f.connection.powerOffEnabled = f.logData.clearLogEnabled = f.unseen.offAndClearEnabled = false;
     }
     p.host.sleepMs(500);
     p.link.gauge.tag = 1;
-    f.connectEnabled = true;
+    f.connection.connectEnabled = true;
     return result;
 }

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "connection/ConnectionSequence.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "link/LinkBusyGuard.h"
 #include "platform/LinkSettingsStore.h"
 #include "platform/PortTable.h"
@@ -36,8 +36,8 @@ bool ConnectedPortGone(const Program& p, bool rescanned)
 void ComboBox_COMDropDown(Program& p)
 {
     if (p.ports.rescanRequest == 1) {
-        ScanPorts(p.host, p.ports, p.form.comPortItems);
-        p.form.comPortText = p.form.comPortItems.empty() ? std::string() : p.form.comPortItems.front();
+        ScanPorts(p.host, p.ports, p.form.connection.comPortItems);
+        p.form.connection.comPortText = p.form.connection.comPortItems.empty() ? std::string() : p.form.connection.comPortItems.front();
     }
     p.ports.rescanRequest = 0;
 }
@@ -50,9 +50,9 @@ void Timer1Timer(Program& p)
         s.rescanGate = 0;
         s.rescanRequest = 0;
         p.host.logLine("Device changed, com ports rescaned!!!\n");
-        ScanPorts(p.host, s, p.form.comPortItems);
-        for (const std::string& item : p.form.comPortItems)
-            p.form.memo1Lines.push_back(item);
+        ScanPorts(p.host, s, p.form.connection.comPortItems);
+        for (const std::string& item : p.form.connection.comPortItems)
+            p.form.unseen.memo1Lines.push_back(item);
         s.rescanGate = 1;
     }
     s.rescanRequest = 0;
@@ -72,12 +72,12 @@ void RequestPortRescan(Program& p)
 
 void LoadLinkSettings(Program& p)
 {
-    p.form.comBaudIndex = BaudIndexOf(SavedNumber("BAUD", 460800));
+    p.form.connection.comBaudIndex = BaudIndexOf(SavedNumber("BAUD", 460800));
     const long port = SavedNumber("COM", 0);
     if (port <= 0)
-        p.form.comPortText = p.form.comPortItems.empty() ? std::string() : p.form.comPortItems.front();
+        p.form.connection.comPortText = p.form.connection.comPortItems.empty() ? std::string() : p.form.connection.comPortItems.front();
     else
-        p.form.comPortText = "COM" + std::to_string(port);
+        p.form.connection.comPortText = "COM" + std::to_string(port);
 }
 
 void SaveLinkSettings(Program& p)

@@ -1,9 +1,10 @@
 #include "device/AckCommand.h"
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
+#include "platform/ResultCode.h"
 
 int AckCommandWithBoxes(Program& p, uint8_t id, uint16_t budget, const char* noLinkBox, const char* doneBox,
                         const char* failedBox)
@@ -11,15 +12,14 @@ int AckCommandWithBoxes(Program& p, uint8_t id, uint16_t budget, const char* noL
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr(noLinkBox);
     if (!link)
-        return 1;
+        return kNoLink;
     p.host.setBusyCursor(true);
-    SendCommand(link, id);
-    const int r = WaitResponse(p.link, link, kAck, budget);
+    const bool acknowledged = Exchange(p.link, link, Request::Command(id), kAck, budget).ok();
     p.host.setBusyCursor(false);
-    if (r != 0) {
+    if (!acknowledged) {
         p.host.messageBox(failedBox);
-        return 3;
+        return kNoAck;
     }
     p.host.messageBox(doneBox);
-    return 0;
+    return kOk;
 }

@@ -4,11 +4,12 @@
 #include <ctime>
 #include <string>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/AckCommand.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
+#include "platform/ResultCode.h"
 
 namespace SettingsItems {
 
@@ -61,14 +62,14 @@ void ShowSettings(Program& p)
 {
     const DeviceSettings& s = p.settings;
     FormState& f = p.form;
-    f.logMode = s.logMode != 0 ? 1 : 0;
-    f.minSpeed = ItemOrNone(s.minSpeed, SettingsItems::kMinSpeedCount);
-    f.unit = ItemOrNone(s.unit, 3);
-    f.utcOffset = ItemOrNone(s.utcOffset + 24, SettingsItems::kUtcOffsetCount);
-    f.speedAvg = ItemOrNone(s.speedAvgTime - 1, SettingsItems::kSpeedAvgCount);
-    f.speedGenie = ItemOrNone(s.speedGenie, SettingsItems::kSpeedGenieCount);
-    f.actionSpeed = ItemOrNone(s.actionSpeed, 2);
-    f.speedFont = ItemOrNone(s.speedFont, 2);
+    f.settings.logMode = s.logMode != 0 ? 1 : 0;
+    f.settings.minSpeed = ItemOrNone(s.minSpeed, SettingsItems::kMinSpeedCount);
+    f.settings.unit = ItemOrNone(s.unit, 3);
+    f.settings.utcOffset = ItemOrNone(s.utcOffset + 24, SettingsItems::kUtcOffsetCount);
+    f.settings.speedAvg = ItemOrNone(s.speedAvgTime - 1, SettingsItems::kSpeedAvgCount);
+    f.settings.speedGenie = ItemOrNone(s.speedGenie, SettingsItems::kSpeedGenieCount);
+    f.settings.actionSpeed = ItemOrNone(s.actionSpeed, 2);
+    f.settings.speedFont = ItemOrNone(s.speedFont, 2);
 }
 
 } // namespace
@@ -78,28 +79,23 @@ int Button_Read_ConfigClick(Program& p)
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");
     if (!link)
-        return 1;
-    SendCommand(link, 0x0B);
-    if (WaitResponse(p.link, link, 0x8B, 2000) != 0) {
-        p.host.messageBox("configuration request failed!");
-        return 4;
-    }
+        return kNoLink;
     // A short answer would leave stale buffer bytes in the record: treat it as failed.
-    const int dataBytes = p.link.rxFrame.lengthField() - 1;
     const int needed = p.extendedSettings ? kExtendedSettingsBytes : kSettingsBytes;
-    if (dataBytes < needed) {
+    const Reply reply = Exchange(p.link, link, Request::Command(0x0B), 0x8B, 2000, needed);
+    if (!reply.ok()) {
         p.host.messageBox("configuration request failed!");
-        return 4;
+        return kTimeOut;
     }
-    const uint8_t* d = p.link.rxFrame.payload() + 1;
+    const uint8_t* d = reply.data;
     DeviceSettings& s = p.settings;
     s.language = d[0];
     s.utcOffset = int8_t(d[1]);
     s.unit = d[2];
     s.logMode = d[3] >> 4;
     s.minSpeed = d[3] & 0x0F;
-    p.form.language = s.language;
-    p.form.unitRadio = s.unit;
+    p.form.unseen.language = s.language;
+    p.form.unseen.unitRadio = s.unit;
     if (p.extendedSettings) {
         s.speedGenie = d[4];
         s.speedAvgTime = d[5];
@@ -107,7 +103,7 @@ int Button_Read_ConfigClick(Program& p)
         s.actionSpeed = (d[6] >> 1) & 3;
     }
     ShowSettings(p);
-    return 0;
+    return kOk;
 }
 
 int Button_Set_languageClick(Program& p)
@@ -115,32 +111,31 @@ int Button_Set_languageClick(Program& p)
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr(" Com port not open Error!");
     if (!link)
-        return 1;
+        return kNoLink;
     DeviceSettings& s = p.settings;
     // An item index of -1 (no selection) ends up as all ones in the field's bits.
-    s.logMode = uint8_t(p.form.logMode) & 0x0F;
-    s.minSpeed = uint8_t(p.form.minSpeed) & 0x0F;
-    s.unit = uint8_t(p.form.unit);
-    s.utcOffset = int8_t(p.form.utcOffset - 24);
+    s.logMode = uint8_t(p.form.settings.logMode) & 0x0F;
+    s.minSpeed = uint8_t(p.form.settings.minSpeed) & 0x0F;
+    s.unit = uint8_t(p.form.settings.unit);
+    s.utcOffset = int8_t(p.form.settings.utcOffset - 24);
     uint8_t bytes[kExtendedSettingsBytes] = {
         s.language, uint8_t(s.utcOffset), s.unit, uint8_t((s.logMode << 4) | s.minSpeed)};
     int count = kSettingsBytes;
     if (p.extendedSettings) {
-        s.speedAvgTime = uint8_t(p.form.speedAvg + 1);
-        s.speedGenie = uint8_t(p.form.speedGenie);
-        s.actionSpeed = uint8_t(p.form.actionSpeed) & 3;
-        s.speedFont = uint8_t(p.form.speedFont) & 1;
+        s.speedAvgTime = uint8_t(p.form.settings.speedAvg + 1);
+        s.speedGenie = uint8_t(p.form.settings.speedGenie);
+        s.actionSpeed = uint8_t(p.form.settings.actionSpeed) & 3;
+        s.speedFont = uint8_t(p.form.settings.speedFont) & 1;
         bytes[4] = s.speedGenie;
         bytes[5] = s.speedAvgTime;
         bytes[6] = uint8_t((s.actionSpeed << 1) | (s.speedFont & 1));
         count = kExtendedSettingsBytes;
     }
-    SendFrame(link, 0x0C, bytes, uint16_t(count));
-    if (WaitResponse(p.link, link, kAck, 2000) != 0) {
+    if (!Exchange(p.link, link, Request::Frame(0x0C, bytes, uint16_t(count)), kAck, 2000).ok()) {
         p.host.messageBox("Configuration set failed!");
-        return 3;
+        return kNoAck;
     }
-    return 0;
+    return kOk;
 }
 
 int Button_Factory_ResetClick(Program& p)
@@ -158,5 +153,5 @@ void Button_utc_offset_testClick(Program& p)
 {
     tzset();
     const int biasMinutes = int(timezone / 60);   // standard time, seconds west of UTC
-    p.form.utcOffset = ItemOrNone(UtcOffsetIndexForBias(biasMinutes), SettingsItems::kUtcOffsetCount);
+    p.form.settings.utcOffset = ItemOrNone(UtcOffsetIndexForBias(biasMinutes), SettingsItems::kUtcOffsetCount);
 }

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/AckCommand.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
+#include "platform/ByteOrder.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -16,16 +18,6 @@ constexpr int kLogAreaDataBytes = 16;
 
 const float kUnitFactors[3] = {1.0f, 0.6213712f, 0.5399568f};
 const char* const kUnitSuffixes[4] = {"KMH", "MPH", "KTS", "BPM"};
-
-uint16_t Le16(const uint8_t* d)
-{
-    return uint16_t(d[0] | d[1] << 8);
-}
-
-uint32_t Le32(const uint8_t* d)
-{
-    return uint32_t(d[0]) | uint32_t(d[1]) << 8 | uint32_t(d[2]) << 16 | uint32_t(d[3]) << 24;
-}
 
 // Speed x 1000 in the display unit, truncated toward zero.
 int32_t ScaledSpeed(uint16_t raw, uint8_t unit)
@@ -50,31 +42,29 @@ int Button_TOP10_ReadClick(Program& p)
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");
     if (!link)
-        return 1;
-    SendCommand(link, 0x49);
-    if (WaitResponse(p.link, link, 0xC9, 2000) != 0)
-        return 4;
-    const RxFrame& rx = p.link.rxFrame;
-    const int dataBytes = rx.lengthField() - 1;
-    if (dataBytes < kTop10DataBytes) {
+        return kNoLink;
+    const Reply reply = Exchange(p.link, link, Request::Command(0x49), 0xC9, 2000, kTop10DataBytes);
+    if (reply.result == ExchangeResult::NoAnswer)
+        return kTimeOut;
+    if (!reply.ok()) {
         // Never list bytes the device did not send.
         char line[80];
-        std::snprintf(line, sizeof line, "Top 10 read failed: short answer (%d bytes)!", dataBytes);
+        std::snprintf(line, sizeof line, "Top 10 read failed: short answer (%d bytes)!", reply.dataBytes);
         p.host.logLine(line);
-        return 4;
+        return kTimeOut;
     }
-    const uint8_t* d = rx.payload() + 1;
+    const uint8_t* d = reply.data;
     const DeviceSettings& s = p.settings;
     char line[64];
     FormState& f = p.form;
-    f.top10MaxSpeed.clear();
-    f.top10MaxAvgSpeed.clear();
+    f.logData.top10MaxSpeed.clear();
+    f.logData.top10MaxAvgSpeed.clear();
 
     p.host.logLine("===TOP 10 MAX SPEED===");
     for (int k = 1; k <= kTopSpeedEntries; ++k) {
         const std::string speed = TopSpeedText(Le16(d + 2 * (k - 1)), s.unit);
         std::snprintf(line, sizeof line, "%-3d%s", k, speed.c_str());
-        f.top10MaxSpeed.push_back(line);
+        f.logData.top10MaxSpeed.push_back(line);
         p.host.logLine(line);
     }
     char averaging[16];
@@ -83,10 +73,10 @@ int Button_TOP10_ReadClick(Program& p)
     for (int k = 1; k <= kTopSpeedEntries; ++k) {
         const std::string speed = TopSpeedText(Le16(d + 2 * (kTopSpeedEntries + k - 1)), s.unit);
         std::snprintf(line, sizeof line, "%-3d%s%s", k, speed.c_str(), averaging);
-        f.top10MaxAvgSpeed.push_back(line);
+        f.logData.top10MaxAvgSpeed.push_back(line);
         p.host.logLine(line);
     }
-    return 0;
+    return kOk;
 }
 
 int Button_TOP10_ClearClick(Program& p)
@@ -100,14 +90,14 @@ int Button_Log_infoClick(Program& p)
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");
     if (!link)
-        return 1;
-    SendCommand(link, 0x4B);
+        return kNoLink;
     // A short answer counts as failed: the previous values stay.
-    if (WaitResponse(p.link, link, 0xCB, 2000) != 0 || p.link.rxFrame.lengthField() - 1 < kLogAreaDataBytes) {
+    const Reply reply = Exchange(p.link, link, Request::Command(0x4B), 0xCB, 2000, kLogAreaDataBytes);
+    if (!reply.ok()) {
         p.host.logLine("Read Log Info failed !");
-        return 4;
+        return kTimeOut;
     }
-    const uint8_t* d = p.link.rxFrame.payload() + 1;
+    const uint8_t* d = reply.data;
     LogAreaRecord& a = p.logArea;
     a.areaStart = Le32(d);
     a.areaSize = Le32(d + 4);
@@ -117,5 +107,5 @@ int Button_Log_infoClick(Program& p)
     std::snprintf(line, sizeof line, "DLG addr=%08xh,size=%08xh,cyc_start=%08xh,cyc_blank=%08xh", a.areaStart,
                   a.areaSize, a.ringStart, a.ringBlank);
     p.host.logLine(line);
-    return 0;
+    return kOk;
 }

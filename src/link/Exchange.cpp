@@ -1,5 +1,6 @@
 #include "link/Exchange.h"
 
+#include "link/FrameEncoder.h"
 #include "link/LinkContext.h"
 
 namespace {
@@ -63,4 +64,21 @@ int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t b
     if (link)
         link->readChunk = 9;
     return WaitFrame(ctx, link, id, budget) == id ? 0 : 1;
+}
+
+Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint16_t budget,
+               int minDataBytes)
+{
+    switch (request.shape) {
+    case Request::Shape::Plain: SendCommand(link, request.id); break;
+    case Request::Shape::WithParameter: SendCommandArg(link, request.id, request.parameter); break;
+    case Request::Shape::WithData: SendFrame(link, request.id, request.data, request.count); break;
+    }
+    Reply reply;
+    if (WaitResponse(ctx, link, answerId, budget) != 0)
+        return reply;
+    reply.data = ctx.rxFrame.data();
+    reply.dataBytes = ctx.rxFrame.dataBytes();
+    reply.result = reply.dataBytes >= minDataBytes ? ExchangeResult::Answered : ExchangeResult::ShortAnswer;
+    return reply;
 }

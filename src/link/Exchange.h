@@ -16,3 +16,35 @@ int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget);
 int WaitResponse(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget);
 // As WaitResponse with 9-byte chunks.
 int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget);
+
+// One request as the encoder shapes it: a plain command, a command with a
+// one-byte parameter, or a frame with data.
+struct Request {
+    enum class Shape { Plain, WithParameter, WithData };
+    Shape shape = Shape::Plain;
+    uint8_t id = 0;
+    uint8_t parameter = 0;
+    const uint8_t* data = nullptr;
+    uint16_t count = 0;
+
+    static Request Command(uint8_t id) { return {Shape::Plain, id, 0, nullptr, 0}; }
+    static Request CommandArg(uint8_t id, uint8_t parameter) { return {Shape::WithParameter, id, parameter, nullptr, 0}; }
+    static Request Frame(uint8_t id, const uint8_t* data, uint16_t count) { return {Shape::WithData, id, 0, data, count}; }
+};
+
+enum class ExchangeResult { Answered, NoAnswer, ShortAnswer };
+
+// The outcome of one exchange; data points into RxFrame and stays valid until the next wait.
+struct Reply {
+    ExchangeResult result = ExchangeResult::NoAnswer;
+    const uint8_t* data = nullptr;
+    int dataBytes = 0;
+
+    bool ok() const { return result == ExchangeResult::Answered; }
+};
+
+// Sends the request, waits for answerId within the budget (as WaitResponse) and
+// checks that the answer carries at least minDataBytes after its id. The ring is
+// not cleared here: the operations clear it where the protocol needs it.
+Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint16_t budget,
+               int minDataBytes = 0);

@@ -15,6 +15,9 @@ struct RxFrame {
     uint8_t* payload() { return bytes + 4; }
     const uint8_t* payload() const { return bytes + 4; }
     uint16_t lengthField() const { return uint16_t(bytes[2] | (bytes[3] << 8)); }
+    // The data after the message id, and how many bytes of it the frame carried.
+    const uint8_t* data() const { return bytes + 5; }
+    int dataBytes() const { return lengthField() > 0 ? lengthField() - 1 : 0; }
 };
 
 struct LinkStatistics {

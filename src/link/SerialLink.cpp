@@ -30,8 +30,6 @@ SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::s
     }
     link.openFailed = false;
     link.port = std::move(port);
-    // The transport applies the active time-outs itself; the record keeps them for reference.
-    link.activeTimeouts = kActivePortTimeouts;
     RingClear(&link);
     link.readChunk = 16;
     return &link;
@@ -107,6 +105,7 @@ void RingClear(SerialLink* link)
 void PumpMessages(LinkContext& ctx)
 {
     ++ctx.pumpDepth;
+    ctx.host.showProgress(ctx.gauge.position, ctx.gauge.maximum);
     ctx.host.pumpMessages();
     --ctx.pumpDepth;
 }

@@ -12,17 +12,6 @@
 
 class LinkContext;
 
-// Port time-outs in the platform's record order (milliseconds).
-struct PortTimeouts {
-    uint32_t readInterval = 0;
-    uint32_t readTotalMultiplier = 0;
-    uint32_t readTotalConstant = 0;
-    uint32_t writeTotalMultiplier = 0;
-    uint32_t writeTotalConstant = 0;
-};
-
-inline constexpr PortTimeouts kActivePortTimeouts{2, 0, 1, 1, 10};
-
 struct SerialLink {
     int32_t writeIndex = 0;
     int32_t readIndex = 0;
@@ -32,8 +21,6 @@ struct SerialLink {
     int32_t stagingSize = 0;
     std::unique_ptr<Transport> port;   // null while closed
     bool openFailed = false;           // the invalid-handle state after a failed open
-    PortTimeouts savedTimeouts;
-    PortTimeouts activeTimeouts;
     uint16_t readChunk = 16;
     bool hangUpReported = false;
 };

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/PointGrid.h"
 
 namespace {
@@ -52,9 +52,9 @@ int ReadWholeFile(const std::string& name, std::vector<uint8_t>& image)
 
 int Load_SBPClick(Program& p, const std::string& chosenFile)
 {
-    p.form.browseDownloadEnabled = true;
-    p.form.gridEnabled = true;
-    p.form.mapViewEnabled = true;
+    p.form.logData.browseDownloadEnabled = true;
+    p.form.browse.gridEnabled = true;
+    p.form.browse.mapViewEnabled = true;
     if (chosenFile.empty())
         return 0;
 
@@ -75,14 +75,14 @@ int Load_SBPClick(Program& p, const std::string& chosenFile)
     p.host.logLine("Load SBP file " + chosenFile);
     std::snprintf(line, sizeof line, "Total SBP file size=%zu, points=%zu", bytes, points);
     p.host.logLine(line);
-    p.form.logFileName = chosenFile;
+    p.form.logData.logFileName = chosenFile;
     return 0;
 }
 
 void Button_BrowseClick(Program& p, const std::string& chosenFile)
 {
     if (!chosenFile.empty())
-        p.form.logFileName = chosenFile;
+        p.form.logData.logFileName = chosenFile;
 }
 
 std::string MapLinkFor(const std::string& latText, const std::string& lonText)

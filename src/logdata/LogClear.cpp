@@ -1,10 +1,12 @@
 #include "logdata/LogClear.h"
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "connection/StatusQueries.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
+#include "platform/ByteOrder.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -18,22 +20,21 @@ int ClearDeviceLog(Program& p)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
-        return 1;
+        return kNoLink;
     TransferGauge& gauge = p.link.gauge;
     gauge.maximum = 100;
     gauge.position = 0;
     PumpMessages(p.link);
     SerialLink* link = guard.linkOr("COM port access error");
     if (!link)
-        return 1;
+        return kNoLink;
     p.host.setBusyCursor(true);
     RingClear(link);
-    SendCommandArg(link, 5, 4);
     p.host.logLine("Clearing log data...");
-    if (WaitResponse(p.link, link, kAck, 2000) != 0) {
+    if (!Exchange(p.link, link, Request::CommandArg(5, 4), kAck, 2000).ok()) {
         p.host.logLine("Timeout:No ack!");
         p.host.setBusyCursor(false);
-        return 3;
+        return kNoAck;
     }
     SleepPumping(p.link, 1000);
     // The device reports the end of the erase with 0x84; the gauge ticks once per wait.
@@ -48,7 +49,7 @@ int ClearDeviceLog(Program& p)
             p.host.logLine("Log data cleared successfully");
             p.pointsLogged = 0;
             ShowIdentity(p);
-            return 0;
+            return kOk;
         }
         ++gauge.position;
         PumpMessages(p.link);
@@ -56,7 +57,7 @@ int ClearDeviceLog(Program& p)
     gauge.position = 0;
     p.host.logLine("Time out, Failed to clear data");
     p.host.setBusyCursor(false);
-    return 4;
+    return kTimeOut;
 }
 
 void ClearWaypointSlot(Program& p, uint8_t slot)
@@ -68,9 +69,8 @@ void ClearWaypointSlot(Program& p, uint8_t slot)
     SerialLink* link = guard.linkOr("COM port access error");
     if (!link)
         return;
-    SendCommandArg(link, 50, slot);
     p.host.logLine("Clearing waypoint ...");
-    if (WaitResponse(p.link, link, kAck, 2000) == 0)
+    if (Exchange(p.link, link, Request::CommandArg(50, slot), kAck, 2000).ok())
         p.host.logLine("Waypoint cleared successfully...");
     else
         p.host.logLine("Timeout:No ack!");
@@ -80,36 +80,35 @@ int EraseTrackSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
-        return 1;
+        return kNoLink;
     PumpMessages(p.link);
     SerialLink* link = guard.linkOr("COM port access error");
     if (!link)
-        return 1;
+        return kNoLink;
     p.host.setBusyCursor(true);   // the caller restores the arrow
     RingClear(link);
     for (uint32_t k = 0; k < 4; ++k) {
         const uint32_t address = slot * kTrackSlotBytes + k * kSectorBytes;
-        const uint8_t data[4] = {uint8_t(address), uint8_t(address >> 8), uint8_t(address >> 16),
-                                 uint8_t(address >> 24)};
+        uint8_t data[4];
+        PutLe32(data, address);
         int sends = 0;
         for (;;) {
-            SendFrame(link, 0x1E, data, sizeof data);
-            if (WaitResponse(p.link, link, kAck, 5000) == 0)
+            if (Exchange(p.link, link, Request::Frame(0x1E, data, sizeof data), kAck, 5000).ok())
                 break;
             if (++sends == kSectorSends) {
                 p.host.messageBox(" Erase Track:No ack!,retry failed ");
-                return 3;
+                return kNoAck;
             }
         }
     }
-    return 0;
+    return kOk;
 }
 
 int Button_clearlogClick(Program& p, bool* sender)
 {
     if (!p.link.ActiveLink) {
         p.host.messageBox("Com port error!");
-        return 1;
+        return kNoLink;
     }
     if (sender)
         *sender = false;
@@ -135,13 +134,12 @@ int Button_Clear_LogClick(Program& p)
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com Port Error!");
     if (!link)
-        return 1;
+        return kNoLink;
     RingClear(link);
-    SendCommand(link, 11);
-    if (WaitResponse(p.link, link, kAck, 1500) != 0) {
+    if (!Exchange(p.link, link, Request::Command(11), kAck, 1500).ok()) {
         p.host.logLine("Timeout:No ack!");
-        return 3;
+        return kNoAck;
     }
     p.host.logLine("Log Data Cleared OK");
-    return 0;
+    return kOk;
 }

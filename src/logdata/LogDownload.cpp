@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/TopSpeeds.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
@@ -130,12 +130,12 @@ int Button_downloadlogClick(Program& p)
     }
     const uint32_t bytesToFetch = uint32_t(p.pointsLogged) * kSbpRecordBytes;
 
-    p.form.convertStatistic.clear();
+    p.form.logData.convertStatistic.clear();
     if (LinkGone(p)) {
         p.host.messageBox("Com Port Error!");
         return kDownloadNoLink;
     }
-    const std::string name = p.form.logFileName;
+    const std::string name = p.form.logData.logFileName;
     std::error_code ec;
     if (std::filesystem::exists(name, ec) && !p.host.askYesNo(name + " exists!\r\nOverwrite?"))
         return kDownloadDeclined;
@@ -220,10 +220,10 @@ int Button_downloadlogClick(Program& p)
         ReportWriteError(p, name, file.error());
     const bool complete = remaining == 0 && !writeFailed;
     if (complete) {
-        p.form.gridEnabled = true;
-        p.form.gridFileName = name;
+        p.form.browse.gridEnabled = true;
+        p.form.browse.gridFileName = name;
         p.grid.sourceFile = name;
-        p.form.mapViewEnabled = true;
+        p.form.browse.mapViewEnabled = true;
     } else {
         p.host.logLine("Failed to download log data!");
         p.host.messageBox("Download failed!");
@@ -233,7 +233,7 @@ int Button_downloadlogClick(Program& p)
 
     if (!complete)
         return writeFailed ? kDownloadFileError : kDownloadFailed;
-    if (p.form.autoClearAfterDownload)
+    if (p.form.logData.autoClearAfterDownload)
         return ClearDeviceLog(p);
     return kDownloadOk;
 }

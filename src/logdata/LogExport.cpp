@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "link/NmeaChecksum.h"
 #include "link/SerialLink.h"
 #include "logdata/LogBrowser.h"
@@ -290,7 +290,7 @@ int ExportSbpTracks(Program& p, const std::string& input, const std::string& bas
         return written;
 
     const std::string nmeaFile = base + ".NMEA";
-    const std::string split = SplitLogOptionText(p.form.splitTrack);
+    const std::string split = SplitLogOptionText(p.form.unseen.splitTrack);
     const qint64 nmeaBytes = QFileInfo(QString::fromStdString(nmeaFile)).size();
     // About 1.5 s per 10 MB here; the limit leaves a slow machine plenty.
     const int timeoutMs = int(60000 + nmeaBytes / 1000);
@@ -316,7 +316,7 @@ int ExportSbpTracks(Program& p, const std::string& input, const std::string& bas
 
 int ConvertSbpFile(Program& p)
 {
-    const std::string input = p.form.gridFileName;
+    const std::string input = p.form.browse.gridFileName;
     int result = 0;
     if (!QFileInfo::exists(QString::fromStdString(input))) {
         p.host.setBusyCursor(false);
@@ -357,7 +357,7 @@ int ConvertSbpFile(Program& p)
                 SleepPumping(p.link, 1000);
                 p.host.logLine(line);
                 SleepPumping(p.link, 1000);
-                if (p.form.googleEarthView) {
+                if (p.form.logData.googleEarthView) {
                     const QString kml = QDir::current().absoluteFilePath(QString::fromStdString(base + ".kml"));
                     if (!p.shell->open(kml.toStdString()))
                         p.host.logLine("Cannot open " + kml.toStdString());
@@ -369,17 +369,17 @@ int ConvertSbpFile(Program& p)
         }
     }
     p.host.setBusyCursor(false);
-    p.form.convertStatistic = ConvertStatisticText(p.convertTotal, p.convertNoFix, p.convertBad);
+    p.form.logData.convertStatistic = ConvertStatisticText(p.convertTotal, p.convertNoFix, p.convertBad);
     return result;
 }
 
 int BitBtn_offline_convertClick(Program& p)
 {
-    if (!QFileInfo::exists(QString::fromStdString(p.form.logFileName))) {
+    if (!QFileInfo::exists(QString::fromStdString(p.form.logData.logFileName))) {
         p.host.messageBox("File not exist!");
         return kReadCannotOpen;
     }
-    p.form.gridFileName = p.form.logFileName;
+    p.form.browse.gridFileName = p.form.logData.logFileName;
     return ConvertSbpFile(p);
 }
 

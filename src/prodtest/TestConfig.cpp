@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "connection/TextFields.h"
 #include "prodtest/MinIni.h"
 
-std::vector<TestItemBox> TestPageState::DefaultTestItems()
+std::vector<TestItemBox> TestPage::DefaultTestItems()
 {
     auto box = [](const char* name, const char* caption, int tag, bool checked, bool shown = true) {
         TestItemBox b;
@@ -36,7 +36,7 @@ std::vector<TestItemBox> TestPageState::DefaultTestItems()
             box("CheckBox_GPS_SNR", "GPS SNR", 0, false)};
 }
 
-TestItemBox* TestPageState::find(const std::string& name)
+TestItemBox* TestPage::find(const std::string& name)
 {
     for (TestItemBox& b : items)
         if (b.name == name)
@@ -116,7 +116,7 @@ bool StrictInteger(const std::string& text, int32_t* value)
 
 void ShowTestItems(Program& p, uint32_t mask)
 {
-    for (TestItemBox& b : p.testPage.items) {
+    for (TestItemBox& b : p.form.test.items) {
         b.checked = (mask & BitOf(b.tag)) != 0;
         b.colour = b.checked ? Colour::Grey : Colour::White;
     }
@@ -125,7 +125,7 @@ void ShowTestItems(Program& p, uint32_t mask)
 uint32_t CollectTestItems(Program& p)
 {
     uint32_t mask = 0;
-    for (TestItemBox& b : p.testPage.items) {
+    for (TestItemBox& b : p.form.test.items) {
         if (b.checked) {
             b.colour = Colour::Grey;
             mask |= BitOf(b.tag);
@@ -153,7 +153,7 @@ void LoadTestConfig(Program& p)
     c.auto_log_clear_after_download = uint8_t(GetLong("auto_log_clear_after_download", 0));
     c.batt_base_volt = int32_t(GetLong("batt_base_volt", 423));
     c.batt_volt_range = int32_t(GetLong("batt_volt_range", 6));
-    TestPageState& t = p.testPage;
+    TestPage& t = p.form.test;
     t.battStd = std::to_string(c.batt_base_volt);
     t.battVary = std::to_string(c.batt_volt_range);
     c.TESTFUNCTION = uint8_t(GetLong("TESTFUNCTION", 0));
@@ -161,15 +161,15 @@ void LoadTestConfig(Program& p)
     SetField(c.ts_version, GetText("ts_version", "1", 4), 3);
 
     ShowTestItems(p, uint32_t(c.test1));
-    p.form.checkVersion = c.test2 != 0;
+    p.form.unseen.checkVersion = c.test2 != 0;
     if (TestItemBox* snr = t.find("CheckBox_GPS_SNR"))
         snr->checked = c.test3 != 0;
     t.gpsSnrMin = std::to_string(c.SNR);
     t.snoAutoIncrease = c.AUTO_INCREASED != 0;
     t.autoLogClear = c.auto_log_clear != 0;
-    p.form.autoClearAfterDownload = c.auto_log_clear_after_download != 0;
+    p.form.logData.autoClearAfterDownload = c.auto_log_clear_after_download != 0;
     t.autoPoweroff = c.auto_poweroff != 0;
-    p.form.versionMatch = c.version;
+    p.form.unseen.versionMatch = c.version;
     t.gpsVerExpect = c.gps_version;
     t.tsVerExpect = c.ts_version;
 }
@@ -177,11 +177,11 @@ void LoadTestConfig(Program& p)
 int SaveTestConfig(Program& p, std::string* error)
 {
     TestConfig& c = p.testConfig;
-    TestPageState& t = p.testPage;
+    TestPage& t = p.form.test;
     const std::string stamp = FormatDateStamp(true) + " " + FormatTimeStamp(true);
 
     c.test1 = int32_t(CollectTestItems(p));
-    c.test2 = p.form.checkVersion ? 1 : 0;
+    c.test2 = p.form.unseen.checkVersion ? 1 : 0;
     const TestItemBox* snrBox = t.find("CheckBox_GPS_SNR");
     c.test3 = snrBox && snrBox->checked ? 1 : 0;
     int32_t number = 0;
@@ -193,14 +193,14 @@ int SaveTestConfig(Program& p, std::string* error)
     c.SNR = uint8_t(number);
     c.AUTO_INCREASED = t.snoAutoIncrease ? 1 : 0;
     c.auto_log_clear = t.autoLogClear ? 1 : 0;
-    c.auto_log_clear_after_download = p.form.autoClearAfterDownload ? 1 : 0;
+    c.auto_log_clear_after_download = p.form.logData.autoClearAfterDownload ? 1 : 0;
     c.auto_poweroff = t.autoPoweroff ? 1 : 0;
 
     char timestamp[64];
     std::snprintf(timestamp, sizeof timestamp, "%s t1=%08xh", stamp.c_str(), uint32_t(c.test1));
     PutText("timestamp", timestamp);
 
-    SetField(c.version, p.form.versionMatch, 16);
+    SetField(c.version, p.form.unseen.versionMatch, 16);
     SetField(c.ts_version, t.tsVerExpect, 7);
     SetField(c.gps_version, t.gpsVerExpect, 63);
     PutText("version", c.version);
@@ -239,6 +239,6 @@ int SaveTestConfig(Program& p, std::string* error)
 void StartUpTestConfig(Program& p)
 {
     LoadTestConfig(p);
-    p.form.checkVersion = false;   // the window hides and unticks the version check
+    p.form.unseen.checkVersion = false;   // the window hides and unticks the version check
     p.testConfig.TESTFUNCTION = uint8_t(p.testConfig.TESTFUNCTION % 10);
 }

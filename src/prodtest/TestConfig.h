@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "connection/FormState.h"
 
 struct Program;
 
@@ -37,33 +36,6 @@ struct TestConfig {
 inline constexpr uint32_t TestItemBits[15] = {0,          0x00000020, 0x00000008, 0x00000001, 0x00000002,
                                               0,          0x04000000, 0x00000010, 0,          0,
                                               0x01000000, 0x00010000, 0x02000000, 0,          0x08000000};
-
-// One check box of GroupBoxTestItems.
-struct TestItemBox {
-    std::string name;      // CheckBox_RTC
-    std::string caption;   // "RTC"
-    int tag = 0;
-    bool checked = false;
-    bool visible = true;
-    bool enabled = true;
-    Colour colour = Colour::White;
-};
-
-// The Test page's controls that the configuration feeds, for the window to bind to.
-struct TestPageState {
-    std::vector<TestItemBox> items = DefaultTestItems();   // the group's own order
-    std::string gpsSnrMin = "40";           // Edit_GPS_SNR_min
-    std::string battStd = "423x";           // Edit_batt_std
-    std::string battVary = "6x";            // Edit_batt_vary
-    std::string gpsVerExpect = "0";         // Edit_GPS_Ver_expectx
-    std::string tsVerExpect = "1";          // Edit_TS_Ver_expectx
-    bool snoAutoIncrease = true;            // CheckBox_SNO_AUTO_INCREASE
-    bool autoLogClear = false;              // CheckBox_auto_log_clear
-    bool autoPoweroff = false;              // CheckBox_auto_poweroff
-
-    TestItemBox* find(const std::string& name);
-    static std::vector<TestItemBox> DefaultTestItems();
-};
 
 void ShowTestItems(Program& p, uint32_t mask);
 uint32_t CollectTestItems(Program& p);

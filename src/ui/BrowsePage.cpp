@@ -2,7 +2,7 @@
 
 #include <QTableView>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogExport.h"
 #include "ui/FormBinder.h"

@@ -2,7 +2,7 @@
 
 #include "connection/ConnectionSequence.h"
 #include "connection/PortHotPlug.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 

@@ -32,7 +32,7 @@ bool QtDialogs::askYesNo(QWidget* owner, const QString& text)
 
 QString QtDialogs::openFile(QWidget* owner, const FileQuestion& question)
 {
-    QFileDialog dialog(owner);
+    QFileDialog dialog(owner, question.title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(FilterText(question));
@@ -45,7 +45,7 @@ QString QtDialogs::openFile(QWidget* owner, const FileQuestion& question)
 
 QString QtDialogs::saveFile(QWidget* owner, const FileQuestion& question)
 {
-    QFileDialog dialog(owner);
+    QFileDialog dialog(owner, question.title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(FilterText(question));
     dialog.setDefaultSuffix(question.defaultExtension);

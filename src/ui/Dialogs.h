@@ -7,6 +7,7 @@
 class QWidget;
 
 struct FileQuestion {
+    QString title;
     QString filter;             // "*.sbp"
     QString defaultExtension;   // "sbp"
     QString fileName;           // initial name

@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QSignalBlocker>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/PointGridModel.h"
 #include "ui_MainWindow.h"
 
@@ -33,20 +33,20 @@ std::string BackgroundStyle(Colour colour)
 void FormBinder::ApplyDesignDefaults(Program& program)
 {
     FormState& f = program.form;
-    f.comPortText = "COM1";
-    f.comBaudEnabled = false;
-    f.logBaudIndex = -1;            // text "460800bps "
-    f.connectEnabled = false;       // enabled by the start-up
-    f.testEnabled = true;
-    f.factoryResetEnabled = true;
-    f.browseDownloadEnabled = true;
-    f.currentSno = "999999999";
-    f.speedAvg = -1;                // text "10S"
-    f.pointsLogged = "0";
-    f.maximumPoints = "0";
-    f.firmwareCaption = "version";
-    f.logFileName = " ";
-    f.gridFileName = " ";
+    f.connection.comPortText = "COM1";
+    f.connection.comBaudEnabled = false;
+    f.connection.logBaudIndex = -1;            // text "460800bps "
+    f.connection.connectEnabled = false;       // enabled by the start-up
+    f.test.testEnabled = true;
+    f.settings.factoryResetEnabled = true;
+    f.logData.browseDownloadEnabled = true;
+    f.settings.currentSno = "999999999";
+    f.settings.speedAvg = -1;                // text "10S"
+    f.logData.pointsLogged = "0";
+    f.logData.maximumPoints = "0";
+    f.unseen.firmwareCaption = "version";
+    f.logData.logFileName = " ";
+    f.browse.gridFileName = " ";
 }
 
 FormBinder::FormBinder(Ui::MainWindow& ui, Program& program, PointGridModel& gridModel)
@@ -175,11 +175,11 @@ void FormBinder::bindConnection()
 {
     FormState& f = p_.form;
     PortComboBox* com = ui_.ComboBox_COM;
-    QObject::connect(com, &QComboBox::editTextChanged, com, [&f](const QString& t) { f.comPortText = t.toStdString(); });
+    QObject::connect(com, &QComboBox::editTextChanged, com, [&f](const QString& t) { f.connection.comPortText = t.toStdString(); });
     pushers_.push_back([com, &f] {
         const QSignalBlocker block(com);
         QStringList items;
-        for (const std::string& name : f.comPortItems)
+        for (const std::string& name : f.connection.comPortItems)
             items << Q(name);
         QStringList shown;
         for (int i = 0; i < com->count(); ++i)
@@ -188,89 +188,89 @@ void FormBinder::bindConnection()
             com->clear();
             com->addItems(items);
         }
-        if (com->currentText() != Q(f.comPortText)) {
-            const int i = com->findText(Q(f.comPortText), Qt::MatchExactly);
+        if (com->currentText() != Q(f.connection.comPortText)) {
+            const int i = com->findText(Q(f.connection.comPortText), Qt::MatchExactly);
             com->setCurrentIndex(i);
             if (i < 0)
-                com->setEditText(Q(f.comPortText));
+                com->setEditText(Q(f.connection.comPortText));
         }
     });
-    enabled(com, f.comPortEnabled);
-    index(ui_.ComboBox_COM_Baud, f.comBaudIndex);
-    enabled(ui_.ComboBox_COM_Baud, f.comBaudEnabled);
-    index(ui_.ComboBox_logbaudrate, f.logBaudIndex);
-    caption(ui_.BitBtn_connect, f.connectCaption);
-    enabled(ui_.BitBtn_connect, f.connectEnabled);
-    enabled(ui_.BitBtn_Test, f.testEnabled);
-    enabled(ui_.Button_Power_Off, f.powerOffEnabled);
-    enabled(ui_.Button_clearlog, f.clearLogEnabled);
-    enabled(ui_.Button_off_and_clear, f.offAndClearEnabled);
-    enabled(ui_.Button_Factory_Reset, f.factoryResetEnabled);
+    enabled(com, f.connection.comPortEnabled);
+    index(ui_.ComboBox_COM_Baud, f.connection.comBaudIndex);
+    enabled(ui_.ComboBox_COM_Baud, f.connection.comBaudEnabled);
+    index(ui_.ComboBox_logbaudrate, f.connection.logBaudIndex);
+    caption(ui_.BitBtn_connect, f.connection.connectCaption);
+    enabled(ui_.BitBtn_connect, f.connection.connectEnabled);
+    enabled(ui_.BitBtn_Test, f.test.testEnabled);
+    enabled(ui_.Button_Power_Off, f.connection.powerOffEnabled);
+    enabled(ui_.Button_clearlog, f.logData.clearLogEnabled);
+    enabled(ui_.Button_off_and_clear, f.unseen.offAndClearEnabled);
+    enabled(ui_.Button_Factory_Reset, f.settings.factoryResetEnabled);
 
     QWidget* window = ui_.Panel1->window();
     pushers_.push_back([window, &f] {
-        if (!f.windowCaption.empty() && window->windowTitle() != Q(f.windowCaption))
-            window->setWindowTitle(Q(f.windowCaption));
+        if (!f.connection.windowCaption.empty() && window->windowTitle() != Q(f.connection.windowCaption))
+            window->setWindowTitle(Q(f.connection.windowCaption));
     });
     QStatusBar* status = ui_.StatusBar1;
     pushers_.push_back([status, &f] {
-        if (status->currentMessage() != Q(f.statusBarText))
-            status->showMessage(Q(f.statusBarText));
+        if (status->currentMessage() != Q(f.connection.statusBarText))
+            status->showMessage(Q(f.connection.statusBarText));
     });
     QPlainTextEdit* memo1 = ui_.Memo1;
     pushers_.push_back([this, memo1, &f] {
-        if (f.memo1Lines.size() < memo1Shown_) {
+        if (f.unseen.memo1Lines.size() < memo1Shown_) {
             memo1->clear();
             memo1Shown_ = 0;
         }
-        for (; memo1Shown_ < f.memo1Lines.size(); ++memo1Shown_)
-            memo1->appendPlainText(Q(f.memo1Lines[memo1Shown_]));
+        for (; memo1Shown_ < f.unseen.memo1Lines.size(); ++memo1Shown_)
+            memo1->appendPlainText(Q(f.unseen.memo1Lines[memo1Shown_]));
     });
 }
 
 void FormBinder::bindIdentity()
 {
     FormState& f = p_.form;
-    caption(ui_.Label_current_sno, f.currentSno);
-    text(ui_.Edit_username, f.username);
-    text(ui_.Edit_pointslogged, f.pointsLogged);
-    text(ui_.Edit_maximumpoints, f.maximumPoints);
-    caption(ui_.Label2_ver, f.firmwareCaption);
-    background(ui_.Label2_ver, f.firmwareCaptionColour);
-    text(ui_.Edit_ver_match, f.versionMatch);
-    background(ui_.Edit_ver_match, f.versionMatchColour);
-    checked(ui_.CheckBox_VER, f.checkVersion);
-    text(ui_.Edit_VR60_Ver, f.vr60Version);
-    text(ui_.Edit_log_data_gps_ver, f.gpsVersion);
-    text(ui_.Edit_Filename, f.logFileName);
+    caption(ui_.Label_current_sno, f.settings.currentSno);
+    text(ui_.Edit_username, f.settings.username);
+    text(ui_.Edit_pointslogged, f.logData.pointsLogged);
+    text(ui_.Edit_maximumpoints, f.logData.maximumPoints);
+    caption(ui_.Label2_ver, f.unseen.firmwareCaption);
+    background(ui_.Label2_ver, f.unseen.firmwareCaptionColour);
+    text(ui_.Edit_ver_match, f.unseen.versionMatch);
+    background(ui_.Edit_ver_match, f.unseen.versionMatchColour);
+    checked(ui_.CheckBox_VER, f.unseen.checkVersion);
+    text(ui_.Edit_VR60_Ver, f.settings.vr60Version);
+    text(ui_.Edit_log_data_gps_ver, f.settings.gpsVersion);
+    text(ui_.Edit_Filename, f.logData.logFileName);
 }
 
 void FormBinder::bindSettings()
 {
     FormState& f = p_.form;
-    radio(ui_.RadioGroup_lang, 10, f.language);
-    radio(ui_.RadioGroup_unit, 3, f.unitRadio);
-    index(ui_.ComboBox_LOG, f.logMode);
-    index(ui_.ComboBox_MIN_SPEED, f.minSpeed);
-    index(ui_.ComboBox_UNIT, f.unit);
-    index(ui_.ComboBox_utc_offset, f.utcOffset);
-    index(ui_.ComboBox_SPEED_AVG, f.speedAvg);
-    index(ui_.ComboBox_SPD_GENIE, f.speedGenie);
-    index(ui_.ComboBox_ACTION_SPD, f.actionSpeed);
-    index(ui_.ComboBox_SPD_FONT, f.speedFont);
+    radio(ui_.RadioGroup_lang, 10, f.unseen.language);
+    radio(ui_.RadioGroup_unit, 3, f.unseen.unitRadio);
+    index(ui_.ComboBox_LOG, f.settings.logMode);
+    index(ui_.ComboBox_MIN_SPEED, f.settings.minSpeed);
+    index(ui_.ComboBox_UNIT, f.settings.unit);
+    index(ui_.ComboBox_utc_offset, f.settings.utcOffset);
+    index(ui_.ComboBox_SPEED_AVG, f.settings.speedAvg);
+    index(ui_.ComboBox_SPD_GENIE, f.settings.speedGenie);
+    index(ui_.ComboBox_ACTION_SPD, f.settings.actionSpeed);
+    index(ui_.ComboBox_SPD_FONT, f.settings.speedFont);
 }
 
 void FormBinder::bindLogData()
 {
     FormState& f = p_.form;
-    checked(ui_.CheckBox_auto_log_clear_after_download, f.autoClearAfterDownload);
-    enabled(ui_.Button_downloadlog, f.browseDownloadEnabled);
-    enabled(ui_.StringGrid1, f.gridEnabled);
-    enabled(ui_.BitBtn_MapView, f.mapViewEnabled);
-    text(ui_.Edit_StringGrid, f.gridFileName);
-    checked(ui_.CheckBox_splite_track, f.splitTrack);
-    checked(ui_.CheckBox_Google_Earth_View, f.googleEarthView);
-    caption(ui_.Label_convert_statistic, f.convertStatistic);
+    checked(ui_.CheckBox_auto_log_clear_after_download, f.logData.autoClearAfterDownload);
+    enabled(ui_.Button_downloadlog, f.logData.browseDownloadEnabled);
+    enabled(ui_.StringGrid1, f.browse.gridEnabled);
+    enabled(ui_.BitBtn_MapView, f.browse.mapViewEnabled);
+    text(ui_.Edit_StringGrid, f.browse.gridFileName);
+    checked(ui_.CheckBox_splite_track, f.unseen.splitTrack);
+    checked(ui_.CheckBox_Google_Earth_View, f.logData.googleEarthView);
+    caption(ui_.Label_convert_statistic, f.logData.convertStatistic);
 
     QProgressBar* gauge = ui_.CGauge_uart;
     const TransferGauge& g = p_.link.gauge;
@@ -294,7 +294,7 @@ void FormBinder::bindLogData()
 
 void FormBinder::bindTestPage()
 {
-    TestPageState& t = p_.testPage;
+    TestPage& t = p_.form.test;
     for (TestItemBox& item : t.items) {
         auto* box = ui_.GroupBoxTestItems->findChild<QCheckBox*>(Q(item.name), Qt::FindDirectChildrenOnly);
         if (!box)

@@ -1,6 +1,6 @@
 // Page "Log Data": download, clear, convert, the file selection and the top-10 tables.
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/TopSpeeds.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogClear.h"
@@ -13,7 +13,7 @@ void MainWindow::bindLogDataPage()
 {
     bindRows({
         {"Button_downloadlog", [](MainWindow&, Program& p) { Button_downloadlogClick(p); }},
-        {"Button_clearlog", [](MainWindow&, Program& p) { Button_clearlogClick(p, &p.form.clearLogEnabled); }},
+        {"Button_clearlog", [](MainWindow&, Program& p) { Button_clearlogClick(p, &p.form.logData.clearLogEnabled); }},
         {"BitBtn_offline_convert", [](MainWindow&, Program& p) { BitBtn_offline_convertClick(p); }},
         {"Button_Browse",
          [](MainWindow& w, Program& p) {

@@ -11,7 +11,7 @@
 
 #include "connection/AppShell.h"
 #include "connection/PortHotPlug.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/PointGridModel.h"
 #include "platform/DeviceChangeWatch.h"
@@ -128,7 +128,7 @@ void MainWindow::FormShow()
     pages->setCurrentWidget(u.TabSheet_sno);
     pages->setTabVisible(pages->indexOf(u.TabBIT), false);
     p_.TitlePrefix = "VR60 UTIL ";
-    p_.form.windowCaption = p_.TitlePrefix + kProgramVersion;
+    p_.form.connection.windowCaption = p_.TitlePrefix + kProgramVersion;
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     refresh();
@@ -146,6 +146,15 @@ void MainWindow::appendLog(const std::string& text)
     // Lines must show while an operation waits without pumping.
     if (ui_->Memo_MP->isVisible())
         ui_->Memo_MP->viewport()->repaint();
+}
+
+void MainWindow::showProgress(int64_t position, int64_t maximum)
+{
+    QProgressBar* gauge = ui_->CGauge_uart;
+    const int top = int(std::clamp<int64_t>(maximum, 1, INT32_MAX));
+    if (gauge->maximum() != top)
+        gauge->setMaximum(top);
+    gauge->setValue(int(std::clamp<int64_t>(position, 0, top)));
 }
 
 void MainWindow::ShowStatusLamp(int colour)
@@ -277,14 +286,14 @@ void MainWindow::Timer1Timer()
 
 std::string MainWindow::askOpenSbpFile()
 {
-    const FileQuestion question{QLatin1String(kSbpDialogFilter), QLatin1String(kSbpDialogDefaultExt),
+    const FileQuestion question{QString(), QLatin1String(kSbpDialogFilter), QLatin1String(kSbpDialogDefaultExt),
                                 QLatin1String(kSbpDialogFileName)};
     return host_.dialogs().openFile(this, question).toStdString();
 }
 
 std::string MainWindow::askSaveCsvFile()
 {
-    const FileQuestion question{QStringLiteral("*.csv"), QStringLiteral("CSV"), QString()};
+    const FileQuestion question{QString(), QStringLiteral("*.csv"), QStringLiteral("CSV"), QString()};
     return host_.dialogs().saveFile(this, question).toStdString();
 }
 

@@ -46,6 +46,8 @@ public:
     // The message log, the lamp, and the exit.
     void appendLog(const std::string& text);
     void ShowStatusLamp(int colour);
+    // CGauge_uart.
+    void showProgress(int64_t position, int64_t maximum);
     void BitBtn_ExitClick(QWidget* sender);
     // True once the program is leaving: the exit steps ran, or are waiting for an operation to stop.
     bool ending() const { return exitRequested_ || exitDone_; }

@@ -4,7 +4,7 @@
 #include <QApplication>
 
 #include "connection/PortHotPlug.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowHost.h"
 #include "ui_MainWindow.h"
@@ -16,7 +16,7 @@ const QColor kServiceGreen(0, 128, 0);
 void CheckItems(Program& p, std::initializer_list<const char*> names, bool on)
 {
     for (const char* name : names)
-        if (TestItemBox* box = p.testPage.find(name))
+        if (TestItemBox* box = p.form.test.find(name))
             box->checked = on;
 }
 
@@ -33,7 +33,7 @@ void MainWindow::Image2DblClick()
 {
     flags_.extraFunctions = !flags_.extraFunctions;
     const bool on = flags_.extraFunctions;
-    if (TestItemBox* ttff = p_.testPage.find("CheckBox_TTFF"))
+    if (TestItemBox* ttff = p_.form.test.find("CheckBox_TTFF"))
         ttff->visible = on;   // stays disabled
     for (QWidget* control : {static_cast<QWidget*>(ui_->Button_VCON_ON), static_cast<QWidget*>(ui_->Button_GPSVCOM_OFF),
                              static_cast<QWidget*>(ui_->Button_GPSPWROFF), static_cast<QWidget*>(ui_->Button_GPSPWRON),
@@ -94,7 +94,7 @@ void MainWindow::Button8Click()
 
 void MainWindow::Memo1DblClick()
 {
-    p_.form.memo1Lines.clear();
+    p_.form.unseen.memo1Lines.clear();
     refresh();
 }
 

@@ -1,6 +1,6 @@
 // Page "Settings": the device settings and the identity.
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/SettingsOperations.h"
 #include "ui/MainWindow.h"
 

@@ -1,6 +1,6 @@
 // Page "Test": the self test and the service commands the logo reveals.
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "ui/MainWindow.h"
 
 void MainWindow::bindTestPage()

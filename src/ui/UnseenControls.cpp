@@ -1,7 +1,7 @@
 // The controls placed beyond the window's edge: they exist and operations use
 // them, but the operator never sees them.
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "device/TopSpeeds.h"
 #include "prodtest/TestConfig.h"
 #include "ui/MainWindow.h"

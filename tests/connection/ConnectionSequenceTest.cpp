@@ -52,20 +52,20 @@ TEST(ConnectionSequence, successfulConnectSendsTheStepsInOrderAndFillsTheWindow)
     EXPECT_TRUE(p.extendedSettings);
     EXPECT_EQ(p.savedPortNumber, 7);
     EXPECT_EQ(p.savedBaudIndex, 7);
-    EXPECT_EQ(p.form.connectCaption, "Disconnect");
-    EXPECT_FALSE(p.form.comPortEnabled);
-    EXPECT_TRUE(p.form.factoryResetEnabled);
-    EXPECT_EQ(p.form.windowCaption, "VR60 UTIL V0.2B0407B (000001234::username)");
-    EXPECT_EQ(p.form.currentSno, "000001234");
-    EXPECT_EQ(p.form.pointsLogged, "1200(0%)");
-    EXPECT_EQ(p.form.maximumPoints, "131072");
-    EXPECT_EQ(p.form.gpsVersion, "GSD4e_4.1.2-P1 R+");
-    EXPECT_EQ(p.form.firmwareCaption, "VR60 G1.02");
+    EXPECT_EQ(p.form.connection.connectCaption, "Disconnect");
+    EXPECT_FALSE(p.form.connection.comPortEnabled);
+    EXPECT_TRUE(p.form.settings.factoryResetEnabled);
+    EXPECT_EQ(p.form.connection.windowCaption, "VR60 UTIL V0.2B0407B (000001234::username)");
+    EXPECT_EQ(p.form.settings.currentSno, "000001234");
+    EXPECT_EQ(p.form.logData.pointsLogged, "1200(0%)");
+    EXPECT_EQ(p.form.logData.maximumPoints, "131072");
+    EXPECT_EQ(p.form.settings.gpsVersion, "GSD4e_4.1.2-P1 R+");
+    EXPECT_EQ(p.form.unseen.firmwareCaption, "VR60 G1.02");
     EXPECT_EQ(p.link.gauge.tag, 1);
-    const std::string name = std::filesystem::path(p.form.logFileName).filename().string();
+    const std::string name = std::filesystem::path(p.form.logData.logFileName).filename().string();
     ASSERT_EQ(name.size(), std::string("000001234_username_20140407_153012.sbp").size());
     EXPECT_EQ(name.substr(0, 19), "000001234_username_");
-    EXPECT_EQ(std::filesystem::path(p.form.logFileName).parent_path(), std::filesystem::current_path());
+    EXPECT_EQ(std::filesystem::path(p.form.logData.logFileName).parent_path(), std::filesystem::current_path());
 
     rig.clearEvents();
     EXPECT_EQ(rig.connect(), 0);
@@ -73,7 +73,7 @@ TEST(ConnectionSequence, successfulConnectSendsTheStepsInOrderAndFillsTheWindow)
     EXPECT_EQ(rig.host.events, std::vector<Ev>{Log("Device disconnected.")});
     EXPECT_EQ(rig.p().connected, 0);
     EXPECT_EQ(rig.p().link.ActiveLink, nullptr);
-    EXPECT_EQ(rig.p().form.connectCaption, "Connect");
+    EXPECT_EQ(rig.p().form.connection.connectCaption, "Connect");
 }
 
 TEST(ConnectionSequence, portThatCannotBeOpenedGivesOneBoxFourLinesAndAHint)
@@ -86,8 +86,8 @@ TEST(ConnectionSequence, portThatCannotBeOpenedGivesOneBoxFourLinesAndAHint)
               Cat({{Box("Open COM port error!")}, kOpenHints}));
     EXPECT_NE(rig.host.events[5].text.find("in use by another program"), std::string::npos);
     EXPECT_EQ(rig.p().connected, 0);
-    EXPECT_EQ(rig.p().form.connectCaption, "Connect");
-    EXPECT_TRUE(rig.p().form.connectEnabled);
+    EXPECT_EQ(rig.p().form.connection.connectCaption, "Connect");
+    EXPECT_TRUE(rig.p().form.connection.connectEnabled);
 }
 
 TEST(ConnectionSequence, openErrorHintsSayWhichAndHowToFix)
@@ -111,7 +111,7 @@ TEST(ConnectionSequence, noAnswerToLinkModeTwiceLeavesThePortOpen)
     EXPECT_EQ(rig.device.requestLog(), (std::vector<int>{31, 31}));
     EXPECT_EQ(rig.p().connected, 1);
     EXPECT_NE(rig.p().link.ActiveLink, nullptr);
-    EXPECT_EQ(rig.p().form.connectCaption, "Disconnect");
+    EXPECT_EQ(rig.p().form.connection.connectCaption, "Disconnect");
 
     // Disconnect still tells the device and closes the port; no "not detected" box.
     rig.clearEvents();
@@ -176,18 +176,18 @@ TEST(ConnectionSequence, failedVersionQueryIsReportedBeforeAnythingElseIsAsked)
 TEST(ConnectionSequence, versionCheckComparesExactly)
 {
     SimRig rig;
-    rig.p().form.checkVersion = true;
+    rig.p().form.unseen.checkVersion = true;
     rig.connect();
     EXPECT_EQ(rig.host.boxes(), std::vector<std::string>{"Firmware version ERROR!"});
-    EXPECT_EQ(rig.p().form.firmwareCaptionColour, Colour::Red);
+    EXPECT_EQ(rig.p().form.unseen.firmwareCaptionColour, Colour::Red);
     EXPECT_EQ(rig.p().connected, 1);
 
     SimRig same;
-    same.p().form.checkVersion = true;
-    same.p().form.versionMatch = "VR60 G1.02";
+    same.p().form.unseen.checkVersion = true;
+    same.p().form.unseen.versionMatch = "VR60 G1.02";
     same.connect();
     EXPECT_TRUE(same.host.boxes().empty());
-    EXPECT_EQ(same.p().form.firmwareCaptionColour, Colour::Green);
+    EXPECT_EQ(same.p().form.unseen.firmwareCaptionColour, Colour::Green);
 }
 
 TEST(ConnectionSequence, settingsAreReadTwiceOnlyWithTheExtendedBlock)
@@ -205,7 +205,7 @@ TEST(ConnectionSequence, unusableGpsVersionPowersTheModuleOnAndKeepsNil)
     SimRig rig;
     rig.device.model.gpsVersionText = "VER,GPS,00001234";
     EXPECT_EQ(rig.connect(), 0);
-    EXPECT_EQ(rig.p().form.gpsVersion, "NIL");
+    EXPECT_EQ(rig.p().form.settings.gpsVersion, "NIL");
     const std::vector<int> expectedTail = {67, 23, 26, 67, 23, 26, 67, 23, 26, 67, 23, 26, 24};
     const auto& log = rig.device.requestLog();
     EXPECT_EQ(std::vector<int>(log.end() - long(expectedTail.size()), log.end()), expectedTail);
@@ -248,7 +248,7 @@ TEST(ConnectionSequence, logFileNameStaysInTheWorkingDirectoryWhateverTheUserNam
     SimRig rig;
     rig.device.model.userName = "../../etc/x\x01:y";
     rig.connect();
-    const std::filesystem::path file(rig.p().form.logFileName);
+    const std::filesystem::path file(rig.p().form.logData.logFileName);
     EXPECT_EQ(file.parent_path(), std::filesystem::current_path());
     EXPECT_EQ(file.filename().string().substr(0, 25), "000001234_______etc_x__y_");
 }
@@ -269,8 +269,8 @@ TEST(ConnectionSequence, reconnectingToAPlainDeviceAfterAnExtendedOneReadsCleanl
     EXPECT_EQ(rig.connect(), 0);
     EXPECT_TRUE(rig.host.boxes().empty());
     EXPECT_FALSE(rig.p().extendedSettings);
-    EXPECT_EQ(rig.p().form.unit, 1);
-    EXPECT_EQ(rig.p().form.minSpeed, 3);
+    EXPECT_EQ(rig.p().form.settings.unit, 1);
+    EXPECT_EQ(rig.p().form.settings.minSpeed, 3);
 }
 
 } // namespace

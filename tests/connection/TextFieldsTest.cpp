@@ -63,15 +63,15 @@ TEST(ShowIdentity, percentageAndPaddingFollowTheCounts)
     p.pointsLogged = 65536;
     p.identity.serialNumber = 42;
     ShowIdentity(p);
-    EXPECT_EQ(p.form.pointsLogged, "65536(50%)");
-    EXPECT_EQ(p.form.maximumPoints, "131072");
-    EXPECT_EQ(p.form.currentSno, "000000042");
+    EXPECT_EQ(p.form.logData.pointsLogged, "65536(50%)");
+    EXPECT_EQ(p.form.logData.maximumPoints, "131072");
+    EXPECT_EQ(p.form.settings.currentSno, "000000042");
 
     p.identity.serialNumber = -5;
     p.logAreaBytes = 31;   // no usable log area
     ShowIdentity(p);
-    EXPECT_EQ(p.form.pointsLogged, "65536(0%)");
-    EXPECT_EQ(p.form.currentSno, "-00000005");
+    EXPECT_EQ(p.form.logData.pointsLogged, "65536(0%)");
+    EXPECT_EQ(p.form.settings.currentSno, "-00000005");
 }
 
 } // namespace

@@ -34,17 +34,17 @@ TEST_F(SettingsTest, readDecodesTheRecordIntoTheControls)
     rig.device.model.settings = {3, 0xE8, 2, 0x2A, 31, 60, 0x03};
     rig.connect();
     const FormState& f = p().form;
-    EXPECT_EQ(f.language, 3);
-    EXPECT_EQ(f.unitRadio, 2);
-    EXPECT_EQ(f.utcOffset, 0);   // "-12:00"
-    EXPECT_EQ(std::string(SettingsItems::UtcOffset(f.utcOffset)), "-12:00");
-    EXPECT_EQ(f.logMode, 1);     // "5HZ"
-    EXPECT_EQ(f.minSpeed, 10);
-    EXPECT_EQ(f.unit, 2);
-    EXPECT_EQ(f.speedGenie, 31);
-    EXPECT_EQ(f.speedAvg, 59);
-    EXPECT_EQ(f.actionSpeed, 1);
-    EXPECT_EQ(f.speedFont, 1);
+    EXPECT_EQ(f.unseen.language, 3);
+    EXPECT_EQ(f.unseen.unitRadio, 2);
+    EXPECT_EQ(f.settings.utcOffset, 0);   // "-12:00"
+    EXPECT_EQ(std::string(SettingsItems::UtcOffset(f.settings.utcOffset)), "-12:00");
+    EXPECT_EQ(f.settings.logMode, 1);     // "5HZ"
+    EXPECT_EQ(f.settings.minSpeed, 10);
+    EXPECT_EQ(f.settings.unit, 2);
+    EXPECT_EQ(f.settings.speedGenie, 31);
+    EXPECT_EQ(f.settings.speedAvg, 59);
+    EXPECT_EQ(f.settings.actionSpeed, 1);
+    EXPECT_EQ(f.settings.speedFont, 1);
     EXPECT_TRUE(rig.host.boxes().empty());
 }
 
@@ -59,10 +59,10 @@ TEST_F(SettingsTest, writeBackUnchangedSendsTheNormalisedLogNibble)
 TEST_F(SettingsTest, utcOffsetEndsOfTheListGoOutAsSignedHalfHours)
 {
     rig.connect();
-    p().form.utcOffset = 0;
+    p().form.settings.utcOffset = 0;
     Button_Set_languageClick(p());
     EXPECT_EQ(lastWrite()[1], 0xE8);
-    p().form.utcOffset = 50;
+    p().form.settings.utcOffset = 50;
     Button_Set_languageClick(p());
     EXPECT_EQ(lastWrite()[1], 0x1A);
     EXPECT_EQ(std::string(SettingsItems::UtcOffset(50)), "+13:00");
@@ -78,12 +78,12 @@ TEST_F(SettingsTest, writeFrameLengthFollowsTheExtendedBlock)
 
     SimRig ext;
     ext.connect();
-    ext.p().form.actionSpeed = 1;
-    ext.p().form.speedFont = 1;
+    ext.p().form.settings.actionSpeed = 1;
+    ext.p().form.settings.speedFont = 1;
     Button_Set_languageClick(ext.p());
     ASSERT_EQ(ext.device.lastRequestPayload().size(), 8u);
     EXPECT_EQ(ext.device.lastRequestPayload()[7], 0x03);
-    ext.p().form.speedFont = 0;
+    ext.p().form.settings.speedFont = 0;
     Button_Set_languageClick(ext.p());
     EXPECT_EQ(ext.device.lastRequestPayload()[7], 0x02);
 }
@@ -91,8 +91,8 @@ TEST_F(SettingsTest, writeFrameLengthFollowsTheExtendedBlock)
 TEST_F(SettingsTest, writeBeforeAnyReadSendsLanguageZero)
 {
     rig.openLinkOnly();
-    p().form.logMode = 1;
-    p().form.minSpeed = 4;
+    p().form.settings.logMode = 1;
+    p().form.settings.minSpeed = 4;
     EXPECT_EQ(Button_Set_languageClick(p()), 0);
     EXPECT_EQ(lastWrite(), (std::vector<uint8_t>{0, 0, 0, 0x14}));
 }
@@ -101,7 +101,7 @@ TEST_F(SettingsTest, zeroAveragingTimeLeavesTheComboWithoutSelection)
 {
     rig.device.model.settings = {0, 0, 0, 0x10, 0, 0, 0};
     rig.connect();
-    EXPECT_EQ(p().form.speedAvg, -1);
+    EXPECT_EQ(p().form.settings.speedAvg, -1);
 }
 
 TEST_F(SettingsTest, timeOutsAndShortAnswersAreFailuresThatChangeNothing)
@@ -129,10 +129,10 @@ TEST_F(SettingsTest, factoryResetConfirmsAndLeavesTheControlsAlone)
 {
     rig.device.model.settings = {0, 16, 1, 0x15, 3, 5, 1};
     rig.connect();
-    const int unitBefore = p().form.unit;
+    const int unitBefore = p().form.settings.unit;
     EXPECT_EQ(Button_Factory_ResetClick(p()), 0);
     EXPECT_EQ(rig.host.boxes(), std::vector<std::string>{"Device Settings reset successfully."});
-    EXPECT_EQ(p().form.unit, unitBefore);
+    EXPECT_EQ(p().form.settings.unit, unitBefore);
     EXPECT_EQ(rig.device.model.settings, rig.device.model.factorySettings);
 }
 

@@ -42,8 +42,8 @@ TEST_F(TopSpeedsTest, readListsBothTablesInTheDeviceUnit)
     EXPECT_EQ(logs[11], "===TOP 10 MAX AVG SPEED===");
     EXPECT_EQ(logs[12], "1   36.00KMH-10S");
     EXPECT_EQ(logs[13], "2   28.80KMH-10S");
-    EXPECT_EQ(p().form.top10MaxSpeed, Strings(logs.begin() + 1, logs.begin() + 11));
-    EXPECT_EQ(p().form.top10MaxAvgSpeed, Strings(logs.begin() + 12, logs.end()));
+    EXPECT_EQ(p().form.logData.top10MaxSpeed, Strings(logs.begin() + 1, logs.begin() + 11));
+    EXPECT_EQ(p().form.logData.top10MaxAvgSpeed, Strings(logs.begin() + 12, logs.end()));
 
     // Knots, from the unit the device is set to.
     p().settings.unit = 2;
@@ -63,7 +63,7 @@ TEST_F(TopSpeedsTest, readFailuresListNothing)
     rig.device.faults.wrongLength[0x49] = 1;   // 8 data bytes instead of 40
     EXPECT_EQ(Button_TOP10_ReadClick(p()), 4);
     EXPECT_EQ(rig.host.logs(), Strings{"Top 10 read failed: short answer (8 bytes)!"});
-    EXPECT_TRUE(p().form.top10MaxSpeed.empty());
+    EXPECT_TRUE(p().form.logData.top10MaxSpeed.empty());
 }
 
 TEST_F(TopSpeedsTest, clearEmptiesTheTablesAndSaysSo)

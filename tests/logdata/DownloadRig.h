@@ -59,7 +59,7 @@ struct DownloadRig {
     void connectTo(const std::string& fileName)
     {
         rig.connect();
-        p().form.logFileName = fileName.find('/') == std::string::npos ? dir.file(fileName) : fileName;
+        p().form.logData.logFileName = fileName.find('/') == std::string::npos ? dir.file(fileName) : fileName;
         rig.clearEvents();
     }
     size_t requestsOf(int key) const

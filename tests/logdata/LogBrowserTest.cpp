@@ -31,9 +31,9 @@ TEST_F(Browser, loadShowsEveryWholeRecordAndLogsSize)
     EXPECT_EQ(program->grid.cell(10, 0), "10");
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"Load SBP file " + path("ten.sbp"),
                                                      "Total SBP file size=320, points=10"}));
-    EXPECT_EQ(program->form.logFileName, path("ten.sbp"));
+    EXPECT_EQ(program->form.logData.logFileName, path("ten.sbp"));
     EXPECT_EQ(program->loadedSize, 320u);
-    EXPECT_TRUE(program->form.gridEnabled && program->form.mapViewEnabled && program->form.browseDownloadEnabled);
+    EXPECT_TRUE(program->form.browse.gridEnabled && program->form.browse.mapViewEnabled && program->form.logData.browseDownloadEnabled);
 
     std::vector<uint8_t> odd = SampleTrack(4);
     odd.resize(100);
@@ -65,7 +65,7 @@ TEST_F(Browser, failedLoadKeepsTheGrid)
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"Load SBP failed!", "Load SBP failed!"}));
     EXPECT_TRUE(host.logs().empty());
     EXPECT_EQ(program->grid.rowCount(), 11u);
-    EXPECT_EQ(program->form.logFileName, path("ten.sbp"));
+    EXPECT_EQ(program->form.logData.logFileName, path("ten.sbp"));
     // A cancelled dialog changes nothing.
     EXPECT_EQ(Load_SBPClick(*program, ""), 0);
     EXPECT_EQ(program->grid.rowCount(), 11u);
@@ -83,9 +83,9 @@ TEST_F(Browser, longFileIsCutAtEightMebibytes)
 TEST_F(Browser, browseSetsTheLogFileNameOnlyWhenChosen)
 {
     Button_BrowseClick(*program, "/data/a b.sbp");
-    EXPECT_EQ(program->form.logFileName, "/data/a b.sbp");
+    EXPECT_EQ(program->form.logData.logFileName, "/data/a b.sbp");
     Button_BrowseClick(*program, "");
-    EXPECT_EQ(program->form.logFileName, "/data/a b.sbp");
+    EXPECT_EQ(program->form.logData.logFileName, "/data/a b.sbp");
     EXPECT_EQ(program->grid.rowCount(), 1u);
 }
 

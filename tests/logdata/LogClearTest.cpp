@@ -15,7 +15,7 @@ TEST(LogClear, fullClearErasesLogTracksAndWaypointsInOrder)
 {
     DownloadRig d(300);
     d.connectTo("unused.sbp");
-    EXPECT_EQ(Button_clearlogClick(d.p(), &d.p().form.clearLogEnabled), 0);
+    EXPECT_EQ(Button_clearlogClick(d.p(), &d.p().form.logData.clearLogEnabled), 0);
 
     Strings expected{"Clearing log data..."};
     for (int n = 0; n < 4; ++n) {
@@ -33,9 +33,9 @@ TEST(LogClear, fullClearErasesLogTracksAndWaypointsInOrder)
     EXPECT_EQ(d.device().logArea.waypointDeletes, (std::array<int, 4>{1, 1, 1, 1}));
     EXPECT_TRUE(d.deviceLog().empty());
     EXPECT_EQ(d.p().pointsLogged, 0);
-    EXPECT_EQ(d.p().form.pointsLogged, "0(0%)");
+    EXPECT_EQ(d.p().form.logData.pointsLogged, "0(0%)");
     EXPECT_EQ(d.p().link.gauge.position, 100);
-    EXPECT_TRUE(d.p().form.clearLogEnabled);
+    EXPECT_TRUE(d.p().form.logData.clearLogEnabled);
     EXPECT_FALSE(d.rig.host.busyCursor);
 }
 

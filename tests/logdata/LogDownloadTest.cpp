@@ -31,16 +31,16 @@ TEST(LogDownload, threeHundredPointsComeAsTwoBlocksIntoFileAndGrid)
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
 
     EXPECT_EQ(d.blockRequests, (Blocks{{0x10000, 8192}, {0x12000, 1408}}));
-    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
     ExpectGridHolds(d.p().grid, log);
     EXPECT_EQ(d.rig.host.logs(),
               (Strings{"DLG addr=00010000h,size=00400000h,cyc_start=00010000h,cyc_blank=00012580h", "........."}));
     EXPECT_TRUE(d.rig.host.boxes().empty());
     const FormState& f = d.p().form;
-    EXPECT_TRUE(f.gridEnabled);
-    EXPECT_TRUE(f.mapViewEnabled);
-    EXPECT_EQ(f.gridFileName, f.logFileName);
-    EXPECT_EQ(d.p().grid.sourceFile, f.logFileName);
+    EXPECT_TRUE(f.browse.gridEnabled);
+    EXPECT_TRUE(f.browse.mapViewEnabled);
+    EXPECT_EQ(f.browse.gridFileName, f.logData.logFileName);
+    EXPECT_EQ(d.p().grid.sourceFile, f.logData.logFileName);
     EXPECT_EQ(d.p().pointsLogged, 300);
     const TransferGauge& g = d.p().link.gauge;
     EXPECT_EQ(g.maximum, 9600);
@@ -62,7 +62,7 @@ TEST(LogDownload, wrappedRingReadsToTheAreaEndThenContinuesAt0x10000)
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
     EXPECT_EQ(d.blockRequests, (Blocks{{0x40F000, 4096}, {0x10000, 5504}}));
     EXPECT_EQ(d.p().pointsLogged, 300);
-    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
     ExpectGridHolds(d.p().grid, log);
 }
 
@@ -73,7 +73,7 @@ TEST(LogDownload, blockEndingExactlyAtTheAreaEndIsFollowedBy0x10000)
     const std::vector<uint8_t> log = d.deviceLog();
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
     EXPECT_EQ(d.blockRequests, (Blocks{{0x40E000, 8192}, {0x10000, 1408}}));
-    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
 }
 
 TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
@@ -87,7 +87,7 @@ TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
         if (queryFails)
             EXPECT_EQ(d.rig.host.logs(), Strings{"Read Log Info failed !"});
         EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
-        EXPECT_FALSE(std::filesystem::exists(d.p().form.logFileName));
+        EXPECT_FALSE(std::filesystem::exists(d.p().form.logData.logFileName));
         EXPECT_TRUE(d.blockRequests.empty());
     }
     DownloadRig d;
@@ -103,10 +103,10 @@ TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
         d.connectTo("retry.sbp");
         EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
         EXPECT_EQ(d.requestsOf(4), 5u);   // the dropped three never reach the handler
-        EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), d.deviceLog());
+        EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), d.deviceLog());
     }
     DownloadRig d(700);   // 8192 + 8192 + 6016 bytes
-    d.p().form.autoClearAfterDownload = true;
+    d.p().form.logData.autoClearAfterDownload = true;
     d.connectTo("missed.sbp");
     const std::vector<uint8_t> log = d.deviceLog();
     // The second block goes unanswered four times.
@@ -119,12 +119,12 @@ TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
 
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
     EXPECT_EQ(calls, 5);
-    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
     EXPECT_EQ(d.rig.host.logs().back(), "Failed to download log data!");
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.p().link.gauge.position, 8192);
     EXPECT_EQ(d.p().link.gauge.tag, 1);
-    EXPECT_FALSE(d.p().form.gridEnabled);
+    EXPECT_FALSE(d.p().form.browse.gridEnabled);
     EXPECT_TRUE(d.p().grid.sourceFile.empty());
     EXPECT_EQ(d.requestsOf(0x504), 0u);
     EXPECT_EQ(d.deviceLog(), log);
@@ -138,16 +138,16 @@ TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
         d.connectTo("short.sbp");
         EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
         EXPECT_EQ(d.blockRequests, (Blocks{{0x10000, 8192}, {0x10000, 8192}, {0x10000, 8192}, {0x12000, 1408}}));
-        EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), d.deviceLog());
+        EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), d.deviceLog());
         ExpectGridHolds(d.p().grid, d.deviceLog());
     }
     DownloadRig d(300);
     d.device().faults.wrongLength[4] = kFaultForever;
-    d.p().form.autoClearAfterDownload = true;
+    d.p().form.logData.autoClearAfterDownload = true;
     d.connectTo("never.sbp");
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
     EXPECT_EQ(d.blockRequests.size(), size_t(4 * kWrongLengthAnswersPerAttempt));
-    EXPECT_TRUE(ReadFileBytes(d.p().form.logFileName).empty());
+    EXPECT_TRUE(ReadFileBytes(d.p().form.logData.logFileName).empty());
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.requestsOf(0x504), 0u);
 }
@@ -158,7 +158,7 @@ TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
     d.device().faults.cutAnswers[4] = 1;
     d.connectTo("cut.sbp");
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
-    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), d.deviceLog());
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), d.deviceLog());
     ExpectGridHolds(d.p().grid, d.deviceLog());
 }
 
@@ -166,10 +166,10 @@ TEST(LogDownload, hangUpMidDownloadFailsAndKeepsWhatArrived)
 {
     DownloadRig d(700);
     d.device().faults.hangUpOn[4] = 2;
-    d.p().form.autoClearAfterDownload = true;
+    d.p().form.logData.autoClearAfterDownload = true;
     d.connectTo("hangup.sbp");
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
-    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName).size(), 8192u);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName).size(), 8192u);
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.requestsOf(0x504), 0u);
 }
@@ -177,11 +177,11 @@ TEST(LogDownload, hangUpMidDownloadFailsAndKeepsWhatArrived)
 TEST(LogDownload, autoClearRunsTheFullClearAfterACompleteDownload)
 {
     DownloadRig d(300);
-    d.p().form.autoClearAfterDownload = true;
+    d.p().form.logData.autoClearAfterDownload = true;
     d.connectTo("clear.sbp");
     const std::vector<uint8_t> log = d.deviceLog();
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
-    EXPECT_EQ(ReadFileBytes(d.p().form.logFileName), log);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
     EXPECT_EQ(d.requestsOf(0x504), 1u);
     EXPECT_TRUE(d.deviceLog().empty());
     EXPECT_EQ(d.p().pointsLogged, 0);
@@ -191,7 +191,7 @@ TEST(LogDownload, autoClearRunsTheFullClearAfterACompleteDownload)
 TEST(LogDownload, failedWriteFailsTheDownloadAndNeverClears)
 {
     DownloadRig d(300);
-    d.p().form.autoClearAfterDownload = true;
+    d.p().form.logData.autoClearAfterDownload = true;
     d.connectTo("/dev/full");
     d.rig.host.answers = {true};   // "/dev/full exists! Overwrite?"
     const std::vector<uint8_t> log = d.deviceLog();
@@ -203,7 +203,7 @@ TEST(LogDownload, failedWriteFailsTheDownloadAndNeverClears)
     EXPECT_EQ(logs[logs.size() - 2], "Writing /dev/full failed: No space left on device");
     EXPECT_EQ(logs.back(), "Failed to download log data!");
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
-    EXPECT_FALSE(d.p().form.gridEnabled);
+    EXPECT_FALSE(d.p().form.browse.gridEnabled);
     EXPECT_EQ(d.requestsOf(0x504), 0u);
     EXPECT_EQ(d.deviceLog(), log);
 }
@@ -221,7 +221,7 @@ TEST(LogDownload, existingFileIsOverwrittenOnlyOnYes)
 {
     DownloadRig d(300);
     d.connectTo("old.sbp");
-    const std::string name = d.p().form.logFileName;
+    const std::string name = d.p().form.logData.logFileName;
     std::ofstream(name) << "keep me";
 
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadDeclined);
@@ -246,7 +246,7 @@ TEST(LogDownload, absurdLogAreaAnswerIsRefusedBeforeAnyFileIsMade)
     d.connectTo("absurd.sbp");
     EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
-    EXPECT_FALSE(std::filesystem::exists(d.p().form.logFileName));
+    EXPECT_FALSE(std::filesystem::exists(d.p().form.logData.logFileName));
     EXPECT_TRUE(d.blockRequests.empty());
 }
 

@@ -138,8 +138,8 @@ TEST_F(Export, goldenFilesAndMessages)
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"converting...", "worked.csv CSV file created.",
                                                      "worked.kml(plt,nmea,gpx) files generated"}));
     EXPECT_TRUE(host.boxes().empty());
-    EXPECT_EQ(program->form.gridFileName, "worked.sbp");
-    EXPECT_EQ(program->form.convertStatistic, "[Total:24,No Fix:0,Bad:0]");
+    EXPECT_EQ(program->form.browse.gridFileName, "worked.sbp");
+    EXPECT_EQ(program->form.logData.convertStatistic, "[Total:24,No Fix:0,Bad:0]");
     EXPECT_FALSE(host.busyCursor);
     EXPECT_TRUE(shell->opened.empty());
 
@@ -159,11 +159,11 @@ TEST_F(Export, headerBlockAndChunksAndSplitOption)
     const std::vector<uint8_t> track = SampleTrack(5000);
     bytes.insert(bytes.end(), track.begin(), track.end());
     WriteBytes(path("long.sbp"), bytes);
-    program->form.logFileName = "long.sbp";
-    program->form.splitTrack = true;
-    program->form.googleEarthView = true;
+    program->form.logData.logFileName = "long.sbp";
+    program->form.unseen.splitTrack = true;
+    program->form.logData.googleEarthView = true;
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
-    EXPECT_EQ(program->form.convertStatistic, "[Total:5000,No Fix:0,Bad:0]");
+    EXPECT_EQ(program->form.logData.convertStatistic, "[Total:5000,No Fix:0,Bad:0]");
     const std::string plt = ReadBytes(path("long.plt"));
     EXPECT_EQ(CountLines(plt, "OziExplorer"), 1u);
     EXPECT_EQ(CountLines(plt), 6u + 5000u);
@@ -185,7 +185,7 @@ TEST_F(Export, csvHoldsTheInputNotWhatTheGridShows)
     WriteBytes(path("a.sbp"), SampleTrack(3));
     WriteBytes(path("b.sbp"), SampleTrack(7));
     ASSERT_EQ(Load_SBPClick(*program, "a.sbp"), 0);
-    program->form.logFileName = "b.sbp";
+    program->form.logData.logFileName = "b.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
     EXPECT_EQ(CountLines(ReadBytes(path("b.csv"))), 8u);
     EXPECT_EQ(program->grid.rowCount(), 4u);   // the browser still shows a.sbp
@@ -194,21 +194,21 @@ TEST_F(Export, csvHoldsTheInputNotWhatTheGridShows)
 TEST_F(Export, inputProblems)
 {
     useFakeConverter();
-    program->form.logFileName = "nothing.sbp";
+    program->form.logData.logFileName = "nothing.sbp";
     EXPECT_NE(BitBtn_offline_convertClick(*program), 0);
-    program->form.gridFileName = "gone.sbp";
+    program->form.browse.gridFileName = "gone.sbp";
     EXPECT_NE(ConvertSbpFile(*program), 0);
-    EXPECT_EQ(program->form.convertStatistic, "[Total:0,No Fix:0,Bad:0]");
+    EXPECT_EQ(program->form.logData.convertStatistic, "[Total:0,No Fix:0,Bad:0]");
     WriteBytes(path("log.SBP"), SampleTrack(2));
     WriteBytes(path("log.txt"), SampleTrack(2));
-    program->form.convertStatistic = "unchanged";
+    program->form.logData.convertStatistic = "unchanged";
     for (const char* name : {"log.SBP", "log.txt"}) {
-        program->form.logFileName = name;
+        program->form.logData.logFileName = name;
         EXPECT_NE(BitBtn_offline_convertClick(*program), 0);
     }
-    EXPECT_EQ(program->form.convertStatistic, "unchanged");
+    EXPECT_EQ(program->form.logData.convertStatistic, "unchanged");
     WriteBytes(path("empty.sbp"), {});
-    program->form.logFileName = "empty.sbp";
+    program->form.logData.logFileName = "empty.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), kReadEmpty);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"File not exist!", "gone.sbp not found!", "Wrong .SBP file Error",
                                                       "Wrong .SBP file Error", " Failed to generate KML file!"}));
@@ -221,18 +221,18 @@ TEST_F(Export, headerOnlyFileStillMakesEmptyOutputs)
 {
     useFakeConverter();
     WriteBytes(path("hdr.sbp"), SbpHeaderBlock());
-    program->form.logFileName = "hdr.sbp";
+    program->form.logData.logFileName = "hdr.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0) << ::testing::PrintToString(host.logs());
     EXPECT_EQ(ReadBytes(path("hdr.NMEA")), "");
     EXPECT_EQ(ReadBytes(path("hdr.plt")), "");   // no chunk, so no header either
-    EXPECT_EQ(program->form.convertStatistic, "[Total:0,No Fix:0,Bad:0]");
+    EXPECT_EQ(program->form.logData.convertStatistic, "[Total:0,No Fix:0,Bad:0]");
 }
 
 TEST_F(Export, converterFailuresAreReportedNotClaimedAsSuccess)
 {
     WriteBytes(path("t.sbp"), SampleTrack(4));
-    program->form.logFileName = "t.sbp";
-    program->form.googleEarthView = true;
+    program->form.logData.logFileName = "t.sbp";
+    program->form.logData.googleEarthView = true;
 
     program->externalTool->searchPath = {path("no such folder")};
     EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportToolFailed);
@@ -269,7 +269,7 @@ TEST_F(Export, readOnlyFolderWritesNothingAndSaysSo)
     QDir().mkdir("ro");
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     ASSERT_TRUE(QDir::setCurrent("ro"));
-    program->form.logFileName = "../t.sbp";
+    program->form.logData.logFileName = "../t.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportWriteFailed);
     QDir::setCurrent(dir.path());
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -286,7 +286,7 @@ TEST_F(Export, blockedOutputStopsBeforeTheConverter)
     useFakeConverter();
     WriteBytes(path("t.sbp"), SampleTrack(4));
     QDir().mkdir("t.NMEA");   // a folder where the NMEA file should go cannot be replaced, even by root
-    program->form.logFileName = "t.sbp";
+    program->form.logData.logFileName = "t.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportWriteFailed);
     const std::vector<std::string> logs = host.logs();
     ASSERT_EQ(logs.size(), 2u);
@@ -317,8 +317,8 @@ TEST_F(Export, realConverterWithBlanksAndNonAsciiNames)
     QDir().mkpath(QString::fromStdString(folder));
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(folder)));
     WriteBytes(folder + "/mein Lög.sbp", SampleTrack(120));
-    program->form.logFileName = "mein Lög.sbp";
-    program->form.splitTrack = true;
+    program->form.logData.logFileName = "mein Lög.sbp";
+    program->form.unseen.splitTrack = true;
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
     EXPECT_EQ(host.logs().back(), "mein Lög.kml(plt,nmea,gpx) files generated");
     const std::string gpx = ReadBytes(folder + "/mein Lög.gpx");

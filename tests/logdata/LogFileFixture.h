@@ -16,7 +16,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "platform/Shell.h"
 #include "support/FakeHost.h"
 

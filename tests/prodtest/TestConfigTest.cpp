@@ -8,7 +8,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "prodtest/MinIni.h"
 #include "prodtest/TestConfig.h"
 #include "support/FakeHost.h"
@@ -54,7 +54,7 @@ protected:
     std::vector<std::string> checkedCaptions() const
     {
         std::vector<std::string> out;
-        for (const TestItemBox& b : program->testPage.items)
+        for (const TestItemBox& b : program->form.test.items)
             if (b.checked)
                 out.push_back(b.caption);
         return out;
@@ -71,19 +71,19 @@ TEST_F(TestConfigTest, missingFileGivesTheDefaults)
     LoadTestConfig(*program);
     const TestConfig& c = program->testConfig;
     EXPECT_EQ(checkedCaptions(), (std::vector<std::string>{"RTC", "SFM ID", "M-sensor ID", "G-sensor ID", "GPS RMC"}));
-    EXPECT_EQ(program->testPage.gpsSnrMin, "40");
-    EXPECT_EQ(program->testPage.battStd, "423");
-    EXPECT_EQ(program->testPage.battVary, "6");
-    EXPECT_EQ(program->testPage.gpsVerExpect, "gps ver");
-    EXPECT_EQ(program->testPage.tsVerExpect, "1");
-    EXPECT_EQ(program->form.versionMatch, "V0.1");
-    EXPECT_FALSE(program->form.autoClearAfterDownload);
-    EXPECT_TRUE(program->testPage.autoLogClear);
-    EXPECT_TRUE(program->testPage.autoPoweroff);
+    EXPECT_EQ(program->form.test.gpsSnrMin, "40");
+    EXPECT_EQ(program->form.test.battStd, "423");
+    EXPECT_EQ(program->form.test.battVary, "6");
+    EXPECT_EQ(program->form.test.gpsVerExpect, "gps ver");
+    EXPECT_EQ(program->form.test.tsVerExpect, "1");
+    EXPECT_EQ(program->form.unseen.versionMatch, "V0.1");
+    EXPECT_FALSE(program->form.logData.autoClearAfterDownload);
+    EXPECT_TRUE(program->form.test.autoLogClear);
+    EXPECT_TRUE(program->form.test.autoPoweroff);
     EXPECT_EQ(c.test1, 255);
     EXPECT_EQ(c.sno, 999999999);
-    EXPECT_EQ(program->testPage.find("CheckBox_RTC")->colour, Colour::Grey);
-    EXPECT_EQ(program->testPage.find("CheckBox_BATT")->colour, Colour::White);
+    EXPECT_EQ(program->form.test.find("CheckBox_RTC")->colour, Colour::Grey);
+    EXPECT_EQ(program->form.test.find("CheckBox_BATT")->colour, Colour::White);
     EXPECT_FALSE(fs::exists(kTestConfigFile));
 }
 
@@ -94,12 +94,12 @@ TEST_F(TestConfigTest, storedValuesAreCutToTheirFields)
     LoadTestConfig(*program);
     EXPECT_EQ(checkedCaptions(), (std::vector<std::string>{"Battery", "GPS SNR"}));
     EXPECT_EQ(program->testConfig.SNR, 44);
-    EXPECT_EQ(program->testPage.gpsSnrMin, "44");
+    EXPECT_EQ(program->form.test.gpsSnrMin, "44");
     EXPECT_STREQ(program->testConfig.ts_version, "abc");
     EXPECT_EQ(program->testConfig.AUTO_INCREASED, 0);
-    EXPECT_FALSE(program->testPage.snoAutoIncrease);
+    EXPECT_FALSE(program->form.test.snoAutoIncrease);
     EXPECT_STREQ(program->testConfig.version, "V12345678901234");
-    EXPECT_TRUE(program->form.autoClearAfterDownload);
+    EXPECT_TRUE(program->form.logData.autoClearAfterDownload);
 }
 
 TEST_F(TestConfigTest, firstSaveWritesTheKeysInTheirOrder)
@@ -127,12 +127,12 @@ TEST_F(TestConfigTest, firstSaveWritesTheKeysInTheirOrder)
 TEST_F(TestConfigTest, controlsGoBackIntoTheFile)
 {
     LoadTestConfig(*program);
-    program->testPage.find("CheckBox_KEY")->checked = true;
-    program->testPage.find("CheckBox_RTC")->checked = false;
-    program->testPage.gpsSnrMin = "300";
-    program->testPage.tsVerExpect = "123456789";
-    program->form.autoClearAfterDownload = true;
-    program->form.checkVersion = true;
+    program->form.test.find("CheckBox_KEY")->checked = true;
+    program->form.test.find("CheckBox_RTC")->checked = false;
+    program->form.test.gpsSnrMin = "300";
+    program->form.test.tsVerExpect = "123456789";
+    program->form.logData.autoClearAfterDownload = true;
+    program->form.unseen.checkVersion = true;
     std::string error;
     ASSERT_EQ(SaveTestConfig(*program, &error), 0);
     EXPECT_EQ(IniGetLong("VR60TEST", "test1", 0, kTestConfigFile), 0x0800001B);
@@ -146,26 +146,26 @@ TEST_F(TestConfigTest, controlsGoBackIntoTheFile)
 
 TEST_F(TestConfigTest, hiddenItemsWithoutBitsGiveAnEmptyMask)
 {
-    for (TestItemBox& b : program->testPage.items)
+    for (TestItemBox& b : program->form.test.items)
         b.checked = b.name == "CheckBox_GYRO_ID" || b.name == "CheckBox_HRM" || b.name == "CheckBox_TTFF";
     EXPECT_EQ(CollectTestItems(*program), 0u);
     ShowTestItems(*program, 0xFFFFFFFF);
-    EXPECT_FALSE(program->testPage.find("CheckBox_GYRO_ID")->checked);
-    EXPECT_FALSE(program->testPage.find("CheckBox_GPS_SNR")->checked);
-    EXPECT_TRUE(program->testPage.find("CheckBox_LCD")->checked);
+    EXPECT_FALSE(program->form.test.find("CheckBox_GYRO_ID")->checked);
+    EXPECT_FALSE(program->form.test.find("CheckBox_GPS_SNR")->checked);
+    EXPECT_TRUE(program->form.test.find("CheckBox_LCD")->checked);
 }
 
 TEST_F(TestConfigTest, nonIntegerTextsStopTheSaveWhereTheyAreMet)
 {
     LoadTestConfig(*program);
-    program->testPage.gpsSnrMin = "4O";
+    program->form.test.gpsSnrMin = "4O";
     std::string error;
     EXPECT_EQ(SaveTestConfig(*program, &error), 1);
     EXPECT_EQ(error, "'4O' is not a valid integer value");
     EXPECT_FALSE(fs::exists(kTestConfigFile));
 
-    program->testPage.gpsSnrMin = "40";
-    program->testPage.battVary = "6x";
+    program->form.test.gpsSnrMin = "40";
+    program->form.test.battVary = "6x";
     EXPECT_EQ(SaveTestConfig(*program, &error), 1);
     EXPECT_EQ(error, "'6x' is not a valid integer value");
     const std::vector<std::string> written = keys();
@@ -178,7 +178,7 @@ TEST_F(TestConfigTest, startUpReducesTestFunctionAndSavesItThatWay)
     write("[VR60TEST]\nTESTFUNCTION=23\ntest2=1\n");
     StartUpTestConfig(*program);
     EXPECT_EQ(program->testConfig.TESTFUNCTION, 3);
-    EXPECT_FALSE(program->form.checkVersion);
+    EXPECT_FALSE(program->form.unseen.checkVersion);
     std::string error;
     ASSERT_EQ(SaveTestConfig(*program, &error), 0);
     EXPECT_EQ(IniGetLong("VR60TEST", "TESTFUNCTION", 0, kTestConfigFile), 3);

@@ -6,7 +6,7 @@
 
 #include "FakeHost.h"
 #include "connection/ConnectionSequence.h"
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimTransport.h"
 
@@ -25,8 +25,8 @@ struct SimRig {
             transport = t.get();
             return t;
         });
-        program->form.comPortText = "COM  7";
-        program->form.comBaudIndex = 7;
+        program->form.connection.comPortText = "COM  7";
+        program->form.connection.comBaudIndex = 7;
     }
 
     Program& p() { return *program; }

@@ -17,7 +17,7 @@
 #include <QSettings>
 #include <stdlib.h>
 
-#include "connection/Program.h"
+#include "program/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimTransport.h"
 #include "ui/Dialogs.h"
@@ -158,7 +158,7 @@ struct WindowRig {
     }
     void choosePort(int number)
     {
-        p().form.comPortText = "COM" + std::to_string(number);
+        p().form.connection.comPortText = "COM" + std::to_string(number);
         window->refresh();
     }
     void connect()

@@ -20,7 +20,7 @@ int Count(const std::string& text, const std::string& part)
 std::vector<std::string> ListedAliases(WindowRig& rig)
 {
     std::vector<std::string> names;
-    for (const std::string& item : rig.p().form.comPortItems)
+    for (const std::string& item : rig.p().form.connection.comPortItems)
         if (item != "COM  1")   // a real ttyS0 of the machine, when it has one
             names.push_back(item);
     return names;
@@ -59,7 +59,7 @@ TEST(WindowPorts, ListIsSortedAsTextAndANewAliasRaisesOneBox)
     rig.window->refresh();
     EXPECT_EQ(rig.dialogs.boxes, std::vector<std::string>{"New device plugged in port COM  5\rPlease check COM port again!"});
     EXPECT_EQ(ListedAliases(rig), (std::vector<std::string>{"COM  2", "COM  3", "COM  5", "COM 10"}));
-    EXPECT_EQ(rig.ui().ComboBox_COM->count(), int(rig.p().form.comPortItems.size()));
+    EXPECT_EQ(rig.ui().ComboBox_COM->count(), int(rig.p().form.connection.comPortItems.size()));
     EXPECT_NE(rig.ui().Memo1->toPlainText().toStdString().find("COM  5"), std::string::npos);
 
     // Removing one warns about nothing; opening the list after a change rescans too.
@@ -170,7 +170,7 @@ TEST(WindowExitDuringTransfer, StopsTheTransferKeepsTheFileAndClearsNothing)
         WindowRig rig;
         rig.show();
         rig.connect();
-        rig.p().form.autoClearAfterDownload = true;
+        rig.p().form.logData.autoClearAfterDownload = true;
         // The third block goes unanswered, so the download waits (and pumps) there.
         int blocks = 0;
         const SimDevice::Handler readBlock = rig.device.handler(4);
@@ -189,7 +189,7 @@ TEST(WindowExitDuringTransfer, StopsTheTransferKeepsTheFileAndClearsNothing)
             }
         };
         const std::filesystem::path file = rig.home.work("stopped.sbp");
-        rig.p().form.logFileName = file.string();
+        rig.p().form.logData.logFileName = file.string();
         rig.ui().Button_downloadlog->click();
 
         EXPECT_TRUE(asked);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "connection/DeviceIdentity.h"
-#include "connection/FormState.h"
+#include "program/FormState.h"
 #include "device/DeviceSettings.h"
 #include "device/LogArea.h"
 #include "link/LinkContext.h"
@@ -65,5 +65,4 @@ struct Program {
 
     // Production test
     TestConfig testConfig;
-    TestPageState testPage;
 };

@@ -1,0 +1,49 @@
+// The commands of vr60ctl in the order --help and the README list them.
+
+#include "CtlCommand.h"
+
+const std::vector<CtlCommand>& CtlCommands()
+{
+    static const std::vector<CtlCommand> commands = {
+        {"ports", RunPorts,
+         "  ports                       list the serial ports as the window lists them"},
+        {"info", RunInfo,
+         "  info                        connect as the Connect button does, print the identity, disconnect"},
+        {"settings", RunSettings,
+         "  settings [NAME=VALUE ...]   read the settings and print them; with assignments, write them first\n"
+         "                              log=OFF|5HZ  min-speed=0..15  unit=KM|MI|MN  gmt=-12:00..+13:00\n"
+         "                              (half hours)  spd-avg=1..60  spd-genie=0..31  action-spd=SPEED|NS-AVG\n"
+         "                              spd-font=SMALL|BIG   (the last four need the extended block)"},
+        {"factory-reset", RunFactoryReset,
+         "  factory-reset               restore the device's factory settings"},
+        {"loginfo", RunLogInfo,
+         "  loginfo                     read where the log ring lies and how far it is filled"},
+        {"download", RunDownload,
+         "  download [--out FILE] [--clear | --no-clear]\n"
+         "                              download the log into FILE (default: the proposed name,\n"
+         "                              serial_user_date_time.sbp in the current folder); --clear\n"
+         "                              erases the device log after a complete download (\"Auto clear\")"},
+        {"clear", RunClear,
+         "  clear [--quick]             erase the log, the four track slots and the four waypoint slots;\n"
+         "                              --quick: the log only (message 11)"},
+        {"top10", RunTop10,
+         "  top10 [--clear]             list the top-10 speed tables; --clear erases them"},
+        {"ini", RunIni,
+         "  ini get FILE SECTION KEY [DEFAULT]    print the text read (SECTION \"\" is the unnamed section)\n"
+         "  ini getlong FILE SECTION KEY DEFAULT  print the number read\n"
+         "  ini put FILE SECTION KEY VALUE        write a key (status 1 when the file cannot be written)\n"
+         "  ini putlong FILE SECTION KEY NUMBER   write a number\n"
+         "  ini delete FILE SECTION [KEY]         delete a key, or without KEY the whole section"},
+        {"testconfig", RunTestConfig,
+         "  testconfig [save]           load \"VR60Test.ini\" from the working directory and print every\n"
+         "                              field; with save, load and save it as \"Button_ini_test\" does"},
+        {"load", RunLoad,
+         "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does"},
+        {"convert", RunConvert,
+         "  convert FILE [--split]      load FILE, then \"Log Convert\" it: .NMEA .plt .csv, and .gpx .kml through\n"
+         "                              gpsbabel, in the working directory; --split ticks \"Split Log\""},
+        {"maplink", RunMapLink,
+         "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE"},
+    };
+    return commands;
+}

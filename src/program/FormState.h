@@ -1,0 +1,117 @@
+#pragma once
+// What the operations show on the main window, as plain values the window binds
+// to and the command-line tool prints, one record per page or group. Operations
+// write it; nothing here draws.
+
+#include <string>
+#include <vector>
+
+#include "program/Colour.h"
+
+// GroupBox_Port "Connection", Common_Command, the caption and the status bar.
+struct ConnectionControls {
+    std::vector<std::string> comPortItems;   // "COM%3d" display names
+    std::string comPortText;                 // text of ComboBox_COM
+    bool comPortEnabled = true;
+    int comBaudIndex = 7;                    // ComboBox_COM_Baud
+    bool comBaudEnabled = true;
+    int logBaudIndex = 7;                    // ComboBox_logbaudrate
+    std::string connectCaption = "Connect ";
+    bool connectEnabled = true;
+    bool powerOffEnabled = false;            // Button_Power_Off
+    std::string windowCaption;
+    std::string statusBarText;
+};
+
+// Page "Settings" (TabSheet_sno).
+struct SettingsPage {
+    std::string currentSno = "---------";   // Label_current_sno
+    std::string username;                    // Edit_username
+    std::string vr60Version;                 // Edit_VR60_Ver
+    std::string gpsVersion;                  // Edit_log_data_gps_ver
+    bool factoryResetEnabled = false;        // Button_Factory_Reset
+    // Item indexes of the setting boxes; -1 = no selection.
+    int logMode = 0;        // ComboBox_LOG
+    int minSpeed = 0;       // ComboBox_MIN_SPEED
+    int unit = 0;           // ComboBox_UNIT
+    int utcOffset = 24;     // ComboBox_utc_offset
+    int speedAvg = 0;       // ComboBox_SPEED_AVG
+    int speedGenie = 0;     // ComboBox_SPD_GENIE
+    int actionSpeed = 0;    // ComboBox_ACTION_SPD
+    int speedFont = 0;      // ComboBox_SPD_FONT
+};
+
+// Page "Log Data" (TabSheet_logdata).
+struct LogDataPage {
+    std::string logFileName;                 // Edit_Filename
+    std::string pointsLogged;                // Edit_pointslogged
+    std::string maximumPoints;               // Edit_maximumpoints
+    std::string convertStatistic;            // Label_convert_statistic
+    bool autoClearAfterDownload = false;     // CheckBox_auto_log_clear_after_download ("Auto clear")
+    bool googleEarthView = false;            // CheckBox_Google_Earth_View
+    bool browseDownloadEnabled = false;      // Button_downloadlog, enabled by "Load SBP file"
+    bool clearLogEnabled = false;            // Button_clearlog
+    // "Top 10 Speed": the ten lines of each table last read
+    std::vector<std::string> top10MaxSpeed;
+    std::vector<std::string> top10MaxAvgSpeed;
+};
+
+// Page "Browse" (TabSheet_Browse); the grid's rows are the program's point grid.
+struct BrowsePage {
+    bool gridEnabled = false;                // StringGrid1
+    bool mapViewEnabled = false;             // BitBtn_MapView
+    std::string gridFileName;                // Edit_StringGrid
+};
+
+// One check box of GroupBoxTestItems.
+struct TestItemBox {
+    std::string name;      // CheckBox_RTC
+    std::string caption;   // "RTC"
+    int tag = 0;
+    bool checked = false;
+    bool visible = true;
+    bool enabled = true;
+    Colour colour = Colour::White;
+};
+
+// Page "Test" (TabBIT).
+struct TestPage {
+    std::vector<TestItemBox> items = DefaultTestItems();   // the group's own order
+    bool testEnabled = false;               // BitBtn_Test
+    std::string gpsSnrMin = "40";           // Edit_GPS_SNR_min
+    std::string battStd = "423x";           // Edit_batt_std
+    std::string battVary = "6x";            // Edit_batt_vary
+    std::string gpsVerExpect = "0";         // Edit_GPS_Ver_expectx
+    std::string tsVerExpect = "1";          // Edit_TS_Ver_expectx
+    // The configuration's option boxes, kept out of sight on other pages.
+    bool snoAutoIncrease = true;            // CheckBox_SNO_AUTO_INCREASE
+    bool autoLogClear = false;              // CheckBox_auto_log_clear
+    bool autoPoweroff = false;              // CheckBox_auto_poweroff
+
+    TestItemBox* find(const std::string& name);
+    static std::vector<TestItemBox> DefaultTestItems();
+};
+
+// Controls placed beyond the edge of their parent: the operations use them,
+// the operator never sees them.
+struct UnseenControls {
+    std::string firmwareCaption;             // Label2_ver
+    Colour firmwareCaptionColour = Colour::ButtonFace;
+    std::string versionMatch = "V1.0";       // Edit_ver_match
+    Colour versionMatchColour = Colour::Window;
+    bool checkVersion = false;               // CheckBox_VER
+    int language = 0;                        // RadioGroup_lang
+    int unitRadio = 0;                       // RadioGroup_unit
+    bool offAndClearEnabled = false;         // Button_off_and_clear
+    bool splitTrack = false;                 // CheckBox_splite_track ("Split Log")
+    std::vector<std::string> memo1Lines;     // Memo1: port names of each rescan
+};
+
+struct FormState {
+    ConnectionControls connection;
+    SettingsPage settings;
+    LogDataPage logData;
+    BrowsePage browse;
+    TestPage test;
+    UnseenControls unseen;
+};
