@@ -1,6 +1,7 @@
 // vr60util: the window. --port COMn preselects a port (else the saved one applies).
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowHost.h"
+#include "ui_MainWindow.h"
 
 namespace {
 
@@ -56,5 +58,11 @@ int main(int argc, char** argv)
         }
     }
     window.show();
+    // For `make screenshots` only: the Test page is hidden in every configuration.
+    if (std::getenv("VR60_SHOW_TEST_PAGE")) {
+        QTabWidget* pages = window.form().PageControl;
+        pages->setTabVisible(pages->indexOf(window.form().TabBIT), true);
+        pages->setCurrentWidget(window.form().TabBIT);
+    }
     return app.exec();
 }

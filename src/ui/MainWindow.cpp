@@ -39,7 +39,11 @@ MainWindow::MainWindow(Program& program, WindowHost& host, QWidget* parent)
 
     gridModel_ = std::make_unique<PointGridModel>(p_.grid, this);
     ui_->StringGrid1->setModel(gridModel_.get());
+    // Row 0 of the grid is its own header row; the view's header only sizes the columns.
     ui_->StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    ui_->StringGrid1->verticalHeader()->hide();
+    ui_->StringGrid1->verticalHeader()->setDefaultSectionSize(20);
+    ui_->StringGrid1->setWordWrap(false);
     FormBinder::ApplyDesignDefaults(p_);
     binder_ = std::make_unique<FormBinder>(*ui_, p_, *gridModel_);
 
