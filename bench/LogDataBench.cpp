@@ -15,9 +15,10 @@
 #include <QTemporaryDir>
 
 #include "program/Program.h"
+#include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
+#include "logdata/LogConvert.h"
 #include "platform/QuietHost.h"
-#include "logdata/LogExport.h"
 #include "logdata/PointGridModel.h"
 #include "logdata/SbpRecord.h"
 
@@ -113,7 +114,7 @@ static void BM_ExportNmeaPlt(benchmark::State& state)
     QuietHost host;
     Program p(host, [](const std::string&) { return std::unique_ptr<Transport>(); });
     std::vector<uint8_t> image;
-    ReadWholeFile(Log().file, image);
+    ReadWholeFile(Log().file, kWholeFileLimit, image);
     for (auto _ : state)
         benchmark::DoNotOptimize(WriteSbpExports(p, image, "bench"));
     state.counters["records/s"] =

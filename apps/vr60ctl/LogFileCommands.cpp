@@ -6,7 +6,7 @@
 #include "CtlCommand.h"
 #include "program/Program.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/LogExport.h"
+#include "logdata/LogConvert.h"
 
 namespace {
 

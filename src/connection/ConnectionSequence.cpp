@@ -56,10 +56,11 @@ void ExplainOpenError(Program& p, const std::string& portName)
 
 std::string ProposedLogFileName(const Program& p)
 {
+    const LocalDateTime now = p.clock->localNow();
     char name[128];
     std::snprintf(name, sizeof name, "%09d_%s_%s_%s.sbp", p.identity.serialNumber,
-                  FileNameSafe(p.identity.userName).c_str(), FormatDateStamp(false).c_str(),
-                  FormatTimeStamp(false).c_str());
+                  FileNameSafe(p.identity.userName).c_str(), FormatDateStamp(now, false).c_str(),
+                  FormatTimeStamp(now, false).c_str());
     std::error_code ec;
     std::filesystem::path dir = std::filesystem::current_path(ec);
     return (dir / name).string();

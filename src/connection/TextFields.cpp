@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 std::string TextFromPayload(const uint8_t* data, int available, int fieldChars)
 {
@@ -33,32 +32,17 @@ void SplitVersionText(const char* source, char* first, size_t firstSize, char* r
         rest[n] = '\0';
 }
 
-namespace {
-
-std::tm LocalNow()
+std::string FormatDateStamp(const LocalDateTime& t, bool separated)
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
-} // namespace
-
-std::string FormatDateStamp(bool separated)
-{
-    const std::tm t = LocalNow();
     char text[32];
-    std::snprintf(text, sizeof text, separated ? "%04d-%02d-%02d" : "%04d%02d%02d", t.tm_year + 1900, t.tm_mon + 1,
-                  t.tm_mday);
+    std::snprintf(text, sizeof text, separated ? "%04d-%02d-%02d" : "%04d%02d%02d", t.year, t.month, t.day);
     return text;
 }
 
-std::string FormatTimeStamp(bool separated)
+std::string FormatTimeStamp(const LocalDateTime& t, bool separated)
 {
-    const std::tm t = LocalNow();
     char text[32];
-    std::snprintf(text, sizeof text, separated ? "%02d:%02d:%02d" : "%02d%02d%02d", t.tm_hour, t.tm_min, t.tm_sec);
+    std::snprintf(text, sizeof text, separated ? "%02d:%02d:%02d" : "%02d%02d%02d", t.hour, t.minute, t.second);
     return text;
 }
 

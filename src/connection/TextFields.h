@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Clock.h"
+
 // Copies a NUL-terminated text out of received bytes: stops at the NUL, at the
 // end of the bytes received and at fieldChars characters, whichever comes first.
 std::string TextFromPayload(const uint8_t* data, int available, int fieldChars);
@@ -13,8 +15,8 @@ std::string TextFromPayload(const uint8_t* data, int available, int fieldChars);
 void SplitVersionText(const char* source, char* first, size_t firstSize, char* rest, size_t restSize);
 
 // Local date "%04d%02d%02d" or "%04d-%02d-%02d"; local time "%02d%02d%02d" or "%02d:%02d:%02d".
-std::string FormatDateStamp(bool separated);
-std::string FormatTimeStamp(bool separated);
+std::string FormatDateStamp(const LocalDateTime& t, bool separated);
+std::string FormatTimeStamp(const LocalDateTime& t, bool separated);
 
 // The number in a "COM%3d" text from its fourth character on, truncated to 8 bits.
 uint8_t PortNumberOfText(const std::string& comboText);

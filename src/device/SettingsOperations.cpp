@@ -1,7 +1,6 @@
 #include "device/SettingsOperations.h"
 
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 #include "program/Program.h"
@@ -151,7 +150,6 @@ int UtcOffsetIndexForBias(int biasMinutes)
 
 void Button_utc_offset_testClick(Program& p)
 {
-    tzset();
-    const int biasMinutes = int(timezone / 60);   // standard time, seconds west of UTC
-    p.form.settings.utcOffset = ItemOrNone(UtcOffsetIndexForBias(biasMinutes), SettingsItems::kUtcOffsetCount);
+    p.form.settings.utcOffset =
+        ItemOrNone(UtcOffsetIndexForBias(p.clock->standardBiasMinutes()), SettingsItems::kUtcOffsetCount);
 }

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <QFile>
 #include <QFileInfo>
 
 #include "program/Program.h"
 #include "logdata/PointGrid.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -29,27 +29,6 @@ bool ParseInteger(const std::string& text, int64_t& value)
 
 } // namespace
 
-int ReadWholeFile(const std::string& name, std::vector<uint8_t>& image)
-{
-    image.clear();
-    QFile file(QString::fromStdString(name));
-    if (name.empty() || QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
-        return kReadCannotOpen;
-    const qint64 size = file.size();
-    image.resize(size_t(size > 0 ? std::min<qint64>(size, kWholeFileLimit) : kWholeFileLimit));
-    qint64 total = 0;
-    while (total < qint64(image.size())) {
-        const qint64 n = file.read(reinterpret_cast<char*>(image.data()) + total, qint64(image.size()) - total);
-        if (n < 0)
-            return image.clear(), kReadCannotOpen;
-        if (n == 0)
-            break;
-        total += n;
-    }
-    image.resize(size_t(total));
-    return total == 0 ? kReadEmpty : kReadOk;
-}
-
 int Load_SBPClick(Program& p, const std::string& chosenFile)
 {
     p.form.logData.browseDownloadEnabled = true;
@@ -59,8 +38,8 @@ int Load_SBPClick(Program& p, const std::string& chosenFile)
         return 0;
 
     std::vector<uint8_t> image;
-    const int result = ReadWholeFile(chosenFile, image);
-    if (result != kReadOk) {
+    const int result = ReadWholeFile(chosenFile, kWholeFileLimit, image);
+    if (result != kOk) {
         p.host.messageBox("Load SBP failed!");
         return result;
     }

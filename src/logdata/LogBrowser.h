@@ -1,6 +1,6 @@
 #pragma once
-// The log browser: whole-file reads, loading a .sbp file into the point grid,
-// choosing the log file name, and the web-map link of a selected point.
+// The log browser: loading a .sbp file into the point grid, choosing the log
+// file name, and the web-map link of a selected point.
 // File dialogs belong to the window: these take the name the dialog returned
 // (empty when it was cancelled).
 
@@ -9,12 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileAccess.h"
+
 struct Program;
 
 inline constexpr size_t kWholeFileLimit = 0x800000;   // 8 MiB; longer files are cut there
-inline constexpr int kReadOk = 0;
-inline constexpr int kReadEmpty = 2;
-inline constexpr int kReadCannotOpen = 140;
 
 // OpenDialog1 as the browser sets it up (filter, default extension, file name).
 inline constexpr const char* kSbpDialogFilter = "*.sbp";
@@ -23,9 +22,6 @@ inline constexpr const char* kSbpDialogFileName = "*.sbp";
 
 // The web map service in front of "/maps?q=...".
 inline constexpr const char* kMapServiceAddress = "https://maps.google.com";
-
-// Reads at most kWholeFileLimit bytes of the file; 0 read, 2 nothing read, 140 cannot open.
-int ReadWholeFile(const std::string& name, std::vector<uint8_t>& image);
 
 // "Load SBP file" after its dialog. Returns 0, or the ReadWholeFile result after the "Load SBP failed!" box.
 int Load_SBPClick(Program& p, const std::string& chosenFile);

@@ -1,16 +1,9 @@
 #include "logdata/LogDownload.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "program/Program.h"
 #include "device/TopSpeeds.h"
@@ -18,6 +11,8 @@
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
 #include "logdata/LogClear.h"
+#include "platform/FileAccess.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -28,65 +23,6 @@ constexpr int kAttemptsPerBlock = 4;
 constexpr uint32_t kWrapAddress = 0x10000;
 // The largest log area believed: the grid keeps every record in memory.
 constexpr uint32_t kLargestLogArea = 64u << 20;
-
-// 0 once the file's bytes are on the disk, else the error.
-int SyncToDisk(std::FILE* file)
-{
-#ifdef _WIN32
-    return _commit(_fileno(file)) == 0 ? 0 : errno;
-#else
-    if (fsync(fileno(file)) == 0)
-        return 0;
-    // Devices and pipes cannot be synced: nothing more to wait for there.
-    return errno == EINVAL || errno == ENOTSUP ? 0 : errno;
-#endif
-}
-
-// The output file, unbuffered so that a failed write shows at the block that failed.
-class LogFile {
-public:
-    ~LogFile()
-    {
-        if (file_)
-            std::fclose(file_);
-    }
-
-    bool create(const std::string& name)
-    {
-        file_ = std::fopen(name.c_str(), "wb");
-        if (file_)
-            std::setvbuf(file_, nullptr, _IONBF, 0);
-        return file_ != nullptr;
-    }
-
-    bool write(const uint8_t* data, size_t count)
-    {
-        errno = 0;
-        if (std::fwrite(data, 1, count, file_) == count)
-            return true;
-        error_ = errno ? errno : EIO;
-        return false;
-    }
-
-    // Flushes, syncs to the disk and closes; false (with the error) when any of it failed.
-    bool finish()
-    {
-        errno = 0;
-        int error = std::fflush(file_) == 0 ? SyncToDisk(file_) : (errno ? errno : EIO);
-        if (std::fclose(file_) != 0 && !error)
-            error = errno ? errno : EIO;
-        file_ = nullptr;
-        if (error && !error_)
-            error_ = error;
-        return error == 0;
-    }
-
-    int error() const { return error_; }
-
-private:
-    std::FILE* file_ = nullptr;
-    int error_ = 0;
-};
 
 bool LinkGone(const Program& p)
 {
@@ -113,7 +49,7 @@ int Button_downloadlogClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.linkOr("Com port error!"))
-        return kDownloadNoLink;
+        return kNoLink;
 
     Button_Log_infoClick(p);
     const LogAreaRecord area = p.logArea;
@@ -121,28 +57,29 @@ int Button_downloadlogClick(Program& p)
     uint32_t address = area.ringStart;
     if (p.pointsLogged == 0) {
         p.host.messageBox("No log data!");
-        return kDownloadNoLogData;
+        return kEmptyFile;
     }
     if (!AreaIsPlausible(area)) {
         p.host.logLine("The log area reported by the device is out of range; nothing was downloaded.");
         p.host.messageBox("Download failed!");
-        return kDownloadFailed;
+        return kTimeOut;
     }
     const uint32_t bytesToFetch = uint32_t(p.pointsLogged) * kSbpRecordBytes;
 
     p.form.logData.convertStatistic.clear();
     if (LinkGone(p)) {
         p.host.messageBox("Com Port Error!");
-        return kDownloadNoLink;
+        return kNoLink;
     }
     const std::string name = p.form.logData.logFileName;
     std::error_code ec;
     if (std::filesystem::exists(name, ec) && !p.host.askYesNo(name + " exists!\r\nOverwrite?"))
-        return kDownloadDeclined;
-    LogFile file;
-    if (!file.create(name)) {
+        return kDeclined;
+    // Nothing counts as downloaded until the file is safely on the disk.
+    OutputFile file(name, {.syncOnClose = true});
+    if (!file.open()) {
         p.host.messageBox("Create file " + name + " failed!");
-        return kDownloadFileError;
+        return kCannotOpen;
     }
 
     SerialLink* link = p.link.ActiveLink;
@@ -153,8 +90,8 @@ int Button_downloadlogClick(Program& p)
     p.link.parser.ResetLinkStatistics();
     if (LinkGone(p)) {
         p.host.messageBox("Com Port Error!");
-        file.finish();
-        return kDownloadNoLink;
+        file.close();
+        return kNoLink;
     }
 
     p.host.setBusyCursor(true);
@@ -213,11 +150,10 @@ int Button_downloadlogClick(Program& p)
         gauge.position = done;
     }
 
-    // Nothing counts as downloaded until the file is safely on the disk.
-    if (!file.finish())
+    if (!file.close())
         writeFailed = true;
     if (writeFailed)
-        ReportWriteError(p, name, file.error());
+        ReportWriteError(p, name, file.errorCode());
     const bool complete = remaining == 0 && !writeFailed;
     if (complete) {
         p.form.browse.gridEnabled = true;
@@ -232,8 +168,8 @@ int Button_downloadlogClick(Program& p)
     p.host.setBusyCursor(false);
 
     if (!complete)
-        return writeFailed ? kDownloadFileError : kDownloadFailed;
+        return writeFailed ? kWriteFailed : kTimeOut;
     if (p.form.logData.autoClearAfterDownload)
         return ClearDeviceLog(p);
-    return kDownloadOk;
+    return kOk;
 }

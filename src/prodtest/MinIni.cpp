@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
+
+#include "platform/FileAccess.h"
 
 namespace {
 
@@ -98,18 +99,16 @@ std::string Cut(const char* text, size_t limit)
     return std::string(text, n < limit ? n : limit);
 }
 
-// Writes the rewritten file, remembering whether every write succeeded and
-// whether the output is at the start of a line.
+// Writes the rewritten file, remembering whether the output is at the start of a line.
 class Output {
 public:
-    explicit Output(std::FILE* f) : f_(f) {}
+    explicit Output(OutputFile& f) : f_(f) {}
 
     void raw(const std::string& bytes)
     {
         if (bytes.empty())
             return;
-        if (std::fwrite(bytes.data(), 1, bytes.size(), f_) != bytes.size())
-            ok_ = false;
+        f_.write(bytes.data(), bytes.size());
         atLineStart_ = bytes.back() == '\n';
         empty_ = false;
     }
@@ -137,11 +136,9 @@ public:
         emptyLineUnlessFirst();
         copy(l);
     }
-    bool ok() const { return ok_; }
 
 private:
-    std::FILE* f_;
-    bool ok_ = true;
+    OutputFile& f_;
     bool atLineStart_ = true;
     bool empty_ = true;
 };
@@ -157,14 +154,15 @@ std::string TempNameOf(const std::string& filename)
     return temp;
 }
 
-// Flushes, syncs and closes the temporary file, then puts it in place of the target.
-int Commit(std::FILE* out, bool ok, const std::string& temp, const std::string& target)
+// Synced at close, so the rename never puts a file in place whose bytes are not on the disk yet.
+constexpr OutputOptions kTempFileOptions{.syncOnClose = true};
+
+// Closes the temporary file and puts it in place of the target; with readOk false, or on any failure, it is removed.
+int Commit(OutputFile& out, bool readOk, const std::string& target)
 {
-    ok = ok && std::fflush(out) == 0 && fsync(fileno(out)) == 0;
-    ok = std::fclose(out) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), target.c_str()) == 0)
+    if (out.close() && readOk && ReplaceFileAtomically(out.name(), target))
         return 1;
-    std::remove(temp.c_str());
+    std::remove(out.name().c_str());
     return 0;
 }
 
@@ -266,18 +264,18 @@ int IniPutString(const char* Section, const char* Key, const char* Value, const 
             return 0;
         if (!writeKey)
             return 1;
-        std::FILE* out = std::fopen(temp.c_str(), "wb");
-        if (!out)
+        OutputFile out(temp, kTempFileOptions);
+        if (!out.open())
             return 0;
         Output o(out);
         if (!section.empty())
             o.line("[" + section + "]");
         o.line(keyLine);
-        return Commit(out, o.ok(), temp, target);
+        return Commit(out, true, target);
     }
 
-    std::FILE* out = std::fopen(temp.c_str(), "wb");
-    if (!out) {
+    OutputFile out(temp, kTempFileOptions);
+    if (!out.open()) {
         std::fclose(in);
         return 0;
     }
@@ -355,5 +353,5 @@ int IniPutString(const char* Section, const char* Key, const char* Value, const 
     }
     readError = readError || std::ferror(in);
     std::fclose(in);
-    return Commit(out, o.ok() && !readError, temp, target);
+    return Commit(out, !readError, target);
 }

@@ -178,7 +178,8 @@ int SaveTestConfig(Program& p, std::string* error)
 {
     TestConfig& c = p.testConfig;
     TestPage& t = p.form.test;
-    const std::string stamp = FormatDateStamp(true) + " " + FormatTimeStamp(true);
+    const LocalDateTime now = p.clock->localNow();
+    const std::string stamp = FormatDateStamp(now, true) + " " + FormatTimeStamp(now, true);
 
     c.test1 = int32_t(CollectTestItems(p));
     c.test2 = p.form.unseen.checkVersion ? 1 : 0;

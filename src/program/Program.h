@@ -13,6 +13,7 @@
 #include "link/LinkContext.h"
 #include "link/PortList.h"
 #include "logdata/PointGrid.h"
+#include "platform/Clock.h"
 #include "platform/ExternalTool.h"
 #include "platform/Shell.h"
 #include "prodtest/TestConfig.h"
@@ -62,6 +63,7 @@ struct Program {
     uint32_t convertBad = 0;
     std::unique_ptr<Shell> shell = MakeDesktopShell();
     std::unique_ptr<ExternalTool> externalTool = std::make_unique<ExternalTool>();
+    std::unique_ptr<Clock> clock = std::make_unique<Clock>();   // date stamps and the UTC offset test
 
     // Production test
     TestConfig testConfig;

@@ -1,6 +1,9 @@
 #include "sim/SimDevice.h"
 
+#include <limits>
+
 #include "link/FrameEncoder.h"
+#include "sim/SimIdentityWrites.h"
 
 void PutLe32(std::vector<uint8_t>& out, uint32_t value)
 {
@@ -17,6 +20,17 @@ SimDevice::SimDevice()
 {
     installBasicHandlers();
     SimLogArea::install(*this);
+    InstallIdentityWrites(*this);
+    SimControl::install(*this);
+    SimTrackStore::install(*this);
+    SimPoi::install(*this);
+    SimSelfTest::install(*this);
+}
+
+void SimDevice::goSilent(int64_t forMs)
+{
+    silentUntil_ = forMs < 0 ? std::numeric_limits<int64_t>::max() : nowMs_ + forMs;
+    pending_.clear();
 }
 
 void SimDevice::setHandler(int key, Handler handler)
@@ -33,7 +47,7 @@ SimDevice::Handler SimDevice::handler(int key) const
 void SimDevice::installBasicHandlers()
 {
     auto acker = [](SimDevice& d, const uint8_t*, int) { d.ack(); };
-    for (int id : {1, 31, 23, 24, 26})
+    for (int id : {1, 31, 26})
         setHandler(id, acker);
     // 14 (leave link mode) is not answered.
     setHandler(14, [](SimDevice&, const uint8_t*, int) {});
@@ -101,6 +115,8 @@ void SimDevice::handleFrame(int length)
         key = 0x500 + payload[1];
     requests_.push_back(key);
     lastPayload_.assign(payload, payload + length);
+    if (silent())
+        return;
 
     auto hangUp = faults.hangUpOn.find(key);
     if (hangUp != faults.hangUpOn.end() && --hangUp->second <= 0) {
@@ -113,10 +129,13 @@ void SimDevice::handleFrame(int length)
     if (handler == handlers_.end())
         return;   // unknown request: a real device stays silent
     currentKey_ = key;
+    answerLate_ = takeFault(faults.lateAnswers, key);
+    answerShort_ = takeFault(faults.shortAnswers, key);
     // The handler may run on a copy: a reply must not see the parser's buffer change.
     const std::vector<uint8_t> request(payload, payload + length);
     handler->second(*this, request.data(), length);
     currentKey_ = -1;
+    answerLate_ = answerShort_ = false;
 }
 
 void SimDevice::replyRaw(const std::vector<uint8_t>& bytes)
@@ -124,19 +143,35 @@ void SimDevice::replyRaw(const std::vector<uint8_t>& bytes)
     output_.insert(output_.end(), bytes.begin(), bytes.end());
 }
 
+namespace {
+
+// The short-answer fault: only the first data byte is left (a one-byte answer loses it).
+std::vector<uint8_t> Shortened(const std::vector<uint8_t>& data)
+{
+    return std::vector<uint8_t>(data.begin(), data.begin() + (data.size() > 1 ? 1 : 0));
+}
+
+} // namespace
+
 void SimDevice::reply(uint8_t id, const std::vector<uint8_t>& data)
 {
+    std::vector<uint8_t> bytes;
     if (faults.junkBetweenFrames)
-        replyRaw({0x00, 0xB3, 0xA0, 0x13, 0x55});
+        bytes = {0x00, 0xB3, 0xA0, 0x13, 0x55};
     if (faults.unexpectedFrames) {
         const uint8_t other[] = {0x42, 0x24};
         const auto frame = EncodeFrame(0x7E, other, sizeof other);
-        replyRaw(frame);
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
     }
-    std::vector<uint8_t> frame = EncodeFrame(id, data.data(), uint16_t(data.size()));
+    const std::vector<uint8_t> sent = answerShort_ ? Shortened(data) : data;
+    std::vector<uint8_t> frame = EncodeFrame(id, sent.data(), uint16_t(sent.size()));
     if (currentKey_ >= 0 && takeFault(faults.corruptChecksum, currentKey_))
         frame[frame.size() - 4] ^= 0x5A;
-    replyRaw(frame);
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    if (answerLate_)
+        pending_.push_back({nowMs_ + faults.lateMs, std::move(bytes)});
+    else
+        replyRaw(bytes);
 }
 
 void SimDevice::ack()
@@ -146,19 +181,24 @@ void SimDevice::ack()
 
 void SimDevice::replyLater(int64_t delayMs, uint8_t id, const std::vector<uint8_t>& data)
 {
-    pending_.push_back({nowMs_ + delayMs, EncodeFrame(id, data.data(), uint16_t(data.size()))});
+    const std::vector<uint8_t> sent = answerShort_ ? Shortened(data) : data;
+    const int64_t due = nowMs_ + delayMs + (answerLate_ ? faults.lateMs : 0);
+    pending_.push_back({due, EncodeFrame(id, sent.data(), uint16_t(sent.size()))});
 }
 
 void SimDevice::advance(int64_t nowMs)
 {
     nowMs_ = nowMs;
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        if (it->due <= nowMs_) {
-            replyRaw(it->bytes);
-            it = pending_.erase(it);
-        } else {
-            ++it;
-        }
+    // Earliest first; answers due at the same time keep the order they were queued in.
+    for (;;) {
+        auto next = pending_.end();
+        for (auto it = pending_.begin(); it != pending_.end(); ++it)
+            if (it->due <= nowMs_ && (next == pending_.end() || it->due < next->due))
+                next = it;
+        if (next == pending_.end())
+            return;
+        replyRaw(next->bytes);
+        pending_.erase(next);
     }
 }
 

@@ -13,8 +13,12 @@
 #include <vector>
 
 #include "link/FrameParser.h"
+#include "sim/SimControl.h"
 #include "sim/SimFaults.h"
 #include "sim/SimLogArea.h"
+#include "sim/SimPoi.h"
+#include "sim/SimSelfTest.h"
+#include "sim/SimTrackStore.h"
 
 struct SimDeviceModel {
     std::string firmwareVersion = "VR60 G1.02";   // contains G: has the extended settings block
@@ -39,7 +43,11 @@ public:
 
     SimDeviceModel model;
     SimFaults faults;
-    SimLogArea logArea;   // data memory, log ring, top-10 tables
+    SimLogArea logArea;         // data memory (track store and log ring), top-10 tables
+    SimControl control;         // reboot, power-off, GPS and NMEA switches
+    SimTrackStore trackStore;   // writes into the track store, extended buffer, slot tags
+    SimPoi poi;                 // the four points of interest
+    SimSelfTest selfTest;       // built-in self test and the test-station readings
 
     // Bytes from the PC.
     void receive(const uint8_t* data, int count);
@@ -50,6 +58,9 @@ public:
     bool hasOutput() const { return !output_.empty(); }
     // The device went away (hang-up fault).
     bool hungUp() const { return hungUp_; }
+    // Answers no request for forMs (negative: never again) and drops the answers still due.
+    void goSilent(int64_t forMs);
+    bool silent() const { return nowMs_ < silentUntil_; }
 
     // Registers (or replaces) the handler of a request key: id, or 0x500 + sub-command for id 5.
     void setHandler(int key, Handler handler);
@@ -63,6 +74,7 @@ public:
     void replyRaw(const std::vector<uint8_t>& bytes);   // bytes exactly as given
     void ack();
     // Queues an answer that falls due delayMs after the current time.
+    // Inside a handler, the late and short faults of its request apply to both.
     void replyLater(int64_t delayMs, uint8_t id, const std::vector<uint8_t>& data);
 
     int64_t now() const { return nowMs_; }
@@ -88,7 +100,10 @@ private:
     std::vector<int> requests_;
     std::vector<uint8_t> lastPayload_;
     int currentKey_ = -1;
+    bool answerLate_ = false;    // the current request's answers are held back by faults.lateMs
+    bool answerShort_ = false;   // ... and keep only their first data byte
     int64_t nowMs_ = 0;
+    int64_t silentUntil_ = 0;
     bool hungUp_ = false;
 };
 

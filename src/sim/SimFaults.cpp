@@ -68,6 +68,12 @@ bool SimFaults::parse(const std::string& text, std::string* error)
         ok = TakeKeyCount(value, cutAnswers, kFaultForever);
     else if (name == "nocompletion")
         ok = TakeKeyCount(value, noCompletion, kFaultForever);
+    else if (name == "late")
+        ok = TakeKeyCount(value, lateAnswers, kFaultForever);
+    else if (name == "short")
+        ok = TakeKeyCount(value, shortAnswers, kFaultForever);
+    else if (name == "badecho")
+        ok = TakeKeyCount(value, badEcho, kFaultForever);
     else
         ok = false;
     if (!ok && error)

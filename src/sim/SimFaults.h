@@ -18,10 +18,18 @@ struct SimFaults {
     // Log transfer and clearing
     std::map<int, int> wrongLength;        // key -> how many answers carry 32 data bytes too few (too many when short)
     std::map<int, int> cutAnswers;         // key -> how many answers stop halfway through their frame
-    std::map<int, int> noCompletion;       // key -> how many delayed completions never come (the full clear's 0x84)
+    std::map<int, int> noCompletion;       // key -> how many delayed completions never come (the full
+                                           // clear's 0x84, the self test's 0x93)
+
+    // Any request
+    std::map<int, int> lateAnswers;        // key -> how many requests are answered lateMs late
+    int64_t lateMs = 3000;
+    std::map<int, int> shortAnswers;       // key -> how many answers keep only their first data byte
+    std::map<int, int> badEcho;            // key -> how many identity writes echo something else (not stored)
 
     // Parses one fault text: "drop=KEY[:COUNT]", "corrupt=KEY[:COUNT]", "hangup=KEY[:NTH]",
-    // "unexpected", "junk", "wronglen=KEY[:COUNT]", "cut=KEY[:COUNT]", "nocompletion=KEY[:COUNT]".
+    // "unexpected", "junk", "wronglen=KEY[:COUNT]", "cut=KEY[:COUNT]", "nocompletion=KEY[:COUNT]",
+    // "late=KEY[:COUNT]", "short=KEY[:COUNT]", "badecho=KEY[:COUNT]".
     // KEY is an id in decimal or 0x hex, or 5/SUB. False when not understood.
     bool parse(const std::string& text, std::string* error);
 };

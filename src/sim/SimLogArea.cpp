@@ -119,7 +119,7 @@ std::vector<uint8_t> GenerateSbpRecords(uint32_t count, uint32_t seed)
     return out;
 }
 
-SimLogArea::SimLogArea()
+SimLogArea::SimLogArea() : memory_(kTrackStoreBytes, 0xFF)
 {
     const uint16_t maxima[10] = {2894, 2750, 2711, 2630, 2502, 2466, 2381, 2290, 2215, 2104};
     const uint16_t averages[10] = {2610, 2544, 2431, 2398, 2312, 2207, 2150, 2063, 1987, 1900};
@@ -127,7 +127,9 @@ SimLogArea::SimLogArea()
     std::copy(std::begin(averages), std::end(averages), top10.begin() + 10);
 }
 
-bool SimLogArea::loadFile(const std::string& path, std::string* error)
+namespace {
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -135,8 +137,32 @@ bool SimLogArea::loadFile(const std::string& path, std::string* error)
             *error = "cannot read " + path;
         return false;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+} // namespace
+
+bool SimLogArea::loadFile(const std::string& path, std::string* error)
+{
+    std::vector<uint8_t> bytes;
+    if (!ReadFile(path, &bytes, error))
+        return false;
     setRecords(std::move(bytes));
+    return true;
+}
+
+bool SimLogArea::loadTrackStore(const std::string& path, std::string* error)
+{
+    std::vector<uint8_t> image;
+    if (!ReadFile(path, &image, error))
+        return false;
+    if (image.size() != kTrackStoreBytes) {
+        if (error)
+            *error = path + " is not a 65536-byte track image";
+        return false;
+    }
+    setTrackStore(image);
     return true;
 }
 
@@ -158,7 +184,9 @@ void SimLogArea::build(SimDevice& device)
 {
     SimDeviceModel& m = device.model;
     areaSize_ = m.logAreaBytes / kRecordBytes * kRecordBytes;
-    memory_.assign(size_t(kAreaStart) + areaSize_, 0xFF);
+    // The track store below the area keeps its contents.
+    memory_.resize(kAreaStart);
+    memory_.resize(size_t(kAreaStart) + areaSize_, 0xFF);
     // A ring as full as its area would look empty (blank == start): one record stays free.
     const uint32_t capacity = areaSize_ >= 2 * kRecordBytes ? areaSize_ / kRecordBytes - 1 : 0;
     std::vector<uint8_t> records =
@@ -194,6 +222,21 @@ void SimLogArea::eraseLog(SimDevice& device)
     std::fill(memory_.begin() + kAreaStart, memory_.end(), 0xFF);
     ringStart_ = ringBlank_ = kAreaStart;
     device.model.pointsLogged = 0;
+}
+
+bool SimLogArea::program(uint32_t address, const uint8_t* data, uint32_t count)
+{
+    if (uint64_t(address) + count > memory_.size())
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        memory_[address + i] &= data[i];
+    return true;
+}
+
+void SimLogArea::setTrackStore(const std::vector<uint8_t>& image)
+{
+    std::fill(memory_.begin(), memory_.begin() + kTrackStoreBytes, 0xFF);
+    std::copy_n(image.begin(), std::min<size_t>(image.size(), kTrackStoreBytes), memory_.begin());
 }
 
 void SimLogArea::install(SimDevice& device)

@@ -53,6 +53,13 @@ public:
     uint8_t byteAt(uint32_t address) const;
     // Erases the log: the whole area blank, the ring empty at the area start.
     void eraseLog(SimDevice& device);
+    // Programs bytes as flash does: each is ANDed into the memory, only an erase sets bits again.
+    // False (nothing written) when the range runs past the memory.
+    bool program(uint32_t address, const uint8_t* data, uint32_t count);
+    // Takes the track store from a file of exactly kTrackStoreBytes bytes.
+    bool loadTrackStore(const std::string& path, std::string* error);
+    // Replaces the whole track store (kTrackStoreBytes bytes; a shorter image leaves the rest blank).
+    void setTrackStore(const std::vector<uint8_t>& image);
 
     // Registers the handlers of the requests this model answers.
     static void install(SimDevice& device);
@@ -63,7 +70,7 @@ private:
     bool built_ = false;
     bool fromFile_ = false;
     std::vector<uint8_t> fileRecords_;
-    std::vector<uint8_t> memory_;   // track store, then the log area; 0xFF where erased
+    std::vector<uint8_t> memory_;   // track store, then the log area (once built); 0xFF where erased
     uint32_t areaSize_ = 0;
     uint32_t ringStart_ = kAreaStart;
     uint32_t ringBlank_ = kAreaStart;

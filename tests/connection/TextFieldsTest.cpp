@@ -2,6 +2,7 @@
 
 #include "connection/StatusQueries.h"
 #include "connection/TextFields.h"
+#include "device/SettingsOperations.h"
 #include "support/SimRig.h"
 
 namespace {
@@ -75,3 +76,25 @@ TEST(ShowIdentity, percentageAndPaddingFollowTheCounts)
 }
 
 } // namespace
+
+class FixedClock : public Clock {
+public:
+    LocalDateTime localNow() const override { return {2024, 2, 29, 23, 5, 9}; }
+    int standardBiasMinutes() const override { return -330; }   // UTC+05:30
+};
+
+TEST(ProgramClock, stampsAndTheUtcOffsetTestReadIt)
+{
+    SimRig rig;
+    Program& p = rig.p();
+    p.clock = std::make_unique<FixedClock>();
+    ASSERT_EQ(rig.connect(), 0);
+    const std::string name = p.form.logData.logFileName;
+    const std::string tail = "_20240229_230509.sbp";
+    ASSERT_GE(name.size(), tail.size());
+    EXPECT_EQ(name.substr(name.size() - tail.size()), tail) << name;
+    EXPECT_EQ(FormatDateStamp(p.clock->localNow(), true) + " " + FormatTimeStamp(p.clock->localNow(), true),
+              "2024-02-29 23:05:09");
+    Button_utc_offset_testClick(p);
+    EXPECT_EQ(std::string(SettingsItems::UtcOffset(p.form.settings.utcOffset)), "+05:30");
+}

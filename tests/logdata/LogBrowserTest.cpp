@@ -2,26 +2,12 @@
 
 #include "LogFileFixture.h"
 #include "SbpTestRecords.h"
+#include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/LogExport.h"
 #include "logdata/PointGridModel.h"
+#include "platform/ResultCode.h"
 
 using Browser = LogFileTest;
-
-TEST_F(Browser, readWholeFileResults)
-{
-    std::vector<uint8_t> image;
-    EXPECT_EQ(ReadWholeFile(path("missing.sbp"), image), kReadCannotOpen);
-    EXPECT_EQ(ReadWholeFile(dir.path().toStdString(), image), kReadCannotOpen);
-    WriteBytes(path("empty.sbp"), {});
-    EXPECT_EQ(ReadWholeFile(path("empty.sbp"), image), kReadEmpty);
-    std::vector<uint8_t> big(kWholeFileLimit + 100, 0x5A);
-    big[kWholeFileLimit - 1] = 1;
-    WriteBytes(path("big.sbp"), big);
-    EXPECT_EQ(ReadWholeFile(path("big.sbp"), image), kReadOk);
-    ASSERT_EQ(image.size(), kWholeFileLimit);
-    EXPECT_EQ(image.back(), 1);
-}
 
 TEST_F(Browser, loadShowsEveryWholeRecordAndLogsSize)
 {
@@ -60,8 +46,8 @@ TEST_F(Browser, failedLoadKeepsTheGrid)
     ASSERT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
     WriteBytes(path("empty.sbp"), {});
     host.events.clear();
-    EXPECT_EQ(Load_SBPClick(*program, path("empty.sbp")), kReadEmpty);
-    EXPECT_EQ(Load_SBPClick(*program, path("gone.sbp")), kReadCannotOpen);
+    EXPECT_EQ(Load_SBPClick(*program, path("empty.sbp")), kEmptyFile);
+    EXPECT_EQ(Load_SBPClick(*program, path("gone.sbp")), kCannotOpen);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"Load SBP failed!", "Load SBP failed!"}));
     EXPECT_TRUE(host.logs().empty());
     EXPECT_EQ(program->grid.rowCount(), 11u);

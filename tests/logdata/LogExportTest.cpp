@@ -8,9 +8,12 @@
 
 #include "LogFileFixture.h"
 #include "SbpTestRecords.h"
+#include "logdata/GpsBabelJob.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/LogExport.h"
+#include "logdata/LogConvert.h"
 #include "logdata/PointGrid.h"
+#include "logdata/SbpExportText.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -111,10 +114,11 @@ TEST(ExportText, converterCommandLine)
 {
     EXPECT_EQ(SplitLogOptionText(false), "");
     EXPECT_EQ(SplitLogOptionText(true), " -x track,split=1h,title=\"VR40LOG#%c\"");
-    EXPECT_EQ(GpsBabelArguments("my log.NMEA", SplitLogOptionText(true), false, "my log.gpx"),
+    EXPECT_EQ(GpsBabelArguments({"my log.NMEA", "nmea", CommandLineWords(SplitLogOptionText(true)), kGpxFormat,
+                                 "my log.gpx"}),
               (std::vector<std::string>{"-t", "-i", "nmea", "-f", "my log.NMEA", "-x", "track,split=1h,title=VR40LOG#%c",
                                         "-o", "gpx", "-F", "my log.gpx"}));
-    EXPECT_EQ(GpsBabelArguments("a.NMEA", "", true, "a.kml"),
+    EXPECT_EQ(GpsBabelArguments({"a.NMEA", "nmea", {}, kKmlLineFormat, "a.kml"}),
               (std::vector<std::string>{"-t", "-i", "nmea", "-f", "a.NMEA", "-o",
                                         "kml,lines=1,points=0,line_width=5,line_color=A00000A0,floating=0", "-F",
                                         "a.kml"}));
@@ -209,7 +213,7 @@ TEST_F(Export, inputProblems)
     EXPECT_EQ(program->form.logData.convertStatistic, "unchanged");
     WriteBytes(path("empty.sbp"), {});
     program->form.logData.logFileName = "empty.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kReadEmpty);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kEmptyFile);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"File not exist!", "gone.sbp not found!", "Wrong .SBP file Error",
                                                       "Wrong .SBP file Error", " Failed to generate KML file!"}));
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"converting..."}));
@@ -235,7 +239,7 @@ TEST_F(Export, converterFailuresAreReportedNotClaimedAsSuccess)
     program->form.logData.googleEarthView = true;
 
     program->externalTool->searchPath = {path("no such folder")};
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportToolFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kConverterFailed);
     EXPECT_EQ(host.logs(), (std::vector<std::string>{
                                "converting...",
                                "gpsbabel was not found on PATH, so t.gpx was not made. Install GPSBabel (for example: "
@@ -248,7 +252,7 @@ TEST_F(Export, converterFailuresAreReportedNotClaimedAsSuccess)
     for (const char* mode : {"fail", "empty"}) {
         host.events.clear();
         program->externalTool->environment = {{"FAKE_MODE", mode}};
-        EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportToolFailed) << mode;
+        EXPECT_EQ(BitBtn_offline_convertClick(*program), kConverterFailed) << mode;
         const std::vector<std::string> logs = host.logs();
         ASSERT_EQ(logs.size(), 3u);
         EXPECT_NE(logs[1].find(std::string(mode) == "fail" ? "exit status 1" : "t.gpx is missing or empty"),
@@ -270,7 +274,7 @@ TEST_F(Export, readOnlyFolderWritesNothingAndSaysSo)
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     ASSERT_TRUE(QDir::setCurrent("ro"));
     program->form.logData.logFileName = "../t.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportWriteFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kWriteFailed);
     QDir::setCurrent(dir.path());
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{" Failed to generate KML file!"}));
@@ -287,25 +291,13 @@ TEST_F(Export, blockedOutputStopsBeforeTheConverter)
     WriteBytes(path("t.sbp"), SampleTrack(4));
     QDir().mkdir("t.NMEA");   // a folder where the NMEA file should go cannot be replaced, even by root
     program->form.logData.logFileName = "t.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportWriteFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kWriteFailed);
     const std::vector<std::string> logs = host.logs();
     ASSERT_EQ(logs.size(), 2u);
     EXPECT_EQ(logs[1].rfind("Cannot write t.NMEA: ", 0), 0u) << logs[1];
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{" Failed to generate KML file!"}));
     EXPECT_FALSE(FileExists(argvLog));
     EXPECT_FALSE(FileExists(path("t.csv")));
-}
-
-TEST_F(Export, createOutputFileHonoursReplace)
-{
-    WriteBytes(path("o.txt"), {1, 2, 3});
-    EXPECT_FALSE(CreateOutputFile("o.txt", false)->ok());
-    EXPECT_EQ(ReadBytes(path("o.txt")).size(), 3u);
-    std::unique_ptr<OutputFile> out = CreateOutputFile("o.txt", true);
-    ASSERT_TRUE(out->ok());
-    out->write("ab", 2);
-    EXPECT_TRUE(out->close());
-    EXPECT_EQ(ReadBytes(path("o.txt")), "ab");
 }
 
 TEST_F(Export, realConverterWithBlanksAndNonAsciiNames)
@@ -342,7 +334,7 @@ TEST_F(Export, vr60ctlConvertEndToEnd)
     ASSERT_TRUE(ctl.waitForFinished(60000));
     const QString out = QString::fromUtf8(ctl.readAllStandardOutput());
     if (!haveConverter) {
-        EXPECT_EQ(ctl.exitCode(), kExportToolFailed);
+        EXPECT_EQ(ctl.exitCode(), kConverterFailed);
         return;
     }
     EXPECT_EQ(ctl.exitCode(), 0) << ctl.readAllStandardError().toStdString();

@@ -1,0 +1,177 @@
+#include "logdata/LogConvert.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "program/Program.h"
+#include "link/SerialLink.h"
+#include "logdata/GpsBabelJob.h"
+#include "logdata/GridCsv.h"
+#include "logdata/LogBrowser.h"
+#include "logdata/PointGrid.h"
+#include "logdata/SbpExportText.h"
+#include "logdata/SbpRecord.h"
+#include "platform/FileAccess.h"
+#include "platform/ResultCode.h"
+
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    const QFileInfo fa(QString::fromStdString(a)), fb(QString::fromStdString(b));
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    return !ca.isEmpty() && ca == cb;
+}
+
+bool WriteChunks(Program& p, const std::string& name, const uint8_t* records, size_t total, std::vector<char>& work,
+                 bool plt)
+{
+    OutputFile out(name, {.removeExisting = true, .removeOnFailure = true});
+    out.open();
+    for (size_t done = 0; done < total && out.ok(); done += kSbpChunkRecords) {
+        const size_t n = std::min(kSbpChunkRecords, total - done);
+        const uint8_t* chunk = records + done * kSbpRecordBytes;
+        const size_t chars = plt ? WriteSbpPlt(chunk, n, work.data(), done == 0) : WriteSbpNmea(chunk, n, work.data());
+        out.write(work.data(), chars);
+    }
+    if (out.close())
+        return true;
+    p.host.logLine("Cannot write " + name + ": " + out.errorText());
+    return false;
+}
+
+} // namespace
+
+std::string ConvertStatisticText(uint32_t total, uint32_t noFix, uint32_t bad)
+{
+    return "[Total:" + std::to_string(total) + ",No Fix:" + std::to_string(noFix) + ",Bad:" + std::to_string(bad) +
+           "]";
+}
+
+std::string SbpBaseName(const std::string& input)
+{
+    return QFileInfo(QString::fromStdString(input)).completeBaseName().toStdString();
+}
+
+std::string SbpExtension(const std::string& input)
+{
+    const QString suffix = QFileInfo(QString::fromStdString(input)).suffix();
+    return suffix.isEmpty() ? std::string() : "." + suffix.toStdString();
+}
+
+int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base)
+{
+    size_t offset = 0;
+    if (HasSbpHeader(image.data(), image.size()))
+        offset = std::min(image.size(), kSbpHeaderBytes);
+    const size_t total = (image.size() - offset) / kSbpRecordBytes;
+    p.convertTotal = uint32_t(total);
+    p.convertNoFix = 0;
+    p.convertBad = 0;
+
+    // Both files are written before either is judged, as a conversion always makes both.
+    std::vector<char> work(kSbpWorkBufferBytes);
+    const bool nmeaOk = WriteChunks(p, base + ".NMEA", image.data() + offset, total, work, false);
+    const bool pltOk = WriteChunks(p, base + ".plt", image.data() + offset, total, work, true);
+    return nmeaOk && pltOk ? 0 : kWriteFailed;
+}
+
+int ExportSbpTracks(Program& p, const std::string& input, const std::string& base)
+{
+    std::vector<uint8_t> image;
+    const int read = ReadWholeFile(input, kWholeFileLimit, image);
+    if (read != kOk)
+        return read;
+    const int written = WriteSbpExports(p, image, base);
+    image = {};
+    if (written != 0)
+        return written;
+
+    GpsBabelJob job;
+    job.input = base + ".NMEA";
+    job.filterWords = CommandLineWords(SplitLogOptionText(p.form.unseen.splitTrack));
+    for (const bool kml : {false, true}) {
+        job.outputFormat = kml ? kKmlLineFormat : kGpxFormat;
+        job.output = base + (kml ? ".kml" : ".gpx");
+        const ExternalTool::Result r = RunGpsBabel(*p.externalTool, job, [&p] { PumpMessages(p.link); });
+        if (r.status != ExternalTool::Status::Ok) {
+            p.host.logLine(DescribeToolFailure(r, job.output));
+            return kConverterFailed;
+        }
+    }
+    return 0;
+}
+
+int ConvertSbpFile(Program& p)
+{
+    const std::string input = p.form.browse.gridFileName;
+    int result = 0;
+    if (!QFileInfo::exists(QString::fromStdString(input))) {
+        p.host.setBusyCursor(false);
+        p.host.messageBox(input + " not found!");
+        result = kCannotOpen;
+    } else {
+        const std::string base = SbpBaseName(input);
+        const std::string ext = SbpExtension(input);
+        if (!ext.empty() && ext.find("sbp") == std::string::npos) {
+            p.host.messageBox("Wrong .SBP file Error");
+            return kCannotOpen;
+        }
+        p.host.setBusyCursor(true);
+        p.host.logLine("converting...");
+        result = ExportSbpTracks(p, input, base);
+        if (result != 0 && result != kConverterFailed) {
+            p.host.setBusyCursor(false);
+            p.host.messageBox(" Failed to generate KML file!");
+        } else {
+            // The CSV holds this input's points, also when the grid shows another file or a download.
+            bool csvOk;
+            if (SameFile(p.grid.sourceFile, input)) {
+                csvOk = SaveGridAsCsv(p, base + ".csv");
+            } else {
+                PointGrid own;
+                std::vector<uint8_t> image;
+                ReadWholeFile(input, kWholeFileLimit, image);
+                DecodeSbpRecords(own, nullptr, image.size() / kSbpRecordBytes);
+                DecodeSbpRecords(own, image.data(), image.size() / kSbpRecordBytes);
+                csvOk = SaveGridAsCsv(p, own, base + ".csv");
+            }
+            if (result == kConverterFailed) {
+                p.host.setBusyCursor(false);
+                p.host.messageBox(" Failed to generate KML file!");
+            } else {
+                char line[1024];
+                std::snprintf(line, sizeof line, "%s.kml(plt,nmea,gpx) files generated", base.c_str());
+                SleepPumping(p.link, 1000);
+                p.host.logLine(line);
+                SleepPumping(p.link, 1000);
+                if (p.form.logData.googleEarthView) {
+                    const QString kml = QDir::current().absoluteFilePath(QString::fromStdString(base + ".kml"));
+                    if (!p.shell->open(kml.toStdString()))
+                        p.host.logLine("Cannot open " + kml.toStdString());
+                }
+                if (!csvOk)
+                    result = kWriteFailed;
+            }
+            p.host.setBusyCursor(false);
+        }
+    }
+    p.host.setBusyCursor(false);
+    p.form.logData.convertStatistic = ConvertStatisticText(p.convertTotal, p.convertNoFix, p.convertBad);
+    return result;
+}
+
+int BitBtn_offline_convertClick(Program& p)
+{
+    if (!QFileInfo::exists(QString::fromStdString(p.form.logData.logFileName))) {
+        p.host.messageBox("File not exist!");
+        return kCannotOpen;
+    }
+    p.form.browse.gridFileName = p.form.logData.logFileName;
+    return ConvertSbpFile(p);
+}

@@ -1,0 +1,203 @@
+#include "platform/FileAccess.h"
+#include "platform/ResultCode.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+std::wstring Wide(const std::string& name)
+{
+    return QString::fromStdString(name).toStdWString();
+}
+
+int OpenForWriting(const std::string& name, bool exclusive)
+{
+    const int flags = _O_WRONLY | _O_CREAT | _O_BINARY | (exclusive ? _O_EXCL : _O_TRUNC);
+    return _wopen(Wide(name).c_str(), flags, _S_IREAD | _S_IWRITE);
+}
+
+int RemoveName(const std::string& name)
+{
+    return _wunlink(Wide(name).c_str());
+}
+
+long long WriteSome(int fd, const char* data, size_t size)
+{
+    return _write(fd, data, unsigned(std::min<size_t>(size, INT_MAX)));
+}
+
+int SyncFd(int fd)
+{
+    return _commit(fd) == 0 ? 0 : errno;
+}
+
+int CloseFd(int fd)
+{
+    return _close(fd);
+}
+#else
+int OpenForWriting(const std::string& name, bool exclusive)
+{
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
+    int fd;
+    do
+        fd = ::open(name.c_str(), flags, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+int RemoveName(const std::string& name)
+{
+    return ::unlink(name.c_str());
+}
+
+long long WriteSome(int fd, const char* data, size_t size)
+{
+    long long n;
+    do
+        n = ::write(fd, data, std::min<size_t>(size, SSIZE_MAX));
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+int SyncFd(int fd)
+{
+    if (::fsync(fd) == 0)
+        return 0;
+    // Devices and pipes cannot be synced: nothing more to wait for there.
+    return errno == EINVAL || errno == ENOTSUP ? 0 : errno;
+}
+
+int CloseFd(int fd)
+{
+    return ::close(fd);
+}
+#endif
+
+} // namespace
+
+int ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& image)
+{
+    image.clear();
+    QFile file(QString::fromStdString(name));
+    if (name.empty() || QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
+        return kCannotOpen;
+    const qint64 size = file.size();
+    // A size of 0 may only mean the system does not know it: read up to the limit.
+    image.resize(size > 0 ? size_t(std::min<qint64>(size, qint64(limit))) : limit);
+    qint64 total = 0;
+    while (total < qint64(image.size())) {
+        const qint64 n = file.read(reinterpret_cast<char*>(image.data()) + total, qint64(image.size()) - total);
+        if (n < 0)
+            return image.clear(), kCannotOpen;
+        if (n == 0)
+            break;
+        total += n;
+    }
+    image.resize(size_t(total));
+    return total == 0 ? kEmptyFile : kOk;
+}
+
+bool ReplaceFileAtomically(const std::string& temp, const std::string& final)
+{
+#ifdef _WIN32
+    if (MoveFileExW(Wide(temp).c_str(), Wide(final).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+    return false;
+#else
+    return std::rename(temp.c_str(), final.c_str()) == 0;
+#endif
+}
+
+OutputFile::OutputFile(std::string name, OutputOptions options) : name_(std::move(name)), options_(options) {}
+
+OutputFile::~OutputFile()
+{
+    if (fd_ >= 0)
+        CloseFd(fd_);
+}
+
+bool OutputFile::open()
+{
+    if (fd_ >= 0 || closed_)
+        return ok_;
+    if (options_.removeExisting && RemoveName(name_) != 0 && errno != ENOENT) {
+        fail(errno);
+        return false;
+    }
+    fd_ = OpenForWriting(name_, options_.removeExisting);
+    if (fd_ < 0) {
+        fail(errno);
+        return false;
+    }
+    ok_ = true;
+    return true;
+}
+
+void OutputFile::fail(int error)
+{
+    if (error_ == 0)
+        error_ = error ? error : EIO;
+    ok_ = false;
+}
+
+bool OutputFile::write(const void* data, size_t size)
+{
+    if (!ok_ || fd_ < 0)
+        return false;
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+        const long long n = WriteSome(fd_, at, size);
+        if (n <= 0) {
+            fail(n < 0 ? errno : EIO);
+            return false;
+        }
+        at += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+bool OutputFile::close()
+{
+    if (closed_)
+        return ok_;
+    closed_ = true;
+    if (fd_ < 0)
+        return ok_;
+    if (ok_ && options_.syncOnClose) {
+        if (const int error = SyncFd(fd_))
+            fail(error);
+    }
+    if (CloseFd(fd_) != 0 && ok_)
+        fail(errno);
+    fd_ = -1;
+    if (!ok_ && options_.removeOnFailure)
+        RemoveName(name_);
+    return ok_;
+}
+
+std::string OutputFile::errorText() const
+{
+    return error_ ? qt_error_string(error_).toStdString() : std::string();
+}

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <QTemporaryDir>
+
+#include "platform/FileAccess.h"
+#include "platform/ResultCode.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileAccessTest : public ::testing::Test {
+protected:
+    std::string path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
+    void put(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    std::string get(const std::string& name) const
+    {
+        std::ifstream in(path(name), std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(FileAccessTest, readWholeFileResultsAndLimit)
+{
+    std::vector<uint8_t> image = {9};
+    EXPECT_EQ(ReadWholeFile(path("missing"), 16, image), kCannotOpen);
+    EXPECT_TRUE(image.empty());
+    EXPECT_EQ(ReadWholeFile(dir.path().toStdString(), 16, image), kCannotOpen);
+    EXPECT_EQ(ReadWholeFile("", 16, image), kCannotOpen);
+    put("empty", "");
+    EXPECT_EQ(ReadWholeFile(path("empty"), 16, image), kEmptyFile);
+    put("ten", "0123456789");
+    EXPECT_EQ(ReadWholeFile(path("ten"), 16, image), kOk);
+    EXPECT_EQ(std::string(image.begin(), image.end()), "0123456789");
+    EXPECT_EQ(ReadWholeFile(path("ten"), 4, image), kOk);
+    EXPECT_EQ(std::string(image.begin(), image.end()), "0123");
+    // A file whose size the system does not know is read up to the limit.
+    EXPECT_EQ(ReadWholeFile("/dev/zero", 100, image), kOk);
+    EXPECT_EQ(image.size(), 100u);
+}
+
+TEST_F(FileAccessTest, aFailedWriteIsKeptAndReportedAtClose)
+{
+    OutputFile out("/dev/full", {.syncOnClose = true});
+    ASSERT_TRUE(out.open());
+    EXPECT_FALSE(out.write("abc", 3));
+    EXPECT_FALSE(out.write("d", 1));
+    EXPECT_FALSE(out.close());
+    EXPECT_EQ(out.errorCode(), ENOSPC);
+    EXPECT_EQ(out.errorText(), "No space left on device");
+
+    // A device that cannot be synced is not a failure.
+    OutputFile null("/dev/null", {.syncOnClose = true});
+    ASSERT_TRUE(null.open());
+    EXPECT_TRUE(null.write("abc", 3));
+    EXPECT_TRUE(null.close());
+    EXPECT_EQ(null.errorCode(), 0);
+}
+
+TEST_F(FileAccessTest, existingFilesAreTruncatedOrReplacedAndFailuresRemoved)
+{
+    // A second name for the file shows whether it was written through or replaced by a new one.
+    put("t", "old contents");
+    fs::create_hard_link(path("t"), path("t.link"));
+    OutputFile truncated(path("t"));
+    ASSERT_TRUE(truncated.open());
+    truncated.write("new", 3);
+    EXPECT_TRUE(truncated.close());
+    EXPECT_EQ(get("t"), "new");
+    EXPECT_EQ(get("t.link"), "new");
+
+    OutputFile replaced(path("t"), {.removeExisting = true});
+    ASSERT_TRUE(replaced.open());
+    replaced.write("fresh", 5);
+    EXPECT_TRUE(replaced.close());
+    EXPECT_EQ(get("t"), "fresh");
+    EXPECT_EQ(get("t.link"), "new");
+
+    // A file that failed is removed when asked, kept otherwise.
+    for (const bool remove : {false, true}) {
+        fs::create_symlink("/dev/full", path("full"));
+        OutputFile failed(path("full"), {.removeOnFailure = remove});
+        ASSERT_TRUE(failed.open());
+        failed.write("x", 1);
+        EXPECT_FALSE(failed.close());
+        EXPECT_EQ(fs::is_symlink(path("full")), !remove);
+        fs::remove(path("full"));
+    }
+
+    // A folder in the way is an error; it is not removed as a failed file would be.
+    fs::create_directory(path("folder"));
+    OutputFile blocked(path("folder"), {.removeExisting = true, .removeOnFailure = true});
+    EXPECT_FALSE(blocked.open());
+    EXPECT_FALSE(blocked.write("x", 1));
+    EXPECT_FALSE(blocked.close());
+    EXPECT_EQ(blocked.errorText(), "Is a directory");
+    EXPECT_TRUE(fs::is_directory(path("folder")));
+
+    OutputFile missingFolder(path("no/such/file"));
+    EXPECT_FALSE(missingFolder.open());
+    EXPECT_EQ(missingFolder.errorCode(), ENOENT);
+}
+
+TEST_F(FileAccessTest, replaceFileAtomicallyOverAnExistingFile)
+{
+    put("target", "old");
+    put("target~", "new");
+    EXPECT_TRUE(ReplaceFileAtomically(path("target~"), path("target")));
+    EXPECT_EQ(get("target"), "new");
+    EXPECT_FALSE(fs::exists(path("target~")));
+
+    EXPECT_FALSE(ReplaceFileAtomically(path("gone~"), path("target")));
+    EXPECT_EQ(get("target"), "new");
+}
+
+} // namespace
