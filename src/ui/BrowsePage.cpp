@@ -4,7 +4,7 @@
 
 #include "program/Program.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/LogExport.h"
+#include "logdata/GridCsv.h"
 #include "ui/FormBinder.h"
 #include "ui/MainWindow.h"
 #include "ui_MainWindow.h"

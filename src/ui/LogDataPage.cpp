@@ -5,7 +5,7 @@
 #include "logdata/LogBrowser.h"
 #include "logdata/LogClear.h"
 #include "logdata/LogDownload.h"
-#include "logdata/LogExport.h"
+#include "logdata/LogConvert.h"
 #include "ui/FormBinder.h"
 #include "ui/MainWindow.h"
 

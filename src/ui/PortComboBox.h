@@ -10,10 +10,10 @@ public:
     using QComboBox::QComboBox;
     void showPopup() override
     {
-        emit aboutToShowPopup();
+        Q_EMIT aboutToShowPopup();
         QComboBox::showPopup();
     }
 
-signals:
+Q_SIGNALS:
     void aboutToShowPopup();
 };

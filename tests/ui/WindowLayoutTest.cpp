@@ -208,13 +208,15 @@ TEST(Window, EveryControlHasItsKindCaptionAndVisibility)
         auto* w = rig.window->findChild<QWidget*>(QLatin1String(c.name));
         ASSERT_NE(w, nullptr);
         EXPECT_STREQ(w->metaObject()->className(), c.kind);
-        if (c.text)
+        if (c.text) {
             EXPECT_EQ(TextOf(w).toStdString(), c.text);
+        }
         const bool hidden = !w->isVisibleTo(w->parentWidget());
         const bool inside = InsideParents(w, panel);
         EXPECT_EQ(hidden, c.sight == Hidden);
-        if (c.sight != Hidden)
+        if (c.sight != Hidden) {
             EXPECT_EQ(inside, c.sight == Seen);
+        }
     }
     EXPECT_EQ(rig.window->size(), QSize(650, 579));
     EXPECT_EQ(rig.window->minimumSize(), rig.window->maximumSize());

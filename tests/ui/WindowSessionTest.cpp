@@ -91,7 +91,7 @@ TEST(WindowSession, ClickingConnectAndDownloadFillsTheFileTheGridAndTheGauge)
 
     const std::filesystem::path file = rig.home.work("window.sbp");
     u.Edit_Filename->setText(QString::fromStdString(file.string()));
-    emit u.Edit_Filename->textEdited(u.Edit_Filename->text());
+    Q_EMIT u.Edit_Filename->textEdited(u.Edit_Filename->text());
     u.Button_downloadlog->click();
 
     const std::vector<uint8_t> expected = rig.device.logArea.loggedBytes(rig.device);
