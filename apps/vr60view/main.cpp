@@ -14,6 +14,10 @@ int main(int argc, char** argv)
         std::printf("usage: vr60view FILE.sbp\n\nShows the best speeds of a log, its speed over time and its track.\n");
         return 0;
     }
+    if (argc < 2) {   // before the window system is needed
+        std::fprintf(stderr, "usage: vr60view FILE.sbp\n");
+        return 2;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vr60view"));
     const QStringList args = QApplication::arguments();
