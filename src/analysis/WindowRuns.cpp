@@ -108,8 +108,10 @@ std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double sec
     size_t ended = 0;
     for (size_t c = 0; c < n; ++c) {
         const int64_t start = startOf(windows[c]);
-        if (c > 0 && start < startOf(windows[c - 1]))
-            ended = 0;   // starts out of order: search again from the beginning
+        if (c > 0 && start < startOf(windows[c - 1]))   // the clock ran backwards: search afresh
+            ended = size_t(std::partition_point(windows.begin(), windows.end(),
+                                                [&](const Window& w) { return endOf(w) <= start; }) -
+                           windows.begin());
         while (ended < n && endOf(windows[ended]) <= start)
             ++ended;
         fits[c] = uint32_t(ended);

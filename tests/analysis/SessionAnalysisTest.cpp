@@ -167,14 +167,14 @@ TEST(SessionAnalysis, alphaNeedsThreeToFiveHundredMetresEndingWithinFiftyOfTheSt
     }
 }
 
-TEST(SessionAnalysis, aGapOverTwoSecondsEndsARun)
+TEST(SessionAnalysis, aGapOverTwoSecondsOrAClockSetBackEndsARun)
 {
     struct Case {
         double gap;
         bool bridged;
     };
-    for (const Case c : {Case{3.0, false}, Case{2.2, false}, Case{2.0, true}}) {
-        // 6 s at 20, the gap (jumping 1 km), 12 s at 10.
+    for (const Case c : {Case{3.0, false}, Case{2.2, false}, Case{2.0, true}, Case{-5.0, false}}) {
+        // 6 s at 20, the gap (jumping 1 km; a negative one is a clock set back), 12 s at 10.
         SyntheticLog log;
         log.run(6, 20).gap(c.gap, 1000).run(12, 10);
         const SessionAnalysis a = Analyze(log);
