@@ -78,4 +78,16 @@ TEST(CtlConnectE2E, factoryResetConfirms)
     EXPECT_EQ(Lines(r.err), std::vector<std::string>{"Device Settings reset successfully."});
 }
 
+// The helper that stops the simulator after every test sees how it ended.
+TEST(SimProcessWatch, aSimulatorThatEndsBadlyIsReported)
+{
+    SimProcess sim({"--fault", "nonsense"});
+    const std::string problem = sim.finish();
+    EXPECT_NE(problem.find("vr60sim exited with status 2"), std::string::npos) << problem;
+    EXPECT_NE(problem.find("unknown fault 'nonsense'"), std::string::npos) << problem;
+
+    SimProcess clean;
+    EXPECT_EQ(clean.finish(), "");
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "Processes.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -38,6 +40,7 @@ SimProcess::SimProcess(const std::vector<std::string>& args)
 {
     char dir[] = "/tmp/vr60-test-ports.XXXXXX";
     aliasDir_ = mkdtemp(dir) ? dir : "/tmp";
+    errName_ = aliasDir_ + "/vr60sim.stderr";
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         return;
@@ -45,7 +48,10 @@ SimProcess::SimProcess(const std::vector<std::string>& args)
     std::vector<char*> argv = Argv(program, args);
     pid_ = fork();
     if (pid_ == 0) {
+        const int errFd = open(errName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(pipeFds[1], STDOUT_FILENO);
+        if (errFd >= 0)
+            dup2(errFd, STDERR_FILENO);
         close(pipeFds[0]);
         close(pipeFds[1]);
         setenv("VR60_PORT_DIR", aliasDir_.c_str(), 1);
@@ -79,18 +85,52 @@ SimProcess::~SimProcess()
 
 bool SimProcess::running() const
 {
-    if (pid_ <= 0)
+    if (pid_ <= 0 || reaped_)
         return false;
-    return waitpid(pid_, nullptr, WNOHANG) == 0;
+    siginfo_t info{};
+    // Looks without reaping, so that stop() still learns how it ended.
+    return waitid(P_PID, id_t(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+
+std::string SimProcess::finish()
+{
+    if (pid_ <= 0)
+        return {};
+    if (!reaped_) {
+        kill(pid_, SIGTERM);
+        // A sanitized simulator checks for leaks on its way out: give it time, not forever.
+        bool ended = false;
+        for (int waited = 0; waited < 20000 && !ended; waited += 10) {
+            ended = waitpid(pid_, &status_, WNOHANG) == pid_;
+            if (!ended)
+                usleep(10000);
+        }
+        if (!ended) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status_, 0);
+            status_ = -1;
+        }
+        reaped_ = true;
+    }
+    std::string problem;
+    if (status_ == -1)
+        problem = "vr60sim did not stop within 20 s of SIGTERM\n";
+    else if (WIFSIGNALED(status_))
+        problem = "vr60sim died of signal " + std::to_string(WTERMSIG(status_)) + "\n";
+    else if (WEXITSTATUS(status_) != 0)
+        problem = "vr60sim exited with status " + std::to_string(WEXITSTATUS(status_)) + "\n";
+    const std::string err = Slurp(errName_);
+    if (!err.empty())
+        problem += "vr60sim stderr:\n" + err;
+    return problem;
 }
 
 void SimProcess::stop()
 {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    const bool first = pid_ > 0 && !reaped_;
+    const std::string problem = finish();
+    if (first && !problem.empty())
+        ADD_FAILURE() << problem;
 }
 
 CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir)

@@ -11,6 +11,9 @@ struct CtlResult {
     std::string err;
 };
 
+// The simulator is watched as closely as the program under test: when it is
+// stopped, an exit other than a clean one or anything on its stderr (a sanitizer
+// report, say) fails the running test.
 class SimProcess {
 public:
     // Starts vr60sim with the arguments, in its own alias folder; waits for the pty path.
@@ -21,13 +24,20 @@ public:
 
     const std::string& ptyPath() const { return ptyPath_; }
     const std::string& aliasDir() const { return aliasDir_; }
+    int pid() const { return pid_; }
     bool running() const;
+    // Stops the simulator (if it still runs) and fails the current test on a bad end.
     void stop();
+    // Stops it and describes a bad end (empty when it ended cleanly), without failing a test.
+    std::string finish();
 
 private:
     int pid_ = -1;
+    int status_ = 0;
+    bool reaped_ = false;
     std::string ptyPath_;
     std::string aliasDir_;
+    std::string errName_;
 };
 
 // Runs vr60ctl with the arguments in workDir (empty: the current directory),
