@@ -21,7 +21,7 @@ const char* const kSpeedFont[2] = {"SMALL", "BIG"};
 
 const char* UtcOffset(int index)
 {
-    static char items[kUtcOffsetCount][8];
+    static char items[kUtcOffsetCount][16];   // room for any int, so the format cannot be cut
     if (index < 0 || index >= kUtcOffsetCount)
         return "";
     if (!items[0][0]) {
