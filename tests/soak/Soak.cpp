@@ -172,6 +172,7 @@ int main(int argc, char** argv)
     // Warm-up: first uses fill caches that stay for the life of the process.
     cycle();
     download();
+    connects = transfers = Tally{};
     const std::string simPid = std::to_string(sim.pid());
     const Usage selfStart = Measure("self");
     const Usage simStart = Measure(simPid);
