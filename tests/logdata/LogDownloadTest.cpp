@@ -85,8 +85,9 @@ TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
             d.device().faults.dropAnswers[0x4B] = kFaultForever;   // the initial values: an empty ring
         d.connectTo("empty.sbp");
         EXPECT_EQ(Button_downloadlogClick(d.p()), kEmptyFile);
-        if (queryFails)
+        if (queryFails) {
             EXPECT_EQ(d.rig.host.logs(), Strings{"Read Log Info failed !"});
+        }
         EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
         EXPECT_FALSE(std::filesystem::exists(d.p().form.logData.logFileName));
         EXPECT_TRUE(d.blockRequests.empty());
@@ -151,6 +152,22 @@ TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
     EXPECT_TRUE(ReadFileBytes(d.p().form.logData.logFileName).empty());
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.requestsOf(0x504), 0u);
+}
+
+// An answer that comes after its attempt timed out must not be taken for a later
+// block: the file would be shifted by a block and called complete.
+TEST(LogDownload, lateAnswerNeverLandsInALaterBlock)
+{
+    DownloadRig d(8000);   // 63 blocks: the late answer falls due while the transfer runs
+    d.device().faults.lateAnswers[4] = 1;
+    d.device().faults.lateMs = 1500;
+    d.p().form.logData.autoClearAfterDownload = true;
+    d.p().logBlockSize = 0x1000;   // two answers fit the receive ring together
+    d.connectTo("late.sbp");
+    const std::vector<uint8_t> log = d.deviceLog();
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
+    ExpectGridHolds(d.p().grid, log);
 }
 
 TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
