@@ -31,7 +31,8 @@ public:
         state_ ^= state_ << 5;
         const size_t wanted = state_ % 4 == 0 ? 0 : state_ % (size_t(max) + 1);
         const size_t n = std::min(wanted, stream_.size() - at_);
-        std::memcpy(buffer, stream_.data() + at_, n);
+        if (n > 0)
+            std::memcpy(buffer, stream_.data() + at_, n);
         at_ += n;
         return int(n);
     }
