@@ -66,7 +66,12 @@ int Button_downloadlogClick(Program& p)
     if (!guard.linkOr("Com port error!"))
         return kNoLink;
 
-    Button_Log_infoClick(p);
+    // Values left from an earlier query may name another stretch of the ring:
+    // downloading (and clearing) on them could lose what was logged since.
+    if (Button_Log_infoClick(p) != kOk) {
+        p.host.messageBox("Download failed!");
+        return kTimeOut;
+    }
     const LogAreaRecord area = p.logArea;
     p.pointsLogged = int32_t(RecordsInRing(area));
     uint32_t address = area.ringStart;
