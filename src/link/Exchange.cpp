@@ -34,12 +34,15 @@ int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
                 ReportHangUp(ctx, link);
                 break;
             }
-            LinkPollFor(ctx, 1);
+            // Only a poll that brought nothing uses the budget: a slow line that keeps
+            // sending is not silent.
+            const int received = LinkPollFor(ctx, link ? link->idlePollMs : 1);
             if (--pumpCountdown == 0) {
                 pumpCountdown = 200;
                 PumpMessages(ctx);
             }
-            --budget;
+            if (received == 0)
+                --budget;
             continue;
         }
         if (ctx.parser.ParseByte(uint8_t(b)) != 0) {

@@ -69,6 +69,17 @@ TEST(CtlDownloadE2E, wrappedLogFromAFileIsCopiedExactlyThenCleared)
     EXPECT_FALSE(std::filesystem::exists(work.file("again.sbp")));
 }
 
+TEST(CtlDownloadE2E, slowLineCompletesJustSlowly)
+{
+    // 1280 bytes at 4800 bps take about 2.7 s: far more polls than the block's budget.
+    ScratchDir work;
+    SimProcess sim({"--points", "40", "--pace", "4800"});
+    const std::string out = work.file("slow.sbp");
+    const CtlResult r = RunCtl({"--port", sim.ptyPath(), "--baud", "4800", "download", "--out", out});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(ReadFileBytes(out), ExpectedLog({{"points", "40"}}));
+}
+
 TEST(CtlDownloadE2E, hangUpMidDownloadFailsAndDoesNotClear)
 {
     ScratchDir work;
