@@ -51,7 +51,15 @@ int Button_downloadlogClick(Program& p)
     if (!guard.linkOr("Com port error!"))
         return kNoLink;
 
-    Button_Log_infoClick(p);
+    // Without a fresh answer the ring is unknown: that is a link failure, never an empty log.
+    if (const int query = Button_Log_infoClick(p); query != kOk) {
+        if (LinkGone(p)) {
+            p.host.messageBox("Com Port Error!");
+            return kNoLink;
+        }
+        p.host.messageBox("Download failed!");
+        return query;
+    }
     const LogAreaRecord area = p.logArea;
     p.pointsLogged = int32_t(RecordsInRing(area));
     uint32_t address = area.ringStart;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "logdata/LogDownload.h"
@@ -77,17 +78,27 @@ TEST(LogDownload, blockEndingExactlyAtTheAreaEndIsFollowedBy0x10000)
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
 }
 
-TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
+TEST(LogDownload, onlyAnEmptyRingIsNoLogDataAFailedAreaQueryIsALinkFailure)
 {
-    for (bool queryFails : {false, true}) {
-        DownloadRig d(queryFails ? 300 : 0);
-        if (queryFails)
-            d.device().faults.dropAnswers[0x4B] = kFaultForever;   // the initial values: an empty ring
+    const struct {
+        const char* what;
+        int32_t points;
+        const char* fault;   // on the log-area query (0x4B)
+        int result;
+        Strings boxes;
+    } cases[] = {{"empty ring", 0, nullptr, kEmptyFile, {"No log data!"}},
+                 {"query unanswered", 300, "drop", kTimeOut, {"Download failed!"}},
+                 {"device unplugged at the query", 300, "hangup", kNoLink, {"Com Port Error!"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DownloadRig d(c.points);
         d.connectTo("empty.sbp");
-        EXPECT_EQ(Button_downloadlogClick(d.p()), kEmptyFile);
-        if (queryFails)
-            EXPECT_EQ(d.rig.host.logs(), Strings{"Read Log Info failed !"});
-        EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
+        if (c.fault)
+            (std::string(c.fault) == "drop" ? d.device().faults.dropAnswers : d.device().faults.hangUpOn)[0x4B] = 1;
+        EXPECT_EQ(Button_downloadlogClick(d.p()), c.result);
+        EXPECT_EQ(d.rig.host.boxes(), c.boxes);
+        const Strings logs = d.rig.host.logs();
+        EXPECT_EQ(std::count(logs.begin(), logs.end(), "Read Log Info failed !"), c.fault ? 1 : 0);
         EXPECT_FALSE(std::filesystem::exists(d.p().form.logData.logFileName));
         EXPECT_TRUE(d.blockRequests.empty());
     }
