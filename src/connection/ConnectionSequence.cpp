@@ -149,6 +149,7 @@ int ConnectOrDisconnect(Program& p)
         // Decided anew below from this device's firmware; a previous device's
         // extended block must not make the first settings read expect 7 bytes.
         p.extendedSettings = false;
+        p.settingsReadResult = kNoLink;
 
         if (Exchange(p.link, link, Request::Command(31), kAck, 1600).ok()) {
             p.host.logLine("Device in MTN mode.");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
 #include "support/Processes.h"
 
 namespace {
@@ -38,6 +39,38 @@ TEST(CtlConnectE2E, comAliasAndSettingsWriteReachTheDevice)
     EXPECT_NE(r.out.find("SPD FONT    BIG"), std::string::npos);
 
     EXPECT_EQ(RunCtl({"--port", "COM11", "settings", "unit=LIGHTYEARS"}, sim.aliasDir()).status, 2);
+}
+
+TEST(CtlConnectE2E, settingsAreWrittenAndShownOnlyAfterAGoodReadOfTheRightBlock)
+{
+    const struct {
+        const char* what;
+        std::vector<std::string> sim;
+        std::vector<std::string> args;
+        int status;
+        const char* err;
+    } cases[] = {
+        {"short answer, write", {"--fault", "short=0x0B"}, {"spd-genie=7"}, 4, "could not be read"},
+        {"short answer, show", {"--fault", "short=0x0B"}, {}, 4, "could not be read"},
+        {"no answer, write", {"--no-extended", "--fault", "drop=0x0B"}, {"log=OFF"}, 4, "could not be read"},
+        {"extended field, 4-byte block", {"--no-extended"}, {"spd-avg=30"}, 11, "spd-avg=30 needs the extended"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir work;
+        SimProcess sim(c.sim);
+        std::vector<std::string> args{"--port", sim.ptyPath(), "settings"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CtlResult r = RunCtl(args, {}, {}, {"VR60_TRACE=" + work.file("trace")});
+        EXPECT_EQ(r.status, c.status) << r.out << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        EXPECT_EQ(r.out.find("LOGGING"), std::string::npos) << r.out;
+        // No settings write (message 0x0C, 4 or 7 bytes) went out.
+        const std::string trace = ReadText(work.file("trace"));
+        EXPECT_NE(trace.find("A0 A2 01 00 0B"), std::string::npos);
+        EXPECT_EQ(trace.find("A0 A2 05 00 0C"), std::string::npos);
+        EXPECT_EQ(trace.find("A0 A2 08 00 0C"), std::string::npos);
+    }
 }
 
 TEST(CtlConnectE2E, missingPortGivesTheOpenErrorAndStatus1)

@@ -93,8 +93,10 @@ void SimProcess::stop()
     }
 }
 
-CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir)
+CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir,
+                 const std::vector<std::string>& env)
 {
+    const std::string config = "/tmp/vr60-test-config-" + std::to_string(getuid());
     char outName[] = "/tmp/vr60ctl-out.XXXXXX";
     char errName[] = "/tmp/vr60ctl-err.XXXXXX";
     const int outFd = mkstemp(outName);
@@ -110,6 +112,11 @@ CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasD
         dup2(errFd, STDERR_FILENO);
         if (!aliasDir.empty())
             setenv("VR60_PORT_DIR", aliasDir.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        for (const std::string& variable : env) {
+            const size_t eq = variable.find('=');
+            setenv(variable.substr(0, eq).c_str(), variable.substr(eq + 1).c_str(), 1);
+        }
         if (!workDir.empty() && chdir(workDir.c_str()) != 0)
             _exit(126);
         execv(program.c_str(), argv.data());

@@ -31,9 +31,11 @@ private:
 };
 
 // Runs vr60ctl with the arguments in workDir (empty: the current directory),
-// with VR60_PORT_DIR set when aliasDir is given; stdin is /dev/null.
+// with VR60_PORT_DIR set when aliasDir is given and the further NAME=VALUE
+// variables of env; stdin is /dev/null. Its settings store lives in a scratch
+// folder unless env sets XDG_CONFIG_HOME.
 CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir = {},
-                 const std::string& workDir = {});
+                 const std::string& workDir = {}, const std::vector<std::string>& env = {});
 
 // Lines of a text (without their '\n').
 std::vector<std::string> Lines(const std::string& text);
