@@ -122,10 +122,10 @@ bool ApplySetting(FormState& f, const std::string& assignment)
     return true;
 }
 
-void PrintIdentity(const Program& p)
+void PrintIdentity(const Program& p, const std::string& port)
 {
     const FormState& f = p.form;
-    std::printf("Port            %s\n", f.connection.comPortText.c_str());
+    std::printf("Port            %s\n", port.c_str());
     std::printf("Firmware        %s\n", p.firmwareVersion);
     std::printf("GPS version     %s\n", f.settings.gpsVersion.c_str());
     std::printf("Serial number   %s\n", f.settings.currentSno.c_str());
@@ -142,8 +142,8 @@ int RunInfo(CtlContext& ctx, const Args& args)
 {
     if (const int bad = NoArguments("info", args))
         return bad;
-    return WithDevice(ctx, [](Program& p) {
-        PrintIdentity(p);
+    return WithDevice(ctx, [&ctx](Program& p) {
+        PrintIdentity(p, ctx.portLabel);
         return 0;
     });
 }

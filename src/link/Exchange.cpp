@@ -15,7 +15,8 @@ void ReportHangUp(LinkContext& ctx, SerialLink* link)
     if (link->hangUpReported)
         return;
     link->hangUpReported = true;
-    ctx.host.logLine("COM port closed by the other side (device unplugged?). Disconnect and connect again.");
+    ctx.host.logLine("COM port closed by the other side (device unplugged?): " + link->portLabel +
+                     ". Disconnect and connect again.");
 }
 
 } // namespace
@@ -23,7 +24,8 @@ void ReportHangUp(LinkContext& ctx, SerialLink* link)
 int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
 {
     int pumpCountdown = 200;
-    LinkPollFor(ctx, 100);
+    if (!ctx.stopWaits)
+        LinkPollFor(ctx, 100);
     while (budget != 0) {
         // The program is ending: the operation stops as if the device went quiet.
         if (ctx.stopWaits)

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "link/LinkContext.h"
+#include "platform/PortTable.h"
 
 uint16_t IdlePollMs(const std::string& modeDefinition)
 {
@@ -42,6 +43,8 @@ SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::s
     }
     link.openFailed = false;
     link.port = std::move(port);
+    const int number = PortNumberOfName(portName);
+    link.portLabel = number > 0 ? PortLabel(number) : portName;
     RingClear(&link);
     link.readChunk = 16;
     return &link;

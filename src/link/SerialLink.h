@@ -26,6 +26,7 @@ struct SerialLink {
     // device sending without pause never leaves a poll empty (1 ms from 38400 bps up).
     uint16_t idlePollMs = 1;
     bool hangUpReported = false;
+    std::string portLabel;             // how lines about this port name it: "COM7 (/dev/pts/3)"
 };
 
 // Opens the port and sets up the link in caller-provided storage of

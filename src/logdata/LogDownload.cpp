@@ -126,7 +126,7 @@ int Button_downloadlogClick(Program& p)
         int attempts = kAttemptsPerBlock;
         int wrongLength = 0;
         bool answered = false;
-        while (attempts > 0) {
+        while (attempts > 0 && !p.link.stopWaits) {
             SendFrame(link, kReadBlock, request, sizeof request);
             if (WaitResponse(p.link, link, kReadBlockAnswer, budget) == 0) {
                 if (rx.lengthField() == block + 1) {

@@ -174,16 +174,32 @@ TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
     ExpectGridHolds(d.p().grid, d.deviceLog());
 }
 
-TEST(LogDownload, hangUpMidDownloadFailsAndKeepsWhatArrived)
+TEST(LogDownload, hangUpOrStopMidDownloadFailsKeepsWhatArrivedAndNeverClears)
 {
-    DownloadRig d(700);
-    d.device().faults.hangUpOn[4] = 2;
-    d.p().form.logData.autoClearAfterDownload = true;
-    d.connectTo("hangup.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
-    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName).size(), 8192u);
-    EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
-    EXPECT_EQ(d.requestsOf(0x504), 0u);
+    for (bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "waits stopped (the program ends)" : "device hangs up");
+        DownloadRig d(700);
+        d.p().form.logData.autoClearAfterDownload = true;
+        d.connectTo("hangup.sbp");
+        if (stop) {
+            // Asked to stop while the second block is on its way: it is not asked again.
+            const SimDevice::Handler readBlock = d.device().handler(4);
+            d.device().setHandler(4, [&, readBlock](SimDevice& dev, const uint8_t* payload, int length) {
+                if (d.blockRequests.size() == 1)
+                    d.p().link.stopWaits = true;
+                else
+                    readBlock(dev, payload, length);
+            });
+        } else {
+            d.device().faults.hangUpOn[4] = 2;
+        }
+        EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
+        EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName).size(), 8192u);
+        EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
+        EXPECT_EQ(d.requestsOf(0x504), 0u);
+        if (stop)
+            EXPECT_EQ(d.requestsOf(4), 2u);
+    }
 }
 
 TEST(LogDownload, autoClearRunsTheFullClearAfterACompleteDownload)

@@ -37,5 +37,26 @@ private:
 CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir = {},
                  const std::string& workDir = {}, const std::vector<std::string>& env = {});
 
+// vr60ctl running in the background (as RunCtl), for tests that signal it.
+class CtlProcess {
+public:
+    CtlProcess(const std::vector<std::string>& args, const std::string& aliasDir = {},
+               const std::string& workDir = {}, const std::vector<std::string>& env = {});
+    ~CtlProcess();
+    CtlProcess(const CtlProcess&) = delete;
+    CtlProcess& operator=(const CtlProcess&) = delete;
+
+    // Whether stdout holds the text within the time.
+    bool waitForOutput(const std::string& text, int timeoutMs);
+    void signal(int signal);
+    // Waits for the end.
+    CtlResult finish();
+
+private:
+    int pid_ = -1;
+    std::string outName_;
+    std::string errName_;
+};
+
 // Lines of a text (without their '\n').
 std::vector<std::string> Lines(const std::string& text);
