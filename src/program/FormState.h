@@ -3,6 +3,7 @@
 // to and the command-line tool prints, one record per page or group. Operations
 // write it; nothing here draws.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct ConnectionControls {
 struct SettingsPage {
     std::string currentSno = "---------";   // Label_current_sno
     std::string username;                    // Edit_username
+    std::string serialNumberText;            // MaskEdit_sno (hidden)
     std::string vr60Version;                 // Edit_VR60_Ver
     std::string gpsVersion;                  // Edit_log_data_gps_ver
     bool factoryResetEnabled = false;        // Button_Factory_Reset
@@ -104,6 +106,13 @@ struct UnseenControls {
     int unitRadio = 0;                       // RadioGroup_unit
     bool offAndClearEnabled = false;         // Button_off_and_clear
     bool splitTrack = false;                 // CheckBox_splite_track ("Split Log")
+    // Panel_TRK: CheckBox_track1..4 select the slots, Edit_trk1..4 show their point counts.
+    std::array<bool, 4> trackChecked{true, true, true, true};
+    std::array<std::string, 4> trackPoints;
+    // GroupBox_WPT "POI": CheckBox_POI1..4 select the slots, Edit_POI1..4 hold "lat,lon" in degrees.
+    std::array<bool, 4> poiChecked{true, true, true, true};
+    std::array<std::string, 4> poiText;
+    std::vector<std::string> memo1Lines;     // Memo1
 };
 
 struct FormState {

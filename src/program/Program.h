@@ -63,6 +63,10 @@ struct Program {
     std::unique_ptr<ExternalTool> externalTool = std::make_unique<ExternalTool>();
     std::unique_ptr<Clock> clock = std::make_unique<Clock>();   // date stamps and the UTC offset test
 
+    // Track store
+    uint16_t trackUploadChunk = 48;   // bytes per write block, decided at the start of each upload
+    uint8_t tagDeletePresses = 0;     // "TRK Tag Del" presses this run; only the first three act
+
     // Production test
     TestConfig testConfig;
 };
