@@ -13,7 +13,7 @@
 #include "logdata/DownloadRig.h"
 #include "platform/Clock.h"
 
-class FixedClock : public Clock {
+class TrackClock : public Clock {
 public:
     LocalDateTime localNow() const override { return {2024, 6, 1, 15, 30, 12}; }
 };
@@ -33,7 +33,7 @@ struct TrackRig {
     TrackRig()
     {
         std::filesystem::current_path(dir.path);
-        rig.p().clock = std::make_unique<FixedClock>();
+        rig.p().clock = std::make_unique<TrackClock>();
         const SimDevice::Handler readBlock = rig.device.handler(4);
         rig.device.setHandler(4, [this, readBlock](SimDevice& d, const uint8_t* payload, int length) {
             blockReads.push_back(GetLe32(payload + 1));
