@@ -51,7 +51,7 @@ bool NameKmlTrack(const std::string& kmlFile, const std::string& trackName, std:
 {
     std::vector<uint8_t> bytes;
     // A track of at most 1000 points makes a KML far below the read limit; a cut file must not be rewritten.
-    if (ReadWholeFile(kmlFile, kWholeFileLimit, bytes) != kReadOk || bytes.size() >= kWholeFileLimit) {
+    if (ReadWholeFile(kmlFile, kWholeFileLimit, bytes) != kOk || bytes.size() >= kWholeFileLimit) {
         *error = "cannot read " + kmlFile;
         return false;
     }

@@ -123,9 +123,9 @@ int Button_TRK_TO_RMCClick(Program& p)
 {
     std::vector<uint8_t> image;
     const int read = ReadWholeFile(kTrackImageFile, kWholeFileLimit, image);
-    if (read != kReadOk) {
+    if (read != kOk) {
         p.host.messageBox("Import trk file(64K bin) failed!");
-        return read == kReadEmpty ? kEmptyFile : kCannotOpen;
+        return read;
     }
     if (image.size() != kTrackStoreBytes) {
         p.host.messageBox("Import trk file(64K bin) file size error!");

@@ -199,9 +199,9 @@ int TRK_UploadClick(Program& p)
         return kNoLink;
     std::vector<uint8_t> image;
     const int read = ReadWholeFile(kTrackUploadFile, kWholeFileLimit, image);
-    if (read != kReadOk) {
+    if (read != kOk) {
         p.host.messageBox("Load trk file(64K bin) failed!");
-        return read == kReadEmpty ? kEmptyFile : kCannotOpen;
+        return read;
     }
     if (image.size() != kTrackStoreBytes) {
         p.host.messageBox("Load trk file(64K bin) file size error!");

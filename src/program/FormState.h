@@ -112,7 +112,7 @@ struct UnseenControls {
     // GroupBox_WPT "POI": CheckBox_POI1..4 select the slots, Edit_POI1..4 hold "lat,lon" in degrees.
     std::array<bool, 4> poiChecked{true, true, true, true};
     std::array<std::string, 4> poiText;
-    std::vector<std::string> memo1Lines;     // Memo1
+    std::vector<std::string> memo1Lines;     // Memo1: port names of each rescan, the track download's start line
 };
 
 struct FormState {

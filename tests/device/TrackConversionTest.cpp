@@ -56,12 +56,6 @@ Strings Lines(const std::string& text)
     return lines;
 }
 
-std::string ReadText(const std::string& path)
-{
-    const Bytes bytes = ReadFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Compares with tests/data/device/<name>; VR60_UPDATE_GOLDEN=1 rewrites the file instead.
 void ExpectGolden(const std::string& name, const std::string& actual)
 {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "logdata/DownloadRig.h"
+#include "platform/ByteOrder.h"
 #include "platform/Clock.h"
 
 class TrackClock : public Clock {
@@ -36,7 +37,7 @@ struct TrackRig {
         rig.p().clock = std::make_unique<TrackClock>();
         const SimDevice::Handler readBlock = rig.device.handler(4);
         rig.device.setHandler(4, [this, readBlock](SimDevice& d, const uint8_t* payload, int length) {
-            blockReads.push_back(GetLe32(payload + 1));
+            blockReads.push_back(Le32(payload + 1));
             readBlock(d, payload, length);
         });
         useFakeConverter();

@@ -60,7 +60,7 @@ TEST(TrackStore, aDownloadThatStopsKeepsTheBlocksReceivedAndConvertsNothing)
          [](TrackRig& t) {
              const SimDevice::Handler read = t.device().handler(4);
              t.device().setHandler(4, [read](SimDevice& d, const uint8_t* payload, int length) {
-                 if (GetLe32(payload + 1) < 0x2000)
+                 if (Le32(payload + 1) < 0x2000)
                      read(d, payload, length);
              });
          },
@@ -120,7 +120,7 @@ TEST(TrackStore, eraseDeletesOnlyTheCheckedSlotsThenDownloadsAgain)
     t.p().form.unseen.trackChecked = {true, true, false, false};
     const SimDevice::Handler erase = t.device().handler(0x1E);
     t.device().setHandler(0x1E, [erase](SimDevice& d, const uint8_t* payload, int length) {
-        if (GetLe32(payload + 1) >= 0x4000)
+        if (Le32(payload + 1) >= 0x4000)
             erase(d, payload, length);
     });
     EXPECT_EQ(TRK_EraseClick(t.p()), 10);
