@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "logdata/DownloadRig.h"
+#include "support/Files.h"
+#include "support/SimRig.h"
 #include "platform/ByteOrder.h"
 #include "platform/Clock.h"
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "logdata/DownloadRig.h"
+#include "support/Files.h"
 #include "sim/SimTrackStore.h"
 #include "support/Processes.h"
 
