@@ -51,9 +51,9 @@ std::string OwnerTrackName(const Program& p, const char* tail)
     return FileNameSafe(p.identity.userName) + serial + tail;
 }
 
-class SlotConverter {
+class ConverterRuns {
 public:
-    explicit SlotConverter(Program& p) : p_(p) {}
+    explicit ConverterRuns(Program& p) : p_(p) {}
 
     // Runs GPSBabel into output; logs what went wrong when it did. False when the file was not made.
     bool babel(const std::string& input, const char* format, const std::string& output)
@@ -132,7 +132,7 @@ int Button_TRK_TO_RMCClick(Program& p)
         return kRefused;
     }
     const std::string timeText = LocalTimeText(p);
-    SlotConverter converter(p);
+    ConverterRuns converter(p);
     int result = kOk;
     auto fail = [&result](int code) {
         if (result == kOk)
