@@ -47,6 +47,7 @@ int RunClear(CtlContext& ctx, const Args& args);
 int RunTop10(CtlContext& ctx, const Args& args);
 int RunIni(CtlContext& ctx, const Args& args);
 int RunTestConfig(CtlContext& ctx, const Args& args);
+int RunSelfTest(CtlContext& ctx, const Args& args);
 int RunLoad(CtlContext& ctx, const Args& args);
 int RunConvert(CtlContext& ctx, const Args& args);
 int RunMapLink(CtlContext& ctx, const Args& args);

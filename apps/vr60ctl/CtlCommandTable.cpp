@@ -37,6 +37,14 @@ const std::vector<CtlCommand>& CtlCommands()
         {"testconfig", RunTestConfig,
          "  testconfig [save]           load \"VR60Test.ini\" from the working directory and print every\n"
          "                              field; with save, load and save it as \"Button_ini_test\" does"},
+        {"selftest", RunSelfTest,
+         "  selftest [--items LIST] [--snr | --no-snr]\n"
+         "                              run the self test as \"Start \" does, with the selection, thresholds\n"
+         "                              and auto clear / power-off of \"VR60Test.ini\" (written back);\n"
+         "                              LIST: rtc,sfm-id,m-sensor-id,g-sensor-id,battery,gps-rmc,buzzer,\n"
+         "                              lcd+bk-lite,vibrator,touch-keys; --snr / --no-snr: the GPS SNR check.\n"
+         "                              Status 0 all passed, 8 an item failed, 3 start not acknowledged,\n"
+         "                              4 no result in time, 11 nothing selected or a box not an integer"},
         {"load", RunLoad,
          "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does"},
         {"convert", RunConvert,

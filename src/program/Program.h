@@ -16,6 +16,7 @@
 #include "platform/ExternalTool.h"
 #include "platform/Shell.h"
 #include "prodtest/TestConfig.h"
+#include "prodtest/TestRun.h"
 
 inline constexpr const char* kProgramVersion = "V0.2B0407B";
 
@@ -65,4 +66,5 @@ struct Program {
 
     // Production test
     TestConfig testConfig;
+    SelfTestRecord selfTest;
 };
