@@ -15,6 +15,7 @@
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
 #include "platform/QuietHost.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         StringGrid1SelectCell(p, 0, row);
     }
     std::vector<uint8_t> image;
-    if (ReadWholeFile("input.sbp", kWholeFileLimit, image) == kReadOk)
+    if (ReadWholeFile("input.sbp", kWholeFileLimit, image) == kOk)
         WriteSbpExports(p, image, "out");
     return 0;
 }

@@ -55,10 +55,10 @@ int RunMapLink(CtlContext& ctx, const Args& args)
         return 2;
     }
     StringGrid1SelectCell(p, 0, row);
-    if (p.mapLink.empty()) {
+    if (p.browser.mapLink.empty()) {
         std::fprintf(stderr, "Row %lu has no position\n", row);
         return 2;
     }
-    std::printf("%s\n", p.mapLink.c_str());
+    std::printf("%s\n", p.browser.mapLink.c_str());
     return 0;
 }

@@ -52,10 +52,7 @@ bool SendFrame(SerialLink* link, uint8_t id, const uint8_t* data, uint16_t count
 {
     const uint16_t length = uint16_t(count + 1);
     const uint8_t head[5] = {0xA0, 0xA2, uint8_t(length & 0xFF), uint8_t(length >> 8), id};
-    uint16_t sum = id;
-    for (uint16_t i = 0; i < count; ++i)
-        sum = uint16_t(sum + data[i]);
-    sum &= 0x7FFF;
+    const uint16_t sum = uint16_t(id + FrameChecksum(data, count)) & 0x7FFF;
     const uint8_t tail[4] = {uint8_t(sum & 0xFF), uint8_t(sum >> 8), 0xB0, 0xB3};
     LinkWrite(link, head, sizeof head);
     LinkWrite(link, data, count);

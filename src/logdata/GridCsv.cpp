@@ -46,7 +46,7 @@ bool SaveGridAsCsv(Program& p, const std::string& fileName)
 
 void GridSaveToFileClick(Program& p, const std::function<std::string()>& askFileName)
 {
-    if (p.grid.rowCount() == 0 || p.loadedSize == 0) {
+    if (p.grid.rowCount() == 0 || p.browser.loadedSize == 0) {
         p.host.messageBox("Load SBP first !");
         return;
     }

@@ -10,6 +10,7 @@
 
 #include "program/Program.h"
 #include "logdata/PointGrid.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -38,11 +39,11 @@ int Load_SBPClick(Program& p, const std::string& chosenFile)
 
     std::vector<uint8_t> image;
     const int result = ReadWholeFile(chosenFile, kWholeFileLimit, image);
-    if (result != kReadOk) {
+    if (result != kOk) {
         p.host.messageBox("Load SBP failed!");
         return result;
     }
-    p.loadedSize = image.size();
+    p.browser.loadedSize = image.size();
     const size_t points = image.size() / kSbpRecordBytes;
     DecodeSbpRecords(p.grid, nullptr, points);
     const size_t bytes = image.size();
@@ -81,21 +82,21 @@ std::string MapLinkFor(const std::string& latText, const std::string& lonText)
 
 bool StringGrid1SelectCell(Program& p, int column, size_t row)
 {
-    p.selectedRow = row;
+    p.browser.selectedRow = row;
     if (row == 0)
         return true;
     const std::string link = MapLinkFor(p.grid.cell(row, 6), p.grid.cell(row, 7));
     if (!link.empty())
-        p.mapLink = link;
+        p.browser.mapLink = link;
     return true;
 }
 
 bool StringGrid1DblClick(Program& p)
 {
-    if (p.selectedRow == 0 || p.mapLink.empty())
+    if (p.browser.selectedRow == 0 || p.browser.mapLink.empty())
         return false;
     // The link ends in two blanks; a browser given them would send them as %20%20.
-    std::string link = p.mapLink;
+    std::string link = p.browser.mapLink;
     while (!link.empty() && link.back() == ' ')
         link.pop_back();
     if (p.shell->open(link))

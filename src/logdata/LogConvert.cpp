@@ -15,6 +15,7 @@
 #include "logdata/SbpExportText.h"
 #include "logdata/SbpRecord.h"
 #include "platform/FileAccess.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -69,22 +70,22 @@ int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::st
     if (HasSbpHeader(image.data(), image.size()))
         offset = std::min(image.size(), kSbpHeaderBytes);
     const size_t total = (image.size() - offset) / kSbpRecordBytes;
-    p.convertTotal = uint32_t(total);
-    p.convertNoFix = 0;
-    p.convertBad = 0;
+    p.browser.convertTotal = uint32_t(total);
+    p.browser.convertNoFix = 0;
+    p.browser.convertBad = 0;
 
     // Both files are written before either is judged, as a conversion always makes both.
     std::vector<char> work(kSbpWorkBufferBytes);
     const bool nmeaOk = WriteChunks(p, base + ".NMEA", image.data() + offset, total, work, false);
     const bool pltOk = WriteChunks(p, base + ".plt", image.data() + offset, total, work, true);
-    return nmeaOk && pltOk ? 0 : kExportWriteFailed;
+    return nmeaOk && pltOk ? 0 : kWriteFailed;
 }
 
 int ExportSbpTracks(Program& p, const std::string& input, const std::string& base)
 {
     std::vector<uint8_t> image;
     const int read = ReadWholeFile(input, kWholeFileLimit, image);
-    if (read != kReadOk)
+    if (read != kOk)
         return read;
     const int written = WriteSbpExports(p, image, base);
     image = {};
@@ -100,7 +101,7 @@ int ExportSbpTracks(Program& p, const std::string& input, const std::string& bas
         const ExternalTool::Result r = RunGpsBabel(*p.externalTool, job, [&p] { PumpMessages(p.link); });
         if (r.status != ExternalTool::Status::Ok) {
             p.host.logLine(DescribeToolFailure(r, job.output));
-            return kExportToolFailed;
+            return kConverterFailed;
         }
     }
     return 0;
@@ -113,18 +114,18 @@ int ConvertSbpFile(Program& p)
     if (!QFileInfo::exists(QString::fromStdString(input))) {
         p.host.setBusyCursor(false);
         p.host.messageBox(input + " not found!");
-        result = kReadCannotOpen;
+        result = kCannotOpen;
     } else {
         const std::string base = SbpBaseName(input);
         const std::string ext = SbpExtension(input);
         if (!ext.empty() && ext.find("sbp") == std::string::npos) {
             p.host.messageBox("Wrong .SBP file Error");
-            return kReadCannotOpen;
+            return kCannotOpen;
         }
         p.host.setBusyCursor(true);
         p.host.logLine("converting...");
         result = ExportSbpTracks(p, input, base);
-        if (result != 0 && result != kExportToolFailed) {
+        if (result != 0 && result != kConverterFailed) {
             p.host.setBusyCursor(false);
             p.host.messageBox(" Failed to generate KML file!");
         } else {
@@ -140,7 +141,7 @@ int ConvertSbpFile(Program& p)
                 DecodeSbpRecords(own, image.data(), image.size() / kSbpRecordBytes);
                 csvOk = SaveGridAsCsv(p, own, base + ".csv");
             }
-            if (result == kExportToolFailed) {
+            if (result == kConverterFailed) {
                 p.host.setBusyCursor(false);
                 p.host.messageBox(" Failed to generate KML file!");
             } else {
@@ -155,13 +156,13 @@ int ConvertSbpFile(Program& p)
                         p.host.logLine("Cannot open " + kml.toStdString());
                 }
                 if (!csvOk)
-                    result = kExportWriteFailed;
+                    result = kWriteFailed;
             }
             p.host.setBusyCursor(false);
         }
     }
     p.host.setBusyCursor(false);
-    p.form.logData.convertStatistic = ConvertStatisticText(p.convertTotal, p.convertNoFix, p.convertBad);
+    p.form.logData.convertStatistic = ConvertStatisticText(p.browser.convertTotal, p.browser.convertNoFix, p.browser.convertBad);
     return result;
 }
 
@@ -169,7 +170,7 @@ int BitBtn_offline_convertClick(Program& p)
 {
     if (!QFileInfo::exists(QString::fromStdString(p.form.logData.logFileName))) {
         p.host.messageBox("File not exist!");
-        return kReadCannotOpen;
+        return kCannotOpen;
     }
     p.form.browse.gridFileName = p.form.logData.logFileName;
     return ConvertSbpFile(p);

@@ -9,10 +9,6 @@
 
 struct Program;
 
-// Results beyond ReadWholeFile's 0 / 2 / 140.
-inline constexpr int kExportWriteFailed = 6;   // an output file could not be written completely
-inline constexpr int kExportToolFailed = 7;    // GPSBabel missing or failing; NMEA and PLT are complete
-
 // "[Total:%u,No Fix:%u,Bad:%u]".
 std::string ConvertStatisticText(uint32_t total, uint32_t noFix, uint32_t bad);
 
@@ -20,9 +16,9 @@ std::string ConvertStatisticText(uint32_t total, uint32_t noFix, uint32_t bad);
 std::string SbpBaseName(const std::string& input);
 std::string SbpExtension(const std::string& input);
 
-// Header skip, Total / No Fix / Bad, then base.NMEA and base.plt from a file image: 0 or kExportWriteFailed.
+// Header skip, Total / No Fix / Bad, then base.NMEA and base.plt from a file image: 0 or kWriteFailed.
 int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base);
-// Reads the file, writes NMEA and PLT, runs the converter: 0, 140, 2, kExportWriteFailed or kExportToolFailed.
+// Reads the file, writes NMEA and PLT, runs the converter: 0, 140, 2, kWriteFailed or kConverterFailed.
 int ExportSbpTracks(Program& p, const std::string& input, const std::string& base);
 // The whole conversion with its messages and statistics line; returns 0 or the failing step's code.
 int ConvertSbpFile(Program& p);

@@ -12,6 +12,7 @@
 #include "link/LinkBusyGuard.h"
 #include "logdata/LogClear.h"
 #include "platform/FileAccess.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int Button_downloadlogClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.linkOr("Com port error!"))
-        return kDownloadNoLink;
+        return kNoLink;
 
     Button_Log_infoClick(p);
     const LogAreaRecord area = p.logArea;
@@ -56,29 +57,29 @@ int Button_downloadlogClick(Program& p)
     uint32_t address = area.ringStart;
     if (p.pointsLogged == 0) {
         p.host.messageBox("No log data!");
-        return kDownloadNoLogData;
+        return kEmptyFile;
     }
     if (!AreaIsPlausible(area)) {
         p.host.logLine("The log area reported by the device is out of range; nothing was downloaded.");
         p.host.messageBox("Download failed!");
-        return kDownloadFailed;
+        return kTimeOut;
     }
     const uint32_t bytesToFetch = uint32_t(p.pointsLogged) * kSbpRecordBytes;
 
     p.form.logData.convertStatistic.clear();
     if (LinkGone(p)) {
         p.host.messageBox("Com Port Error!");
-        return kDownloadNoLink;
+        return kNoLink;
     }
     const std::string name = p.form.logData.logFileName;
     std::error_code ec;
     if (std::filesystem::exists(name, ec) && !p.host.askYesNo(name + " exists!\r\nOverwrite?"))
-        return kDownloadDeclined;
+        return kDeclined;
     // Nothing counts as downloaded until the file is safely on the disk.
     OutputFile file(name, {.syncOnClose = true});
     if (!file.open()) {
         p.host.messageBox("Create file " + name + " failed!");
-        return kDownloadFileError;
+        return kCannotOpen;
     }
 
     SerialLink* link = p.link.ActiveLink;
@@ -90,7 +91,7 @@ int Button_downloadlogClick(Program& p)
     if (LinkGone(p)) {
         p.host.messageBox("Com Port Error!");
         file.close();
-        return kDownloadNoLink;
+        return kNoLink;
     }
 
     p.host.setBusyCursor(true);
@@ -167,8 +168,8 @@ int Button_downloadlogClick(Program& p)
     p.host.setBusyCursor(false);
 
     if (!complete)
-        return writeFailed ? kDownloadFileError : kDownloadFailed;
+        return writeFailed ? kWriteFailed : kTimeOut;
     if (p.form.logData.autoClearAfterDownload)
         return ClearDeviceLog(p);
-    return kDownloadOk;
+    return kOk;
 }

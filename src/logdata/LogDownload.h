@@ -7,15 +7,8 @@
 
 struct Program;
 
-// Results of a download.
-inline constexpr int kDownloadOk = 0;
-inline constexpr int kDownloadNoLink = 1;        // no link, or it went away before the transfer
-inline constexpr int kDownloadNoLogData = 2;     // nothing logged; no file created
-inline constexpr int kDownloadFailed = 4;        // a block got no usable answer, or the area answer was absurd
-inline constexpr int kDownloadDeclined = 6;      // the file exists and the operator kept it
-inline constexpr int kDownloadFileError = 140;   // the file could not be created or written
-// After a complete download, a failing Auto clear returns its own result (1, 3 or 4).
-
+// The result of the download (kOk, kNoLink, kEmptyFile: nothing logged, kTimeOut, kDeclined,
+// kCannotOpen, kWriteFailed), or after a complete download that of a failing Auto clear.
 int Button_downloadlogClick(Program& p);
 
 // Answers of the wrong length to one block are discarded and the block asked again;

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <utility>
 
-#include "link/NmeaChecksum.h"
 #include "logdata/SbpRecord.h"
 #include "logdata/SbpText.h"
 

@@ -1,4 +1,5 @@
 #include "platform/FileAccess.h"
+#include "platform/ResultCode.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -99,7 +100,7 @@ int ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& i
     image.clear();
     QFile file(QString::fromStdString(name));
     if (name.empty() || QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
-        return kReadCannotOpen;
+        return kCannotOpen;
     const qint64 size = file.size();
     // A size of 0 may only mean the system does not know it: read up to the limit.
     image.resize(size > 0 ? size_t(std::min<qint64>(size, qint64(limit))) : limit);
@@ -107,13 +108,13 @@ int ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& i
     while (total < qint64(image.size())) {
         const qint64 n = file.read(reinterpret_cast<char*>(image.data()) + total, qint64(image.size()) - total);
         if (n < 0)
-            return image.clear(), kReadCannotOpen;
+            return image.clear(), kCannotOpen;
         if (n == 0)
             break;
         total += n;
     }
     image.resize(size_t(total));
-    return total == 0 ? kReadEmpty : kReadOk;
+    return total == 0 ? kEmptyFile : kOk;
 }
 
 bool ReplaceFileAtomically(const std::string& temp, const std::string& final)

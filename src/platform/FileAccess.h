@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-inline constexpr int kReadOk = 0;
-inline constexpr int kReadEmpty = 2;
-inline constexpr int kReadCannotOpen = 140;
+#include "platform/ResultCode.h"
 
-// Reads at most limit bytes of the file; kReadOk, kReadEmpty when nothing was read, or kReadCannotOpen.
+// Reads at most limit bytes of the file; kOk, kEmptyFile when nothing was read, or kCannotOpen.
 int ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& image);
 
 // Replaces final by temp in one rename; false (errno set) when it failed, temp is then left as it was.

@@ -11,6 +11,7 @@
 #include "device/DeviceSettings.h"
 #include "device/LogArea.h"
 #include "link/LinkContext.h"
+#include "logdata/BrowserRecord.h"
 #include "logdata/PointGrid.h"
 #include "platform/Clock.h"
 #include "platform/ExternalTool.h"
@@ -54,12 +55,7 @@ struct Program {
     uint16_t logBlockSize = 0x2000;     // bytes asked for by one read-block request
 
     // Log browser and converters
-    size_t loadedSize = 0;        // bytes of the last file loaded by "Load SBP file"
-    size_t selectedRow = 0;       // row last selected in StringGrid1
-    std::string mapLink;          // web address of the selected point
-    uint32_t convertTotal = 0;    // statistics line: Total, No Fix, Bad
-    uint32_t convertNoFix = 0;
-    uint32_t convertBad = 0;
+    BrowserRecord browser;
     std::unique_ptr<Shell> shell = MakeDesktopShell();
     std::unique_ptr<ExternalTool> externalTool = std::make_unique<ExternalTool>();
     std::unique_ptr<Clock> clock = std::make_unique<Clock>();   // date stamps and the UTC offset test

@@ -5,17 +5,6 @@
 #include "link/FrameEncoder.h"
 #include "sim/SimIdentityWrites.h"
 
-void PutLe32(std::vector<uint8_t>& out, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(value >> (8 * i)));
-}
-
-uint32_t GetLe32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 SimDevice::SimDevice()
 {
     installBasicHandlers();
@@ -59,9 +48,9 @@ void SimDevice::installBasicHandlers()
     });
     setHandler(0x505, [](SimDevice& d, const uint8_t*, int) {
         std::vector<uint8_t> data;
-        PutLe32(data, uint32_t(d.model.pointsLogged));
-        PutLe32(data, d.model.logAreaBytes);
-        PutLe32(data, uint32_t(d.model.serialNumber));
+        AppendLe32(data, uint32_t(d.model.pointsLogged));
+        AppendLe32(data, d.model.logAreaBytes);
+        AppendLe32(data, uint32_t(d.model.serialNumber));
         data.insert(data.end(), d.model.userName.begin(), d.model.userName.end());
         data.push_back(0);
         d.reply(0x85, data);

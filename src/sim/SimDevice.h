@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/FrameParser.h"
+#include "platform/ByteOrder.h"
 #include "sim/SimControl.h"
 #include "sim/SimFaults.h"
 #include "sim/SimLogArea.h"
@@ -106,7 +107,3 @@ private:
     int64_t silentUntil_ = 0;
     bool hungUp_ = false;
 };
-
-// Little-endian helpers for handlers.
-void PutLe32(std::vector<uint8_t>& out, uint32_t value);
-uint32_t GetLe32(const uint8_t* p);

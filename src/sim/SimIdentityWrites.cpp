@@ -18,7 +18,7 @@ void InstallIdentityWrites(SimDevice& device)
     device.setHandler(0x502, [](SimDevice& d, const uint8_t* payload, int length) {
         if (length != 6)
             return;
-        const uint32_t sent = GetLe32(payload + 2);
+        const uint32_t sent = Le32(payload + 2);
         uint32_t echo = sent;
         if (SimDevice::takeFault(d.faults.badEcho, 0x502))
             echo ^= 1;
@@ -27,7 +27,7 @@ void InstallIdentityWrites(SimDevice& device)
         else
             echo = uint32_t(d.model.serialNumber);
         std::vector<uint8_t> data;
-        PutLe32(data, echo);
+        AppendLe32(data, echo);
         d.reply(0x82, data);
     });
 

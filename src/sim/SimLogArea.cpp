@@ -13,18 +13,6 @@ namespace {
 
 constexpr uint32_t kRecordBytes = 32;
 
-void PutLe16(uint8_t* p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void PutLe32At(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
-}
-
 // Calendar date of a day count from 1970-01-01.
 void CivilFromDays(int64_t z, int* year, int* month, int* day)
 {
@@ -105,11 +93,11 @@ std::vector<uint8_t> GenerateSbpRecords(uint32_t count, uint32_t seed)
         r[0] = uint8_t(4 + rnd.next() % 5);
         r[1] = uint8_t(7 + rnd.next() % 6);
         PutLe16(r + 2, uint16_t((i % 5) * 200));
-        PutLe32At(r + 4, packed);
-        PutLe32At(r + 8, 0x0C21A496u ^ (rnd.next() & 0x00100100u));
-        PutLe32At(r + 12, uint32_t(int32_t(std::lround(lat * 1e7))));
-        PutLe32At(r + 16, uint32_t(int32_t(std::lround(lon * 1e7))));
-        PutLe32At(r + 20, uint32_t(int32_t(std::lround(alt * 100))));
+        PutLe32(r + 4, packed);
+        PutLe32(r + 8, 0x0C21A496u ^ (rnd.next() & 0x00100100u));
+        PutLe32(r + 12, uint32_t(int32_t(std::lround(lat * 1e7))));
+        PutLe32(r + 16, uint32_t(int32_t(std::lround(lon * 1e7))));
+        PutLe32(r + 20, uint32_t(int32_t(std::lround(alt * 100))));
         PutLe16(r + 24, uint16_t(speed));
         PutLe16(r + 26, uint16_t(course));
         PutLe16(r + 28, uint16_t(int16_t(climb)));
@@ -265,7 +253,7 @@ void SimLogArea::install(SimDevice& device)
             return;
         SimLogArea& a = d.logArea;
         a.ensure(d);
-        const uint32_t address = GetLe32(payload + 1);
+        const uint32_t address = Le32(payload + 1);
         const uint32_t count = uint32_t(payload[5] | payload[6] << 8);
         if (count + 1 > uint32_t(kMaxPayload))
             return;
@@ -289,7 +277,7 @@ void SimLogArea::install(SimDevice& device)
             return;
         SimLogArea& a = d.logArea;
         a.ensure(d);
-        const uint32_t sector = GetLe32(payload + 1) / kSectorBytes * kSectorBytes;
+        const uint32_t sector = Le32(payload + 1) / kSectorBytes * kSectorBytes;
         for (uint32_t i = 0; i < kSectorBytes && sector + i < a.memory_.size(); ++i)
             a.memory_[sector + i] = 0xFF;
         a.erasedSectors.push_back(sector);
@@ -321,10 +309,10 @@ void SimLogArea::install(SimDevice& device)
         SimLogArea& a = d.logArea;
         a.ensure(d);
         std::vector<uint8_t> data;
-        PutLe32(data, kAreaStart);
-        PutLe32(data, a.areaSize_);
-        PutLe32(data, a.ringStart_);
-        PutLe32(data, a.ringBlank_);
+        AppendLe32(data, kAreaStart);
+        AppendLe32(data, a.areaSize_);
+        AppendLe32(data, a.ringStart_);
+        AppendLe32(data, a.ringBlank_);
         Answer(d, 0x4B, 0xCB, std::move(data));
     });
 }

@@ -58,15 +58,15 @@ void SimPoi::install(SimDevice& device)
             return;
         const SimPoiPoint& p = *d.poi.slots[payload[1]];
         std::vector<uint8_t> data;
-        PutLe32(data, uint32_t(p.latitude));
-        PutLe32(data, uint32_t(p.longitude));
+        AppendLe32(data, uint32_t(p.latitude));
+        AppendLe32(data, uint32_t(p.longitude));
         d.reply(0xB0, data);
     });
 
     device.setHandler(0x31, [](SimDevice& d, const uint8_t* payload, int length) {
         if (length != 10 || payload[1] >= 4)
             return;
-        d.poi.slots[payload[1]] = SimPoiPoint{int32_t(GetLe32(payload + 2)), int32_t(GetLe32(payload + 6))};
+        d.poi.slots[payload[1]] = SimPoiPoint{int32_t(Le32(payload + 2)), int32_t(Le32(payload + 6))};
         d.ack();
     });
 

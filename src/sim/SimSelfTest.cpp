@@ -13,13 +13,13 @@ void SimSelfTest::install(SimDevice& device)
         if (length != 5)
             return;
         SimSelfTest& t = d.selfTest;
-        const uint32_t selection = GetLe32(payload + 1);
+        const uint32_t selection = Le32(payload + 1);
         t.selections.push_back(selection);
         d.ack();
         if (SimDevice::takeFault(d.faults.noCompletion, 0x13))
             return;
         std::vector<uint8_t> result;
-        PutLe32(result, selection & t.passMask);
+        AppendLe32(result, selection & t.passMask);
         d.replyLater(t.resultDelayMs, 0x93, result);
     });
 

@@ -25,9 +25,9 @@ std::vector<uint8_t> GenerateTrackImage(const std::array<uint32_t, 4>& pointCoun
             lon += metres * std::sin(course * M_PI / 180.0) / (111320.0 * std::cos(lat * M_PI / 180.0));
             const int altitude = 15 + int(i % 40);
             std::vector<uint8_t> point;
-            PutLe32(point, packed);
-            PutLe32(point, uint32_t(int32_t(std::lround(lat * 1e7))));
-            PutLe32(point, uint32_t(int32_t(std::lround(lon * 1e7))));
+            AppendLe32(point, packed);
+            AppendLe32(point, uint32_t(int32_t(std::lround(lat * 1e7))));
+            AppendLe32(point, uint32_t(int32_t(std::lround(lon * 1e7))));
             point.push_back(uint8_t(altitude + 1000));
             point.push_back(uint8_t((altitude + 1000) >> 8));
             point.push_back(uint8_t(std::lround(course)));
@@ -45,7 +45,7 @@ void SimTrackStore::install(SimDevice& device)
     device.setHandler(0x1D, [](SimDevice& d, const uint8_t* payload, int length) {
         if (length < 7)
             return;
-        const uint32_t address = GetLe32(payload + 1);
+        const uint32_t address = Le32(payload + 1);
         const uint32_t count = uint32_t(payload[5] | payload[6] << 8);
         if (uint32_t(length) != 7 + count || count == 0 || count > d.trackStore.largestBlock() ||
             uint64_t(address) + count > SimLogArea::kTrackStoreBytes)

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "support/Processes.h"
+#include "support/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -116,9 +117,7 @@ TEST(CtlIniE2E, writesReportSuccessAndFailureInTheExitStatus)
     EXPECT_EQ(RunCtl({"ini", "delete", path, "S", "k"}).status, 0);
     EXPECT_EQ(RunCtl({"ini", "get", path, "S", "k", "gone"}).out, "gone\n");
     EXPECT_EQ(RunCtl({"ini", "delete", path, "S"}).status, 0);
-    std::ifstream in(path, std::ios::binary);
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(all, "n=-12\r\n");
+    EXPECT_EQ(ReadText(path), "n=-12\r\n");
     // A directory where the temporary file would go: the write fails with status 1.
     fs::create_directory(dir / "t.in~");
     EXPECT_EQ(RunCtl({"ini", "put", path, "S", "k", "v"}).status, 1);

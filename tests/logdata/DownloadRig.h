@@ -11,28 +11,8 @@
 
 #include <stdlib.h>
 
+#include "support/Files.h"
 #include "support/SimRig.h"
-
-struct ScratchDir {
-    std::filesystem::path path;
-    ScratchDir()
-    {
-        char name[] = "/tmp/vr60-download-test.XXXXXX";
-        path = mkdtemp(name) ? name : "/tmp";
-    }
-    ~ScratchDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
-
-inline std::vector<uint8_t> ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 struct DownloadRig {
     SimRig rig;
@@ -46,7 +26,7 @@ struct DownloadRig {
         rig.device.logArea.ringOffset = ringStart - 0x10000;
         const SimDevice::Handler readBlock = rig.device.handler(4);
         rig.device.setHandler(4, [this, readBlock](SimDevice& d, const uint8_t* payload, int length) {
-            blockRequests.emplace_back(GetLe32(payload + 1), uint32_t(payload[5] | payload[6] << 8));
+            blockRequests.emplace_back(Le32(payload + 1), uint32_t(payload[5] | payload[6] << 8));
             readBlock(d, payload, length);
         });
     }

@@ -5,6 +5,7 @@
 #include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/PointGridModel.h"
+#include "platform/ResultCode.h"
 
 using Browser = LogFileTest;
 
@@ -17,7 +18,7 @@ TEST_F(Browser, loadShowsEveryWholeRecordAndLogsSize)
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"Load SBP file " + path("ten.sbp"),
                                                      "Total SBP file size=320, points=10"}));
     EXPECT_EQ(program->form.logData.logFileName, path("ten.sbp"));
-    EXPECT_EQ(program->loadedSize, 320u);
+    EXPECT_EQ(program->browser.loadedSize, 320u);
     EXPECT_TRUE(program->form.browse.gridEnabled && program->form.browse.mapViewEnabled && program->form.logData.browseDownloadEnabled);
 
     std::vector<uint8_t> odd = SampleTrack(4);
@@ -45,8 +46,8 @@ TEST_F(Browser, failedLoadKeepsTheGrid)
     ASSERT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
     WriteBytes(path("empty.sbp"), {});
     host.events.clear();
-    EXPECT_EQ(Load_SBPClick(*program, path("empty.sbp")), kReadEmpty);
-    EXPECT_EQ(Load_SBPClick(*program, path("gone.sbp")), kReadCannotOpen);
+    EXPECT_EQ(Load_SBPClick(*program, path("empty.sbp")), kEmptyFile);
+    EXPECT_EQ(Load_SBPClick(*program, path("gone.sbp")), kCannotOpen);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"Load SBP failed!", "Load SBP failed!"}));
     EXPECT_TRUE(host.logs().empty());
     EXPECT_EQ(program->grid.rowCount(), 11u);
@@ -98,7 +99,7 @@ TEST_F(Browser, selectionBuildsLinkAndDoubleClickOpensIt)
 
     EXPECT_FALSE(StringGrid1DblClick(*program));   // nothing selected yet
     EXPECT_TRUE(StringGrid1SelectCell(*program, 3, 1));
-    EXPECT_EQ(program->mapLink, "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
+    EXPECT_EQ(program->browser.mapLink, "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
     EXPECT_TRUE(StringGrid1DblClick(*program));
     EXPECT_EQ(shell->opened,
               (std::vector<std::string>{"https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k"}));
@@ -107,7 +108,7 @@ TEST_F(Browser, selectionBuildsLinkAndDoubleClickOpensIt)
     EXPECT_TRUE(StringGrid1SelectCell(*program, 0, 0));
     EXPECT_FALSE(StringGrid1DblClick(*program));
     EXPECT_TRUE(StringGrid1SelectCell(*program, 0, 7));
-    EXPECT_EQ(program->mapLink, "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
+    EXPECT_EQ(program->browser.mapLink, "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
     EXPECT_EQ(shell->opened.size(), 1u);
 }
 

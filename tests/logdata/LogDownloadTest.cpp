@@ -8,6 +8,7 @@
 
 #include "logdata/LogDownload.h"
 #include "logdata/DownloadRig.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST(LogDownload, threeHundredPointsComeAsTwoBlocksIntoFileAndGrid)
     d.connectTo("a.sbp");
     const std::vector<uint8_t> log = d.deviceLog();
 
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
 
     EXPECT_EQ(d.blockRequests, (Blocks{{0x10000, 8192}, {0x12000, 1408}}));
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
@@ -59,7 +60,7 @@ TEST(LogDownload, wrappedRingReadsToTheAreaEndThenContinuesAt0x10000)
     const std::vector<uint8_t> log = d.deviceLog();
     ASSERT_LT(d.device().logArea.ringBlank(), d.device().logArea.ringStart());
 
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
     EXPECT_EQ(d.blockRequests, (Blocks{{0x40F000, 4096}, {0x10000, 5504}}));
     EXPECT_EQ(d.p().pointsLogged, 300);
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
@@ -71,7 +72,7 @@ TEST(LogDownload, blockEndingExactlyAtTheAreaEndIsFollowedBy0x10000)
     DownloadRig d(300, 0x410000 - 8192);
     d.connectTo("edge.sbp");
     const std::vector<uint8_t> log = d.deviceLog();
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
     EXPECT_EQ(d.blockRequests, (Blocks{{0x40E000, 8192}, {0x10000, 1408}}));
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
 }
@@ -83,7 +84,7 @@ TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
         if (queryFails)
             d.device().faults.dropAnswers[0x4B] = kFaultForever;   // the initial values: an empty ring
         d.connectTo("empty.sbp");
-        EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLogData);
+        EXPECT_EQ(Button_downloadlogClick(d.p()), kEmptyFile);
         if (queryFails)
             EXPECT_EQ(d.rig.host.logs(), Strings{"Read Log Info failed !"});
         EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
@@ -91,7 +92,7 @@ TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
         EXPECT_TRUE(d.blockRequests.empty());
     }
     DownloadRig d;
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadNoLink);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kNoLink);
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Com port error!"});
 }
 
@@ -101,7 +102,7 @@ TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
         DownloadRig d(300);
         d.device().faults.dropAnswers[4] = 3;
         d.connectTo("retry.sbp");
-        EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+        EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
         EXPECT_EQ(d.requestsOf(4), 5u);   // the dropped three never reach the handler
         EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), d.deviceLog());
     }
@@ -117,7 +118,7 @@ TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
             recorded(dev, payload, length);
     });
 
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
     EXPECT_EQ(calls, 5);
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
     EXPECT_EQ(d.rig.host.logs().back(), "Failed to download log data!");
@@ -136,7 +137,7 @@ TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
         DownloadRig d(300);
         d.device().faults.wrongLength[4] = 2;
         d.connectTo("short.sbp");
-        EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+        EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
         EXPECT_EQ(d.blockRequests, (Blocks{{0x10000, 8192}, {0x10000, 8192}, {0x10000, 8192}, {0x12000, 1408}}));
         EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), d.deviceLog());
         ExpectGridHolds(d.p().grid, d.deviceLog());
@@ -145,7 +146,7 @@ TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
     d.device().faults.wrongLength[4] = kFaultForever;
     d.p().form.logData.autoClearAfterDownload = true;
     d.connectTo("never.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
     EXPECT_EQ(d.blockRequests.size(), size_t(4 * kWrongLengthAnswersPerAttempt));
     EXPECT_TRUE(ReadFileBytes(d.p().form.logData.logFileName).empty());
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
@@ -157,7 +158,7 @@ TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
     DownloadRig d(300);
     d.device().faults.cutAnswers[4] = 1;
     d.connectTo("cut.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), d.deviceLog());
     ExpectGridHolds(d.p().grid, d.deviceLog());
 }
@@ -168,7 +169,7 @@ TEST(LogDownload, hangUpMidDownloadFailsAndKeepsWhatArrived)
     d.device().faults.hangUpOn[4] = 2;
     d.p().form.logData.autoClearAfterDownload = true;
     d.connectTo("hangup.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName).size(), 8192u);
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.requestsOf(0x504), 0u);
@@ -180,7 +181,7 @@ TEST(LogDownload, autoClearRunsTheFullClearAfterACompleteDownload)
     d.p().form.logData.autoClearAfterDownload = true;
     d.connectTo("clear.sbp");
     const std::vector<uint8_t> log = d.deviceLog();
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
     EXPECT_EQ(d.requestsOf(0x504), 1u);
     EXPECT_TRUE(d.deviceLog().empty());
@@ -196,7 +197,7 @@ TEST(LogDownload, failedWriteFailsTheDownloadAndNeverClears)
     d.rig.host.answers = {true};   // "/dev/full exists! Overwrite?"
     const std::vector<uint8_t> log = d.deviceLog();
 
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFileError);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kWriteFailed);
     EXPECT_EQ(d.blockRequests.size(), 1u);   // no further block after the failed write
     const Strings logs = d.rig.host.logs();
     ASSERT_GE(logs.size(), 2u);
@@ -212,7 +213,7 @@ TEST(LogDownload, fileThatCannotBeCreatedIsReported)
 {
     DownloadRig d(300);
     d.connectTo("/nonexistent-folder/x.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFileError);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kCannotOpen);
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Create file /nonexistent-folder/x.sbp failed!"});
     EXPECT_TRUE(d.blockRequests.empty());
 }
@@ -224,13 +225,13 @@ TEST(LogDownload, existingFileIsOverwrittenOnlyOnYes)
     const std::string name = d.p().form.logData.logFileName;
     std::ofstream(name) << "keep me";
 
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadDeclined);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kDeclined);
     ASSERT_EQ(d.rig.host.texts(FakeHost::Event::Question), Strings{name + " exists!\r\nOverwrite?"});
     EXPECT_EQ(ReadFileBytes(name), std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
     EXPECT_TRUE(d.blockRequests.empty());
 
     d.rig.host.answers = {true};
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadOk);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
     EXPECT_EQ(ReadFileBytes(name), d.deviceLog());
 }
 
@@ -240,11 +241,11 @@ TEST(LogDownload, absurdLogAreaAnswerIsRefusedBeforeAnyFileIsMade)
     d.device().setHandler(0x4B, [](SimDevice& dev, const uint8_t*, int) {
         std::vector<uint8_t> data;
         for (uint32_t v : {0x10000u, 0xFFFF0000u, 0x10000u, 0xF0000000u})
-            PutLe32(data, v);
+            AppendLe32(data, v);
         dev.reply(0xCB, data);
     });
     d.connectTo("absurd.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kDownloadFailed);
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_FALSE(std::filesystem::exists(d.p().form.logData.logFileName));
     EXPECT_TRUE(d.blockRequests.empty());

@@ -13,6 +13,7 @@
 #include "logdata/LogConvert.h"
 #include "logdata/PointGrid.h"
 #include "logdata/SbpExportText.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -132,12 +133,12 @@ TEST_F(Export, goldenFilesAndMessages)
     host.events.clear();
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
 
-    ExpectGolden("worked.NMEA", ReadBytes(path("worked.NMEA")));
-    ExpectGolden("worked.plt", ReadBytes(path("worked.plt")));
-    ExpectGolden("worked.csv", ReadBytes(path("worked.csv")));
-    EXPECT_EQ(CountLines(ReadBytes(path("worked.NMEA"))), 48u);
-    EXPECT_EQ(CountLines(ReadBytes(path("worked.plt"))), 6u + 21u);
-    EXPECT_EQ(CountLines(ReadBytes(path("worked.csv"))), 25u);
+    ExpectGolden("worked.NMEA", ReadText(path("worked.NMEA")));
+    ExpectGolden("worked.plt", ReadText(path("worked.plt")));
+    ExpectGolden("worked.csv", ReadText(path("worked.csv")));
+    EXPECT_EQ(CountLines(ReadText(path("worked.NMEA"))), 48u);
+    EXPECT_EQ(CountLines(ReadText(path("worked.plt"))), 6u + 21u);
+    EXPECT_EQ(CountLines(ReadText(path("worked.csv"))), 25u);
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"converting...", "worked.csv CSV file created.",
                                                      "worked.kml(plt,nmea,gpx) files generated"}));
     EXPECT_TRUE(host.boxes().empty());
@@ -167,12 +168,12 @@ TEST_F(Export, headerBlockAndChunksAndSplitOption)
     program->form.logData.googleEarthView = true;
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
     EXPECT_EQ(program->form.logData.convertStatistic, "[Total:5000,No Fix:0,Bad:0]");
-    const std::string plt = ReadBytes(path("long.plt"));
+    const std::string plt = ReadText(path("long.plt"));
     EXPECT_EQ(CountLines(plt, "OziExplorer"), 1u);
     EXPECT_EQ(CountLines(plt), 6u + 5000u);
-    EXPECT_EQ(CountLines(ReadBytes(path("long.NMEA"))), 10000u);
+    EXPECT_EQ(CountLines(ReadText(path("long.NMEA"))), 10000u);
     // The grid did not hold this file: the CSV is decoded from it, header block as two rows.
-    EXPECT_EQ(CountLines(ReadBytes(path("long.csv"))), 1u + 5002u);
+    EXPECT_EQ(CountLines(ReadText(path("long.csv"))), 1u + 5002u);
     const std::vector<std::string> argv = converterArgv();
     const auto x = std::find(argv.begin(), argv.end(), "-x");
     ASSERT_NE(x, argv.end());
@@ -190,7 +191,7 @@ TEST_F(Export, csvHoldsTheInputNotWhatTheGridShows)
     ASSERT_EQ(Load_SBPClick(*program, "a.sbp"), 0);
     program->form.logData.logFileName = "b.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
-    EXPECT_EQ(CountLines(ReadBytes(path("b.csv"))), 8u);
+    EXPECT_EQ(CountLines(ReadText(path("b.csv"))), 8u);
     EXPECT_EQ(program->grid.rowCount(), 4u);   // the browser still shows a.sbp
 }
 
@@ -212,7 +213,7 @@ TEST_F(Export, inputProblems)
     EXPECT_EQ(program->form.logData.convertStatistic, "unchanged");
     WriteBytes(path("empty.sbp"), {});
     program->form.logData.logFileName = "empty.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kReadEmpty);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kEmptyFile);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"File not exist!", "gone.sbp not found!", "Wrong .SBP file Error",
                                                       "Wrong .SBP file Error", " Failed to generate KML file!"}));
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"converting..."}));
@@ -226,8 +227,8 @@ TEST_F(Export, headerOnlyFileStillMakesEmptyOutputs)
     WriteBytes(path("hdr.sbp"), SbpHeaderBlock());
     program->form.logData.logFileName = "hdr.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0) << ::testing::PrintToString(host.logs());
-    EXPECT_EQ(ReadBytes(path("hdr.NMEA")), "");
-    EXPECT_EQ(ReadBytes(path("hdr.plt")), "");   // no chunk, so no header either
+    EXPECT_EQ(ReadText(path("hdr.NMEA")), "");
+    EXPECT_EQ(ReadText(path("hdr.plt")), "");   // no chunk, so no header either
     EXPECT_EQ(program->form.logData.convertStatistic, "[Total:0,No Fix:0,Bad:0]");
 }
 
@@ -238,7 +239,7 @@ TEST_F(Export, converterFailuresAreReportedNotClaimedAsSuccess)
     program->form.logData.googleEarthView = true;
 
     program->externalTool->searchPath = {path("no such folder")};
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportToolFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kConverterFailed);
     EXPECT_EQ(host.logs(), (std::vector<std::string>{
                                "converting...",
                                "gpsbabel was not found on PATH, so t.gpx was not made. Install GPSBabel (for example: "
@@ -251,7 +252,7 @@ TEST_F(Export, converterFailuresAreReportedNotClaimedAsSuccess)
     for (const char* mode : {"fail", "empty"}) {
         host.events.clear();
         program->externalTool->environment = {{"FAKE_MODE", mode}};
-        EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportToolFailed) << mode;
+        EXPECT_EQ(BitBtn_offline_convertClick(*program), kConverterFailed) << mode;
         const std::vector<std::string> logs = host.logs();
         ASSERT_EQ(logs.size(), 3u);
         EXPECT_NE(logs[1].find(std::string(mode) == "fail" ? "exit status 1" : "t.gpx is missing or empty"),
@@ -273,7 +274,7 @@ TEST_F(Export, readOnlyFolderWritesNothingAndSaysSo)
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     ASSERT_TRUE(QDir::setCurrent("ro"));
     program->form.logData.logFileName = "../t.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportWriteFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kWriteFailed);
     QDir::setCurrent(dir.path());
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{" Failed to generate KML file!"}));
@@ -290,7 +291,7 @@ TEST_F(Export, blockedOutputStopsBeforeTheConverter)
     WriteBytes(path("t.sbp"), SampleTrack(4));
     QDir().mkdir("t.NMEA");   // a folder where the NMEA file should go cannot be replaced, even by root
     program->form.logData.logFileName = "t.sbp";
-    EXPECT_EQ(BitBtn_offline_convertClick(*program), kExportWriteFailed);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kWriteFailed);
     const std::vector<std::string> logs = host.logs();
     ASSERT_EQ(logs.size(), 2u);
     EXPECT_EQ(logs[1].rfind("Cannot write t.NMEA: ", 0), 0u) << logs[1];
@@ -312,8 +313,8 @@ TEST_F(Export, realConverterWithBlanksAndNonAsciiNames)
     program->form.unseen.splitTrack = true;
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
     EXPECT_EQ(host.logs().back(), "mein Lög.kml(plt,nmea,gpx) files generated");
-    const std::string gpx = ReadBytes(folder + "/mein Lög.gpx");
-    const std::string kml = ReadBytes(folder + "/mein Lög.kml");
+    const std::string gpx = ReadText(folder + "/mein Lög.gpx");
+    const std::string kml = ReadText(folder + "/mein Lög.kml");
     size_t points = 0;
     for (size_t at = gpx.find("<trkpt "); at != std::string::npos; at = gpx.find("<trkpt ", at + 1))
         ++points;
@@ -333,7 +334,7 @@ TEST_F(Export, vr60ctlConvertEndToEnd)
     ASSERT_TRUE(ctl.waitForFinished(60000));
     const QString out = QString::fromUtf8(ctl.readAllStandardOutput());
     if (!haveConverter) {
-        EXPECT_EQ(ctl.exitCode(), kExportToolFailed);
+        EXPECT_EQ(ctl.exitCode(), kConverterFailed);
         return;
     }
     EXPECT_EQ(ctl.exitCode(), 0) << ctl.readAllStandardError().toStdString();

@@ -19,6 +19,7 @@
 #include "program/Program.h"
 #include "platform/Shell.h"
 #include "support/FakeHost.h"
+#include "support/Files.h"
 
 class FakeShell : public Shell {
 public:
@@ -29,14 +30,6 @@ public:
     }
     std::vector<std::string> opened;
 };
-
-inline std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
@@ -59,7 +52,7 @@ inline void ExpectGolden(const std::string& name, const std::string& actual)
         return;
     }
     ASSERT_TRUE(FileExists(path)) << path << " is missing; run with VR60_UPDATE_GOLDEN=1";
-    EXPECT_TRUE(ReadBytes(path) == actual) << name << " differs from its golden file";
+    EXPECT_TRUE(ReadText(path) == actual) << name << " differs from its golden file";
 }
 
 class LogFileTest : public ::testing::Test {
@@ -101,7 +94,7 @@ protected:
     std::vector<std::string> converterArgv() const
     {
         std::vector<std::string> words;
-        std::istringstream in(ReadBytes(argvLog));
+        std::istringstream in(ReadText(argvLog));
         for (std::string line; std::getline(in, line);)
             words.push_back(line);
         return words;

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "platform/ExternalTool.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -24,13 +25,7 @@ protected:
         QFile::setPermissions(QString::fromStdString(file),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
-    std::string read(const std::string& name)
-    {
-        std::ifstream in(dir.path().toStdString() + "/" + name, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string read(const std::string& name) { return ReadText(out(name)); }
     std::string out(const std::string& name) { return dir.path().toStdString() + "/" + name; }
 
     QTemporaryDir dir;

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 
 #include "platform/FileAccess.h"
+#include "support/Files.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -20,13 +22,7 @@ protected:
     {
         std::ofstream(path(name), std::ios::binary) << bytes;
     }
-    std::string get(const std::string& name) const
-    {
-        std::ifstream in(path(name), std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string get(const std::string& name) const { return ReadText(path(name)); }
 
     QTemporaryDir dir;
 };
@@ -34,19 +30,19 @@ protected:
 TEST_F(FileAccessTest, readWholeFileResultsAndLimit)
 {
     std::vector<uint8_t> image = {9};
-    EXPECT_EQ(ReadWholeFile(path("missing"), 16, image), kReadCannotOpen);
+    EXPECT_EQ(ReadWholeFile(path("missing"), 16, image), kCannotOpen);
     EXPECT_TRUE(image.empty());
-    EXPECT_EQ(ReadWholeFile(dir.path().toStdString(), 16, image), kReadCannotOpen);
-    EXPECT_EQ(ReadWholeFile("", 16, image), kReadCannotOpen);
+    EXPECT_EQ(ReadWholeFile(dir.path().toStdString(), 16, image), kCannotOpen);
+    EXPECT_EQ(ReadWholeFile("", 16, image), kCannotOpen);
     put("empty", "");
-    EXPECT_EQ(ReadWholeFile(path("empty"), 16, image), kReadEmpty);
+    EXPECT_EQ(ReadWholeFile(path("empty"), 16, image), kEmptyFile);
     put("ten", "0123456789");
-    EXPECT_EQ(ReadWholeFile(path("ten"), 16, image), kReadOk);
+    EXPECT_EQ(ReadWholeFile(path("ten"), 16, image), kOk);
     EXPECT_EQ(std::string(image.begin(), image.end()), "0123456789");
-    EXPECT_EQ(ReadWholeFile(path("ten"), 4, image), kReadOk);
+    EXPECT_EQ(ReadWholeFile(path("ten"), 4, image), kOk);
     EXPECT_EQ(std::string(image.begin(), image.end()), "0123");
     // A file whose size the system does not know is read up to the limit.
-    EXPECT_EQ(ReadWholeFile("/dev/zero", 100, image), kReadOk);
+    EXPECT_EQ(ReadWholeFile("/dev/zero", 100, image), kOk);
     EXPECT_EQ(image.size(), 100u);
 }
 

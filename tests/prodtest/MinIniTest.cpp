@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "prodtest/MinIni.h"
+#include "support/Files.h"
 
 namespace fs = std::filesystem;
 
@@ -34,13 +35,7 @@ protected:
     {
         std::ofstream(file, std::ios::binary) << text;
     }
-    std::string read() const
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string read() const { return ReadText(file); }
     std::string get(const char* section, const char* key, const char* def = "(default)", int size = 512)
     {
         std::string buffer(size_t(size), '\0');

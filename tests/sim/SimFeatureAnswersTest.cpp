@@ -42,10 +42,10 @@ TEST(SimAnswers, eachRequestIsAnsweredWithItsFrameOrNotAtAll)
         {"serial write echoes", {}, Frame(5, {2, 0x15, 0xCD, 0x5B, 0x07}), {{0x82, {0x15, 0xCD, 0x5B, 0x07}}},
          [](const SimDevice& d) { EXPECT_EQ(d.model.serialNumber, 123456789); }},
         {"serial 0", {}, Frame(5, {2, 0, 0, 0, 0}), {{0x82, {0, 0, 0, 0}}}},
-        {"ten digits are not stored", {}, Frame(5, Concat({{2}, Le32(1000000000)})), {{0x82, Le32(1234)}},
+        {"ten digits are not stored", {}, Frame(5, Concat({{2}, LeBytes(1000000000)})), {{0x82, LeBytes(1234)}},
          [](const SimDevice& d) { EXPECT_EQ(d.model.serialNumber, 1234); }},
-        {"serial bad echo", {{"fault", "badecho=5/2"}}, Frame(5, Concat({{2}, Le32(123456789)})),
-         {{0x82, Le32(123456788)}}, [](const SimDevice& d) { EXPECT_EQ(d.model.serialNumber, 1234); }},
+        {"serial bad echo", {{"fault", "badecho=5/2"}}, Frame(5, Concat({{2}, LeBytes(123456789)})),
+         {{0x82, LeBytes(123456788)}}, [](const SimDevice& d) { EXPECT_EQ(d.model.serialNumber, 1234); }},
         {"serial short request", {}, Frame(5, {2, 1, 2, 3}), {}},
         {"name write echoes", {}, Frame(5, bob), {{0x83, Text("Bob", 16)}},
          [](const SimDevice& d) { EXPECT_EQ(d.model.userName, "Bob"); }},
@@ -66,11 +66,11 @@ TEST(SimAnswers, eachRequestIsAnsweredWithItsFrameOrNotAtAll)
         {"debug flag", {}, Cmd(0x1B), {kAckFrame}, [](const SimDevice& d) { EXPECT_TRUE(d.control.debugFlag); }},
         {"power off", {}, Cmd(0x40), {kAckFrame}, [](const SimDevice& d) { EXPECT_TRUE(d.control.poweredOff); }},
 
-        {"poi default slot 1", {}, CmdArg(0x30, 0), {{0xB0, Concat({Le32(523702157), Le32(48951679)})}}},
+        {"poi default slot 1", {}, CmdArg(0x30, 0), {{0xB0, Concat({LeBytes(523702157), LeBytes(48951679)})}}},
         {"poi set slot 3", {{"poi", "3=12.3456789,-98.7654321"}}, CmdArg(0x30, 2),
-         {{0xB0, Concat({Le32(123456789), Le32(uint32_t(-987654321))})}}},
+         {{0xB0, Concat({LeBytes(123456789), LeBytes(uint32_t(-987654321))})}}},
         {"poi half a degree south", {{"poi", "4=-0.5,180"}}, CmdArg(0x30, 3),
-         {{0xB0, Concat({Le32(uint32_t(-5000000)), Le32(1800000000)})}}},
+         {{0xB0, Concat({LeBytes(uint32_t(-5000000)), LeBytes(1800000000)})}}},
         {"poi empty slot", {{"poi", "1=empty"}}, CmdArg(0x30, 0), {}},
         {"poi slot 5", {}, CmdArg(0x30, 4), {}},
         {"poi short", {{"fault", "short=0x30"}}, CmdArg(0x30, 0), {{0xB0, {0x8D}}}},
@@ -88,7 +88,7 @@ TEST(SimAnswers, eachRequestIsAnsweredWithItsFrameOrNotAtAll)
         {"49 bytes without the buffer", {{"extended-buffer", "no"}}, WriteBlock(0, Bytes(49, 0)), {}},
         {"48 bytes without the buffer", {{"extended-buffer", "no"}}, WriteBlock(0, Bytes(48, 0)), {kAckFrame}},
         {"block past the store", {}, WriteBlock(0xFFF0, Bytes(32, 0)), {}},
-        {"block length disagrees", {}, Frame(0x1D, Concat({Le32(0), {8, 0}, Bytes(7, 0)})), {}},
+        {"block length disagrees", {}, Frame(0x1D, Concat({LeBytes(0), {8, 0}, Bytes(7, 0)})), {}},
         {"tag slot 2", {}, Frame(0x37, {1}), {kAckFrame},
          [](const SimDevice& d) { EXPECT_EQ(d.trackStore.tagInvalidations[1], 1); }},
         {"tag slot 5", {}, Frame(0x37, {4}), {}},
@@ -97,9 +97,9 @@ TEST(SimAnswers, eachRequestIsAnsweredWithItsFrameOrNotAtAll)
 
         {"snr measurement", {}, Cmd(0x42), {kAckFrame},
          [](const SimDevice& d) { EXPECT_EQ(d.selfTest.measurementStartMs, 0); }},
-        {"self test start", {}, Frame(0x13, Le32(0x0401003B)), {kAckFrame},
+        {"self test start", {}, Frame(0x13, LeBytes(0x0401003B)), {kAckFrame},
          [](const SimDevice& d) { EXPECT_EQ(d.selfTest.selections, std::vector<uint32_t>{0x0401003B}); },
-         {{0x93, Le32(0x0401003B)}}},
+         {{0x93, LeBytes(0x0401003B)}}},
         {"self test short request", {}, Frame(0x13, {1, 2, 3}), {}},
         {"battery", {}, Cmd(0x34), {{0xB4, {0xA7, 0x01, 0, 0}}}},
         {"battery set", {{"battery", "417"}}, Cmd(0x34), {{0xB4, {0xA1, 0x01, 0, 0}}}},
@@ -135,8 +135,8 @@ struct TimedCase {
 
 TEST(SimAnswers, timedAnswersSilenceAndLateFaults)
 {
-    const Bytes start = Frame(0x13, Le32(0x8401003B));
-    const WireFrame result{0x93, Le32(0x8401003A)};
+    const Bytes start = Frame(0x13, LeBytes(0x8401003B));
+    const WireFrame result{0x93, LeBytes(0x8401003A)};
     const Options selfTest = {{"selftest-delay", "2000"}, {"selftest-pass", "0xFFFFFFFE"}};
     const Bytes sync = Cmd(1);
     const std::vector<TimedCase> cases = {
@@ -205,7 +205,7 @@ TEST(SimTrackStore, generatedTracksReadBackAndWritesProgramFlash)
     // Slot 3 erased and written in 240-byte blocks reads back as written; slot 1
     // written over without an erase keeps only the bits both have.
     for (uint32_t sector : {0x8000u, 0x9000u, 0xA000u, 0xB000u})
-        ASSERT_EQ(wire.send(Frame(0x1E, Le32(sector))), std::vector<WireFrame>{kAckFrame});
+        ASSERT_EQ(wire.send(Frame(0x1E, LeBytes(sector))), std::vector<WireFrame>{kAckFrame});
     Bytes expected = image;
     for (uint32_t at = 0; at < 16384; at += 240) {
         Bytes block(std::min(240u, 16384 - at));

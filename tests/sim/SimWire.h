@@ -46,10 +46,10 @@ inline Bytes Frame(uint8_t id, const Bytes& data)
     return EncodeFrame(id, data.data(), uint16_t(data.size()));
 }
 
-inline Bytes Le32(uint32_t v)
+inline Bytes LeBytes(uint32_t v)
 {
     Bytes out;
-    PutLe32(out, v);
+    AppendLe32(out, v);
     return out;
 }
 
@@ -64,12 +64,12 @@ inline Bytes Concat(std::initializer_list<Bytes> parts)
 // A block write request: address, length, the bytes.
 inline Bytes WriteBlock(uint32_t address, const Bytes& block)
 {
-    return Frame(0x1D, Concat({Le32(address), {uint8_t(block.size()), uint8_t(block.size() >> 8)}, block}));
+    return Frame(0x1D, Concat({LeBytes(address), {uint8_t(block.size()), uint8_t(block.size() >> 8)}, block}));
 }
 
 inline Bytes ReadBlock(uint32_t address, uint16_t length)
 {
-    return Frame(4, Concat({Le32(address), {uint8_t(length), uint8_t(length >> 8)}}));
+    return Frame(4, Concat({LeBytes(address), {uint8_t(length), uint8_t(length >> 8)}}));
 }
 
 struct SimWire {
