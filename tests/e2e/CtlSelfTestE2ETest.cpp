@@ -3,21 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
-#include <sstream>
 
-#include "logdata/DownloadRig.h"
+#include "support/Files.h"
 #include "support/Processes.h"
 
 namespace {
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::vector<std::string> Tail(const std::vector<std::string>& lines, size_t n)
 {

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <functional>
 #include <numeric>
-#include <unistd.h>
 
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
@@ -17,6 +16,7 @@
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestItemGroups.h"
 #include "prodtest/TestRun.h"
+#include "support/Files.h"
 #include "support/SimRig.h"
 
 namespace fs = std::filesystem;
@@ -83,24 +83,13 @@ Strings Join(std::initializer_list<Strings> parts)
     return out;
 }
 
+// The run writes "VR60Test.ini" into the working directory.
 class TestRunTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        previous = fs::current_path();
-        dir = fs::temp_directory_path() / ("vr60-testrun-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        fs::current_path(dir);
-    }
-    void TearDown() override
-    {
-        fs::current_path(previous);
-        fs::remove_all(dir);
-    }
-    fs::path previous;
-    fs::path dir;
+    void SetUp() override { fs::current_path(dir.path); }
+    void TearDown() override { fs::current_path(previous); }
+    fs::path previous = fs::current_path();
+    ScratchDir dir;
 };
 
 TEST_F(TestRunTest, requestsGoOutInOrderWithTheSelectionMask)
