@@ -3,18 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include "support/Files.h"
 #include "support/Processes.h"
 
 namespace {
-
-std::vector<std::string> Tail(const std::vector<std::string>& lines, size_t n)
-{
-    return std::vector<std::string>(lines.end() - long(std::min(n, lines.size())), lines.end());
-}
 
 TEST(CtlSelfTestE2E, runsTheStationConfigurationAndExitsWithTheVerdict)
 {
@@ -30,7 +24,9 @@ TEST(CtlSelfTestE2E, runsTheStationConfigurationAndExitsWithTheVerdict)
                                {}, work.path.string());
     EXPECT_EQ(r.status, 8) << r.out << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
-    EXPECT_EQ(Tail(Lines(r.out), 11),
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_GE(lines.size(), 11u) << r.out;
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 11, lines.end()),
               (std::vector<std::string>{"Poweroff device...", "Device off OK.", "Device disconnected.",
                                         "Remove USB Cable now.",
                                         "RTC             passed",
