@@ -3,7 +3,7 @@ BUILD ?= build
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench fuzz sanitize clean
+.PHONY: all deps build run screenshots test bench fuzz sanitize clean
 
 all: build
 
@@ -17,7 +17,10 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD)
 
 run: build
-	./scripts/run-demo.sh $(BUILD)
+	./scripts/run-window.sh $(BUILD)
+
+screenshots: build
+	./scripts/screenshots.sh $(BUILD)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300 -j2

@@ -25,6 +25,9 @@ int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
     int pumpCountdown = 200;
     LinkPollFor(ctx, 100);
     while (budget != 0) {
+        // The program is ending: the operation stops as if the device went quiet.
+        if (ctx.stopWaits)
+            break;
         const int16_t b = RingGet(link);
         if (b < 0) {
             if (PortHungUp(link)) {

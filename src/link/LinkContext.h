@@ -41,6 +41,9 @@ public:
     OpenError lastOpenError = OpenError::None;
     std::string lastOpenDetail;
 
+    // Set when the program ends during an operation: every wait then ends at once as a time-out.
+    bool stopWaits = false;
+
     // Busy guard bookkeeping (see LinkBusyGuard).
     int pumpDepth = 0;
     int busyDepth = 0;

@@ -121,6 +121,7 @@ struct UnseenControls {
     int unitRadio = 0;                       // RadioGroup_unit
     bool offAndClearEnabled = false;         // Button_off_and_clear
     bool splitTrack = false;                 // CheckBox_splite_track ("Split Log")
+    std::vector<std::string> memo1Lines;     // Memo1: port names of each rescan
 };
 
 struct FormState {

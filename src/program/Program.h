@@ -11,6 +11,7 @@
 #include "device/DeviceSettings.h"
 #include "device/LogArea.h"
 #include "link/LinkContext.h"
+#include "link/PortList.h"
 #include "logdata/BrowserRecord.h"
 #include "logdata/PointGrid.h"
 #include "platform/Clock.h"
@@ -36,6 +37,7 @@ struct Program {
     uint8_t savedPortNumber = 0;
     uint8_t savedBaudIndex = 6;
     std::string TitlePrefix = "VR60 UTIL ";
+    PortScanState ports;
 
     // Identity and status
     DeviceIdentity identity;

@@ -1,0 +1,68 @@
+// vr60util: the window. --port COMn preselects a port (else the saved one applies).
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <QApplication>
+
+#include "program/Program.h"
+#include "platform/PortTable.h"
+#include "platform/SystemTransport.h"
+#include "platform/TracingTransport.h"
+#include "ui/Dialogs.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowHost.h"
+#include "ui_MainWindow.h"
+
+namespace {
+
+void Usage()
+{
+    std::printf("usage: vr60util [--port PORT]\n"
+                "  PORT: a COM name (COM7) or a device path, chosen in the port list at start\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string port;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+            port = argv[++i];
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            Usage();
+            return 0;
+        } else if (std::strncmp(argv[i], "-", 1) == 0 && std::strcmp(argv[i], "-platform") != 0) {
+            std::fprintf(stderr, "vr60util: unknown option %s\n", argv[i]);
+            Usage();
+            return 2;
+        }
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("VR60 Utility"));
+    QtDialogs dialogs;
+    WindowHost host(dialogs);
+    Program program(host, [](const std::string&) -> std::unique_ptr<Transport> {
+        return MakeTracedIfAsked(MakeSystemTransport());
+    });
+    MainWindow window(program, host);
+    if (!port.empty()) {
+        const int number = PortNumberForArgument(port);
+        if (number > 0) {
+            program.form.connection.comPortText = PortDisplayName(number);
+            window.refresh();
+        }
+    }
+    window.show();
+    // For `make screenshots` only: the Test page is hidden in every configuration.
+    if (std::getenv("VR60_SHOW_TEST_PAGE")) {
+        QTabWidget* pages = window.form().PageControl;
+        pages->setTabVisible(pages->indexOf(window.form().TabBIT), true);
+        pages->setCurrentWidget(window.form().TabBIT);
+    }
+    return app.exec();
+}

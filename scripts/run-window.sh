@@ -1,0 +1,23 @@
+#!/bin/sh
+# `make run`: the window connected to a simulated logger. The simulator is
+# published as COM7 and vr60util starts with that port chosen; closing the
+# window stops the simulator. Without a display: the command-line demo.
+set -e
+BUILD=$(cd "${1:-build}" && pwd)
+if [ -z "$DISPLAY" ] && [ -z "$WAYLAND_DISPLAY" ]; then
+  echo "No display (DISPLAY is not set): running the command-line demo instead of the window."
+  exec "$(dirname "$0")/run-demo.sh" "$BUILD"
+fi
+export VR60_PORT_DIR="${VR60_PORT_DIR:-$(mktemp -d /tmp/vr60-run-ports.XXXXXX)}"
+WORK="${VR60_RUN_DIR:-$(mktemp -d /tmp/vr60-run.XXXXXX)}"
+SIMOUT=$(mktemp /tmp/vr60sim-out.XXXXXX)
+"$BUILD/vr60sim" --com 7 >"$SIMOUT" 2>&1 &
+SIM=$!
+trap 'kill $SIM 2>/dev/null; wait $SIM 2>/dev/null; rm -f "$SIMOUT"' EXIT INT TERM
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  [ -s "$SIMOUT" ] && break
+  sleep 0.1
+done
+echo "Simulated logger on $(head -n 1 "$SIMOUT") as COM7; log files go to $WORK"
+cd "$WORK"
+"$BUILD/vr60util" --port COM7

@@ -1,0 +1,34 @@
+#include "connection/AppShell.h"
+
+#include <string>
+
+#include "connection/ConnectionSequence.h"
+#include "connection/PortHotPlug.h"
+#include "program/Program.h"
+
+void StartUpRecords(Program& p)
+{
+    ScanPorts(p.host, p.ports, p.form.connection.comPortItems);
+    LoadLinkSettings(p);
+    StartUpTestConfig(p);
+    p.form.connection.comBaudIndex = 7;
+    p.form.connection.connectEnabled = true;
+}
+
+void ReportDeviceNotificationFailure(Program& p)
+{
+    p.host.logLine("RegisterDeviceNotification failed");
+    p.host.logLine("DoRegisterDeviceInterface failed\n");
+}
+
+void ExitSteps(Program& p)
+{
+    if (p.link.ActiveLink)
+        BitBtn_connectClick(p);
+    SleepPumping(p.link, 200);
+    SaveLinkSettings(p);
+    // The program still ends; the operator learns why the file is incomplete.
+    std::string error;
+    if (SaveTestConfig(p, &error) != 0)
+        p.host.messageBox(error);
+}

@@ -1,0 +1,36 @@
+#include "link/PortList.h"
+
+#include <algorithm>
+
+#include "platform/Host.h"
+#include "platform/PortTable.h"
+
+int ReadPortTable(std::vector<std::string>& table)
+{
+    table.clear();
+    for (const PortEntry& port : ListPorts()) {
+        if (table.size() == kPortTableEntries)
+            break;
+        table.push_back("COM" + std::to_string(port.number));
+    }
+    return int(table.size());
+}
+
+void ScanPorts(Host& host, PortScanState& state, std::vector<std::string>& items)
+{
+    std::vector<std::string> table;
+    const int n = ReadPortTable(table);
+    if (n >= 0) {
+        state.portList.clear();
+        for (int i = 0; i < n; ++i) {
+            const std::string name = PortDisplayName(PortNumberOfName(table[size_t(i)]));
+            state.portList.push_back(name);
+            const bool known = std::find(items.begin(), items.end(), name) != items.end();
+            if (!known && !state.firstScan && !items.empty() && size_t(n) >= items.size() + 1)
+                host.messageBox("New device plugged in port " + name + "\rPlease check COM port again!");
+        }
+    }
+    std::sort(state.portList.begin(), state.portList.end());
+    items = state.portList;
+    state.firstScan = 0;
+}

@@ -1,0 +1,28 @@
+// "Connection" and "Common Commands": connect/disconnect, exit, the port list.
+
+#include "connection/ConnectionSequence.h"
+#include "connection/PortHotPlug.h"
+#include "program/Program.h"
+#include "ui/MainWindow.h"
+#include "ui_MainWindow.h"
+
+void MainWindow::bindConnectionGroup()
+{
+    bindRows({
+        {"BitBtn_connect",
+         [](MainWindow& w, Program& p) {
+             BitBtn_connectClick(p);
+             if (p.connected == 0) {
+                 w.refresh();
+                 w.form().BitBtn_connect->setFocus();
+             }
+         }},
+        {"BitBtn_Exit", [](MainWindow& w, Program&) { w.BitBtn_ExitClick(w.form().BitBtn_Exit); }},
+
+        // Connected when the operation exists.
+        {"Button_debug", nullptr},
+        {"Button_Power_Off", nullptr},
+    });
+    connect(ui_->ComboBox_COM, &PortComboBox::aboutToShowPopup, this,
+            [this] { runHandler(nullptr, [this] { ComboBox_COMDropDown(p_); }); });
+}

@@ -1,0 +1,56 @@
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+// The operations break box lines with a carriage return.
+QString BoxText(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+QString FilterText(const FileQuestion& q)
+{
+    return q.filter + QLatin1String(";;*");
+}
+
+} // namespace
+
+void QtDialogs::messageBox(QWidget* owner, const QString& text)
+{
+    QMessageBox::information(owner, QApplication::applicationDisplayName(), BoxText(text));
+}
+
+bool QtDialogs::askYesNo(QWidget* owner, const QString& text)
+{
+    return QMessageBox::question(owner, QApplication::applicationDisplayName(), BoxText(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString QtDialogs::openFile(QWidget* owner, const FileQuestion& question)
+{
+    QFileDialog dialog(owner, question.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(FilterText(question));
+    dialog.setDefaultSuffix(question.defaultExtension);
+    if (!question.fileName.contains(QLatin1Char('*')))
+        dialog.selectFile(question.fileName);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                  : QString();
+}
+
+QString QtDialogs::saveFile(QWidget* owner, const FileQuestion& question)
+{
+    QFileDialog dialog(owner, question.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(FilterText(question));
+    dialog.setDefaultSuffix(question.defaultExtension);
+    if (!question.fileName.contains(QLatin1Char('*')))
+        dialog.selectFile(question.fileName);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                  : QString();
+}

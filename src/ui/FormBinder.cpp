@@ -1,0 +1,318 @@
+#include "ui/FormBinder.h"
+
+#include <QHeaderView>
+#include <QSignalBlocker>
+
+#include "program/Program.h"
+#include "logdata/PointGridModel.h"
+#include "ui_MainWindow.h"
+
+namespace {
+
+QString Q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+std::string BackgroundStyle(Colour colour)
+{
+    switch (colour) {
+    case Colour::Green: return "background-color: rgb(0,128,0);";
+    case Colour::Red: return "background-color: rgb(255,0,0);";
+    case Colour::Yellow: return "background-color: rgb(255,255,0);";
+    case Colour::Grey: return "background-color: rgb(128,128,128);";
+    case Colour::White: return "background-color: rgb(255,255,255);";
+    case Colour::Window:
+    case Colour::ButtonFace: return "";
+    }
+    return "";
+}
+
+void FormBinder::ApplyDesignDefaults(Program& program)
+{
+    FormState& f = program.form;
+    f.connection.comPortText = "COM1";
+    f.connection.comBaudEnabled = false;
+    f.connection.logBaudIndex = -1;            // text "460800bps "
+    f.connection.connectEnabled = false;       // enabled by the start-up
+    f.test.testEnabled = true;
+    f.settings.factoryResetEnabled = true;
+    f.logData.browseDownloadEnabled = true;
+    f.settings.currentSno = "999999999";
+    f.settings.speedAvg = -1;                // text "10S"
+    f.logData.pointsLogged = "0";
+    f.logData.maximumPoints = "0";
+    f.unseen.firmwareCaption = "version";
+    f.logData.logFileName = " ";
+    f.browse.gridFileName = " ";
+}
+
+FormBinder::FormBinder(Ui::MainWindow& ui, Program& program, PointGridModel& gridModel)
+    : ui_(ui), p_(program), gridModel_(gridModel)
+{
+    bindConnection();
+    bindIdentity();
+    bindSettings();
+    bindLogData();
+    bindTestPage();
+}
+
+void FormBinder::push()
+{
+    for (const auto& pushField : pushers_)
+        pushField();
+}
+
+void FormBinder::gridReplaced()
+{
+    gridModel_.gridReset();
+    gridRows_ = p_.grid.rowCount();
+    gridDecoded_ = p_.grid.rowCounter();
+    for (int c = 0; c < kGridColumns; ++c)
+        if (const int width = p_.grid.columnWidth(c); width > 0)
+            ui_.StringGrid1->setColumnWidth(c, width);
+}
+
+bool FormBinder::enabledIsBound(const QWidget* control) const
+{
+    return std::find(enabledBound_.begin(), enabledBound_.end(), control) != enabledBound_.end();
+}
+
+void FormBinder::text(QLineEdit* edit, std::string& field)
+{
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [&field](const QString& t) { field = t.toStdString(); });
+    pushers_.push_back([edit, &field] {
+        const QString t = Q(field);
+        if (edit->text() != t) {
+            const QSignalBlocker block(edit);
+            edit->setText(t);
+        }
+    });
+}
+
+void FormBinder::caption(QLabel* label, const std::string& field)
+{
+    pushers_.push_back([label, &field] {
+        if (label->text() != Q(field))
+            label->setText(Q(field));
+    });
+}
+
+void FormBinder::caption(QAbstractButton* button, const std::string& field)
+{
+    pushers_.push_back([button, &field] {
+        if (button->text() != Q(field))
+            button->setText(Q(field));
+    });
+}
+
+void FormBinder::checked(QCheckBox* box, bool& field)
+{
+    QObject::connect(box, &QCheckBox::toggled, box, [&field](bool on) { field = on; });
+    pushers_.push_back([box, &field] {
+        const QSignalBlocker block(box);
+        box->setChecked(field);
+    });
+}
+
+void FormBinder::index(QComboBox* combo, int& field)
+{
+    // An editable box with no item selected keeps the text it shows.
+    const auto shown = std::make_shared<QString>(combo->property("designText").toString());
+    QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [&field](int i) { field = i; });
+    if (combo->isEditable())
+        QObject::connect(combo, &QComboBox::editTextChanged, combo, [combo, shown, &field](const QString& t) {
+            *shown = t;
+            field = combo->findText(t, Qt::MatchExactly);
+        });
+    pushers_.push_back([combo, shown, &field] {
+        const QSignalBlocker block(combo);
+        const int i = field >= 0 && field < combo->count() ? field : -1;
+        if (combo->currentIndex() != i || (i < 0 && combo->currentText() != *shown)) {
+            combo->setCurrentIndex(i);
+            if (i < 0 && combo->isEditable())
+                combo->setEditText(*shown);
+        }
+    });
+}
+
+void FormBinder::radio(QWidget* group, int count, int& field)
+{
+    std::vector<QAbstractButton*> buttons;
+    for (int i = 0; i < count; ++i)
+        buttons.push_back(group->findChild<QAbstractButton*>(group->objectName() + QLatin1Char('_') + QString::number(i)));
+    for (int i = 0; i < count; ++i)
+        QObject::connect(buttons[size_t(i)], &QAbstractButton::toggled, group, [i, &field](bool on) {
+            if (on)
+                field = i;
+        });
+    pushers_.push_back([buttons, &field] {
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            const QSignalBlocker block(buttons[i]);
+            buttons[i]->setChecked(int(i) == field);
+        }
+    });
+}
+
+void FormBinder::enabled(QWidget* control, const bool& field)
+{
+    enabledBound_.push_back(control);
+    pushers_.push_back([control, &field] { control->setEnabled(field); });
+}
+
+void FormBinder::background(QWidget* control, const Colour& field)
+{
+    pushers_.push_back([control, &field] {
+        const QString style = Q(BackgroundStyle(field));
+        if (control->styleSheet() != style)
+            control->setStyleSheet(style);
+    });
+}
+
+void FormBinder::bindConnection()
+{
+    FormState& f = p_.form;
+    PortComboBox* com = ui_.ComboBox_COM;
+    QObject::connect(com, &QComboBox::editTextChanged, com, [&f](const QString& t) { f.connection.comPortText = t.toStdString(); });
+    pushers_.push_back([com, &f] {
+        const QSignalBlocker block(com);
+        QStringList items;
+        for (const std::string& name : f.connection.comPortItems)
+            items << Q(name);
+        QStringList shown;
+        for (int i = 0; i < com->count(); ++i)
+            shown << com->itemText(i);
+        if (shown != items) {
+            com->clear();
+            com->addItems(items);
+        }
+        if (com->currentText() != Q(f.connection.comPortText)) {
+            const int i = com->findText(Q(f.connection.comPortText), Qt::MatchExactly);
+            com->setCurrentIndex(i);
+            if (i < 0)
+                com->setEditText(Q(f.connection.comPortText));
+        }
+    });
+    enabled(com, f.connection.comPortEnabled);
+    index(ui_.ComboBox_COM_Baud, f.connection.comBaudIndex);
+    enabled(ui_.ComboBox_COM_Baud, f.connection.comBaudEnabled);
+    index(ui_.ComboBox_logbaudrate, f.connection.logBaudIndex);
+    caption(ui_.BitBtn_connect, f.connection.connectCaption);
+    enabled(ui_.BitBtn_connect, f.connection.connectEnabled);
+    enabled(ui_.BitBtn_Test, f.test.testEnabled);
+    enabled(ui_.Button_Power_Off, f.connection.powerOffEnabled);
+    enabled(ui_.Button_clearlog, f.logData.clearLogEnabled);
+    enabled(ui_.Button_off_and_clear, f.unseen.offAndClearEnabled);
+    enabled(ui_.Button_Factory_Reset, f.settings.factoryResetEnabled);
+
+    QWidget* window = ui_.Panel1->window();
+    pushers_.push_back([window, &f] {
+        if (!f.connection.windowCaption.empty() && window->windowTitle() != Q(f.connection.windowCaption))
+            window->setWindowTitle(Q(f.connection.windowCaption));
+    });
+    QStatusBar* status = ui_.StatusBar1;
+    pushers_.push_back([status, &f] {
+        if (status->currentMessage() != Q(f.connection.statusBarText))
+            status->showMessage(Q(f.connection.statusBarText));
+    });
+    QPlainTextEdit* memo1 = ui_.Memo1;
+    pushers_.push_back([this, memo1, &f] {
+        if (f.unseen.memo1Lines.size() < memo1Shown_) {
+            memo1->clear();
+            memo1Shown_ = 0;
+        }
+        for (; memo1Shown_ < f.unseen.memo1Lines.size(); ++memo1Shown_)
+            memo1->appendPlainText(Q(f.unseen.memo1Lines[memo1Shown_]));
+    });
+}
+
+void FormBinder::bindIdentity()
+{
+    FormState& f = p_.form;
+    caption(ui_.Label_current_sno, f.settings.currentSno);
+    text(ui_.Edit_username, f.settings.username);
+    text(ui_.Edit_pointslogged, f.logData.pointsLogged);
+    text(ui_.Edit_maximumpoints, f.logData.maximumPoints);
+    caption(ui_.Label2_ver, f.unseen.firmwareCaption);
+    background(ui_.Label2_ver, f.unseen.firmwareCaptionColour);
+    text(ui_.Edit_ver_match, f.unseen.versionMatch);
+    background(ui_.Edit_ver_match, f.unseen.versionMatchColour);
+    checked(ui_.CheckBox_VER, f.unseen.checkVersion);
+    text(ui_.Edit_VR60_Ver, f.settings.vr60Version);
+    text(ui_.Edit_log_data_gps_ver, f.settings.gpsVersion);
+    text(ui_.Edit_Filename, f.logData.logFileName);
+}
+
+void FormBinder::bindSettings()
+{
+    FormState& f = p_.form;
+    radio(ui_.RadioGroup_lang, 10, f.unseen.language);
+    radio(ui_.RadioGroup_unit, 3, f.unseen.unitRadio);
+    index(ui_.ComboBox_LOG, f.settings.logMode);
+    index(ui_.ComboBox_MIN_SPEED, f.settings.minSpeed);
+    index(ui_.ComboBox_UNIT, f.settings.unit);
+    index(ui_.ComboBox_utc_offset, f.settings.utcOffset);
+    index(ui_.ComboBox_SPEED_AVG, f.settings.speedAvg);
+    index(ui_.ComboBox_SPD_GENIE, f.settings.speedGenie);
+    index(ui_.ComboBox_ACTION_SPD, f.settings.actionSpeed);
+    index(ui_.ComboBox_SPD_FONT, f.settings.speedFont);
+}
+
+void FormBinder::bindLogData()
+{
+    FormState& f = p_.form;
+    checked(ui_.CheckBox_auto_log_clear_after_download, f.logData.autoClearAfterDownload);
+    enabled(ui_.Button_downloadlog, f.logData.browseDownloadEnabled);
+    enabled(ui_.StringGrid1, f.browse.gridEnabled);
+    enabled(ui_.BitBtn_MapView, f.browse.mapViewEnabled);
+    text(ui_.Edit_StringGrid, f.browse.gridFileName);
+    checked(ui_.CheckBox_splite_track, f.unseen.splitTrack);
+    checked(ui_.CheckBox_Google_Earth_View, f.logData.googleEarthView);
+    caption(ui_.Label_convert_statistic, f.logData.convertStatistic);
+
+    QProgressBar* gauge = ui_.CGauge_uart;
+    const TransferGauge& g = p_.link.gauge;
+    pushers_.push_back([gauge, &g] {
+        const int maximum = int(std::clamp<int64_t>(g.maximum, 1, INT32_MAX));
+        if (gauge->maximum() != maximum)
+            gauge->setMaximum(maximum);
+        const int position = int(std::clamp<int64_t>(g.position, 0, maximum));
+        if (gauge->value() != position)
+            gauge->setValue(position);
+    });
+    pushers_.push_back([this] {
+        if (p_.grid.rowCount() != gridRows_) {
+            gridReplaced();
+        } else if (p_.grid.rowCounter() != gridDecoded_) {
+            gridDecoded_ = p_.grid.rowCounter();
+            gridModel_.rowsDecoded();
+        }
+    });
+}
+
+void FormBinder::bindTestPage()
+{
+    TestPage& t = p_.form.test;
+    for (TestItemBox& item : t.items) {
+        auto* box = ui_.GroupBoxTestItems->findChild<QCheckBox*>(Q(item.name), Qt::FindDirectChildrenOnly);
+        if (!box)
+            continue;
+        checked(box, item.checked);
+        enabled(box, item.enabled);
+        background(box, item.colour);
+        pushers_.push_back([box, &item] {
+            if (box->isVisibleTo(box->parentWidget()) != item.visible)
+                box->setVisible(item.visible);
+        });
+    }
+    text(ui_.Edit_GPS_SNR_min, t.gpsSnrMin);
+    text(ui_.Edit_batt_std, t.battStd);
+    text(ui_.Edit_batt_vary, t.battVary);
+    text(ui_.Edit_GPS_Ver_expectx, t.gpsVerExpect);
+    text(ui_.Edit_TS_Ver_expectx, t.tsVerExpect);
+    checked(ui_.CheckBox_SNO_AUTO_INCREASE, t.snoAutoIncrease);
+    checked(ui_.CheckBox_auto_log_clear, t.autoLogClear);
+    checked(ui_.CheckBox_auto_poweroff, t.autoPoweroff);
+}

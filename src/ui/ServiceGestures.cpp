@@ -1,0 +1,131 @@
+// Gestures that reveal service controls or select test items, and the
+// handlers no control invokes. No flag is remembered between runs.
+
+#include <QApplication>
+
+#include "connection/PortHotPlug.h"
+#include "program/Program.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowHost.h"
+#include "ui_MainWindow.h"
+
+namespace {
+
+const QColor kServiceGreen(0, 128, 0);
+
+void CheckItems(Program& p, std::initializer_list<const char*> names, bool on)
+{
+    for (const char* name : names)
+        if (TestItemBox* box = p.form.test.find(name))
+            box->checked = on;
+}
+
+} // namespace
+
+void MainWindow::bindServiceGestures()
+{
+    for (QObject* watched : std::initializer_list<QObject*>{ui_->Image2, ui_->Common_Command, ui_->Memo_MP->viewport(),
+                                                            ui_->Label_PCBA_Test, ui_->Label_VIS_TEST})
+        watched->installEventFilter(this);
+}
+
+void MainWindow::Image2DblClick()
+{
+    flags_.extraFunctions = !flags_.extraFunctions;
+    const bool on = flags_.extraFunctions;
+    if (TestItemBox* ttff = p_.form.test.find("CheckBox_TTFF"))
+        ttff->visible = on;   // stays disabled
+    for (QWidget* control : {static_cast<QWidget*>(ui_->Button_VCON_ON), static_cast<QWidget*>(ui_->Button_GPSVCOM_OFF),
+                             static_cast<QWidget*>(ui_->Button_GPSPWROFF), static_cast<QWidget*>(ui_->Button_GPSPWRON),
+                             static_cast<QWidget*>(ui_->Button_GPS_ColdStart), static_cast<QWidget*>(ui_->Button_Reboot)})
+        control->setVisible(on);
+}
+
+void MainWindow::Common_CommandDblClick()
+{
+    flags_.commonCommands = !flags_.commonCommands;
+    ui_->Button_Power_Off->setVisible(flags_.commonCommands);
+    ui_->Button_clearlog->setVisible(flags_.commonCommands);
+}
+
+void MainWindow::Label_PCBA_TestClick()
+{
+    flags_.pcbaItems = !flags_.pcbaItems;
+    CheckItems(p_, {"CheckBox_RTC", "CheckBox_FlashMemory", "CheckBox_M_ID", "CheckBox_G_ID", "CheckBox_BATT",
+                    "CheckBox_GPS_RMC"},
+               flags_.pcbaItems);
+}
+
+void MainWindow::Label_VIS_TESTClick()
+{
+    flags_.visualItems = !flags_.visualItems;
+    CheckItems(p_, {"CheckBox_Buzzer", "CheckBox_LCD", "CheckBox_VIBRATOR", "CheckBox_KEY"}, flags_.visualItems);
+}
+
+void MainWindow::Memo_MPDblClick()
+{
+    ui_->Memo_MP->clear();
+}
+
+void MainWindow::FormKeyDown(int key)
+{
+    if (key != 112)
+        return;
+    QPalette colours = palette();
+    const bool green = colours.color(QPalette::Window) == kServiceGreen;
+    colours.setColor(QPalette::Window, green ? QApplication::palette().color(QPalette::Button) : kServiceGreen);
+    setPalette(colours);
+    setAutoFillBackground(true);
+}
+
+void MainWindow::Button7Click()
+{
+    ui_->PageControl->setCurrentWidget(ui_->TabBIT);
+    ui_->TabBIT->setEnabled(true);
+    ui_->TabSheet_sno->setEnabled(false);
+}
+
+void MainWindow::Button8Click()
+{
+    ui_->PageControl->setCurrentWidget(ui_->TabSheet_sno);
+    ui_->TabSheet_sno->setEnabled(true);
+    ui_->TabBIT->setEnabled(false);
+}
+
+void MainWindow::Memo1DblClick()
+{
+    p_.form.unseen.memo1Lines.clear();
+    refresh();
+}
+
+void MainWindow::MemoBinDblClick()
+{
+    ui_->MemoBin->clear();
+}
+
+void MainWindow::Button_Debug_Dump_UARTClick()
+{
+    flags_.uartTrace = !flags_.uartTrace;
+    const QString style = flags_.uartTrace ? QStringLiteral("background-color: rgb(128,128,128);") : QString();
+    ui_->Memo1->setStyleSheet(style);
+    ui_->MemoBin->setStyleSheet(style);
+}
+
+void MainWindow::Button_scan_portClick()
+{
+    RequestPortRescan(p_);
+}
+
+void MainWindow::Button_Switch_FW_UpdateClick() {}
+
+void MainWindow::Button6Click()
+{
+    host_.messageBox("1.86");
+}
+
+void MainWindow::FormDblClick()
+{
+    // Panel1 covers the client area, so this never fires; kept as the window had it.
+    const int memoBottom = ui_->Memo1->geometry().bottom();
+    setFixedHeight(height() == memoBottom ? ui_->Memo1->y() + 10 : memoBottom);
+}

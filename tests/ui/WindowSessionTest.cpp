@@ -1,0 +1,212 @@
+// The window in use: the port list and hot-plug, connect and download by clicks,
+// a port that goes away, and every way of leaving the program.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "WindowRig.h"
+
+namespace {
+
+int Count(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+std::vector<std::string> ListedAliases(WindowRig& rig)
+{
+    std::vector<std::string> names;
+    for (const std::string& item : rig.p().form.connection.comPortItems)
+        if (item != "COM  1")   // a real ttyS0 of the machine, when it has one
+            names.push_back(item);
+    return names;
+}
+
+std::vector<uint8_t> Bytes(const std::filesystem::path& path)
+{
+    const std::string text = ReadText(path);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+} // namespace
+
+TEST(WindowPorts, ListIsSortedAsTextAndANewAliasRaisesOneBox)
+{
+    WindowRig rig([](ScratchHome& home) {
+        home.alias(3);
+        home.alias(10);
+        home.alias(2);
+    });
+    EXPECT_EQ(ListedAliases(rig), (std::vector<std::string>{"COM  2", "COM  3", "COM 10"}));
+    EXPECT_TRUE(rig.dialogs.boxes.empty());   // the first scan never warns
+
+    // The first tick rescans once (the request starts set), quietly.
+    rig.window->Timer1Timer();
+    rig.window->refresh();
+    EXPECT_EQ(Count(rig.log(), "Device changed, com ports rescaned!!!\n"), 1);
+    EXPECT_TRUE(rig.dialogs.boxes.empty());
+    rig.window->Timer1Timer();
+    EXPECT_EQ(Count(rig.log(), "rescaned"), 1);
+
+    // An alias appears: the folder watch (here the scan button) asks, the next tick rescans and warns.
+    rig.home.alias(5);
+    rig.window->Button_scan_portClick();
+    rig.window->Timer1Timer();
+    rig.window->refresh();
+    EXPECT_EQ(rig.dialogs.boxes, std::vector<std::string>{"New device plugged in port COM  5\rPlease check COM port again!"});
+    EXPECT_EQ(ListedAliases(rig), (std::vector<std::string>{"COM  2", "COM  3", "COM  5", "COM 10"}));
+    EXPECT_EQ(rig.ui().ComboBox_COM->count(), int(rig.p().form.connection.comPortItems.size()));
+    EXPECT_NE(rig.ui().Memo1->toPlainText().toStdString().find("COM  5"), std::string::npos);
+
+    // Removing one warns about nothing; opening the list after a change rescans too.
+    rig.home.removeAlias(5);
+    rig.window->Button_scan_portClick();
+    rig.window->Timer1Timer();
+    EXPECT_EQ(rig.dialogs.boxes.size(), 1u);
+    rig.home.alias(4);
+    rig.window->Button_scan_portClick();
+    rig.ui().ComboBox_COM->showPopup();
+    rig.ui().ComboBox_COM->hidePopup();
+    EXPECT_EQ(ListedAliases(rig), (std::vector<std::string>{"COM  2", "COM  3", "COM  4", "COM 10"}));
+    EXPECT_EQ(rig.dialogs.boxes.size(), 2u);
+}
+
+TEST(WindowSession, ClickingConnectAndDownloadFillsTheFileTheGridAndTheGauge)
+{
+    WindowRig rig;
+    rig.show();
+    Ui::MainWindow& u = rig.ui();
+    rig.connect();
+    EXPECT_EQ(u.BitBtn_connect->text().toStdString(), "Disconnect");
+    EXPECT_EQ(rig.window->windowTitle().toStdString(), "VR60 UTIL V0.2B0407B (000001234::username)");
+    EXPECT_FALSE(u.ComboBox_COM->isEnabled());
+    EXPECT_TRUE(u.Button_Power_Off->isEnabled());
+    EXPECT_EQ(u.Label_current_sno->text().toStdString(), "000001234");
+    EXPECT_EQ(u.ComboBox_SPEED_AVG->currentText().toStdString(), "10");   // read from the device
+    EXPECT_FALSE(rig.host.busyCursor());
+
+    const std::filesystem::path file = rig.home.work("window.sbp");
+    u.Edit_Filename->setText(QString::fromStdString(file.string()));
+    Q_EMIT u.Edit_Filename->textEdited(u.Edit_Filename->text());
+    u.Button_downloadlog->click();
+
+    const std::vector<uint8_t> expected = rig.device.logArea.loggedBytes(rig.device);
+    EXPECT_EQ(Bytes(file), expected);
+    EXPECT_EQ(u.StringGrid1->model()->rowCount(), int(expected.size() / 32) + 1);
+    EXPECT_TRUE(u.StringGrid1->isEnabled());
+    EXPECT_EQ(u.CGauge_uart->value(), u.CGauge_uart->maximum());
+    EXPECT_EQ(u.Edit_StringGrid->text().toStdString(), file.string());
+    EXPECT_TRUE(rig.dialogs.boxes.empty());
+    EXPECT_FALSE(rig.host.busyCursor());
+}
+
+TEST(WindowSession, APortThatGoesAwayEndsTheConnectionAtTheNextTick)
+{
+    WindowRig rig;
+    rig.show();
+    rig.connect();
+    rig.device.faults.hangUpOn[0x0B] = 1;   // the cable comes out with the next settings read
+    rig.ui().Button_Read_Config->click();
+    EXPECT_NE(rig.log().find("COM port closed by the other side"), std::string::npos);
+    rig.window->Timer1Timer();
+    rig.window->refresh();
+    EXPECT_NE(rig.log().find("COM7 is gone (device unplugged?): the connection is closed."), std::string::npos);
+    EXPECT_EQ(rig.p().connected, 0);
+    EXPECT_EQ(rig.p().link.ActiveLink, nullptr);
+    EXPECT_EQ(rig.ui().BitBtn_connect->text().toStdString(), "Connect");
+    EXPECT_TRUE(rig.ui().ComboBox_COM->isEnabled());
+}
+
+struct ExitCase {
+    const char* name;
+    bool viaClose;     // the title-bar close instead of the Exit button
+    bool connected;
+};
+
+class WindowExit : public ::testing::TestWithParam<ExitCase> {};
+
+TEST_P(WindowExit, RunsTheExitStepsOnceAndSavesWhatTheRunEarned)
+{
+    const ExitCase& c = GetParam();
+    WindowRig rig;
+    rig.show();
+    if (c.connected)
+        rig.connect();
+    if (c.viaClose) {
+        rig.window->close();
+    } else {
+        rig.ui().BitBtn_Exit->click();
+        rig.window->close();   // the close query that follows must not run the steps again
+    }
+    EXPECT_TRUE(rig.window->exitDone());
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_EQ(Count(rig.log(), "Device disconnected."), c.connected ? 1 : 0);
+    const auto& requests = rig.device.requestLog();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), 14), c.connected ? 1 : 0);
+
+    const std::string ini = ReadText(rig.home.work("VR60Test.ini"));
+    EXPECT_NE(ini.find("[VR60TEST]"), std::string::npos);
+    EXPECT_NE(ini.find("test1=59"), std::string::npos);   // 255 keeps only the bits of items
+    const std::string settings = ReadText(rig.home.settingsFile());
+    EXPECT_EQ(settings.find("COM=7") != std::string::npos, c.connected) << settings;
+    EXPECT_EQ(settings.find("BAUD=460800") != std::string::npos, c.connected) << settings;
+}
+
+INSTANTIATE_TEST_SUITE_P(, WindowExit,
+                         ::testing::Values(ExitCase{"ButtonDisconnected", false, false},
+                                           ExitCase{"ButtonConnected", false, true},
+                                           ExitCase{"CloseDisconnected", true, false},
+                                           ExitCase{"CloseConnected", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WindowExitDuringTransfer, StopsTheTransferKeepsTheFileAndClearsNothing)
+{
+    for (bool viaClose : {false, true}) {
+        SCOPED_TRACE(viaClose ? "close" : "Exit");
+        WindowRig rig;
+        rig.show();
+        rig.connect();
+        rig.p().form.logData.autoClearAfterDownload = true;
+        // The third block goes unanswered, so the download waits (and pumps) there.
+        int blocks = 0;
+        const SimDevice::Handler readBlock = rig.device.handler(4);
+        rig.device.setHandler(4, [&](SimDevice& d, const uint8_t* payload, int length) {
+            if (++blocks != 3)
+                readBlock(d, payload, length);
+        });
+        bool asked = false;
+        rig.host.onPump = [&] {
+            if (blocks == 3 && !asked) {
+                asked = true;
+                if (viaClose)
+                    rig.window->close();
+                else
+                    rig.ui().BitBtn_Exit->click();
+            }
+        };
+        const std::filesystem::path file = rig.home.work("stopped.sbp");
+        rig.p().form.logData.logFileName = file.string();
+        rig.ui().Button_downloadlog->click();
+
+        EXPECT_TRUE(asked);
+        EXPECT_TRUE(rig.window->exitDone());
+        EXPECT_FALSE(rig.window->isVisible());
+        const std::vector<uint8_t> all = rig.device.logArea.loggedBytes(rig.device);
+        const std::vector<uint8_t> kept = Bytes(file);
+        ASSERT_EQ(kept.size(), 2u * 8192);
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin()));
+        // After the first block request only block requests and the leave-link command.
+        const auto& requests = rig.device.requestLog();
+        const auto firstBlock = std::find(requests.begin(), requests.end(), 4);
+        EXPECT_TRUE(std::all_of(firstBlock, requests.end(), [](int id) { return id == 4 || id == 14; }));
+        EXPECT_EQ(requests.back(), 14);
+        EXPECT_EQ(rig.p().link.ActiveLink, nullptr);
+        EXPECT_TRUE(rig.dialogs.boxes.empty());   // the stop's boxes went to the log
+        EXPECT_EQ(Count(rig.log(), "Device disconnected."), 1);
+        EXPECT_TRUE(std::filesystem::exists(rig.home.work("VR60Test.ini")));
+    }
+}
