@@ -56,9 +56,11 @@ int RunTracks(CtlContext& ctx, const Args& args);
 int RunPoi(CtlContext& ctx, const Args& args);
 int RunIni(CtlContext& ctx, const Args& args);
 int RunTestConfig(CtlContext& ctx, const Args& args);
+int RunSelfTest(CtlContext& ctx, const Args& args);
 int RunLoad(CtlContext& ctx, const Args& args);
 int RunConvert(CtlContext& ctx, const Args& args);
 int RunMapLink(CtlContext& ctx, const Args& args);
+int RunAnalyze(CtlContext& ctx, const Args& args);
 
 // Connects as the Connect button does (using --port and --baud), runs the
 // operation on the connected device and disconnects again. The result is the

@@ -67,6 +67,14 @@ const std::vector<CtlCommand>& CtlCommands()
         {"testconfig", RunTestConfig,
          "  testconfig [save]           load \"VR60Test.ini\" from the working directory and print every\n"
          "                              field; with save, load and save it as \"Button_ini_test\" does"},
+        {"selftest", RunSelfTest,
+         "  selftest [--items LIST] [--snr | --no-snr]\n"
+         "                              run the self test as \"Start \" does, with the selection, thresholds\n"
+         "                              and auto clear / power-off of \"VR60Test.ini\" (written back);\n"
+         "                              LIST: rtc,sfm-id,m-sensor-id,g-sensor-id,battery,gps-rmc,buzzer,\n"
+         "                              lcd+bk-lite,vibrator,touch-keys; --snr / --no-snr: the GPS SNR check.\n"
+         "                              Status 0 all passed, 8 an item failed, 3 start not acknowledged,\n"
+         "                              4 no result in time, 11 nothing selected or a box not an integer"},
         {"load", RunLoad,
          "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does"},
         {"convert", RunConvert,
@@ -74,6 +82,14 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              gpsbabel, in the working directory; --split ticks \"Split Log\""},
         {"maplink", RunMapLink,
          "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE"},
+        {"analyze", RunAnalyze,
+         "  analyze FILE [--json] [--device] [--max-hdop X] [--min-sats N] [--max-accel A] [--max-gap S]\n"
+         "                              best speeds of a log: 2 s, 10 s, 5 x 10 s, 100 m, 250 m, 500 m,\n"
+         "                              nautical mile, 1 h, alpha 500, distance and time moving; --json\n"
+         "                              prints one JSON object; --device shows the device's top-10 tables\n"
+         "                              beside. Points are left out with HDOP above X (3.0), fewer than N\n"
+         "                              satellites (5), an invalid time, or more than A m/s^2 from the\n"
+         "                              point before (8; 0: no check); a gap over S seconds (2) ends a run"},
     };
     return commands;
 }

@@ -20,7 +20,7 @@ std::string OneLine(std::string text)
 
 void CtlHost::logLine(const std::string& text)
 {
-    std::cout << text << '\n' << std::flush;
+    (logToStderr_ ? std::cerr : std::cout) << text << '\n' << std::flush;
 }
 
 void CtlHost::messageBox(const std::string& text)

@@ -11,6 +11,8 @@ public:
     explicit CtlHost(bool answerYes) : answerYes_(answerYes) {}
 
     void logLine(const std::string& text) override;
+    // Moves the message log to stderr, so that stdout carries nothing but a command's own output.
+    void setLogToStderr(bool on) { logToStderr_ = on; }
     void messageBox(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     void setBusyCursor(bool) override {}
@@ -24,4 +26,5 @@ public:
 
 private:
     bool answerYes_;
+    bool logToStderr_ = false;
 };

@@ -14,20 +14,6 @@ std::string PortAliasFolder()
     return {};
 }
 
-std::string PortDisplayName(int number)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "COM%3d", number);
-    return text;
-}
-
-int PortNumberOfName(const std::string& name)
-{
-    if (name.size() < 4 || name.compare(0, 3, "COM") != 0)
-        return -1;
-    return std::atoi(name.c_str() + 3);
-}
-
 std::vector<PortEntry> ListPorts()
 {
     QSettings table(QStringLiteral("HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM"), QSettings::NativeFormat);

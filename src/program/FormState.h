@@ -76,6 +76,10 @@ struct TestItemBox {
     Colour colour = Colour::White;
 };
 
+// The result picture: ImageGRAY, ImageGREEN, ImageRED, ImageYELLOWx, numbered
+// as the status lamp's colours (0 grey, 1 green, 2 red, 3 yellow).
+enum class TestLamp { Gray = 0, Green = 1, Red = 2, Yellow = 3 };
+
 // Page "Test" (TabBIT).
 struct TestPage {
     std::vector<TestItemBox> items = DefaultTestItems();   // the group's own order
@@ -89,6 +93,19 @@ struct TestPage {
     bool snoAutoIncrease = true;            // CheckBox_SNO_AUTO_INCREASE
     bool autoLogClear = false;              // CheckBox_auto_log_clear
     bool autoPoweroff = false;              // CheckBox_auto_poweroff
+    // What a run reads back, and its verdicts.
+    std::string battRead;                   // Edit_batt, 0.01 V
+    std::string gpsSnrRead;                 // Edit_GPS_SNR_Read
+    std::string maxSnrSid = "0";            // Edit_MAX_SNR_SID
+    std::string gpsVerRead;                 // Edit_GPS_Ver_Read
+    Colour gpsVerReadColour = Colour::Window;
+    std::string tsVerRead;                  // Edit_TS_Ver_Read
+    Colour tsVerReadColour = Colour::Window;
+    std::string abortSeconds = "12";        // Edit_abort: the result wait in seconds
+    TestLamp lamp = TestLamp::Gray;
+    // The group labels' own on/off states.
+    bool boardItemsOn = true;               // Label_PCBA_Test
+    bool visualItemsOn = false;             // Label_VIS_TEST
 
     TestItemBox* find(const std::string& name);
     static std::vector<TestItemBox> DefaultTestItems();
@@ -116,6 +133,9 @@ struct UnseenControls {
 };
 
 struct FormState {
+    // The control an operation put the keyboard focus on; the window moves the
+    // focus there and empties this.
+    std::string focusRequest;
     ConnectionControls connection;
     SettingsPage settings;
     LogDataPage logData;

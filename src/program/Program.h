@@ -18,6 +18,7 @@
 #include "platform/ExternalTool.h"
 #include "platform/Shell.h"
 #include "prodtest/TestConfig.h"
+#include "prodtest/TestRun.h"
 
 inline constexpr const char* kProgramVersion = "V0.2B0407B";
 
@@ -67,4 +68,5 @@ struct Program {
 
     // Production test
     TestConfig testConfig;
+    SelfTestRecord selfTest;
 };

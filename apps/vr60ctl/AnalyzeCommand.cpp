@@ -1,0 +1,188 @@
+// analyze: the best speeds of a log file, optionally beside the device's top-10 tables.
+
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "CtlCommand.h"
+#include "CtlHost.h"
+#include "analysis/ResultText.h"
+#include "analysis/SessionAnalysis.h"
+#include "program/Program.h"
+#include "device/TopSpeeds.h"
+#include "logdata/LogBrowser.h"
+#include "platform/SystemTransport.h"
+#include "platform/TracingTransport.h"
+
+namespace {
+
+struct AnalyzeArgs {
+    std::string file;
+    bool json = false;
+    bool device = false;
+    PointFilter filter;
+};
+
+bool ParseNumber(const std::string& text, double minimum, double& value)
+{
+    errno = 0;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(v) || v < minimum)
+        return false;
+    value = v;
+    return true;
+}
+
+// Returns 0, or 2 after saying what is wrong.
+int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--json") {
+            out.json = true;
+        } else if (a == "--device") {
+            out.device = true;
+        } else if (a == "--max-hdop" || a == "--min-sats" || a == "--max-accel" || a == "--max-gap") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "vr60ctl: analyze: %s needs a value\n", a.c_str());
+                return 2;
+            }
+            const std::string& text = args[++i];
+            double v = 0;
+            bool ok = ParseNumber(text, 0, v);
+            if (a == "--min-sats")
+                ok = ok && v == std::floor(v) && v <= 255;
+            if (a == "--max-gap")
+                ok = ok && v > 0;
+            if (a == "--max-hdop")
+                out.filter.maxHdop = v;
+            else if (a == "--min-sats")
+                out.filter.minSatellites = int(v);
+            else if (a == "--max-accel")
+                out.filter.maxAcceleration = v;
+            else
+                out.filter.maxGapSeconds = v;
+            if (!ok) {
+                std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a valid value for %s\n", text.c_str(), a.c_str());
+                return 2;
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            std::fprintf(stderr, "vr60ctl: analyze: unknown option %s (see --help)\n", a.c_str());
+            return 2;
+        } else if (out.file.empty()) {
+            out.file = a;
+        } else {
+            std::fprintf(stderr, "vr60ctl: analyze: only one file, please ('%s')\n", a.c_str());
+            return 2;
+        }
+    }
+    if (out.file.empty()) {
+        std::fprintf(stderr, "usage: vr60ctl analyze FILE.sbp [--json] [--device] [--max-hdop X] [--min-sats N] "
+                             "[--max-accel A] [--max-gap S]\n");
+        return 2;
+    }
+    return 0;
+}
+
+struct DeviceTables {
+    std::vector<std::string> maxSpeed, maxAvgSpeed;
+};
+
+// Connects, reads the two top-10 tables and disconnects; 0 or the failing step's code.
+int ReadDeviceTables(CtlContext& ctx, DeviceTables& tables)
+{
+    const int result = WithDevice(ctx, [&](Program& p) {
+        const int read = Button_TOP10_ReadClick(p);
+        tables.maxSpeed = p.form.logData.top10MaxSpeed;
+        tables.maxAvgSpeed = p.form.logData.top10MaxAvgSpeed;
+        return read;
+    });
+    if (result != 0)
+        std::fprintf(stderr, "vr60ctl: the device's top-10 tables could not be read\n");
+    return result;
+}
+
+int ReadDeviceTablesLoggingToStderr(CtlContext& ctx, DeviceTables& tables)
+{
+    ctx.host.setLogToStderr(true);
+    const int result = ReadDeviceTables(ctx, tables);
+    ctx.host.setLogToStderr(false);
+    return result;
+}
+
+std::string JsonList(const std::vector<std::string>& items)
+{
+    std::string out = "[";
+    for (size_t i = 0; i < items.size(); ++i)
+        out += (i ? ", " : "") + JsonString(items[i]);
+    return out + "]";
+}
+
+void PrintBeside(const std::vector<std::string>& left, const DeviceTables& device)
+{
+    std::vector<std::string> right;
+    right.push_back("device top 10: max speed    max avg speed");
+    for (size_t k = 0; k < std::max(device.maxSpeed.size(), device.maxAvgSpeed.size()); ++k) {
+        char line[96];
+        std::snprintf(line, sizeof line, "               %-16s %s", k < device.maxSpeed.size() ? device.maxSpeed[k].c_str() : "",
+                      k < device.maxAvgSpeed.size() ? device.maxAvgSpeed[k].c_str() : "");
+        right.push_back(line);
+    }
+    size_t width = 0;
+    for (const std::string& l : left)
+        width = std::max(width, l.size());
+    for (size_t i = 0; i < std::max(left.size(), right.size()); ++i) {
+        const std::string l = i < left.size() ? left[i] : "";
+        if (i < right.size())
+            std::printf("%-*s  |  %s\n", int(width), l.c_str(), right[i].c_str());
+        else
+            std::printf("%s\n", l.c_str());
+    }
+}
+
+} // namespace
+
+int RunAnalyze(CtlContext& ctx, const Args& args)
+{
+    AnalyzeArgs a;
+    if (const int bad = ParseArgs(args, a))
+        return bad;
+
+    const SbpFileAnalysis file = AnalyzeSbpFile(a.file, a.filter);
+    if (file.status == kCannotOpen) {
+        std::fprintf(stderr, "vr60ctl: cannot open %s\n", a.file.c_str());
+        return file.status;
+    }
+    if (file.status == kEmptyFile) {
+        std::fprintf(stderr, "vr60ctl: %s is empty\n", a.file.c_str());
+        return file.status;
+    }
+    if (file.cut)
+        std::fprintf(stderr, "vr60ctl: %s is longer than a log can be; only its first %zu bytes were analysed\n",
+                     a.file.c_str(), kWholeFileLimit);
+    const SessionResults& results = file.analysis.results;
+
+    DeviceTables device;
+    int deviceResult = 0;
+    if (a.device)
+        deviceResult = a.json ? ReadDeviceTablesLoggingToStderr(ctx, device) : ReadDeviceTables(ctx, device);
+
+    if (a.json) {
+        std::vector<std::pair<std::string, std::string>> extra;
+        if (a.device && deviceResult == 0)
+            extra.emplace_back("device_top10", "{\"max_speed\": " + JsonList(device.maxSpeed) +
+                                                   ", \"max_avg_speed\": " + JsonList(device.maxAvgSpeed) + "}");
+        std::fputs(ResultJson(results, extra).c_str(), stdout);
+    } else if (a.device && deviceResult == 0) {
+        PrintBeside(ResultTableLines(results), device);
+    } else {
+        for (const std::string& line : ResultTableLines(results))
+            std::printf("%s\n", line.c_str());
+    }
+    return deviceResult;
+}

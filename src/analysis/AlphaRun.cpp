@@ -1,0 +1,94 @@
+#include "analysis/AlphaRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "analysis/Geodesy.h"
+#include "analysis/SessionTrack.h"
+#include "analysis/WindowMaxSlope.h"
+
+namespace {
+
+constexpr double kPathSlack = 1e-6;   // metres; rounding in the running path sums
+
+struct OpenStart {
+    size_t first, lo, hi;   // admissible ends lo..hi
+    double bound;           // the best mean speed of any end, inside the gate or not
+};
+
+} // namespace
+
+std::optional<BestRun> BestAlpha(const SessionTrack& t, double minPath, double maxPath, double gate)
+{
+    const std::vector<double>& path = t.pathMetres;
+    std::vector<double> seconds(t.points.size());
+    for (size_t i = 0; i < seconds.size(); ++i)
+        seconds[i] = (t.points[i].timeMs - t.points.front().timeMs) * 1e-3;
+    const std::vector<SpherePoint>& sphere = t.sphere;
+    const double gateChord = 2 * kEarthRadiusMetres * std::sin(gate / (2 * kEarthRadiusMetres));
+    const auto inGate = [&](size_t a, size_t b) { return ChordSquared(sphere[a], sphere[b]) <= gateChord * gateChord; };
+
+    std::optional<BestRun> best;
+    const auto offer = [&](size_t first, size_t last) {
+        const double speed = t.meanSpeed(first, last);
+        if (!best || speed > best->speed)
+            best = MakeRun(t, first, last);
+    };
+
+    // Pass 1: each start's steepest end; kept when inside the gate.
+    std::vector<OpenStart> open;
+    WindowMaxSlope window(seconds.data(), t.speedIntegral.data());
+    for (size_t s = 0; s < t.segmentStarts.size(); ++s) {
+        const size_t begin = t.segmentStarts[s], end = t.segmentEnd(s);
+        size_t lo = begin, hiEnd = begin;   // ends lo..hiEnd-1 are admissible
+        window.clear(begin);
+        for (size_t first = begin; first < end; ++first) {
+            lo = std::max(lo, first + 1);
+            while (lo < end && path[lo] - path[first] < minPath)
+                ++lo;
+            if (lo >= end)
+                break;   // later starts have even less path ahead
+            hiEnd = std::max(hiEnd, lo);
+            while (hiEnd < end && path[hiEnd] - path[first] <= maxPath)
+                ++hiEnd;
+            if (lo == hiEnd)
+                continue;
+            // No end can be back inside the gate when the nearest one is farther
+            // out than the path left in the range (the usual case on a reach).
+            const double toFirstEnd = std::sqrt(ChordSquared(sphere[first], sphere[lo]));
+            if (toFirstEnd - gateChord > path[hiEnd - 1] - path[lo] + kPathSlack)
+                continue;
+            if (window.end() < lo)
+                window.clear(lo);
+            while (window.end() < hiEnd)
+                window.pushBack();
+            while (window.begin() < lo)
+                window.popFront();
+            const size_t steepest = window.steepestFrom(seconds[first], t.speedIntegral[first]);
+            if (inGate(first, steepest))
+                offer(first, steepest);
+            else
+                open.push_back({first, lo, hiEnd - 1, t.meanSpeed(first, steepest)});
+        }
+    }
+
+    // Pass 2: the starts whose best end lies outside the gate, while they can still win.
+    for (const OpenStart& o : open) {
+        if (best && o.bound <= best->speed)
+            continue;
+        for (size_t last = o.lo; last <= o.hi;) {
+            const double chordSquared = ChordSquared(sphere[o.first], sphere[last]);
+            if (chordSquared <= gateChord * gateChord) {
+                offer(o.first, last);
+                ++last;
+                continue;
+            }
+            // The straight distance cannot shrink faster than the path grows.
+            const double needed = path[last] + (std::sqrt(chordSquared) - gateChord) - kPathSlack;
+            last = size_t(std::lower_bound(path.begin() + long(last) + 1, path.begin() + long(o.hi) + 1, needed) -
+                          path.begin());
+        }
+    }
+    return best;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The best run with a turn in it: path length within [minPath, maxPath] and
+// the end point within `gate` metres of the start point.
+//
+// For each start the admissible ends form one contiguous range (two pointers
+// over the path length). A sliding upper hull of (time, speed integral) gives,
+// in O(log n), the end in that range with the highest mean speed; when that end
+// lies inside the gate it is the start's answer. Otherwise, and only while the
+// start could still beat the best found, its range is scanned; an end farther
+// than the gate from the start skips ahead by the path the track needs to come
+// back. O(n log n) for the hull pass; the scans add O(k) per start that needs
+// one (k: points in maxPath - minPath of path), which real tracks keep few.
+// Starts whose nearest admissible end is too far out to come back inside the
+// gate within the range (every start along a straight reach) are passed over
+// at once.
+
+#include <optional>
+
+#include "analysis/BestRun.h"
+
+struct SessionTrack;
+
+std::optional<BestRun> BestAlpha(const SessionTrack& track, double minPath, double maxPath, double gate);

@@ -1,0 +1,105 @@
+#include "analysis/SessionAnalysis.h"
+
+#include <filesystem>
+
+#include "analysis/AlphaRun.h"
+#include "analysis/WindowRuns.h"
+#include "logdata/LogBrowser.h"
+#include "logdata/SbpRecord.h"
+
+namespace {
+
+constexpr double kNauticalMile = 1852;
+
+CategoryResult Single(const BestRun& run)
+{
+    return {run.speed, run.startMs, run.endMs, {run}};
+}
+
+std::optional<CategoryResult> Single(const std::optional<BestRun>& run)
+{
+    return run ? std::optional<CategoryResult>(Single(*run)) : std::nullopt;
+}
+
+std::optional<CategoryResult> Combined(const std::vector<BestRun>& runs)
+{
+    if (runs.empty())
+        return std::nullopt;
+    CategoryResult r;
+    for (const BestRun& run : runs)
+        r.speed += run.speed;
+    r.speed /= double(runs.size());
+    r.startMs = runs.front().startMs;
+    r.endMs = runs.back().endMs;
+    r.runs = runs;
+    return r;
+}
+
+} // namespace
+
+const std::array<CategoryInfo, kCategoryCount>& Categories()
+{
+    static const std::array<CategoryInfo, kCategoryCount> kCategories = {{
+        {Category::TwoSeconds, "2s", "2 s"},
+        {Category::TenSeconds, "10s", "10 s"},
+        {Category::FiveByTen, "5x10s", "5 x 10 s"},
+        {Category::Metres100, "100m", "100 m"},
+        {Category::Metres250, "250m", "250 m"},
+        {Category::Metres500, "500m", "500 m"},
+        {Category::NauticalMile, "nm", "nautical mile"},
+        {Category::OneHour, "1h", "1 h"},
+        {Category::Alpha500, "alpha500", "alpha 500"},
+    }};
+    return kCategories;
+}
+
+SessionResults AnalyzeTrack(const SessionTrack& track)
+{
+    SessionResults r;
+    r.pointsUsed = track.points.size();
+    r.pointsFiltered = track.filtered;
+    auto set = [&](Category c, std::optional<CategoryResult> result) { r.best[size_t(c)] = std::move(result); };
+    const auto durations = BestOverDurations(track, {2, 10, 3600});
+    const auto distances = BestOverDistances(track, {100, 250, 500, kNauticalMile});
+    set(Category::TwoSeconds, Single(durations[0]));
+    set(Category::TenSeconds, Single(durations[1]));
+    set(Category::FiveByTen, Combined(BestDisjointDurations(track, 10, 5)));
+    set(Category::Metres100, Single(distances[0]));
+    set(Category::Metres250, Single(distances[1]));
+    set(Category::Metres500, Single(distances[2]));
+    set(Category::NauticalMile, Single(distances[3]));
+    set(Category::OneHour, Single(durations[2]));
+    set(Category::Alpha500, Single(BestAlpha(track, 300, 500, 50)));
+
+    for (size_t s = 0; s < track.segmentStarts.size(); ++s) {
+        const size_t begin = track.segmentStarts[s], end = track.segmentEnd(s);
+        r.distanceMetres += track.pathMetres[end - 1] - track.pathMetres[begin];
+        for (size_t i = begin + 1; i < end; ++i)
+            if ((track.points[i - 1].speed + track.points[i].speed) / 2 >= kMovingSpeed)
+                r.movingSeconds += track.seconds(i - 1, i);
+    }
+    return r;
+}
+
+SessionAnalysis AnalyzeSbpImage(const std::vector<uint8_t>& image, const PointFilter& filter)
+{
+    const size_t skip = HasSbpHeader(image.data(), image.size()) ? std::min(image.size(), kSbpHeaderBytes) : 0;
+    SessionAnalysis a;
+    a.track = BuildSessionTrack(image.data() + skip, (image.size() - skip) / 32, filter);
+    a.results = AnalyzeTrack(a.track);
+    return a;
+}
+
+SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filter)
+{
+    SbpFileAnalysis f;
+    std::vector<uint8_t> image;
+    f.status = ReadWholeFile(name, kWholeFileLimit, image);
+    if (f.status != kOk)
+        return f;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(name, error);
+    f.cut = !error && size > image.size();
+    f.analysis = AnalyzeSbpImage(image, filter);
+    return f;
+}

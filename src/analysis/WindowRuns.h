@@ -1,0 +1,21 @@
+#pragma once
+// Best runs over a minimum duration or path distance, found with two pointers
+// over the running sums: for every end point the latest start that still gives
+// the minimum is the only candidate, so each search is linear.
+
+#include <optional>
+#include <vector>
+
+#include "analysis/BestRun.h"
+
+struct SessionTrack;
+
+// The best run of at least each of the given durations (or path lengths), in
+// the order given; all in one pass.
+std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds);
+std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track, const std::vector<double>& metres);
+
+// The `count` runs of at least `seconds` that do not overlap in time (they may
+// touch) and have the highest sum of mean speeds, in time order; empty when
+// fewer than `count` fit. O(n log n + count * n).
+std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double seconds, int count);

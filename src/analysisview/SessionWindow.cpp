@@ -1,0 +1,144 @@
+#include "analysisview/SessionWindow.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "analysis/ResultText.h"
+#include "analysisview/SpeedChart.h"
+#include "analysisview/TrackPlot.h"
+#include "logdata/LogBrowser.h"
+
+namespace {
+
+QString TimeOfDay(int64_t ms)
+{
+    // "YYYY-MM-DD HH:MM:SS.mmm" without the date
+    return QString::fromStdString(UtcTableText(ms).substr(11, 10));
+}
+
+} // namespace
+
+SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWidget* parent)
+    : QWidget(parent), analysis_(std::move(analysis)), table_(new QTableWidget(this)), summary_(new QLabel(this)),
+      chart_(new SpeedChart(this)), track_(new TrackPlot(this))
+{
+    setWindowTitle(title.isEmpty() ? tr("VR60 session") : title);
+    resize(1100, 720);
+
+    table_->setColumnCount(5);
+    table_->setHorizontalHeaderLabels({tr("Category"), tr("knots"), tr("km/h"), tr("start (UTC)"), tr("end (UTC)")});
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* left = new QWidget(this);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(table_, 1);
+    leftLayout->addWidget(summary_);
+
+    auto* right = new QSplitter(Qt::Vertical, this);
+    right->addWidget(chart_);
+    right->addWidget(track_);
+    right->setStretchFactor(1, 1);
+    right->setSizes({260, 440});
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(left);
+    split->addWidget(right);
+    split->setStretchFactor(1, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(split);
+
+    chart_->setTrack(&analysis_.track);
+    track_->setTrack(&analysis_.track);
+    fillTable();
+    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) { showRow(row); });
+    // Start on the first category the log has a result in.
+    for (const CategoryInfo& c : Categories())
+        if (analysis_.results[c.category]) {
+            selectCategory(c.category);
+            break;
+        }
+    split->setSizes({table_->horizontalHeader()->length() + 8, 700});
+}
+
+void SessionWindow::fillTable()
+{
+    const SessionResults& r = analysis_.results;
+    table_->setRowCount(int(kCategoryCount));
+    for (size_t row = 0; row < kCategoryCount; ++row) {
+        const CategoryInfo& c = Categories()[row];
+        const std::optional<CategoryResult>& best = r[c.category];
+        const auto set = [&](int column, const QString& text, Qt::Alignment align) {
+            auto* item = new QTableWidgetItem(text);
+            item->setTextAlignment(align | Qt::AlignVCenter);
+            if (!best)
+                item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+            table_->setItem(int(row), column, item);
+        };
+        set(0, QString::fromUtf8(c.label), Qt::AlignLeft);
+        set(1, best ? QString::number(Knots(best->speed), 'f', 2) : QStringLiteral("-"), Qt::AlignRight);
+        set(2, best ? QString::number(Kmh(best->speed), 'f', 2) : QStringLiteral("-"), Qt::AlignRight);
+        set(3, best ? TimeOfDay(best->startMs) : QString(), Qt::AlignLeft);
+        set(4, best ? TimeOfDay(best->endMs) : QString(), Qt::AlignLeft);
+    }
+    table_->resizeColumnsToContents();
+
+    QString text = tr("Distance %1 km, moving %2 min\n%3 points used, %4 left out")
+                       .arg(r.distanceMetres / 1000, 0, 'f', 2)
+                       .arg(r.movingSeconds / 60, 0, 'f', 1)
+                       .arg(r.pointsUsed)
+                       .arg(r.pointsFiltered);
+    if (!analysis_.track.points.empty())
+        text += tr("\nUTC date %1").arg(QString::fromStdString(UtcTableText(analysis_.track.points.front().timeMs).substr(0, 10)));
+    summary_->setText(text);
+}
+
+void SessionWindow::showRow(int row)
+{
+    std::vector<BestRun> runs;
+    if (row >= 0 && row < int(kCategoryCount))
+        if (const auto& best = analysis_.results.best[size_t(row)])
+            runs = best->runs;
+    chart_->setMarkedRuns(runs);
+    track_->setMarkedRuns(std::move(runs));
+}
+
+void SessionWindow::selectCategory(Category category)
+{
+    table_->setCurrentCell(int(category), 0);
+    showRow(int(category));
+}
+
+std::optional<Category> SessionWindow::selectedCategory() const
+{
+    const int row = table_->currentRow();
+    if (row < 0 || row >= int(kCategoryCount))
+        return std::nullopt;
+    return Categories()[size_t(row)].category;
+}
+
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error)
+{
+    SbpFileAnalysis f = AnalyzeSbpFile(file.toStdString(), PointFilter{});
+    if (f.status == kCannotOpen) {
+        error = QObject::tr("Cannot open %1.").arg(file);
+        return nullptr;
+    }
+    if (f.status == kEmptyFile) {
+        error = QObject::tr("%1 is empty.").arg(file);
+        return nullptr;
+    }
+    QString title = QFileInfo(file).fileName() + QObject::tr(" - VR60 session");
+    if (f.cut)
+        title += QObject::tr(" (only the first 8 MiB)");
+    return std::make_unique<SessionWindow>(std::move(f.analysis), title);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The session window: the results table, the speed chart and the track.
+// Choosing a result marks its run (the five runs of 5 x 10 s) on both.
+
+#include <memory>
+#include <optional>
+
+#include <QString>
+#include <QWidget>
+
+#include "analysis/SessionAnalysis.h"
+
+class QLabel;
+class QTableWidget;
+class SpeedChart;
+class TrackPlot;
+
+class SessionWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit SessionWindow(SessionAnalysis analysis, const QString& title = {}, QWidget* parent = nullptr);
+
+    const SessionAnalysis& analysis() const { return analysis_; }
+    void selectCategory(Category category);
+    std::optional<Category> selectedCategory() const;
+
+    QTableWidget* resultsTable() const { return table_; }
+    SpeedChart* chart() const { return chart_; }
+    TrackPlot* trackPlot() const { return track_; }
+
+private:
+    void fillTable();
+    void showRow(int row);
+
+    SessionAnalysis analysis_;
+    QTableWidget* table_;
+    QLabel* summary_;
+    SpeedChart* chart_;
+    TrackPlot* track_;
+};
+
+// Reads and analyses an .sbp file and builds its window; on failure returns
+// null and sets `error` to a sentence for the user.
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error);

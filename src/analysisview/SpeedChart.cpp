@@ -1,0 +1,154 @@
+#include "analysisview/SpeedChart.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QDateTime>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "analysis/SessionAnalysis.h"
+
+namespace {
+
+constexpr int kLeftMargin = 44, kRightMargin = 12, kTopMargin = 10, kBottomMargin = 24;
+
+// A round step for about `wanted` grid lines over `range`.
+double NiceStep(double range, int wanted)
+{
+    const double raw = range / std::max(1, wanted);
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double m : {1.0, 2.0, 5.0})
+        if (raw <= m * magnitude)
+            return m * magnitude;
+    return 10 * magnitude;
+}
+
+// A step a clock reads well (10 s, 5 min, 2 h, ...) for at most about `wanted` labels over `rangeMs`.
+int64_t ClockStepMs(int64_t rangeMs, int wanted)
+{
+    static const int64_t kSteps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
+    for (const int64_t s : kSteps)
+        if (rangeMs / (s * 1000) <= wanted)
+            return s * 1000;
+    return 86400000 * (rangeMs / 86400000 / std::max(1, wanted) + 1);
+}
+
+} // namespace
+
+SpeedChart::SpeedChart(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 120);
+}
+
+void SpeedChart::setTrack(const SessionTrack* track)
+{
+    track_ = track;
+    columnsWidth_ = -1;
+    marked_.clear();
+    update();
+}
+
+void SpeedChart::setMarkedRuns(std::vector<BestRun> runs)
+{
+    marked_ = std::move(runs);
+    update();
+}
+
+void SpeedChart::resizeEvent(QResizeEvent* event)
+{
+    columnsWidth_ = -1;
+    QWidget::resizeEvent(event);
+}
+
+QRect SpeedChart::plotArea() const
+{
+    return rect().adjusted(kLeftMargin, kTopMargin, -kRightMargin, -kBottomMargin);
+}
+
+double SpeedChart::topKnots() const
+{
+    double top = 0;
+    for (const TrackPoint& p : track_->points)
+        top = std::max(top, p.speed);
+    return std::max(5.0, Knots(top) * 1.05);
+}
+
+void SpeedChart::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    const QRect area = plotArea();
+    if (!track_ || track_->points.empty() || area.width() < 2 || area.height() < 2) {
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(rect(), Qt::AlignCenter, tr("No points to show"));
+        return;
+    }
+    const int64_t t0 = track_->points.front().timeMs, t1 = std::max(track_->points.back().timeMs, t0 + 1);
+    if (columnsWidth_ != area.width()) {
+        columns_ = MinMaxColumns(*track_, t0, t1, area.width());
+        columnsWidth_ = area.width();
+    }
+    const double top = topKnots();
+    const auto xAt = [&](int64_t ms) { return area.left() + double(ms - t0) * area.width() / double(t1 - t0); };
+    const auto yAt = [&](double metresPerSecond) { return area.bottom() - Knots(metresPerSecond) / top * area.height(); };
+
+    // Grid and labels.
+    const QColor gridColour = palette().color(QPalette::Mid);
+    const QColor textColour = palette().color(QPalette::Text);
+    painter.setFont(font());
+    const double speedStep = NiceStep(top, 5);
+    for (double k = 0; k <= top; k += speedStep) {
+        const double y = area.bottom() - k / top * area.height();
+        painter.setPen(gridColour);
+        painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+        painter.setPen(textColour);
+        painter.drawText(QRectF(0, y - 8, kLeftMargin - 4, 16), Qt::AlignRight | Qt::AlignVCenter, QString::number(k));
+    }
+    painter.drawText(QRectF(2, 0, kLeftMargin, kTopMargin + 2), Qt::AlignLeft | Qt::AlignTop, tr("kn"));
+    const int64_t stepMs = ClockStepMs(t1 - t0, std::max(1, area.width() / 110));
+    for (int64_t ms = (t0 + stepMs - 1) / stepMs * stepMs; ms <= t1; ms += stepMs) {
+        const double x = xAt(ms);
+        painter.setPen(gridColour);
+        painter.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+        painter.setPen(textColour);
+        const QString label = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(QStringLiteral("HH:mm:ss"));
+        painter.drawText(QRectF(x - 40, area.bottom() + 2, 80, kBottomMargin - 2), Qt::AlignHCenter | Qt::AlignTop,
+                         label);
+    }
+
+    // The marked runs behind the trace.
+    for (const BestRun& run : marked_) {
+        const double x0 = xAt(run.startMs), x1 = std::max(xAt(run.endMs), x0 + 2);
+        painter.fillRect(QRectF(x0, area.top(), x1 - x0, area.height()), QColor(255, 160, 0, 90));
+        painter.setPen(QPen(QColor(230, 120, 0), 1));
+        painter.drawLine(QPointF(x0, area.top()), QPointF(x0, area.bottom()));
+        painter.drawLine(QPointF(x1, area.top()), QPointF(x1, area.bottom()));
+        painter.setPen(QPen(QColor(200, 60, 0), 2));
+        const double y = yAt(run.speed);
+        painter.drawLine(QPointF(x0, y), QPointF(x1, y));
+    }
+
+    // The trace: a line from low to high in each column, joined to the
+    // previous column with points when both lie in one segment.
+    QVector<QLineF> lines;
+    lines.reserve(int(columns_.size()) * 2);
+    const ChartColumn* previous = nullptr;
+    double previousX = 0;
+    for (size_t c = 0; c < columns_.size(); ++c) {
+        const ChartColumn& col = columns_[c];
+        if (!col.any)
+            continue;
+        const double x = area.left() + double(c) + 0.5;
+        lines.append(QLineF(x, yAt(col.low), x, yAt(col.high) - 0.01));
+        if (previous && previous->lastSegment == col.firstSegment)
+            lines.append(QLineF(previousX, yAt(previous->last), x, yAt(col.first)));
+        previous = &col;
+        previousX = x;
+    }
+    painter.setPen(QPen(QColor(20, 70, 160), 1));
+    painter.drawLines(lines);
+    painter.setPen(textColour);
+    painter.drawRect(area);
+}

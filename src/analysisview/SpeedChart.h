@@ -1,0 +1,37 @@
+#pragma once
+// Speed over time for a whole session, in knots, with runs marked as bands.
+
+#include <vector>
+
+#include <QWidget>
+
+#include "analysis/BestRun.h"
+#include "analysisview/ChartColumns.h"
+
+struct SessionTrack;
+
+class SpeedChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpeedChart(QWidget* parent = nullptr);
+
+    // The track must outlive the chart (or the next setTrack).
+    void setTrack(const SessionTrack* track);
+    void setMarkedRuns(std::vector<BestRun> runs);
+    const std::vector<BestRun>& markedRuns() const { return marked_; }
+
+    QSize sizeHint() const override { return {640, 220}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QRect plotArea() const;
+    double topKnots() const;
+
+    const SessionTrack* track_ = nullptr;
+    std::vector<BestRun> marked_;
+    std::vector<ChartColumn> columns_;   // for plotArea().width(); rebuilt when it changes
+    int columnsWidth_ = -1;
+};

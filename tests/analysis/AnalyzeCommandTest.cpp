@@ -1,0 +1,114 @@
+// vr60ctl analyze as a user runs it: the same results as the library, bad
+// input refused with a status, and the device's tables beside (vr60sim).
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "analysis/ResultText.h"
+#include "analysis/SessionAnalysis.h"
+#include "analysis/SyntheticLog.h"
+#include "logdata/DownloadRig.h"
+#include "support/Processes.h"
+
+namespace {
+
+std::string WriteLog(const ScratchDir& dir, const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    const std::string path = dir.file(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& l : lines)
+        out += l + "\n";
+    return out;
+}
+
+TEST(AnalyzeCommand, printsTheLibrarysResultsWithTheFiltersAsked)
+{
+    ScratchDir dir;
+    SyntheticLog log;
+    log.run(30, 5).run(2.2, 15).run(30, 5);
+    log.point(20).hdop = 16;
+    const std::string file = WriteLog(dir, "burst.sbp", log.bytes());
+
+    PointFilter loose;
+    loose.maxHdop = 3.2;
+    loose.maxAcceleration = 0;
+    const CtlResult json = RunCtl({"analyze", file, "--json", "--max-hdop", "3.2", "--max-accel", "0"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out, ResultJson(AnalyzeSbpFile(file, loose).analysis.results));
+    EXPECT_NE(json.out.find("\"points_filtered\": 0"), std::string::npos);
+
+    const CtlResult table = RunCtl({"analyze", file});
+    EXPECT_EQ(table.status, 0) << table.err;
+    EXPECT_EQ(table.out, Joined(ResultTableLines(AnalyzeSbpFile(file, PointFilter{}).analysis.results)));
+    EXPECT_TRUE(table.err.empty()) << table.err;
+}
+
+TEST(AnalyzeCommand, refusesBadInputWithAStatus)
+{
+    ScratchDir dir;
+    SyntheticLog log;
+    log.run(5, 5);
+    const std::string file = WriteLog(dir, "ok.sbp", log.bytes());
+    const std::string empty = WriteLog(dir, "empty.sbp", {});
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"analyze"}, 2, "usage"},
+        {{"analyze", dir.file("missing.sbp")}, 140, "cannot open"},
+        {{"analyze", empty}, 2, "is empty"},
+        {{"analyze", file, "--max-hdop", "abc"}, 2, "not a valid value"},
+        {{"analyze", file, "--min-sats", "2.5"}, 2, "not a valid value"},
+        {{"analyze", file, "--max-gap", "0"}, 2, "not a valid value"},
+        {{"analyze", file, "--max-accel"}, 2, "needs a value"},
+        {{"analyze", file, "--fast"}, 2, "unknown option"},
+        {{"analyze", file, file}, 2, "only one file"},
+    };
+    for (const Case& c : cases) {
+        const CtlResult r = RunCtl(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.back();
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args.back() << ": " << r.err;
+        EXPECT_TRUE(r.out.empty()) << c.args.back();
+    }
+}
+
+TEST(AnalyzeCommand, deviceTablesStandBesideTheResults)
+{
+    ScratchDir dir;
+    SyntheticLog log;
+    log.run(60, 8);
+    const std::string file = WriteLog(dir, "run.sbp", log.bytes());
+    SimProcess sim;
+    ASSERT_FALSE(sim.ptyPath().empty());
+
+    // JSON: stdout holds the object alone; the message log goes to stderr.
+    const CtlResult json = RunCtl({"--port", sim.ptyPath(), "analyze", file, "--json", "--device"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    QJsonParseError error;
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(json.out), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << json.out;
+    EXPECT_EQ(o["device_top10"]["max_speed"].toArray().size(), 10);
+    EXPECT_EQ(o["device_top10"]["max_avg_speed"].toArray().size(), 10);
+    EXPECT_NE(json.err.find("===TOP 10 MAX SPEED==="), std::string::npos) << json.err;
+
+    sim.stop();
+    const CtlResult gone = RunCtl({"--port", sim.ptyPath(), "analyze", file, "--json", "--device"});
+    EXPECT_NE(gone.status, 0);
+    EXPECT_NE(gone.err.find("top-10 tables could not be read"), std::string::npos) << gone.err;
+    EXPECT_EQ(gone.out.find("device_top10"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,341 @@
+// Best runs, distance and time moving on synthetic logs with known answers.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+#include "analysis/AlphaRun.h"
+#include "analysis/SessionAnalysis.h"
+#include "analysis/WindowRuns.h"
+#include "analysis/SyntheticLog.h"
+
+namespace {
+
+// Most logs here jump between speeds; the acceleration check has its own test.
+PointFilter NoSpikeCheck()
+{
+    PointFilter f;
+    f.maxAcceleration = 0;
+    return f;
+}
+
+SessionAnalysis Analyze(const SyntheticLog& log, const PointFilter& filter = NoSpikeCheck())
+{
+    return AnalyzeSbpImage(log.bytes(), filter);
+}
+
+std::optional<double> SpeedOf(const SessionResults& r, Category c)
+{
+    return r[c] ? std::optional<double>(r[c]->speed) : std::nullopt;
+}
+
+double PathOf(const SessionTrack& t, const BestRun& run)
+{
+    return t.pathMetres[run.last] - t.pathMetres[run.first];
+}
+
+// Haversine, independent of the chords the analysis measures with.
+double GreatCircleMetres(const TrackPoint& a, const TrackPoint& b)
+{
+    const double r = std::numbers::pi / 180, p1 = a.lat * r, p2 = b.lat * r;
+    const double s1 = std::sin((p2 - p1) / 2), s2 = std::sin((b.lon - a.lon) * r / 2);
+    return 2 * kEarthRadiusMetres * std::asin(std::sqrt(s1 * s1 + std::cos(p1) * std::cos(p2) * s2 * s2));
+}
+
+double GateOf(const SessionTrack& t, const BestRun& run)
+{
+    return GreatCircleMetres(t.points[run.first], t.points[run.last]);
+}
+
+TEST(SessionAnalysis, constantSpeedIsTheResultInEveryCategory)
+{
+    // An hour and a second round a 400 m circle: every category, alpha included, is 10 m/s.
+    SyntheticLog log;
+    log.circle(3601, 10, 400);
+    const SessionAnalysis a = Analyze(log);
+    const SessionResults& r = a.results;
+    for (const CategoryInfo& c : Categories()) {
+        ASSERT_TRUE(r[c.category]) << c.key;
+        EXPECT_NEAR(r[c.category]->speed, 10, 1e-9) << c.key;
+    }
+    EXPECT_EQ(r[Category::TwoSeconds]->endMs - r[Category::TwoSeconds]->startMs, 2000);
+    EXPECT_EQ(r[Category::OneHour]->endMs - r[Category::OneHour]->startMs, 3600000);
+    EXPECT_EQ(r[Category::FiveByTen]->runs.size(), 5u);
+    EXPECT_GE(PathOf(a.track, r[Category::NauticalMile]->runs[0]), 1852);
+    EXPECT_NEAR(r.distanceMetres, 36010, 36010 * 1e-3);
+    EXPECT_NEAR(r.movingSeconds, 3601, 1e-6);
+    EXPECT_EQ(r.pointsUsed, 18006u);
+    EXPECT_EQ(r.pointsFiltered, 0u);
+}
+
+TEST(SessionAnalysis, aTwoSecondBurstIsExactOverTwoSecondsAndDilutedOverTen)
+{
+    // 11 points at 15 m/s span exactly 2 s; a 10 s window holding the burst has
+    // 2 s at 15, two 0.2 s steps from 5 to 15 (mean 10) and 7.6 s at 5.
+    SyntheticLog log;
+    log.run(30, 5).run(2.2, 15).run(30, 5);
+    const SessionResults r = Analyze(log).results;
+    ASSERT_TRUE(r[Category::TwoSeconds]);
+    EXPECT_DOUBLE_EQ(r[Category::TwoSeconds]->speed, 15);
+    EXPECT_EQ(r[Category::TwoSeconds]->startMs, SyntheticLog::At(30.2));
+    EXPECT_EQ(r[Category::TwoSeconds]->endMs, SyntheticLog::At(32.2));
+    EXPECT_NEAR(*SpeedOf(r, Category::TenSeconds), (2 * 15 + 0.4 * 10 + 7.6 * 5) / 10.0, 1e-9);
+    EXPECT_FALSE(r[Category::OneHour]);
+}
+
+TEST(SessionAnalysis, fiveByTenIsTheBestMeanOfFiveDisjointWindows)
+{
+    struct Case {
+        const char* name;
+        std::function<void(SyntheticLog&)> build;
+        std::optional<double> expected;
+        std::vector<double> runSpeeds;   // when given, the five runs in time order
+    };
+    const auto bursts = [](SyntheticLog& log, std::vector<double> speeds) {
+        log.run(20, 5);
+        for (const double v : speeds)   // 51 points at v span exactly 10 s
+            log.run(10.2, v).run(20, 5);
+    };
+    // A 20 s stretch at 18 with 19 around its middle: the best single window sits
+    // on the bump and would spoil two windows; the best pair splits the stretch.
+    // First half: 8.8 s at 18, a 0.2 s step 18-19, 1 s at 19; second half: 0.8 s
+    // at 19, a step 19-18, 8.8 s at 18 and a 0.2 s step 18-5 (mean 11.5).
+    const double halves = (158.4 + 3.7 + 19) / 10 + (15.2 + 3.7 + 158.4 + 2.3) / 10;
+    const Case cases[] = {
+        {"five separated bursts (and a slower sixth)", [&](SyntheticLog& l) { bursts(l, {17, 20, 15, 19, 16, 18}); },
+         18, {17, 20, 19, 16, 18}},
+        {"straddling bump", [&](SyntheticLog& l) {
+             bursts(l, {20, 20, 20});
+             l.run(9, 18).run(2, 19).run(9, 18).run(20, 5);
+         }, (60 + halves) / 5, {}},
+        {"50 s of log hold five touching windows", [](SyntheticLog& l) { l.run(50, 10); }, 10, {10, 10, 10, 10, 10}},
+        {"45 s of log do not", [](SyntheticLog& l) { l.run(45, 10); }, std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        SyntheticLog log;
+        c.build(log);
+        const SessionResults r = Analyze(log).results;
+        ASSERT_EQ(SpeedOf(r, Category::FiveByTen).has_value(), c.expected.has_value()) << c.name;
+        if (!c.expected)
+            continue;
+        EXPECT_NEAR(*SpeedOf(r, Category::FiveByTen), *c.expected, 1e-9) << c.name;
+        const std::vector<BestRun>& runs = r[Category::FiveByTen]->runs;
+        ASSERT_EQ(runs.size(), 5u) << c.name;
+        for (size_t k = 0; k < runs.size(); ++k) {
+            EXPECT_EQ(runs[k].endMs - runs[k].startMs, 10000) << c.name;
+            if (k > 0) {
+                EXPECT_LE(runs[k - 1].endMs, runs[k].startMs) << c.name;
+            }
+            if (!c.runSpeeds.empty()) {
+                EXPECT_NEAR(runs[k].speed, c.runSpeeds[k], 1e-9) << c.name << " run " << k;
+            }
+        }
+        EXPECT_EQ(r[Category::FiveByTen]->startMs, runs.front().startMs);
+        EXPECT_EQ(r[Category::FiveByTen]->endMs, runs.back().endMs);
+    }
+}
+
+TEST(SessionAnalysis, alphaNeedsThreeToFiveHundredMetresEndingWithinFiftyOfTheStart)
+{
+    struct Case {
+        const char* name;
+        double leg;      // metres out and back at 10 m/s
+        double offset;   // metres east between the legs
+        bool found;
+    };
+    const Case cases[] = {
+        {"out and back 20 m apart", 250, 20, true},
+        {"ends 40 m apart", 250, 40, true},
+        {"ends 60 m apart", 250, 60, false},
+        {"longer legs: only the last 500 m of path count", 300, 20, true},
+        {"turn under 300 m of path", 120, 20, false},
+    };
+    for (const Case& c : cases) {
+        SyntheticLog log;   // a slow lead-in from the west, then the run with its jibe
+        log.run(30, 5, 90).run(c.leg / 10, 10, 0).run(c.offset / 10, 10, 90).run(c.leg / 10, 10, 180);
+        const SessionAnalysis a = Analyze(log);
+        const std::optional<CategoryResult>& alpha = a.results[Category::Alpha500];
+        ASSERT_EQ(alpha.has_value(), c.found) << c.name;
+        if (!alpha)
+            continue;
+        EXPECT_NEAR(alpha->speed, 10, 1e-9) << c.name;
+        EXPECT_GE(PathOf(a.track, alpha->runs[0]), 300) << c.name;
+        EXPECT_LE(PathOf(a.track, alpha->runs[0]), 500) << c.name;
+        EXPECT_LE(GateOf(a.track, alpha->runs[0]), 50) << c.name;
+    }
+}
+
+TEST(SessionAnalysis, aGapOverTwoSecondsOrAClockSetBackEndsARun)
+{
+    struct Case {
+        double gap;
+        bool bridged;
+    };
+    for (const Case c : {Case{3.0, false}, Case{2.2, false}, Case{2.0, true}, Case{-5.0, false}}) {
+        // 6 s at 20, the gap (jumping 1 km; a negative one is a clock set back), 12 s at 10.
+        SyntheticLog log;
+        log.run(6, 20).gap(c.gap, 1000).run(12, 10);
+        const SessionAnalysis a = Analyze(log);
+        const SessionResults& r = a.results;
+        EXPECT_DOUBLE_EQ(*SpeedOf(r, Category::TwoSeconds), 20) << c.gap;
+        EXPECT_EQ(a.track.segmentStarts.size(), c.bridged ? 1u : 2u) << c.gap;
+        if (c.bridged) {
+            EXPECT_GT(*SpeedOf(r, Category::TenSeconds), 10) << c.gap;
+            EXPECT_NEAR(r.movingSeconds, 6 + c.gap + 11.8, 1e-9);
+            EXPECT_GT(r.distanceMetres, 1000);
+        } else {
+            EXPECT_DOUBLE_EQ(*SpeedOf(r, Category::TenSeconds), 10) << c.gap;   // only after the gap
+            EXPECT_NEAR(r.movingSeconds, 6 + 11.8, 1e-9) << c.gap;
+            EXPECT_NEAR(r.distanceMetres, 120 + 118, 0.5) << c.gap;
+            EXPECT_FALSE(r[Category::Metres250]) << c.gap;
+        }
+    }
+}
+
+TEST(SessionAnalysis, filtersLeaveOutSpikes)
+{
+    struct Case {
+        const char* name;
+        std::function<void(SyntheticLog&)> spoil;   // applied to a log of 20 s at 10 m/s
+        size_t filtered;
+        double twoSeconds;
+    };
+    const auto spike = [](size_t i, std::function<void(SbpFields&)> change) {
+        return [=](SyntheticLog& l) {
+            l.point(i).speed = 3000;
+            change(l.point(i));
+        };
+    };
+    const auto none = [](SbpFields&) {};
+    const Case cases[] = {
+        {"HDOP 3.2", spike(50, [](SbpFields& f) { f.hdop = 16; }), 1, 10},
+        {"4 satellites", spike(50, [](SbpFields& f) { f.satellites = 4; }), 1, 10},
+        {"invalid time", spike(50, [](SbpFields& f) { f.utc |= 63; }), 1, 10},
+        {"100 m/s^2", spike(50, none), 1, 10},
+        {"two points in a row", [&](SyntheticLog& l) {
+             spike(50, none)(l);
+             spike(51, none)(l);
+         }, 2, 10},
+        {"a spike first in the log", spike(0, none), 1, 10},
+        // Kept: at the limits, or within 8 m/s^2.
+        {"HDOP 3.0 and 5 satellites", [](SyntheticLog& l) {
+             for (size_t i = 40; i <= 60; ++i) {
+                 l.point(i).hdop = 15;
+                 l.point(i).satellites = 5;
+                 l.point(i).speed = 1100;
+             }
+         }, 0, 11},
+        {"7 m/s^2 for two seconds", [](SyntheticLog& l) {
+             for (size_t i = 40; i < 101; ++i)
+                 l.point(i).speed = uint16_t(1000 + 140 * std::min<size_t>(i - 39, 10));
+         }, 0, 24},
+    };
+    for (const Case& c : cases) {
+        SyntheticLog log;
+        log.run(20, 10);
+        c.spoil(log);
+        const SessionResults r = AnalyzeSbpImage(log.bytes(), PointFilter{}).results;
+        EXPECT_EQ(r.pointsFiltered, c.filtered) << c.name;
+        EXPECT_EQ(r.pointsUsed, log.size() - c.filtered) << c.name;
+        EXPECT_NEAR(*SpeedOf(r, Category::TwoSeconds), c.twoSeconds, 1e-9) << c.name;
+    }
+
+    // A real, lasting jump beyond the limit is left out only until it becomes a gap.
+    SyntheticLog jump;
+    jump.run(10, 2).run(10, 20);
+    const SessionAnalysis a = AnalyzeSbpImage(jump.bytes(), PointFilter{});
+    EXPECT_EQ(a.results.pointsFiltered, 10u);   // 2 s of points, then a new segment
+    EXPECT_EQ(a.track.segmentStarts.size(), 2u);
+    EXPECT_DOUBLE_EQ(*SpeedOf(a.results, Category::TwoSeconds), 20);
+
+    // Options change the limits.
+    PointFilter loose;
+    loose.maxHdop = 3.2;
+    loose.minSatellites = 4;
+    SyntheticLog log;
+    log.run(20, 10);
+    log.point(50).hdop = 16;
+    log.point(60).satellites = 4;
+    EXPECT_EQ(AnalyzeSbpImage(log.bytes(), loose).results.pointsFiltered, 0u);
+}
+
+TEST(SessionAnalysis, logsWithoutRunsGiveNoResults)
+{
+    SyntheticLog one;
+    one.run(0, 10);
+    std::vector<uint8_t> headed = SbpHeaderBlock();
+    const std::vector<uint8_t> onePoint = one.bytes();
+    headed.insert(headed.end(), onePoint.begin(), onePoint.end());
+    headed.insert(headed.end(), 31, 0x55);   // a partial record at the end
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> image;
+        size_t used;
+    };
+    const Case cases[] = {
+        {"empty", {}, 0},
+        {"header block only", SbpHeaderBlock(), 0},
+        {"one point", onePoint, 1},
+        {"header, one point and a partial record", headed, 1},
+        {"blank flash", std::vector<uint8_t>(96, 0xFF), 0},
+    };
+    for (const Case& c : cases) {
+        const SessionResults r = AnalyzeSbpImage(c.image, PointFilter{}).results;
+        for (const CategoryInfo& k : Categories())
+            EXPECT_FALSE(r[k.category]) << c.name << " " << k.key;
+        EXPECT_EQ(r.pointsUsed, c.used) << c.name;
+        EXPECT_EQ(r.distanceMetres, 0) << c.name;
+        EXPECT_EQ(r.movingSeconds, 0) << c.name;
+    }
+}
+
+// The searches against the plain definitions, on a track that wanders, loops
+// and changes speed all the time (with two gaps).
+TEST(SessionAnalysis, searchesAgreeWithBruteForceOnAWanderingTrack)
+{
+    SyntheticLog log;
+    uint32_t seed = 12345;
+    const auto next = [&]() { return (seed = seed * 1664525u + 1013904223u) >> 8 & 0xFFFF; };
+    double heading = 0, speed = 8;
+    for (int k = 0; k < 4000; ++k) {
+        heading += (next() % 41) - 20.0 + (k / 300 % 2 ? 6 : -6);
+        speed = std::clamp(speed + ((next() % 101) - 50) / 40.0, 0.5, 20.0);
+        if (k == 1500 || k == 2900)
+            log.gap(5);
+        log.run(0.2, speed, heading);
+    }
+    const SessionTrack t = BuildSessionTrack(log.bytes().data(), log.size(), NoSpikeCheck());
+
+    std::optional<double> alpha, hundred, tenSeconds;
+    for (size_t s = 0; s < t.segmentStarts.size(); ++s)
+        for (size_t j = t.segmentStarts[s]; j < t.segmentEnd(s); ++j) {
+            bool hundredDone = false, tenDone = false;
+            for (size_t i = j; i-- > t.segmentStarts[s];) {
+                const double path = t.pathMetres[j] - t.pathMetres[i], v = t.meanSpeed(i, j);
+                if (!hundredDone && path >= 100) {
+                    hundred = std::max(hundred.value_or(0), v);
+                    hundredDone = true;
+                }
+                if (!tenDone && t.points[j].timeMs - t.points[i].timeMs >= 10000) {
+                    tenSeconds = std::max(tenSeconds.value_or(0), v);
+                    tenDone = true;
+                }
+                if (path >= 300 && path <= 500 && GreatCircleMetres(t.points[i], t.points[j]) <= 50)
+                    alpha = std::max(alpha.value_or(0), v);
+                if (path > 500 && hundredDone && tenDone)
+                    break;
+            }
+        }
+    ASSERT_TRUE(alpha && hundred && tenSeconds);
+    const std::optional<BestRun> foundAlpha = BestAlpha(t, 300, 500, 50);
+    const std::optional<BestRun> foundHundred = BestOverDistances(t, {100})[0];
+    const std::optional<BestRun> foundTen = BestOverDurations(t, {10})[0];
+    ASSERT_TRUE(foundAlpha && foundHundred && foundTen);
+    EXPECT_DOUBLE_EQ(foundAlpha->speed, *alpha);
+    EXPECT_DOUBLE_EQ(foundHundred->speed, *hundred);
+    EXPECT_DOUBLE_EQ(foundTen->speed, *tenSeconds);
+}
+
+} // namespace

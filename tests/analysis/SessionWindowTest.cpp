@@ -1,0 +1,175 @@
+// The session window offscreen: chart columns, selecting a result, zoom and pan.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QTableWidget>
+#include <QWheelEvent>
+
+#include "analysis/SyntheticLog.h"
+#include "analysisview/ChartColumns.h"
+#include "analysisview/SessionWindow.h"
+#include "analysisview/SpeedChart.h"
+#include "analysisview/TrackPlot.h"
+#include "logdata/DownloadRig.h"
+
+// Under LeakSanitizer: fontconfig keeps its first font scan for the life of
+// the process. Read only by sanitizer builds.
+extern "C" __attribute__((used)) const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
+namespace {
+
+void EnsureApplication()
+{
+    static int argc = 1;
+    static char name[] = "vr60tests";
+    static char* argv[] = {name, nullptr};
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!QApplication::instance())
+        new QApplication(argc, argv);   // lives as long as the test program
+}
+
+SessionAnalysis FiveBursts()
+{
+    SyntheticLog log;
+    log.run(20, 5, 45);
+    for (const double v : {17, 20, 15, 19, 16, 18})
+        log.run(10.2, v, 45 + v * 10).run(20, 5, 90 + v * 10);
+    PointFilter f;
+    f.maxAcceleration = 0;
+    return AnalyzeSbpImage(log.bytes(), f);
+}
+
+void Send(QWidget* to, QEvent::Type type, QPointF at, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, at, to->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(to, &e);
+}
+
+bool SameRuns(const std::vector<BestRun>& a, const std::vector<BestRun>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const BestRun& x, const BestRun& y) { return x.first == y.first && x.last == y.last; });
+}
+
+TEST(SessionView, chartColumnsKeepTheExtremesAndBreakAtGaps)
+{
+    SyntheticLog log;
+    log.run(0.6, 5).gap(3).run(0.8, 5);   // points at 0 0.2 0.4 0.6 | 3.6 3.8 4.0 4.2
+    const uint16_t speeds[] = {100, 900, 200, 800, 300, 700, 400, 600};
+    for (size_t i = 0; i < 8; ++i)
+        log.point(i).speed = speeds[i];
+    const SessionTrack t = BuildSessionTrack(log.bytes().data(), log.size(), PointFilter{.maxAcceleration = 0});
+    const std::vector<ChartColumn> c = MinMaxColumns(t, SyntheticLog::At(0), SyntheticLog::At(4.2), 3);
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_TRUE(c[0].any && !c[1].any && c[2].any);
+    EXPECT_EQ((std::vector<float>{c[0].low, c[0].high, c[0].first, c[0].last}), (std::vector<float>{1, 9, 1, 8}));
+    EXPECT_EQ((std::vector<float>{c[2].low, c[2].high, c[2].first, c[2].last}), (std::vector<float>{3, 7, 3, 6}));
+    EXPECT_EQ(c[0].lastSegment, 0u);
+    EXPECT_EQ(c[2].firstSegment, 1u);
+    EXPECT_TRUE(MinMaxColumns(t, 0, 1, 0).empty());
+}
+
+TEST(SessionView, clickingAResultMarksItsRunsOnChartAndTrack)
+{
+    EnsureApplication();
+    SessionWindow w(FiveBursts());
+    w.show();
+    const SessionResults& r = w.analysis().results;
+    EXPECT_EQ(w.selectedCategory(), Category::TwoSeconds);
+    EXPECT_TRUE(SameRuns(w.chart()->markedRuns(), r[Category::TwoSeconds]->runs));
+
+    QTableWidget* table = w.resultsTable();
+    const auto click = [&](Category c) {
+        const QPoint at = table->visualItemRect(table->item(int(c), 1)).center();
+        Send(table->viewport(), QEvent::MouseButtonPress, at, Qt::LeftButton);
+        Send(table->viewport(), QEvent::MouseButtonRelease, at, Qt::NoButton);
+    };
+    click(Category::FiveByTen);
+    EXPECT_EQ(w.selectedCategory(), Category::FiveByTen);
+    ASSERT_EQ(w.chart()->markedRuns().size(), 5u);
+    EXPECT_TRUE(SameRuns(w.chart()->markedRuns(), r[Category::FiveByTen]->runs));
+    EXPECT_TRUE(SameRuns(w.trackPlot()->markedRuns(), r[Category::FiveByTen]->runs));
+    EXPECT_EQ(table->item(int(Category::FiveByTen), 1)->text(), QString::number(Knots(18), 'f', 2));
+
+    click(Category::OneHour);   // no such run in this log
+    EXPECT_TRUE(w.chart()->markedRuns().empty());
+    EXPECT_TRUE(w.trackPlot()->markedRuns().empty());
+    EXPECT_EQ(table->item(int(Category::OneHour), 1)->text(), "-");
+}
+
+TEST(SessionView, trackZoomsAboutThePointerPansAndFitsAgain)
+{
+    EnsureApplication();
+    const SessionAnalysis a = FiveBursts();
+    TrackPlot plot;
+    plot.resize(600, 400);
+    plot.setTrack(&a.track);
+    const double fitted = plot.pixelsPerMetre();
+    const QPointF pointer(150, 120), m(100, -40);
+    const QPointF before = plot.toPixel(m);
+
+    QWheelEvent wheel(pointer, plot.mapToGlobal(pointer), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&plot, &wheel);
+    EXPECT_NEAR(plot.pixelsPerMetre(), fitted * 1.25, 1e-9);
+    const QPointF zoomed = plot.toPixel(m);
+    EXPECT_NEAR(zoomed.x(), pointer.x() + (before.x() - pointer.x()) * 1.25, 1e-6);
+    EXPECT_NEAR(zoomed.y(), pointer.y() + (before.y() - pointer.y()) * 1.25, 1e-6);
+
+    Send(&plot, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
+    Send(&plot, QEvent::MouseMove, {40, 30}, Qt::LeftButton);
+    Send(&plot, QEvent::MouseButtonRelease, {40, 30}, Qt::NoButton);
+    EXPECT_NEAR(plot.toPixel(m).x(), zoomed.x() + 30, 1e-6);
+    EXPECT_NEAR(plot.toPixel(m).y(), zoomed.y() + 20, 1e-6);
+
+    Send(&plot, QEvent::MouseButtonDblClick, {40, 30}, Qt::LeftButton);
+    EXPECT_NEAR(plot.pixelsPerMetre(), fitted, 1e-9);
+    EXPECT_NEAR(plot.toPixel(m).x(), before.x(), 1e-6);
+}
+
+TEST(SessionView, opensFilesDrawsTheTraceAndRefusesWhatItCannotRead)
+{
+    EnsureApplication();
+    ScratchDir dir;
+    SyntheticLog log;
+    log.run(120, 8, 30);
+    const std::vector<uint8_t> bytes = log.bytes();
+    const std::string file = dir.file("s.sbp");
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(dir.file("empty.sbp"));
+
+    QString error;
+    std::unique_ptr<SessionWindow> w = OpenSessionWindow(QString::fromStdString(file), error);
+    ASSERT_TRUE(w) << error.toStdString();
+    EXPECT_EQ(w->windowTitle(), "s.sbp - VR60 session");
+    w->resize(1000, 700);
+    QImage chart(w->chart()->size(), QImage::Format_RGB32);
+    w->chart()->render(&chart);
+    int trace = 0;
+    for (int y = 0; y < chart.height(); ++y)
+        for (int x = 0; x < chart.width(); ++x)
+            trace += chart.pixel(x, y) == qRgb(20, 70, 160);
+    EXPECT_GT(trace, 100);
+
+    EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(dir.file("missing.sbp")), error));
+    EXPECT_TRUE(error.contains("Cannot open")) << error.toStdString();
+    EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(dir.file("empty.sbp")), error));
+    EXPECT_TRUE(error.contains("is empty")) << error.toStdString();
+
+    // A log with no usable point still opens and draws.
+    SessionWindow nothing(AnalyzeSbpImage(std::vector<uint8_t>(64, 0xFF), PointFilter{}));
+    nothing.show();
+    EXPECT_FALSE(nothing.selectedCategory());
+    EXPECT_FALSE(nothing.grab().isNull());
+}
+
+} // namespace
