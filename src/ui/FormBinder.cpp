@@ -5,6 +5,7 @@
 
 #include "program/Program.h"
 #include "logdata/PointGridModel.h"
+#include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 
 namespace {
@@ -315,4 +316,25 @@ void FormBinder::bindTestPage()
     checked(ui_.CheckBox_SNO_AUTO_INCREASE, t.snoAutoIncrease);
     checked(ui_.CheckBox_auto_log_clear, t.autoLogClear);
     checked(ui_.CheckBox_auto_poweroff, t.autoPoweroff);
+    text(ui_.Edit_batt, t.battRead);
+    text(ui_.Edit_GPS_SNR_Read, t.gpsSnrRead);
+    text(ui_.Edit_MAX_SNR_SID, t.maxSnrSid);
+    text(ui_.Edit_GPS_Ver_Read, t.gpsVerRead);
+    background(ui_.Edit_GPS_Ver_Read, t.gpsVerReadColour);
+    text(ui_.Edit_TS_Ver_Read, t.tsVerRead);
+    background(ui_.Edit_TS_Ver_Read, t.tsVerReadColour);
+    text(ui_.Edit_abort, t.abortSeconds);
+    QWidget* window = ui_.Panel1->window();
+    pushers_.push_back([this, window, &t] {
+        if (int(t.lamp) != lampShown_) {
+            lampShown_ = int(t.lamp);
+            if (auto* main = qobject_cast<MainWindow*>(window))
+                main->ShowStatusLamp(int(t.lamp));
+        }
+        if (!p_.form.focusRequest.empty()) {
+            if (QWidget* target = window->findChild<QWidget*>(Q(p_.form.focusRequest)))
+                target->setFocus();
+            p_.form.focusRequest.clear();
+        }
+    });
 }

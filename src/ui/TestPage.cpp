@@ -1,13 +1,14 @@
 // Page "Test": the self test and the service commands the logo reveals.
 
 #include "program/Program.h"
+#include "prodtest/TestRun.h"
 #include "ui/MainWindow.h"
 
 void MainWindow::bindTestPage()
 {
     bindRows({
+        {"BitBtn_Test", [](MainWindow&, Program& p) { BitBtn_TestClick(p); }},
         // Connected when the operation exists.
-        {"BitBtn_Test", nullptr},
         {"Button_Reboot", nullptr},
         {"Button_VCON_ON", nullptr},
         {"Button_GPSVCOM_OFF", nullptr},
