@@ -5,6 +5,7 @@
 #include "program/Program.h"
 #include "connection/ConnectionSequence.h"
 #include "connection/TextFields.h"
+#include "device/ControlCommands.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
@@ -28,7 +29,6 @@ constexpr uint8_t kSnrRead = 0x41;
 constexpr uint8_t kSnrAnswer = 0xC1;
 constexpr uint8_t kVersions = 0x43;
 constexpr uint8_t kVersionsAnswer = 0xC3;
-constexpr uint8_t kPowerOff = 0x40;
 
 // What the run takes from the page once, before anything is sent.
 struct RunInputs {
@@ -190,25 +190,6 @@ int StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int64_t mea
     return passed ? kOk : kTestFailed;
 }
 
-// The "Power Off" button's operation, as called without a sender.
-int PowerOffDevice(Program& p)
-{
-    LinkBusyGuard guard(p.link);
-    SerialLink* link = guard.linkOr("Com port error!");
-    if (!link)
-        return kNoLink;
-    RingClear(link);
-    p.host.logLine("Poweroff device...");
-    if (!Exchange(p.link, link, Request::Command(kPowerOff), kAck, 2500).ok()) {
-        p.host.logLine("Device off failed!");
-        return kNoAck;
-    }
-    p.host.logLine("Device off OK.");
-    BitBtn_connectClick(p);
-    p.host.logLine("Remove USB Cable now.");
-    return kOk;
-}
-
 } // namespace
 
 int BitBtn_TestClick(Program& p)
@@ -274,7 +255,7 @@ int BitBtn_TestClick(Program& p)
     if (t.autoLogClear)
         finishing = Button_clearlogClick(p);
     if (t.autoPoweroff) {
-        const int off = PowerOffDevice(p);
+        const int off = Button_Power_OffClick(p);
         if (finishing == kOk)
             finishing = off;
     }

@@ -244,6 +244,18 @@ void FormBinder::bindIdentity()
     text(ui_.Edit_VR60_Ver, f.settings.vr60Version);
     text(ui_.Edit_log_data_gps_ver, f.settings.gpsVersion);
     text(ui_.Edit_Filename, f.logData.logFileName);
+    text(ui_.MaskEdit_sno, f.settings.serialNumberText);
+    QLineEdit* const trackEdits[4] = {ui_.Edit_trk1, ui_.Edit_trk2, ui_.Edit_trk3, ui_.Edit_trk4};
+    QCheckBox* const trackBoxes[4] = {ui_.CheckBox_track1, ui_.CheckBox_track2, ui_.CheckBox_track3,
+                                      ui_.CheckBox_track4};
+    QLineEdit* const poiEdits[4] = {ui_.Edit_POI1, ui_.Edit_POI2, ui_.Edit_POI3, ui_.Edit_POI4};
+    QCheckBox* const poiBoxes[4] = {ui_.CheckBox_POI1, ui_.CheckBox_POI2, ui_.CheckBox_POI3, ui_.CheckBox_POI4};
+    for (size_t i = 0; i < 4; ++i) {
+        text(trackEdits[i], f.unseen.trackPoints[i]);
+        checked(trackBoxes[i], f.unseen.trackChecked[i]);
+        text(poiEdits[i], f.unseen.poiText[i]);
+        checked(poiBoxes[i], f.unseen.poiChecked[i]);
+    }
 }
 
 void FormBinder::bindSettings()
