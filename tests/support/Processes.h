@@ -35,5 +35,11 @@ private:
 CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir = {},
                  const std::string& workDir = {});
 
+// Whether text holds part.
+inline bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 // Lines of a text (without their '\n').
 std::vector<std::string> Lines(const std::string& text);
