@@ -228,6 +228,15 @@ int ConnectOrDisconnect(Program& p)
     return result;
 }
 
+void ShowDisconnectedControls(Program& p)
+{
+    FormState& f = p.form;
+    f.connection.connectCaption = "Connect";
+    f.connection.comPortEnabled = true;
+    f.connection.connectEnabled = true;
+    f.connection.powerOffEnabled = f.logData.clearLogEnabled = f.unseen.offAndClearEnabled = false;
+}
+
 int BitBtn_connectClick(Program& p)
 {
     FormState& f = p.form;
@@ -254,10 +263,7 @@ int BitBtn_connectClick(Program& p)
             }
         }
     } else {
-        f.connection.connectCaption = "Connect";
-        f.connection.comPortEnabled = true;
-        f.connection.connectEnabled = true;
-        f.connection.powerOffEnabled = f.logData.clearLogEnabled = f.unseen.offAndClearEnabled = false;
+        ShowDisconnectedControls(p);
     }
     p.host.sleepMs(500);
     p.link.gauge.tag = 1;

@@ -21,7 +21,7 @@ void ReportHangUp(LinkContext& ctx, SerialLink* link)
 
 } // namespace
 
-int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
+int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
 {
     int pumpCountdown = 200;
     if (!ctx.stopWaits)
@@ -57,21 +57,21 @@ int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
     return -1;
 }
 
-int WaitResponse(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
+int WaitResponse(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
 {
     if (link)
         link->readChunk = budget >= 16 ? 128 : 10;
     return WaitFrame(ctx, link, id, budget) == id ? 0 : 1;
 }
 
-int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
+int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
 {
     if (link)
         link->readChunk = 9;
     return WaitFrame(ctx, link, id, budget) == id ? 0 : 1;
 }
 
-Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint16_t budget,
+Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint32_t budget,
                int minDataBytes)
 {
     switch (request.shape) {
@@ -79,6 +79,11 @@ Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8
     case Request::Shape::WithParameter: SendCommandArg(link, request.id, request.parameter); break;
     case Request::Shape::WithData: SendFrame(link, request.id, request.data, request.count); break;
     }
+    return AwaitReply(ctx, link, answerId, budget, minDataBytes);
+}
+
+Reply AwaitReply(LinkContext& ctx, SerialLink* link, uint8_t answerId, uint32_t budget, int minDataBytes)
+{
     Reply reply;
     if (WaitResponse(ctx, link, answerId, budget) != 0)
         return reply;

@@ -79,13 +79,13 @@ TEST(ShowIdentity, percentageAndPaddingFollowTheCounts)
     EXPECT_EQ(p.form.settings.currentSno, "-00000005");
 }
 
-} // namespace
-
 class FixedClock : public Clock {
 public:
     LocalDateTime localNow() const override { return {2024, 2, 29, 23, 5, 9}; }
     int standardBiasMinutes() const override { return -330; }   // UTC+05:30
 };
+
+} // namespace
 
 TEST(ProgramClock, stampsAndTheUtcOffsetTestReadIt)
 {

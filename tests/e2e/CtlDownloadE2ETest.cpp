@@ -16,11 +16,6 @@
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 // The log a simulated device started with these options holds.
 std::vector<uint8_t> ExpectedLog(const std::vector<std::pair<std::string, std::string>>& options)
 {

@@ -58,5 +58,11 @@ private:
     std::string errName_;
 };
 
+// Whether text holds part.
+inline bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 // Lines of a text (without their '\n').
 std::vector<std::string> Lines(const std::string& text);
