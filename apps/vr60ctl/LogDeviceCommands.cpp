@@ -66,28 +66,30 @@ int RunDownload(CtlContext& ctx, const Args& args)
             return 2;
         }
     }
-    Program& p = ctx.program;
-    if (clear < 0 && DefaultAutoClear(ctx)) {
+    if (clear >= 0) {
+        ctx.program.form.logData.autoClearAfterDownload = clear == 1;
+    } else if (DefaultAutoClear(ctx)) {
         // The full clear also erases the track slots and waypoints, which are not downloaded.
         std::printf("Auto clear is on: auto_log_clear_after_download=1 in %s; after a complete download the "
                     "log, the track slots and the waypoints are erased (--no-clear keeps them)\n",
                     WorkingFolderFile(kTestConfigFile).c_str());
         std::fflush(stdout);
     }
-    p.form.logData.autoClearAfterDownload = clear < 0 ? p.form.logData.autoClearAfterDownload : clear == 1;
     std::string name;
+    bool complete = false;
     const int result = WithDevice(ctx, [&](Program& p) {
         if (!out.empty())
             p.form.logData.logFileName = out;   // else the name proposed at connect
         name = p.form.logData.logFileName;
         const int downloaded = Button_downloadlogClick(p);
         // Complete (whatever became of an Auto clear): the grid holds the file's points.
-        if (!p.grid.sourceFile.empty() && p.grid.sourceFile == name)
+        complete = !p.grid.sourceFile.empty() && p.grid.sourceFile == name;
+        if (complete)
             std::printf("Log file        %s (%zu points)\n", name.c_str(), p.grid.rowCounter());
         return downloaded;
     });
     std::error_code ec;
-    if (InterruptSignal() && !name.empty() && std::filesystem::exists(name, ec)) {
+    if (InterruptSignal() && !complete && !name.empty() && std::filesystem::exists(name, ec)) {
         std::fprintf(stderr, "vr60ctl: the download was stopped; %s holds %ju bytes (incomplete)\n", name.c_str(),
                      uintmax_t(std::filesystem::file_size(name, ec)));
     }
