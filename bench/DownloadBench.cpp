@@ -5,16 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
-#include <poll.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
+#include "BenchSimulator.h"
 #include "connection/ConnectionSequence.h"
 #include "program/Program.h"
 #include "logdata/LogDownload.h"
@@ -33,59 +28,12 @@ public:
     void messageBox(const std::string& text) override { std::fprintf(stderr, "box: %s\n", text.c_str()); }
 };
 
-// vr60sim in its own alias folder, published as COM5.
-struct Simulator {
-    int pid = -1;
-    std::string aliasDir;
-
-    bool start()
-    {
-        char dir[] = "/tmp/vr60-bench-ports.XXXXXX";
-        if (!mkdtemp(dir))
-            return false;
-        aliasDir = dir;
-        setenv("VR60_PORT_DIR", dir, 1);
-        int fds[2];
-        if (pipe(fds) != 0)
-            return false;
-        const std::string points = std::to_string(kPoints);
-        const std::string pace = std::to_string(kBaud);
-        pid = fork();
-        if (pid == 0) {
-            dup2(fds[1], STDOUT_FILENO);
-            close(fds[0]);
-            close(fds[1]);
-            execl(VR60SIM_PATH, VR60SIM_PATH, "--com", "5", "--pace", pace.c_str(), "--points", points.c_str(),
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        // Ready once it has printed its pty path.
-        pollfd p{fds[0], POLLIN, 0};
-        const bool ready = poll(&p, 1, 5000) == 1;
-        close(fds[0]);
-        return ready;
-    }
-
-    ~Simulator()
-    {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-        if (!aliasDir.empty()) {
-            std::remove((aliasDir + "/COM5").c_str());
-            rmdir(aliasDir.c_str());
-        }
-    }
-};
-
 } // namespace
 
 static void BM_Download1MiBAt460800(benchmark::State& state)
 {
-    Simulator sim;
-    if (!sim.start()) {
+    BenchSimulator sim;
+    if (!sim.start({"--pace", std::to_string(kBaud), "--points", std::to_string(kPoints)})) {
         state.SkipWithError("cannot start vr60sim");
         return;
     }

@@ -1,7 +1,8 @@
 #!/bin/sh
 # `make screenshots`: every page of the window under a virtual X server, as PNG
 # files in docs/screenshots: Settings connected to the simulated logger, Log
-# Data after a download, Browse with the downloaded points, and the Test page.
+# Data after a download, Browse with the downloaded points, the Test page, and
+# the session window on the downloaded log.
 set -e
 BUILD=$(cd "${1:-build}" && pwd)
 OUT=$(cd "$(dirname "$0")/.." && pwd)/docs/screenshots
@@ -10,7 +11,7 @@ TMP=$(mktemp -d /tmp/vr60-shots.XXXXXX)
 export VR60_PORT_DIR="$TMP/ports" HOME="$TMP/home" XDG_CONFIG_HOME="$TMP/home/.config"
 mkdir -p "$VR60_PORT_DIR" "$HOME" "$TMP/work"
 DISPLAY_NUMBER=${VR60_SHOT_DISPLAY:-97}
-Xvfb ":$DISPLAY_NUMBER" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB=$!
 "$BUILD/vr60sim" --com 7 >"$TMP/sim.out" 2>&1 &
 SIM=$!
@@ -46,5 +47,15 @@ UTIL=$!
 WID=$(xdotool search --sync --onlyvisible --name "VR60 UTIL")
 sleep 1
 shot test
+kill $UTIL 2>/dev/null; wait $UTIL 2>/dev/null || true
+UTIL=
+# The session window on the log downloaded above.
+LOG=$(ls "$TMP"/work/*.sbp | head -n 1)
+"$BUILD/vr60view" "$LOG" >"$TMP/view.out" 2>&1 &
+UTIL=$!
+WID=$(xdotool search --sync --onlyvisible --name "session|sbp" | head -n 1)
+sleep 2
+eval "$(xdotool getwindowgeometry --shell "$WID")"
+shot view
 echo "Screenshots in $OUT:"
 ls "$OUT"

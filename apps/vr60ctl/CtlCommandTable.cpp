@@ -6,14 +6,17 @@ const std::vector<CtlCommand>& CtlCommands()
 {
     static const std::vector<CtlCommand> commands = {
         {"ports", RunPorts,
-         "  ports                       list the serial ports as the window lists them"},
+         "  ports                       list the serial ports as the window lists them and mark the one\n"
+         "                              used without --port"},
         {"info", RunInfo,
          "  info                        connect as the Connect button does, print the identity, disconnect"},
         {"settings", RunSettings,
          "  settings [NAME=VALUE ...]   read the settings and print them; with assignments, write them first\n"
          "                              log=OFF|5HZ  min-speed=0..15  unit=KM|MI|MN  gmt=-12:00..+13:00\n"
          "                              (half hours)  spd-avg=1..60  spd-genie=0..31  action-spd=SPEED|NS-AVG\n"
-         "                              spd-font=SMALL|BIG   (the last four need the extended block)"},
+         "                              spd-font=SMALL|BIG   (the last four need the extended block: status\n"
+         "                              11 without it). Nothing is written or shown when the settings\n"
+         "                              could not be read at connect (status 4)"},
         {"factory-reset", RunFactoryReset,
          "  factory-reset               restore the device's factory settings"},
         {"loginfo", RunLogInfo,
@@ -21,13 +24,47 @@ const std::vector<CtlCommand>& CtlCommands()
         {"download", RunDownload,
          "  download [--out FILE] [--clear | --no-clear]\n"
          "                              download the log into FILE (default: the proposed name,\n"
-         "                              serial_user_date_time.sbp in the current folder); --clear\n"
-         "                              erases the device log after a complete download (\"Auto clear\")"},
+         "                              serial_user_date_time.sbp in the current folder); --clear runs\n"
+         "                              the full clear (log, track slots, waypoints) after a complete\n"
+         "                              download (\"Auto clear\"), --no-clear never does; without either,\n"
+         "                              auto_log_clear_after_download in ./VR60Test.ini decides (off when\n"
+         "                              missing) and a line says when it is on"},
         {"clear", RunClear,
          "  clear [--quick]             erase the log, the four track slots and the four waypoint slots;\n"
-         "                              --quick: the log only (message 11)"},
+         "                              --quick: the log only (message 11). Status 10: the log was\n"
+         "                              cleared, a track slot or waypoint was not"},
         {"top10", RunTop10,
          "  top10 [--clear]             list the top-10 speed tables; --clear erases them"},
+        {"username", RunUserName,
+         "  username NAME               write the user name (1 to 15 characters once blanks are dropped)"},
+        {"serial", RunSerial,
+         "  serial NUMBER               write the serial number (0..999999999); then, as \"VR60Test.ini\" in the\n"
+         "                              working directory says (both on without the file), the full clear\n"
+         "                              and the power off"},
+        {"reboot", RunReboot,
+         "  reboot                      reboot the device (the connection ends)"},
+        {"nmea", RunNmea,
+         "  nmea on|off                 switch the forwarding of the GPS receiver's NMEA output"},
+        {"gps", RunGps,
+         "  gps on|off|cold-start       switch the GPS receiver's power, or cold-start it (forwarding on,\n"
+         "                              then the cold start; the connection ends)"},
+        {"debug-flag", RunDebugFlag,
+         "  debug-flag                  set the link debug flag"},
+        {"power-off", RunPowerOff,
+         "  power-off [--clear]         switch the device off; --clear runs the full clear first and\n"
+         "                              switches off only when it succeeded"},
+        {"tracks", RunTracks,
+         "  tracks download             copy the 64 KB track store into VR40_TRK_64KB.bin and convert it\n"
+         "  tracks convert              convert VR40_TRK_64KB.bin: TRKn_HHMMSS.NMEA, .gpx and .kml per track\n"
+         "  tracks erase [SLOTS]        erase track slots, then download again\n"
+         "  tracks upload               write VR40_TRK_64KB_X.BIN (65536 bytes) into the erased store\n"
+         "  tracks untag [SLOTS]        invalidate the slots' tags\n"
+         "                              SLOTS: a comma list of 1..4 such as 1,3; default all four"},
+        {"poi", RunPoi,
+         "  poi read [SLOTS]            read the points of interest\n"
+         "  poi delete [SLOTS]          delete them\n"
+         "  poi write N=LAT,LON ...     write slot N (1..4); degrees with up to seven decimals\n"
+         "  poi map                     print and open the web map at the default coordinate"},
         {"ini", RunIni,
          "  ini get FILE SECTION KEY [DEFAULT]    print the text read (SECTION \"\" is the unnamed section)\n"
          "  ini getlong FILE SECTION KEY DEFAULT  print the number read\n"
@@ -37,6 +74,14 @@ const std::vector<CtlCommand>& CtlCommands()
         {"testconfig", RunTestConfig,
          "  testconfig [save]           load \"VR60Test.ini\" from the working directory and print every\n"
          "                              field; with save, load and save it as \"Button_ini_test\" does"},
+        {"selftest", RunSelfTest,
+         "  selftest [--items LIST] [--snr | --no-snr]\n"
+         "                              run the self test as \"Start \" does, with the selection, thresholds\n"
+         "                              and auto clear / power-off of \"VR60Test.ini\" (written back);\n"
+         "                              LIST: rtc,sfm-id,m-sensor-id,g-sensor-id,battery,gps-rmc,buzzer,\n"
+         "                              lcd+bk-lite,vibrator,touch-keys; --snr / --no-snr: the GPS SNR check.\n"
+         "                              Status 0 all passed, 8 an item failed, 3 start not acknowledged,\n"
+         "                              4 no result in time, 11 nothing selected or a box not an integer"},
         {"load", RunLoad,
          "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does"},
         {"convert", RunConvert,

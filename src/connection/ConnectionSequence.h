@@ -14,6 +14,8 @@ inline constexpr long kBaudRates[8] = {4800, 9600, 19200, 38400, 57600, 115200, 
 
 int BitBtn_connectClick(Program& p);
 int ConnectOrDisconnect(Program& p);
+// The Connect button and the buttons that need a device, as they stand without a link.
+void ShowDisconnectedControls(Program& p);
 int SyncDevice(Program& p, SerialLink* link);
 uint8_t SelectedPortNumber(const Program& p);
 // The index of a baud rate in kBaudRates (value or value x 100), 0 when none matches.

@@ -62,13 +62,53 @@ uint8_t PortNumberOfText(const std::string& comboText)
     return uint8_t(negative ? -value : value);
 }
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence at text[at] (shortest form, no surrogates), or 0.
+size_t Utf8SequenceAt(const std::string& text, size_t at)
+{
+    const auto byte = [&](size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    const unsigned b0 = byte(at);
+    const auto cont = [&](size_t i, unsigned low, unsigned high) { return byte(i) >= low && byte(i) <= high; };
+    if (b0 >= 0xC2 && b0 <= 0xDF)
+        return cont(at + 1, 0x80, 0xBF) ? 2 : 0;
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        const unsigned low = b0 == 0xE0 ? 0xA0 : 0x80;
+        const unsigned high = b0 == 0xED ? 0x9F : 0xBF;
+        return cont(at + 1, low, high) && cont(at + 2, 0x80, 0xBF) ? 3 : 0;
+    }
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        const unsigned low = b0 == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = b0 == 0xF4 ? 0x8F : 0xBF;
+        return cont(at + 1, low, high) && cont(at + 2, 0x80, 0xBF) && cont(at + 3, 0x80, 0xBF) ? 4 : 0;
+    }
+    return 0;
+}
+
+} // namespace
+
 std::string FileNameSafe(const std::string& name)
 {
-    std::string safe = name;
-    for (char& c : safe) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", c))
-            c = '_';
+    // The device stores single bytes: UTF-8 stays, any other byte above 0x9F is read as
+    // Latin-1, so the name is always valid UTF-8.
+    std::string safe;
+    for (size_t i = 0; i < name.size();) {
+        const unsigned char u = static_cast<unsigned char>(name[i]);
+        if (u < 0x80) {
+            safe.push_back(u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", char(u)) ? '_' : char(u));
+            ++i;
+        } else if (const size_t n = Utf8SequenceAt(name, i)) {
+            safe.append(name, i, n);
+            i += n;
+        } else {
+            if (u >= 0xA0) {
+                safe.push_back(char(0xC0 | (u >> 6)));
+                safe.push_back(char(0x80 | (u & 0x3F)));
+            } else {
+                safe.push_back('_');
+            }
+            ++i;
+        }
     }
     for (size_t at = safe.find(".."); at != std::string::npos; at = safe.find("..", at))
         safe.replace(at, 2, "__");

@@ -15,15 +15,17 @@ void ReportHangUp(LinkContext& ctx, SerialLink* link)
     if (link->hangUpReported)
         return;
     link->hangUpReported = true;
-    ctx.host.logLine("COM port closed by the other side (device unplugged?). Disconnect and connect again.");
+    ctx.host.logLine("COM port closed by the other side (device unplugged?): " + link->portLabel +
+                     ". Disconnect and connect again.");
 }
 
 } // namespace
 
-int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
+int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
 {
     int pumpCountdown = 200;
-    LinkPollFor(ctx, 100);
+    if (!ctx.stopWaits)
+        LinkPollFor(ctx, 100);
     while (budget != 0) {
         // The program is ending: the operation stops as if the device went quiet.
         if (ctx.stopWaits)
@@ -34,12 +36,15 @@ int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
                 ReportHangUp(ctx, link);
                 break;
             }
-            LinkPollFor(ctx, 1);
+            // Only a poll that brought nothing uses the budget: a slow line that keeps
+            // sending is not silent.
+            const int received = LinkPollFor(ctx, link ? link->idlePollMs : 1);
             if (--pumpCountdown == 0) {
                 pumpCountdown = 200;
                 PumpMessages(ctx);
             }
-            --budget;
+            if (received == 0)
+                --budget;
             continue;
         }
         if (ctx.parser.ParseByte(uint8_t(b)) != 0) {
@@ -52,21 +57,21 @@ int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
     return -1;
 }
 
-int WaitResponse(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
+int WaitResponse(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
 {
     if (link)
         link->readChunk = budget >= 16 ? 128 : 10;
     return WaitFrame(ctx, link, id, budget) == id ? 0 : 1;
 }
 
-int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget)
+int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
 {
     if (link)
         link->readChunk = 9;
     return WaitFrame(ctx, link, id, budget) == id ? 0 : 1;
 }
 
-Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint16_t budget,
+Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint32_t budget,
                int minDataBytes)
 {
     switch (request.shape) {
@@ -74,6 +79,11 @@ Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8
     case Request::Shape::WithParameter: SendCommandArg(link, request.id, request.parameter); break;
     case Request::Shape::WithData: SendFrame(link, request.id, request.data, request.count); break;
     }
+    return AwaitReply(ctx, link, answerId, budget, minDataBytes);
+}
+
+Reply AwaitReply(LinkContext& ctx, SerialLink* link, uint8_t answerId, uint32_t budget, int minDataBytes)
+{
     Reply reply;
     if (WaitResponse(ctx, link, answerId, budget) != 0)
         return reply;

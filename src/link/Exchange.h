@@ -1,8 +1,10 @@
 #pragma once
 // Waiting for a response. Every wait first polls the port for 100 ms; the
-// budget then counts idle 1 ms polls, so bytes that keep arriving never use it
-// up. Frames with other ids are skipped. Window messages are dispatched after
-// every 200 idle polls. A port that has hung up ends the wait as a time-out.
+// budget then counts only polls that brought no byte (1 ms each, longer on slow
+// lines: SerialLink::idlePollMs), so bytes that keep arriving never use it up.
+// Frames with other ids are skipped. Window messages are dispatched after every
+// 200 polls of an empty ring. A port that has hung up ends the wait as a time-out;
+// so does LinkContext::stopWaits.
 
 #include <cstdint>
 
@@ -10,12 +12,13 @@ class LinkContext;
 struct SerialLink;
 
 // The id of the completed frame that ended the wait, or -1 on time-out. id 0 accepts any frame.
-int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget);
+// Budgets are full 32-bit millisecond counts: a long wait must not wrap to a short one.
+int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget);
 // 0 when a frame with the id arrived, 1 otherwise. Reads 128-byte chunks for budgets
 // of 16 and more, 10-byte chunks below.
-int WaitResponse(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget);
+int WaitResponse(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget);
 // As WaitResponse with 9-byte chunks.
-int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint16_t budget);
+int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget);
 
 // One request as the encoder shapes it: a plain command, a command with a
 // one-byte parameter, or a frame with data.
@@ -46,5 +49,7 @@ struct Reply {
 // Sends the request, waits for answerId within the budget (as WaitResponse) and
 // checks that the answer carries at least minDataBytes after its id. The ring is
 // not cleared here: the operations clear it where the protocol needs it.
-Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint16_t budget,
+Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint32_t budget,
                int minDataBytes = 0);
+// The waiting half of Exchange, for an answer that comes without a request of its own.
+Reply AwaitReply(LinkContext& ctx, SerialLink* link, uint8_t answerId, uint32_t budget, int minDataBytes = 0);

@@ -148,9 +148,7 @@ int ConvertSbpFile(Program& p)
             } else {
                 char line[1024];
                 std::snprintf(line, sizeof line, "%s.kml(plt,nmea,gpx) files generated", base.c_str());
-                SleepPumping(p.link, 1000);
                 p.host.logLine(line);
-                SleepPumping(p.link, 1000);
                 if (p.form.logData.googleEarthView) {
                     const QString kml = QDir::current().absoluteFilePath(QString::fromStdString(base + ".kml"));
                     if (!p.shell->open(kml.toStdString()))

@@ -66,11 +66,14 @@ int Button_downloadlogClick(Program& p)
     if (!guard.linkOr("Com port error!"))
         return kNoLink;
 
-    // Values left from an earlier query may name another stretch of the ring:
-    // downloading (and clearing) on them could lose what was logged since.
-    if (Button_Log_infoClick(p) != kOk) {
+    // Without a fresh answer the ring is unknown: that is a link failure, never an empty log.
+    if (const int query = Button_Log_infoClick(p); query != kOk) {
+        if (LinkGone(p)) {
+            p.host.messageBox("Com Port Error!");
+            return kNoLink;
+        }
         p.host.messageBox("Download failed!");
-        return kTimeOut;
+        return query;
     }
     const LogAreaRecord area = p.logArea;
     p.pointsLogged = int32_t(RecordsInRing(area));
@@ -146,7 +149,7 @@ int Button_downloadlogClick(Program& p)
         int wrongLength = 0;
         bool answered = false;
         bool send = true;
-        while (attempts > 0) {
+        while (attempts > 0 && !p.link.stopWaits) {
             if (send)
                 SendFrame(link, kReadBlock, request, sizeof request);
             send = true;

@@ -3,6 +3,7 @@
 // to and the command-line tool prints, one record per page or group. Operations
 // write it; nothing here draws.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct ConnectionControls {
 struct SettingsPage {
     std::string currentSno = "---------";   // Label_current_sno
     std::string username;                    // Edit_username
+    std::string serialNumberText;            // MaskEdit_sno (hidden)
     std::string vr60Version;                 // Edit_VR60_Ver
     std::string gpsVersion;                  // Edit_log_data_gps_ver
     bool factoryResetEnabled = false;        // Button_Factory_Reset
@@ -74,6 +76,10 @@ struct TestItemBox {
     Colour colour = Colour::White;
 };
 
+// The result picture: ImageGRAY, ImageGREEN, ImageRED, ImageYELLOWx, numbered
+// as the status lamp's colours (0 grey, 1 green, 2 red, 3 yellow).
+enum class TestLamp { Gray = 0, Green = 1, Red = 2, Yellow = 3 };
+
 // Page "Test" (TabBIT).
 struct TestPage {
     std::vector<TestItemBox> items = DefaultTestItems();   // the group's own order
@@ -87,6 +93,19 @@ struct TestPage {
     bool snoAutoIncrease = true;            // CheckBox_SNO_AUTO_INCREASE
     bool autoLogClear = false;              // CheckBox_auto_log_clear
     bool autoPoweroff = false;              // CheckBox_auto_poweroff
+    // What a run reads back, and its verdicts.
+    std::string battRead;                   // Edit_batt, 0.01 V
+    std::string gpsSnrRead;                 // Edit_GPS_SNR_Read
+    std::string maxSnrSid = "0";            // Edit_MAX_SNR_SID
+    std::string gpsVerRead;                 // Edit_GPS_Ver_Read
+    Colour gpsVerReadColour = Colour::Window;
+    std::string tsVerRead;                  // Edit_TS_Ver_Read
+    Colour tsVerReadColour = Colour::Window;
+    std::string abortSeconds = "12";        // Edit_abort: the result wait in seconds
+    TestLamp lamp = TestLamp::Gray;
+    // The group labels' own on/off states.
+    bool boardItemsOn = true;               // Label_PCBA_Test
+    bool visualItemsOn = false;             // Label_VIS_TEST
 
     TestItemBox* find(const std::string& name);
     static std::vector<TestItemBox> DefaultTestItems();
@@ -104,10 +123,19 @@ struct UnseenControls {
     int unitRadio = 0;                       // RadioGroup_unit
     bool offAndClearEnabled = false;         // Button_off_and_clear
     bool splitTrack = false;                 // CheckBox_splite_track ("Split Log")
-    std::vector<std::string> memo1Lines;     // Memo1: port names of each rescan
+    // Panel_TRK: CheckBox_track1..4 select the slots, Edit_trk1..4 show their point counts.
+    std::array<bool, 4> trackChecked{true, true, true, true};
+    std::array<std::string, 4> trackPoints;
+    // GroupBox_WPT "POI": CheckBox_POI1..4 select the slots, Edit_POI1..4 hold "lat,lon" in degrees.
+    std::array<bool, 4> poiChecked{true, true, true, true};
+    std::array<std::string, 4> poiText;
+    std::vector<std::string> memo1Lines;     // Memo1: port names of each rescan, the track download's start line
 };
 
 struct FormState {
+    // The control an operation put the keyboard focus on; the window moves the
+    // focus there and empties this.
+    std::string focusRequest;
     ConnectionControls connection;
     SettingsPage settings;
     LogDataPage logData;

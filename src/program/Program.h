@@ -18,6 +18,7 @@
 #include "platform/ExternalTool.h"
 #include "platform/Shell.h"
 #include "prodtest/TestConfig.h"
+#include "prodtest/TestRun.h"
 
 inline constexpr const char* kProgramVersion = "V0.2B0407B";
 
@@ -47,6 +48,7 @@ struct Program {
     // Settings
     DeviceSettings settings;
     bool extendedSettings = false;
+    int settingsReadResult = 1;   // of the last settings read since Connect; 0: `settings` is what the device sent
 
     // Log data
     PointGrid grid;   // StringGrid1
@@ -61,6 +63,11 @@ struct Program {
     std::unique_ptr<ExternalTool> externalTool = std::make_unique<ExternalTool>();
     std::unique_ptr<Clock> clock = std::make_unique<Clock>();   // date stamps and the UTC offset test
 
+    // Track store
+    uint16_t trackUploadChunk = 48;   // bytes per write block, decided at the start of each upload
+    uint8_t tagDeletePresses = 0;     // "TRK Tag Del" presses this run; only the first three act
+
     // Production test
     TestConfig testConfig;
+    SelfTestRecord selfTest;
 };

@@ -2,6 +2,7 @@
 
 #include "connection/ConnectionSequence.h"
 #include "connection/PortHotPlug.h"
+#include "device/ControlCommands.h"
 #include "program/Program.h"
 #include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
@@ -18,10 +19,9 @@ void MainWindow::bindConnectionGroup()
              }
          }},
         {"BitBtn_Exit", [](MainWindow& w, Program&) { w.BitBtn_ExitClick(w.form().BitBtn_Exit); }},
-
-        // Connected when the operation exists.
-        {"Button_debug", nullptr},
-        {"Button_Power_Off", nullptr},
+        {"Button_debug", [](MainWindow&, Program& p) { Button_debugClick(p); }},
+        {"Button_Power_Off",
+         [](MainWindow&, Program& p) { Button_Power_OffClick(p, &p.form.connection.powerOffEnabled); }},
     });
     connect(ui_->ComboBox_COM, &PortComboBox::aboutToShowPopup, this,
             [this] { runHandler(nullptr, [this] { ComboBox_COMDropDown(p_); }); });

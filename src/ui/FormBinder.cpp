@@ -5,6 +5,7 @@
 
 #include "program/Program.h"
 #include "logdata/PointGridModel.h"
+#include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 
 namespace {
@@ -243,6 +244,18 @@ void FormBinder::bindIdentity()
     text(ui_.Edit_VR60_Ver, f.settings.vr60Version);
     text(ui_.Edit_log_data_gps_ver, f.settings.gpsVersion);
     text(ui_.Edit_Filename, f.logData.logFileName);
+    text(ui_.MaskEdit_sno, f.settings.serialNumberText);
+    QLineEdit* const trackEdits[4] = {ui_.Edit_trk1, ui_.Edit_trk2, ui_.Edit_trk3, ui_.Edit_trk4};
+    QCheckBox* const trackBoxes[4] = {ui_.CheckBox_track1, ui_.CheckBox_track2, ui_.CheckBox_track3,
+                                      ui_.CheckBox_track4};
+    QLineEdit* const poiEdits[4] = {ui_.Edit_POI1, ui_.Edit_POI2, ui_.Edit_POI3, ui_.Edit_POI4};
+    QCheckBox* const poiBoxes[4] = {ui_.CheckBox_POI1, ui_.CheckBox_POI2, ui_.CheckBox_POI3, ui_.CheckBox_POI4};
+    for (size_t i = 0; i < 4; ++i) {
+        text(trackEdits[i], f.unseen.trackPoints[i]);
+        checked(trackBoxes[i], f.unseen.trackChecked[i]);
+        text(poiEdits[i], f.unseen.poiText[i]);
+        checked(poiBoxes[i], f.unseen.poiChecked[i]);
+    }
 }
 
 void FormBinder::bindSettings()
@@ -315,4 +328,25 @@ void FormBinder::bindTestPage()
     checked(ui_.CheckBox_SNO_AUTO_INCREASE, t.snoAutoIncrease);
     checked(ui_.CheckBox_auto_log_clear, t.autoLogClear);
     checked(ui_.CheckBox_auto_poweroff, t.autoPoweroff);
+    text(ui_.Edit_batt, t.battRead);
+    text(ui_.Edit_GPS_SNR_Read, t.gpsSnrRead);
+    text(ui_.Edit_MAX_SNR_SID, t.maxSnrSid);
+    text(ui_.Edit_GPS_Ver_Read, t.gpsVerRead);
+    background(ui_.Edit_GPS_Ver_Read, t.gpsVerReadColour);
+    text(ui_.Edit_TS_Ver_Read, t.tsVerRead);
+    background(ui_.Edit_TS_Ver_Read, t.tsVerReadColour);
+    text(ui_.Edit_abort, t.abortSeconds);
+    QWidget* window = ui_.Panel1->window();
+    pushers_.push_back([this, window, &t] {
+        if (int(t.lamp) != lampShown_) {
+            lampShown_ = int(t.lamp);
+            if (auto* main = qobject_cast<MainWindow*>(window))
+                main->ShowStatusLamp(int(t.lamp));
+        }
+        if (!p_.form.focusRequest.empty()) {
+            if (QWidget* target = window->findChild<QWidget*>(Q(p_.form.focusRequest)))
+                target->setFocus();
+            p_.form.focusRequest.clear();
+        }
+    });
 }

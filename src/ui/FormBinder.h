@@ -58,6 +58,7 @@ private:
     std::vector<std::function<void()>> pushers_;
     std::vector<const QWidget*> enabledBound_;
     size_t memo1Shown_ = 0;
+    int lampShown_ = 0;   // the lamp last shown, as ShowStatusLamp numbers it
     size_t gridRows_ = 0;
     size_t gridDecoded_ = 0;
 };

@@ -1,4 +1,5 @@
 #include "ui/MainWindow.h"
+#include "prodtest/TestItemGroups.h"
 
 #include <filesystem>
 
@@ -272,11 +273,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == u.Label_PCBA_Test) {
-            runHandler(nullptr, [this] { Label_PCBA_TestClick(); });
+            runHandler(nullptr, [this] { ::Label_PCBA_TestClick(p_); });
             return true;
         }
         if (watched == u.Label_VIS_TEST) {
-            runHandler(nullptr, [this] { Label_VIS_TESTClick(); });
+            runHandler(nullptr, [this] { ::Label_VIS_TESTClick(p_); });
             return true;
         }
     }

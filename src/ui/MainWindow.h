@@ -71,8 +71,6 @@ public:
     // The service gestures.
     void Image2DblClick();
     void Common_CommandDblClick();
-    void Label_PCBA_TestClick();
-    void Label_VIS_TESTClick();
     void Memo_MPDblClick();
     void FormKeyDown(int key);
 
@@ -95,8 +93,6 @@ public:
     struct ServiceFlags {
         bool extraFunctions = false;
         bool commonCommands = false;
-        bool pcbaItems = true;
-        bool visualItems = false;
         bool uartTrace = false;
     };
     const ServiceFlags& serviceFlags() const { return flags_; }

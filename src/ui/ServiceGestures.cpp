@@ -13,13 +13,6 @@ namespace {
 
 const QColor kServiceGreen(0, 128, 0);
 
-void CheckItems(Program& p, std::initializer_list<const char*> names, bool on)
-{
-    for (const char* name : names)
-        if (TestItemBox* box = p.form.test.find(name))
-            box->checked = on;
-}
-
 } // namespace
 
 void MainWindow::bindServiceGestures()
@@ -46,20 +39,6 @@ void MainWindow::Common_CommandDblClick()
     flags_.commonCommands = !flags_.commonCommands;
     ui_->Button_Power_Off->setVisible(flags_.commonCommands);
     ui_->Button_clearlog->setVisible(flags_.commonCommands);
-}
-
-void MainWindow::Label_PCBA_TestClick()
-{
-    flags_.pcbaItems = !flags_.pcbaItems;
-    CheckItems(p_, {"CheckBox_RTC", "CheckBox_FlashMemory", "CheckBox_M_ID", "CheckBox_G_ID", "CheckBox_BATT",
-                    "CheckBox_GPS_RMC"},
-               flags_.pcbaItems);
-}
-
-void MainWindow::Label_VIS_TESTClick()
-{
-    flags_.visualItems = !flags_.visualItems;
-    CheckItems(p_, {"CheckBox_Buzzer", "CheckBox_LCD", "CheckBox_VIBRATOR", "CheckBox_KEY"}, flags_.visualItems);
 }
 
 void MainWindow::Memo_MPDblClick()

@@ -1,6 +1,7 @@
 // Page "Settings": the device settings and the identity.
 
 #include "program/Program.h"
+#include "device/IdentityWrites.h"
 #include "device/SettingsOperations.h"
 #include "ui/MainWindow.h"
 
@@ -10,10 +11,8 @@ void MainWindow::bindSettingsPage()
         {"Button_Read_Config", [](MainWindow&, Program& p) { Button_Read_ConfigClick(p); }},
         {"Button_Set_language", [](MainWindow&, Program& p) { Button_Set_languageClick(p); }},
         {"Button_Factory_Reset", [](MainWindow&, Program& p) { Button_Factory_ResetClick(p); }},
-
-        // Connected when the operation exists.
-        {"Button_update_username_bin", nullptr},
-        {"BitBtn_update_sno", nullptr},
+        {"Button_update_username_bin", [](MainWindow&, Program& p) { Button_update_username_binClick(p); }},
+        {"BitBtn_update_sno", [](MainWindow&, Program& p) { BitBtn_update_snoClick(p); }},
     });
 }
 

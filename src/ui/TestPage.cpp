@@ -1,19 +1,21 @@
 // Page "Test": the self test and the service commands the logo reveals.
 
+#include "device/ControlCommands.h"
+#include "device/TrackStore.h"
 #include "program/Program.h"
+#include "prodtest/TestRun.h"
 #include "ui/MainWindow.h"
 
 void MainWindow::bindTestPage()
 {
     bindRows({
-        // Connected when the operation exists.
-        {"BitBtn_Test", nullptr},
-        {"Button_Reboot", nullptr},
-        {"Button_VCON_ON", nullptr},
-        {"Button_GPSVCOM_OFF", nullptr},
-        {"Button_GPS_ColdStart", nullptr},
-        {"Button_GPSPWRON", nullptr},
-        {"Button_GPSPWROFF", nullptr},
-        {"Button1", nullptr},
+        {"BitBtn_Test", [](MainWindow&, Program& p) { BitBtn_TestClick(p); }},
+        {"Button_Reboot", [](MainWindow&, Program& p) { Button_RebootClick(p); }},
+        {"Button_VCON_ON", [](MainWindow&, Program& p) { Button_VCON_ONClick(p); }},
+        {"Button_GPSVCOM_OFF", [](MainWindow&, Program& p) { Button_GPSVCOM_OFFClick(p); }},
+        {"Button_GPS_ColdStart", [](MainWindow&, Program& p) { Button_GPS_ColdStartClick(p); }},
+        {"Button_GPSPWRON", [](MainWindow&, Program& p) { Button_GPSPWRONClick(p); }},
+        {"Button_GPSPWROFF", [](MainWindow&, Program& p) { Button_GPSPWROFFClick(p); }},
+        {"Button1", [](MainWindow&, Program& p) { TRK_EraseClick(p); }},
     });
 }

@@ -54,6 +54,10 @@ TEST(FileNameSafe, keepsOrdinaryNamesAndNeutralisesPaths)
     EXPECT_EQ(FileNameSafe("a/b\\c"), "a_b_c");
     EXPECT_EQ(FileNameSafe(".."), "__");
     EXPECT_EQ(FileNameSafe("x\ty*?"), "x_y__");
+    // Always valid UTF-8: UTF-8 stays, other bytes are Latin-1 (C1 controls become '_').
+    EXPECT_EQ(FileNameSafe("M\xFCller"), "M\xC3\xBCller");
+    EXPECT_EQ(FileNameSafe("M\xC3\xBCller \xE2\x82\xAC"), "M\xC3\xBCller \xE2\x82\xAC");
+    EXPECT_EQ(FileNameSafe("\xC3(\x85\xED\xA0\x80"), "\xC3\x83(_\xC3\xAD\xC2\xA0_");
 }
 
 TEST(ShowIdentity, percentageAndPaddingFollowTheCounts)
@@ -75,13 +79,13 @@ TEST(ShowIdentity, percentageAndPaddingFollowTheCounts)
     EXPECT_EQ(p.form.settings.currentSno, "-00000005");
 }
 
-} // namespace
-
 class FixedClock : public Clock {
 public:
     LocalDateTime localNow() const override { return {2024, 2, 29, 23, 5, 9}; }
     int standardBiasMinutes() const override { return -330; }   // UTC+05:30
 };
+
+} // namespace
 
 TEST(ProgramClock, stampsAndTheUtcOffsetTestReadIt)
 {

@@ -6,6 +6,7 @@
 #include "logdata/DownloadRig.h"
 #include "link/LinkBusyGuard.h"
 #include "logdata/LogClear.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -59,6 +60,31 @@ TEST(LogClear, missingAcknowledgementAndMissingCompletionAreReported)
     EXPECT_EQ(d.p().pointsLogged, 300);
     EXPECT_TRUE(d.device().logArea.erasedSectors.empty());
     EXPECT_EQ(d.deviceLog(), log);
+}
+
+TEST(LogClear, aTrackSlotOrWaypointThatStaysMakesTheClearIncomplete)
+{
+    const struct {
+        const char* what;
+        int key;   // the request left unanswered
+        int times;
+        size_t boxes;
+    } cases[] = {{"every sector erase", 0x1E, kFaultForever, 4},
+                 {"one sector erase three times", 0x1E, 3, 1},
+                 {"every waypoint clear", 50, kFaultForever, 0},
+                 {"one waypoint clear", 50, 1, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DownloadRig d(300);
+        d.device().faults.dropAnswers[c.key] = c.times;
+        d.connectTo("unused.sbp");
+        EXPECT_EQ(Button_clearlogClick(d.p(), &d.p().form.logData.clearLogEnabled), kIncomplete);
+        // The steps and texts stay those of a clear; only the status tells.
+        EXPECT_EQ(d.rig.host.logs().back(), "Log data cleared successfully");
+        EXPECT_EQ(d.rig.host.boxes().size(), c.boxes);
+        EXPECT_TRUE(d.deviceLog().empty());
+        EXPECT_EQ(d.p().pointsLogged, 0);
+    }
 }
 
 TEST(LogClear, sectorEraseIsSentThreeTimesAtMost)

@@ -146,6 +146,7 @@ TEST_F(Export, goldenFilesAndMessages)
     EXPECT_EQ(program->form.logData.convertStatistic, "[Total:24,No Fix:0,Bad:0]");
     EXPECT_FALSE(host.busyCursor);
     EXPECT_TRUE(shell->opened.empty());
+    EXPECT_TRUE(host.sleeps.empty());   // the converter runs are waited for: no pauses around the last line
 
     // GPX then KML, from the NMEA file actually written, with TZ set.
     const std::vector<std::string> argv = converterArgv();

@@ -133,38 +133,82 @@ void SimProcess::stop()
         ADD_FAILURE() << problem;
 }
 
-CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir)
+CtlProcess::CtlProcess(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir,
+                       const std::vector<std::string>& env)
 {
+    const std::string config = "/tmp/vr60-test-config-" + std::to_string(getuid());
     char outName[] = "/tmp/vr60ctl-out.XXXXXX";
     char errName[] = "/tmp/vr60ctl-err.XXXXXX";
     const int outFd = mkstemp(outName);
     const int errFd = mkstemp(errName);
+    outName_ = outName;
+    errName_ = errName;
     const std::string program = VR60CTL_PATH;
     std::vector<char*> argv = Argv(program, args);
-    CtlResult result;
-    const pid_t pid = fork();
-    if (pid == 0) {
+    pid_ = fork();
+    if (pid_ == 0) {
         const int in = open("/dev/null", O_RDONLY);
         dup2(in, STDIN_FILENO);
         dup2(outFd, STDOUT_FILENO);
         dup2(errFd, STDERR_FILENO);
         if (!aliasDir.empty())
             setenv("VR60_PORT_DIR", aliasDir.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        for (const std::string& variable : env) {
+            const size_t eq = variable.find('=');
+            setenv(variable.substr(0, eq).c_str(), variable.substr(eq + 1).c_str(), 1);
+        }
         if (!workDir.empty() && chdir(workDir.c_str()) != 0)
             _exit(126);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     close(outFd);
     close(errFd);
-    result.out = Slurp(outName);
-    result.err = Slurp(errName);
-    unlink(outName);
-    unlink(errName);
+}
+
+CtlProcess::~CtlProcess()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    unlink(outName_.c_str());
+    unlink(errName_.c_str());
+}
+
+bool CtlProcess::waitForOutput(const std::string& text, int timeoutMs)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        if (Slurp(outName_).find(text) != std::string::npos)
+            return true;
+        usleep(20000);
+    }
+    return false;
+}
+
+void CtlProcess::signal(int signal)
+{
+    if (pid_ > 0)
+        kill(pid_, signal);
+}
+
+CtlResult CtlProcess::finish()
+{
+    CtlResult result;
+    int status = 0;
+    if (pid_ > 0 && waitpid(pid_, &status, 0) == pid_)
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_ = -1;
+    result.out = Slurp(outName_);
+    result.err = Slurp(errName_);
     return result;
+}
+
+CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir,
+                 const std::vector<std::string>& env)
+{
+    return CtlProcess(args, aliasDir, workDir, env).finish();
 }
 
 std::vector<std::string> Lines(const std::string& text)

@@ -41,9 +41,38 @@ private:
 };
 
 // Runs vr60ctl with the arguments in workDir (empty: the current directory),
-// with VR60_PORT_DIR set when aliasDir is given; stdin is /dev/null.
+// with VR60_PORT_DIR set when aliasDir is given and the further NAME=VALUE
+// variables of env; stdin is /dev/null. Its settings store lives in a scratch
+// folder unless env sets XDG_CONFIG_HOME.
 CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir = {},
-                 const std::string& workDir = {});
+                 const std::string& workDir = {}, const std::vector<std::string>& env = {});
+
+// vr60ctl running in the background (as RunCtl), for tests that signal it.
+class CtlProcess {
+public:
+    CtlProcess(const std::vector<std::string>& args, const std::string& aliasDir = {},
+               const std::string& workDir = {}, const std::vector<std::string>& env = {});
+    ~CtlProcess();
+    CtlProcess(const CtlProcess&) = delete;
+    CtlProcess& operator=(const CtlProcess&) = delete;
+
+    // Whether stdout holds the text within the time.
+    bool waitForOutput(const std::string& text, int timeoutMs);
+    void signal(int signal);
+    // Waits for the end.
+    CtlResult finish();
+
+private:
+    int pid_ = -1;
+    std::string outName_;
+    std::string errName_;
+};
+
+// Whether text holds part.
+inline bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 // Lines of a text (without their '\n').
 std::vector<std::string> Lines(const std::string& text);

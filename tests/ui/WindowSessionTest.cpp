@@ -104,6 +104,37 @@ TEST(WindowSession, ClickingConnectAndDownloadFillsTheFileTheGridAndTheGauge)
     EXPECT_FALSE(rig.host.busyCursor());
 }
 
+TEST(WindowSession, ServiceControlsAndTheTestPageRunTheirOperations)
+{
+    WindowRig rig;
+    rig.show();
+    Ui::MainWindow& u = rig.ui();
+    rig.connect();
+    ASSERT_EQ(u.BitBtn_connect->text().toStdString(), "Disconnect");
+
+    u.Button_POI_download->click();
+    EXPECT_EQ(u.Edit_POI1->text().toStdString(), "52.3702157,4.8951679");
+    u.Button_VCON_ON->click();
+    EXPECT_EQ(rig.device.requestLog().back(), 0x15);
+
+    // The self test with only the RTC item, no auto clear or power-off: passed, green lamp.
+    for (TestItemBox& b : rig.p().form.test.items)
+        b.checked = b.name == "CheckBox_RTC";
+    rig.p().form.test.autoLogClear = rig.p().form.test.autoPoweroff = false;
+    rig.device.selfTest.resultDelayMs = 300;
+    rig.window->refresh();
+    u.BitBtn_Test->click();
+    EXPECT_TRUE(u.ImageGREEN->isVisibleTo(u.TabBIT)) << rig.log();
+    EXPECT_FALSE(u.ImageGRAY->isVisibleTo(u.TabBIT));
+    EXPECT_EQ(u.Edit_batt->text().toStdString(), "423");
+    EXPECT_EQ(u.CheckBox_RTC->styleSheet().toStdString(), "background-color: rgb(0,128,0);");
+    EXPECT_TRUE(u.BitBtn_Test->isEnabled());
+
+    u.Button_Power_Off->click();
+    EXPECT_EQ(u.BitBtn_connect->text().toStdString(), "Connect");
+    EXPECT_NE(rig.log().find("Remove USB Cable now."), std::string::npos);
+}
+
 TEST(WindowSession, APortThatGoesAwayEndsTheConnectionAtTheNextTick)
 {
     WindowRig rig;

@@ -1,0 +1,117 @@
+// username, serial, reboot, nmea, gps, debug-flag and power-off: the identity
+// writes and the one-shot device commands.
+
+#include <cstdio>
+#include <string>
+
+#include "CtlCommand.h"
+#include "device/ControlCommands.h"
+#include "device/IdentityWrites.h"
+#include "platform/ResultCode.h"
+#include "prodtest/TestConfig.h"
+#include "program/Program.h"
+
+namespace {
+
+int OneWordCommand(CtlContext& ctx, const Args& args, const char* command, int (*operation)(Program&, bool*))
+{
+    if (const int bad = NoArguments(command, args))
+        return bad;
+    return WithDevice(ctx, [operation](Program& p) { return operation(p, nullptr); });
+}
+
+// The operation named by the single argument, or null with a message.
+using Operation = int (*)(Program&, bool*);
+Operation Choose(const char* command, const Args& args, std::initializer_list<std::pair<const char*, Operation>> choices)
+{
+    if (args.size() == 1)
+        for (const auto& [word, operation] : choices)
+            if (args[0] == word)
+                return operation;
+    std::string words;
+    for (const auto& choice : choices)
+        words += std::string(words.empty() ? "" : "|") + choice.first;
+    std::fprintf(stderr, "vr60ctl: %s takes one of %s\n", command, words.c_str());
+    return nullptr;
+}
+
+} // namespace
+
+int RunUserName(CtlContext& ctx, const Args& args)
+{
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: vr60ctl username NAME\n");
+        return 2;
+    }
+    std::string name;
+    if (!CheckUserNameText(ctx.program, args[0], &name))
+        return kRefused;
+    return WithDevice(ctx, [&](Program& p) {
+        p.form.settings.username = args[0];
+        return Button_update_username_binClick(p);
+    });
+}
+
+int RunSerial(CtlContext& ctx, const Args& args)
+{
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: vr60ctl serial NUMBER\n");
+        return 2;
+    }
+    Program& p = ctx.program;
+    uint32_t number = 0;
+    if (!CheckSerialNumberText(p, args[0], &number))
+        return kRefused;
+    // "auto log/trk/wpt clear" and "auto poweroff" as the window starts with them.
+    StartUpTestConfig(p);
+    return WithDevice(ctx, [&](Program& p) {
+        p.form.settings.serialNumberText = args[0];
+        const int result = BitBtn_update_snoClick(p);
+        // The window shows nothing for a wrong echo; the command line says it.
+        if (result == kWriteFailed)
+            std::fprintf(stderr, "vr60ctl: the device echoed another serial number; it was not changed\n");
+        return result;
+    });
+}
+
+int RunReboot(CtlContext& ctx, const Args& args)
+{
+    return OneWordCommand(ctx, args, "reboot", Button_RebootClick);
+}
+
+int RunNmea(CtlContext& ctx, const Args& args)
+{
+    const Operation operation = Choose("nmea", args, {{"on", Button_VCON_ONClick}, {"off", Button_GPSVCOM_OFFClick}});
+    if (!operation)
+        return 2;
+    return WithDevice(ctx, [operation](Program& p) { return operation(p, nullptr); });
+}
+
+int RunGps(CtlContext& ctx, const Args& args)
+{
+    const Operation operation = Choose("gps", args,
+                                       {{"on", Button_GPSPWRONClick},
+                                        {"off", Button_GPSPWROFFClick},
+                                        {"cold-start", Button_GPS_ColdStartClick}});
+    if (!operation)
+        return 2;
+    return WithDevice(ctx, [operation](Program& p) { return operation(p, nullptr); });
+}
+
+int RunDebugFlag(CtlContext& ctx, const Args& args)
+{
+    return OneWordCommand(ctx, args, "debug-flag", Button_debugClick);
+}
+
+int RunPowerOff(CtlContext& ctx, const Args& args)
+{
+    const bool clear = args.size() == 1 && args[0] == "--clear";
+    if (!args.empty() && !clear) {
+        std::fprintf(stderr, "vr60ctl: power-off takes only --clear\n");
+        return 2;
+    }
+    return WithDevice(ctx, [clear](Program& p) {
+        return clear ? Button_off_and_clearClick(p, &p.form.unseen.offAndClearEnabled)
+                     : Button_Power_OffClick(p, &p.form.connection.powerOffEnabled);
+    });
+}

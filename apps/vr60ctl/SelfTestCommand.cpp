@@ -1,0 +1,154 @@
+// selftest: the Test page's "Start " with the configuration of "VR60Test.ini",
+// as a test station scripts it.
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "CtlCommand.h"
+#include "program/Program.h"
+#include "prodtest/TestConfig.h"
+#include "prodtest/TestRun.h"
+
+namespace {
+
+// "LCD+BK Lite" -> "lcd+bk-lite".
+std::string ItemArgument(const std::string& caption)
+{
+    std::string name = caption;
+    for (char& c : name)
+        c = c == ' ' ? '-' : char(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+uint32_t BitOf(const TestItemBox& box)
+{
+    return box.tag >= 0 && box.tag < 15 ? TestItemBits[box.tag] : 0;
+}
+
+// The items an operator can select: shown and standing for a bit.
+bool Selectable(const TestItemBox& box)
+{
+    return box.visible && BitOf(box) != 0;
+}
+
+std::string ItemNames(const Program& p)
+{
+    std::string names;
+    for (const TestItemBox& box : p.form.test.items)
+        if (Selectable(box))
+            names += (names.empty() ? "" : ",") + ItemArgument(box.caption);
+    return names;
+}
+
+// Checks exactly the listed items; false with a message for an unknown one.
+bool SelectItems(Program& p, const std::string& list)
+{
+    std::set<std::string> wanted;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = list.find(',', start);
+        wanted.insert(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    for (const std::string& name : wanted) {
+        const auto& items = p.form.test.items;
+        const bool known = std::any_of(items.begin(), items.end(), [&](const TestItemBox& box) {
+            return Selectable(box) && ItemArgument(box.caption) == name;
+        });
+        if (!known) {
+            std::fprintf(stderr, "vr60ctl: '%s' is not a test item; items: %s\n", name.c_str(),
+                         ItemNames(p).c_str());
+            return false;
+        }
+    }
+    for (TestItemBox& box : p.form.test.items)
+        if (BitOf(box) != 0)
+            box.checked = Selectable(box) && wanted.count(ItemArgument(box.caption)) != 0;
+    return true;
+}
+
+const char* Verdict(bool passed)
+{
+    return passed ? "passed" : "failed";
+}
+
+const char* VersionVerdict(Colour colour, bool read)
+{
+    switch (colour) {
+    case Colour::Green: return "matches";
+    case Colour::Red: return "does not match";
+    default: return read ? "not checked" : "no answer";
+    }
+}
+
+void PrintVerdicts(const Program& p, bool snrCheck)
+{
+    const SelfTestRecord& r = p.selfTest;
+    const TestPage& t = p.form.test;
+    const TestConfig& c = p.testConfig;
+    for (const TestItemBox& box : t.items)
+        if (box.visible && (r.selection & BitOf(box)) != 0)
+            std::printf("%-16s%s\n", box.caption.c_str(), Verdict((r.result & BitOf(box)) != 0));
+    if (snrCheck)
+        std::printf("%-16s%s\n", "GPS SNR", Verdict((r.result & kGpsSnrBit) != 0));
+    std::printf("%-16s%s (0.01 V), window %ld..%ld\n", "Battery", t.battRead.c_str(),
+                long(c.batt_base_volt) - c.batt_volt_range, long(c.batt_base_volt) + c.batt_volt_range);
+    if (snrCheck)
+        std::printf("%-16s%s, satellite %s, threshold %s\n", "GPS SNR read", t.gpsSnrRead.c_str(),
+                    t.maxSnrSid.c_str(), t.gpsSnrMin.c_str());
+    if (t.tsVerReadColour != Colour::White) {
+        std::printf("%-16s\"%s\" %s \"%s\"\n", "TS version", r.tsVersion,
+                    VersionVerdict(t.tsVerReadColour, r.versionsRead), t.tsVerExpect.c_str());
+        std::printf("%-16s\"%s\" %s \"%s\"\n", "GPS version", r.gpsVersion,
+                    VersionVerdict(t.gpsVerReadColour, r.versionsRead), t.gpsVerExpect.c_str());
+    }
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "vr60ctl: usage: selftest [--items LIST] [--snr | --no-snr] (see --help)\n");
+    return 2;
+}
+
+} // namespace
+
+int RunSelfTest(CtlContext& ctx, const Args& args)
+{
+    std::optional<std::string> items;
+    std::optional<bool> snr;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--items" && i + 1 < args.size() && !args[i + 1].empty())
+            items = args[++i];
+        else if (args[i] == "--snr" || args[i] == "--no-snr")
+            snr = args[i] == "--snr";
+        else
+            return Usage();
+    }
+
+    Program& p = ctx.program;
+    // As the window has it when its Test page is used.
+    StartUpTestConfig(p);
+    if (items && !SelectItems(p, *items))
+        return 2;
+    TestItemBox* snrBox = p.form.test.find("CheckBox_GPS_SNR");
+    if (snr && snrBox)
+        snrBox->checked = *snr;
+
+    const int result = WithDevice(ctx, BitBtn_TestClick);
+
+    const SelfTestRecord& r = p.selfTest;
+    const TestLamp lamp = p.form.test.lamp;
+    if (lamp == TestLamp::Green || lamp == TestLamp::Yellow) {
+        PrintVerdicts(p, (r.selection & kGpsSnrBit) != 0);
+        std::printf("%-16s%s\n", "Result", lamp == TestLamp::Green ? "PASS" : "FAIL");
+    } else if (!r.stopText.empty()) {
+        std::printf("%-16s%s\n", "Result", r.stopText.c_str());
+    }
+    return result;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The device's four points of interest (GroupBox_WPT "POI"): read into
+// Edit_POI1..4, deleted, or written from those boxes, for the slots whose
+// CheckBox_POI1..4 is ticked, slot 1 first. A coordinate is degrees x 10^7.
+// Results: 0 every checked slot done, 1 no link (or busy), 10 some slots failed
+// (an empty slot reads as failed, a box without a valid pair is not written).
+
+#include <cstdint>
+#include <string>
+
+struct Program;
+
+int Button_POI_downloadClick(Program& p);
+int Button_POI_deleteClick(Program& p);
+int Button_POI_uploadClick(Program& p);
+// Opens the web map at the fixed default coordinate. 0, or 140 when nothing could open it.
+int CheckBox_POI2Click(Program& p);
+
+// The default coordinate of the web map (Greenwich, degrees x 10^7).
+inline constexpr const char* kPoiMapLatitude = "514778000";
+inline constexpr const char* kPoiMapLongitude = "-15000";
+
+// Degrees with seven decimals: -123456789 is "-12.3456789", 5 is "0.0000005".
+std::string PoiCoordinateText(int32_t value);
+// "lat,lon" in degrees with at most seven decimals, latitude within ±90 and
+// longitude within ±180; blanks around either number are allowed.
+bool ParsePoiPair(const std::string& text, int32_t* latitude, int32_t* longitude);

@@ -1,0 +1,278 @@
+#include "device/TrackStore.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "device/TrackConversion.h"
+#include "link/Exchange.h"
+#include "link/FrameEncoder.h"
+#include "link/LinkBusyGuard.h"
+#include "logdata/LogBrowser.h"
+#include "logdata/LogClear.h"
+#include "logdata/LogDownload.h"
+#include "platform/ByteOrder.h"
+#include "platform/FileAccess.h"
+#include "platform/ResultCode.h"
+#include "program/Program.h"
+
+namespace {
+
+constexpr uint16_t kReadBlockBytes = 4096;
+constexpr uint16_t kReadBudget = 250;
+constexpr int kReadAttempts = 4;
+constexpr uint16_t kWriteBudget = 800;
+constexpr int kWriteAttempts = 4;
+constexpr uint16_t kExtendedChunk = 240;
+constexpr uint16_t kPlainChunk = 48;
+
+bool LinkGone(const Program& p)
+{
+    const SerialLink* link = p.link.ActiveLink;
+    return !link || !link->port || link->port->hungUp();
+}
+
+// Inserts text at the end of the debug memo without a line break.
+void InsertInMemo1(Program& p, const std::string& text)
+{
+    std::vector<std::string>& memo = p.form.unseen.memo1Lines;
+    if (memo.empty())
+        memo.emplace_back();
+    memo.back() += text;
+}
+
+// One block of the store into RxFrame: true when a reply of the right length came.
+bool ReadStoreBlock(Program& p, SerialLink* link, uint32_t address, uint16_t block, uint32_t done)
+{
+    uint8_t request[6];
+    PutLe32(request, address);
+    PutLe16(request + 4, block);
+    TransferGauge& gauge = p.link.gauge;
+    int attempts = kReadAttempts;
+    int wrongLength = 0;
+    while (attempts > 0) {
+        SendFrame(link, 0x04, request, sizeof request);
+        if (WaitResponse(p.link, link, 0x84, kReadBudget) == 0) {
+            if (p.link.rxFrame.lengthField() == block + 1)
+                return true;
+            // Discarded and asked again, but a device that keeps answering wrongly uses up the attempts.
+            gauge.position = done;
+            if (++wrongLength < kWrongLengthAnswersPerAttempt)
+                continue;
+            wrongLength = 0;
+        }
+        --attempts;
+        gauge.position = done;
+        RingClear(link);
+    }
+    return false;
+}
+
+bool WriteStoreBlock(Program& p, SerialLink* link, uint32_t address, const uint8_t* bytes, uint16_t length)
+{
+    std::vector<uint8_t> request(6 + length);
+    PutLe32(request.data(), address);
+    PutLe16(request.data() + 4, length);
+    std::memcpy(request.data() + 6, bytes, length);
+    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+        SendFrame(link, 0x1D, request.data(), uint16_t(request.size()));
+        if (WaitResponseShort(p.link, link, kAck, kWriteBudget) == 0)
+            return true;
+        p.host.logLine("Timeout:No ack");
+    }
+    return false;
+}
+
+} // namespace
+
+int TRK_DownloadClick(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    SerialLink* link = guard.linkOr("Com Port Error!");
+    if (!link)
+        return kNoLink;
+    OutputFile file(kTrackImageFile);
+    if (!file.open()) {
+        p.host.messageBox(std::string("Create file ") + kTrackImageFile + " failed!");
+        return kCannotOpen;
+    }
+    RingClear(link);
+    uint32_t address = 0;
+    uint32_t remaining = kTrackStoreBytes;
+    uint32_t done = 0;
+    p.host.logLine(".........");
+    p.link.parser.ResetLinkStatistics();
+    p.link.statistics.payloadByteSum = 0;
+    if (LinkGone(p)) {
+        p.host.messageBox("Com Port Error!");
+        return kNoLink;
+    }
+
+    char startLine[48];
+    std::snprintf(startLine, sizeof startLine, "Start downloading(%d bytes)...", int(kTrackStoreBytes));
+    p.host.setBusyCursor(true);
+    RingClear(link);
+    p.host.logLine(startLine);
+    TransferGauge& gauge = p.link.gauge;
+    gauge.maximum = kTrackStoreBytes;
+    gauge.position = 0;
+    gauge.tag = 0;   // the frame parser now advances the gauge per payload byte
+
+    bool writeFailed = false;
+    while (remaining > 0) {
+        const uint16_t block = uint16_t(std::min<uint32_t>(remaining, kReadBlockBytes));
+        if (!ReadStoreBlock(p, link, address, block, done))
+            break;
+        if (!file.write(p.link.rxFrame.data(), block)) {
+            writeFailed = true;
+            break;
+        }
+        address += block;
+        done += block;
+        remaining -= block;
+        gauge.position = done;
+    }
+    if (!file.close())
+        writeFailed = true;
+
+    int result;
+    if (writeFailed) {
+        p.host.logLine("Writing " + std::string(kTrackImageFile) + " failed: " + file.errorText());
+        p.host.logLine("Failed to download TRK data!");
+        p.host.messageBox("VR40 TRK Download failed!");
+        result = kWriteFailed;
+    } else if (remaining == 0) {
+        p.host.logLine("Tracks downloaded successfully (VR40_TRK_64KB.bin).");
+        result = Button_TRK_TO_RMCClick(p);
+    } else {
+        p.host.logLine("Failed to download TRK data!");
+        p.host.messageBox("VR40 TRK Download failed!");
+        result = kTimeOut;
+    }
+    InsertInMemo1(p, startLine);
+    gauge.tag = 1;
+    p.host.setBusyCursor(false);
+    return result;
+}
+
+int TRK_EraseClick(Program& p, bool* sender)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.linkOr("Com port error!"))
+        return kNoLink;
+    if (sender)
+        *sender = false;
+    int erased = 0;
+    bool eraseFailed = false;
+    for (uint8_t n = 0; n < 4; ++n) {
+        if (!p.form.unseen.trackChecked[n])
+            continue;
+        ++erased;
+        if (EraseTrackSlot(p, n) != kOk) {
+            eraseFailed = true;
+            continue;
+        }
+        char line[32];
+        std::snprintf(line, sizeof line, "Track %d deleted.", n + 1);
+        p.host.logLine(line);
+    }
+    int result = kOk;
+    if (erased > 0) {
+        p.host.sleepMs(100);
+        result = TRK_DownloadClick(p);
+    }
+    if (eraseFailed)
+        result = kIncomplete;
+    p.host.setBusyCursor(false);
+    if (sender)
+        *sender = true;
+    return result;
+}
+
+int TRK_UploadClick(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    SerialLink* link = guard.linkOr("Com port error!");
+    if (!link)
+        return kNoLink;
+    std::vector<uint8_t> image;
+    const int read = ReadWholeFile(kTrackUploadFile, kWholeFileLimit, image);
+    if (read != kOk) {
+        p.host.messageBox("Load trk file(64K bin) failed!");
+        return read;
+    }
+    if (image.size() != kTrackStoreBytes) {
+        p.host.messageBox("Load trk file(64K bin) file size error!");
+        return kRefused;
+    }
+    for (uint8_t n = 0; n < 4; ++n)
+        EraseTrackSlot(p, n);
+    if (LinkGone(p)) {
+        p.host.messageBox("Com Port Error!");
+        return kNoLink;
+    }
+
+    char line[48];
+    std::snprintf(line, sizeof line, "Start uploading(%d bytes)...", int(kTrackStoreBytes));
+    p.host.setBusyCursor(true);
+    RingClear(link);
+    p.host.logLine(line);
+    if (Exchange(p.link, link, Request::Command(0x35), kAck, 2500).ok()) {
+        p.host.logLine("Device extend buffer cmd supported. ");
+        p.trackUploadChunk = kExtendedChunk;
+    } else {
+        p.host.logLine("Device extend buffer cmd not supported!");
+        p.trackUploadChunk = kPlainChunk;
+    }
+
+    TransferGauge& gauge = p.link.gauge;
+    gauge.maximum = kTrackStoreBytes;
+    gauge.position = 0;
+    uint32_t address = 0;
+    uint32_t remaining = kTrackStoreBytes;
+    uint32_t done = 0;
+    while (remaining > 0) {
+        const uint16_t length = uint16_t(std::min<uint32_t>(remaining, p.trackUploadChunk));
+        if (!WriteStoreBlock(p, link, address, image.data() + address, length))
+            break;
+        address += length;
+        done += length;
+        remaining -= length;
+        gauge.position = done;
+        std::snprintf(line, sizeof line, "(%u/%d)", done, int(kTrackStoreBytes));
+        p.host.logLine(line);
+    }
+    if (remaining > 0) {
+        p.host.logLine("Failed to upload TRK data!");
+        p.host.messageBox("VR40 TRK Upload  failed!");
+    }
+    gauge.position = done;
+    p.host.setBusyCursor(false);
+    return remaining > 0 ? kNoAck : kOk;
+}
+
+int Button5Click(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    SerialLink* link = guard.linkOr("Com port error!");
+    if (!link)
+        return kNoLink;
+    if (++p.tagDeletePresses >= 4)
+        return kRefused;
+    RingClear(link);
+    p.host.logLine("Delete track...");
+    int result = kOk;
+    for (uint8_t n = 0; n < 4; ++n) {
+        if (!p.form.unseen.trackChecked[n])
+            continue;
+        if (Exchange(p.link, link, Request::Frame(0x37, &n, 1), kAck, 2000).ok()) {
+            p.host.logLine("Inavlid trk tag OK. ");
+        } else {
+            p.host.logLine("Invalid trk tag failed!");
+            result = kNoAck;
+        }
+    }
+    return result;
+}
