@@ -1,6 +1,8 @@
 // The device's answers as the operations decode them: the firmware and GPS
 // version texts and the status record with the user name (through Connect),
-// the settings record, the top-10 tables and the log-area record. The in-process
+// the settings record, the top-10 tables, the log-area record, the four POI
+// slots and the self test's battery, signal-strength, version and verdict
+// answers. The in-process
 // simulated device answers each request with data taken from the input, of any
 // length, or not at all; every operation must end with one of its result codes
 // and leave only in-range selections behind.
@@ -15,9 +17,11 @@
 
 #include "FuzzHost.h"
 #include "connection/ConnectionSequence.h"
+#include "device/PoiSlots.h"
 #include "device/SettingsOperations.h"
 #include "device/TopSpeeds.h"
 #include "platform/ResultCode.h"
+#include "prodtest/TestRun.h"
 #include "program/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimTransport.h"
@@ -27,10 +31,13 @@ namespace {
 struct Answer {
     int key;
     uint8_t id;
+    bool ackFirst;   // acknowledged, then answered (the self test's start)
 };
 
 // Request key (id, or 0x500 + sub-command) and the id of its answer.
-constexpr Answer kAnswers[] = {{0x506, 0x86}, {0x505, 0x85}, {0x0B, 0x8B}, {67, 0xC3}, {0x49, 0xC9}, {0x4B, 0xCB}};
+constexpr Answer kAnswers[] = {{0x506, 0x86, false}, {0x505, 0x85, false}, {0x0B, 0x8B, false}, {0x43, 0xC3, false},
+                               {0x49, 0xC9, false},  {0x4B, 0xCB, false},  {0x30, 0xB0, false}, {0x34, 0xB4, false},
+                               {0x41, 0xC1, false},  {0x13, 0x93, true}};
 
 bool InRange(int selection, int count)
 {
@@ -50,9 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int count = in.ConsumeIntegralInRange(0, 3);
         for (int i = 0; i < count; ++i)
             replies->push_back(in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange(0, 80)));
-        device.setHandler(a.key, [replies, id = a.id, taken = size_t(0)](SimDevice& d, const uint8_t*, int) mutable {
+        device.setHandler(a.key, [replies, a, taken = size_t(0)](SimDevice& d, const uint8_t*, int) mutable {
+            if (a.ackFirst)
+                d.ack();
             if (taken < replies->size())
-                d.reply(id, (*replies)[taken++]);
+                d.reply(a.id, (*replies)[taken++]);
         });
     }
     Program p(host, [&](const std::string&) -> std::unique_ptr<Transport> {
@@ -73,7 +82,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         if (top == kOk && (p.form.logData.top10MaxSpeed.size() != 10 || p.form.logData.top10MaxAvgSpeed.size() != 10))
             std::abort();
-        BitBtn_connectClick(p);
+        const int poi = Button_POI_downloadClick(p);
+        if (poi != kOk && poi != kIncomplete)
+            std::abort();
+        for (TestItemBox& box : p.form.test.items)
+            box.checked = true;
+        const int test = BitBtn_TestClick(p);
+        if (test != kOk && test != kTestFailed && test != kNoAck && test != kTimeOut)
+            std::abort();
+        if (p.connected == 1)
+            BitBtn_connectClick(p);
     }
     const auto& s = p.form.settings;
     if (!InRange(s.minSpeed, SettingsItems::kMinSpeedCount) || !InRange(s.unit, 3) ||

@@ -1,5 +1,5 @@
-// Texts the device sends: the version splitter, the text-field copy and the
-// file-name guard. Byte 0 and 1 size the splitter's buffers, byte 2 the field;
+// Texts from outside: the version splitter, the text-field copy and the
+// file-name guard (device texts), and the POI coordinate pairs (typed texts). Byte 0 and 1 size the splitter's buffers, byte 2 the field;
 // the rest is the device's text. Buffers are exactly as large as stated, so a
 // byte written past one is caught.
 
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "connection/TextFields.h"
+#include "device/PoiSlots.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -47,5 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const char c : safe)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             std::abort();
+
+    // A pair that parses is in range and comes back unchanged from its own text.
+    int32_t latitude = 0;
+    int32_t longitude = 0;
+    if (ParsePoiPair(raw, &latitude, &longitude)) {
+        if (latitude < -900000000 || latitude > 900000000 || longitude < -1800000000 || longitude > 1800000000)
+            std::abort();
+        int32_t lat2 = 0;
+        int32_t lon2 = 0;
+        if (!ParsePoiPair(PoiCoordinateText(latitude) + "," + PoiCoordinateText(longitude), &lat2, &lon2) ||
+            lat2 != latitude || lon2 != longitude)
+            std::abort();
+    }
     return 0;
 }

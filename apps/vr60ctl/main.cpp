@@ -160,7 +160,7 @@ int main(int argc, char** argv)
     auto program = std::make_unique<Program>(
         host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeTracedIfAsked(MakeSystemTransport()); });
     StopWaitsOnSignals(program->link);
-    CtlContext ctx{*program, host, options};
+    CtlContext ctx{*program, host, options, {}};
     const int result = command->run(ctx, args);
     if (const int signal = InterruptSignal()) {
         std::cerr << "vr60ctl: interrupted by " << (signal == SIGINT ? "SIGINT" : "SIGTERM") << "\n";

@@ -106,6 +106,19 @@ int main(int argc, char** argv)
         }
     }
 
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    // Set before the pty path is printed: a stop that follows at once ends cleanly.
+    // The stop signals are let through only while sleeping in ppoll, so a stop
+    // that comes between the check and the sleep cannot be missed.
+    sigset_t stopSignals;
+    sigset_t sleepMask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &sleepMask);
+
     int master = -1;
     int slave = -1;
     char path[256] = {};
@@ -132,17 +145,6 @@ int main(int argc, char** argv)
         std::printf("published as COM%d in %s\n", comNumber, PortAliasFolder().c_str());
     std::fflush(stdout);
 
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
-    std::signal(SIGPIPE, SIG_IGN);
-    // The stop signals are let through only while sleeping in ppoll, so a stop
-    // that comes between the check and the sleep cannot be missed.
-    sigset_t stopSignals;
-    sigset_t sleepMask;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stopSignals, &sleepMask);
 
     const int64_t start = NowMicros();
     int64_t sentBytes = 0;

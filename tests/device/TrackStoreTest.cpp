@@ -13,11 +13,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-bool Contains(const Strings& lines, const std::string& line)
-{
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 // Answers read block (or erase sector) only for the addresses from..to.
 void AnswerOnly(SimDevice& device, int id, uint32_t from, uint32_t to)
 {

@@ -213,8 +213,9 @@ TEST(LogDownload, hangUpOrStopMidDownloadFailsKeepsWhatArrivedAndNeverClears)
         EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName).size(), 8192u);
         EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
         EXPECT_EQ(d.requestsOf(0x504), 0u);
-        if (stop)
+        if (stop) {
             EXPECT_EQ(d.requestsOf(4), 2u);
+        }
     }
 }
 
