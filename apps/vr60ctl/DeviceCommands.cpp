@@ -145,8 +145,10 @@ int RunSettings(CtlContext& ctx, const Args& args)
         if (!ApplySetting(check, a))
             return 2;
     return WithDevice(ctx, [&](Program& p) {
-        int result = 0;
-        if (!args.empty()) {
+        // The connection's own reads may have failed with only a box: the settings not named
+        // are written back as this read finds them, and nothing is printed that was not read.
+        int result = Button_Read_ConfigClick(p);
+        if (result == 0 && !args.empty()) {
             for (const std::string& a : args)
                 ApplySetting(p.form, a);
             result = Button_Set_languageClick(p);

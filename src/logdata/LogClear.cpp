@@ -40,15 +40,20 @@ int ClearDeviceLog(Program& p)
     // The device reports the end of the erase with 0x84; the gauge ticks once per wait.
     for (int64_t wait = 0; wait < gauge.maximum - 2; ++wait) {
         if (WaitResponse(p.link, link, 0x84, 1000) == 0) {
+            bool slotsCleared = true;
             for (uint8_t n = 0; n < 4; ++n)
-                EraseTrackSlot(p, n);
+                slotsCleared = EraseTrackSlot(p, n) == kOk && slotsCleared;
             for (uint8_t n = 0; n < 4; ++n)
-                ClearWaypointSlot(p, n);
+                slotsCleared = ClearWaypointSlot(p, n) && slotsCleared;
             p.host.setBusyCursor(false);
             gauge.position = gauge.maximum;
             p.host.logLine("Log data cleared successfully");
             p.pointsLogged = 0;
             ShowIdentity(p);
+            if (!slotsCleared) {
+                p.host.logLine("Not every track and waypoint slot was cleared.");
+                return kIncomplete;
+            }
             return kOk;
         }
         ++gauge.position;
@@ -60,20 +65,19 @@ int ClearDeviceLog(Program& p)
     return kTimeOut;
 }
 
-void ClearWaypointSlot(Program& p, uint8_t slot)
+bool ClearWaypointSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
-        return;
+        return false;
     PumpMessages(p.link);
     SerialLink* link = guard.linkOr("COM port access error");
     if (!link)
-        return;
+        return false;
     p.host.logLine("Clearing waypoint ...");
-    if (Exchange(p.link, link, Request::CommandArg(50, slot), kAck, 2000).ok())
-        p.host.logLine("Waypoint cleared successfully...");
-    else
-        p.host.logLine("Timeout:No ack!");
+    const bool cleared = Exchange(p.link, link, Request::CommandArg(50, slot), kAck, 2000).ok();
+    p.host.logLine(cleared ? "Waypoint cleared successfully..." : "Timeout:No ack!");
+    return cleared;
 }
 
 int EraseTrackSlot(Program& p, uint8_t slot)

@@ -61,6 +61,21 @@ TEST(LogClear, missingAcknowledgementAndMissingCompletionAreReported)
     EXPECT_EQ(d.deviceLog(), log);
 }
 
+TEST(LogClear, aTrackOrWaypointSlotLeftUnclearedMakesTheClearIncomplete)
+{
+    for (const int id : {0x1E, 50}) {
+        DownloadRig d(300);
+        d.device().faults.dropAnswers[id] = id == 0x1E ? 3 : 1;   // slot 0's first sector, or waypoint 0
+        d.connectTo("unused.sbp");
+        EXPECT_EQ(ClearDeviceLog(d.p()), 10) << id;
+        const Strings logs = d.rig.host.logs();
+        EXPECT_EQ(Strings(logs.end() - 2, logs.end()),
+                  (Strings{"Log data cleared successfully", "Not every track and waypoint slot was cleared."}));
+        EXPECT_TRUE(d.deviceLog().empty());
+        EXPECT_EQ(d.device().logArea.erasedSectors.size(), id == 0x1E ? 12u : 16u);
+    }
+}
+
 TEST(LogClear, sectorEraseIsSentThreeTimesAtMost)
 {
     DownloadRig d;
