@@ -102,9 +102,9 @@ int RunTestConfig(CtlContext& ctx, const Args& args)
         // The off-screen "Button_ini_test": load, then save at once.
         LoadTestConfig(p);
         std::string error;
-        if (SaveTestConfig(p, &error) != 0) {
+        if (const int saved = SaveTestConfig(p, &error); saved != 0) {
             p.host.messageBox(error);
-            return 1;
+            return saved;
         }
         PrintTestConfig(p);
         return 0;

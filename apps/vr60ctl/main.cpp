@@ -1,5 +1,6 @@
 // vr60ctl: every device and file operation of the utility without the window.
 
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -40,6 +41,10 @@ void PrintUsage(std::ostream& out)
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // A file-size limit then fails the write that passes it, which is reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication::setOrganizationName(QStringLiteral("TRAXELO"));
     QCoreApplication::setApplicationName(QStringLiteral("VR40LINK"));
 
