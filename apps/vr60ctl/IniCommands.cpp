@@ -69,7 +69,10 @@ int RunIni(CtlContext&, const Args& a)
         result = IniPutString(section, nullptr, nullptr, file);
     else
         return Usage();
-    return result == 1 ? 0 : 1;
+    if (result == 1)
+        return 0;
+    std::fprintf(stderr, "vr60ctl: %s could not be rewritten; it is left as it was\n", file);
+    return 1;
 }
 
 void PrintTestConfig(const Program& p)

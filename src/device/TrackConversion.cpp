@@ -150,7 +150,8 @@ int Button_TRK_TO_RMCClick(Program& p)
         }
         int points = 0;
         TrackToNmea(image.data() + n * kTrackSlotBytes, kTrackConvertedPoints, text, points);
-        const bool written = file.write(text.data(), text.size()) && file.close();
+        const bool wrote = file.write(text.data(), text.size());
+        const bool written = file.close() && wrote;
         if (!written) {
             p.host.logLine(std::string("Cannot write ") + name + ": " + file.errorText());
             fail(kWriteFailed);

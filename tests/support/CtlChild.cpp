@@ -9,8 +9,6 @@
 #include <thread>
 #include <unistd.h>
 
-#include "support/Files.h"
-
 namespace {
 
 int64_t NowMs()
@@ -24,12 +22,11 @@ int64_t NowMs()
 CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits)
     : limits_(limits)
 {
-    char outName[] = "/tmp/vr60ctl-out.XXXXXX";
-    char errName[] = "/tmp/vr60ctl-err.XXXXXX";
-    const int outFd = mkstemp(outName);
-    const int errFd = mkstemp(errName);
-    outName_ = outName;
-    errName_ = errName;
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) {
+        finish(-1);
+        return;
+    }
     // Everything the child needs is made before fork: it only calls async-signal-safe functions.
     const std::string program = VR60CTL_PATH;
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -42,8 +39,10 @@ CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& work
     if (pid_ == 0) {
         const int in = open("/dev/null", O_RDONLY);
         dup2(in, STDIN_FILENO);
-        dup2(outFd, STDOUT_FILENO);
-        dup2(errFd, STDERR_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        for (int fd : {out[0], out[1], err[0], err[1]})
+            close(fd);
         if (limits.fileSizeBytes >= 0 && setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
             _exit(125);
         if (!workDir.empty() && chdir(workDir.c_str()) != 0)
@@ -51,8 +50,12 @@ CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& work
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    close(outFd);
-    close(errFd);
+    close(out[1]);
+    close(err[1]);
+    outFd_ = out[0];
+    errFd_ = err[0];
+    for (int fd : {outFd_, errFd_})
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     if (pid_ < 0)
         finish(-1);
 }
@@ -63,8 +66,19 @@ CtlChild::~CtlChild()
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    unlink(outName_.c_str());
-    unlink(errName_.c_str());
+    for (int fd : {outFd_, errFd_})
+        if (fd >= 0)
+            close(fd);
+}
+
+void CtlChild::drain()
+{
+    char buffer[4096];
+    for (auto [fd, text] : {std::pair{outFd_, &outcome_.out}, std::pair{errFd_, &outcome_.err}}) {
+        ssize_t n;
+        while (fd >= 0 && (n = read(fd, buffer, sizeof buffer)) > 0)
+            text->append(buffer, size_t(n));
+    }
 }
 
 void CtlChild::finish(int status)
@@ -75,14 +89,14 @@ void CtlChild::finish(int status)
         outcome_.status = WEXITSTATUS(status);
     else if (status >= 0 && WIFSIGNALED(status))
         outcome_.signal = WTERMSIG(status);
-    outcome_.out = ReadText(outName_);
-    outcome_.err = ReadText(errName_);
+    drain();
 }
 
 bool CtlChild::poll()
 {
     if (done_)
         return true;
+    drain();
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
         finish(status);

@@ -1,8 +1,9 @@
 #pragma once
 // vr60ctl as a child process that is watched rather than waited for: a time
 // limit after which it is killed, an optional file-size limit (RLIMIT_FSIZE, a
-// full disk for every file it and its children write), and how it ended. Many
-// can run at once; Poll() never blocks.
+// full disk for every file it and its children write; its output goes through
+// pipes, which the limit does not touch), and how it ended. Many can run at
+// once; poll() never blocks.
 
 #include <cstdint>
 #include <string>
@@ -33,11 +34,12 @@ public:
     const CtlOutcome& outcome() const { return outcome_; }
 
 private:
+    void drain();
     void finish(int status);
     int pid_ = -1;
     int64_t startMs_ = 0;
     CtlLimits limits_;
-    std::string outName_, errName_;
+    int outFd_ = -1, errFd_ = -1;   // the reading ends
     CtlOutcome outcome_;
     bool done_ = false;
 };
