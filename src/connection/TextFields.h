@@ -9,6 +9,7 @@
 
 // Copies a NUL-terminated text out of received bytes: stops at the NUL, at the
 // end of the bytes received and at fieldChars characters, whichever comes first.
+// Control characters become '?': device texts go into log lines and captions.
 std::string TextFromPayload(const uint8_t* data, int available, int fieldChars);
 
 // a,b,c,d gives first "a" and rest "c,d": the second field is skipped.
@@ -22,5 +23,6 @@ std::string FormatTimeStamp(const LocalDateTime& t, bool separated);
 uint8_t PortNumberOfText(const std::string& comboText);
 
 // A device-reported name made safe as part of a file name: path separators,
-// "..", control characters and characters no file system accepts become '_'.
+// "..", control characters, characters no file system accepts and bytes that
+// are not well-formed UTF-8 become '_'.
 std::string FileNameSafe(const std::string& name);

@@ -37,6 +37,8 @@ TEST(TextFromPayload, stopsAtNulPayloadEndOrField)
     EXPECT_EQ(TextFromPayload(bytes, 1, 18), "a");
     EXPECT_EQ(TextFromPayload(bytes, 4, 1), "a");
     EXPECT_EQ(TextFromPayload(bytes, -3, 18), "");
+    const uint8_t controls[] = {'a', '\r', '\n', 0x1B, 0x7F, 0x80};
+    EXPECT_EQ(TextFromPayload(controls, 6, 18), "a????\x80");
 }
 
 TEST(PortNumberOfText, readsFromTheFourthCharacter)
@@ -45,15 +47,6 @@ TEST(PortNumberOfText, readsFromTheFourthCharacter)
     EXPECT_EQ(PortNumberOfText("COM 12"), 12);
     EXPECT_EQ(PortNumberOfText("COM300"), 300 & 0xFF);
     EXPECT_EQ(PortNumberOfText("COM"), 0);
-}
-
-TEST(FileNameSafe, keepsOrdinaryNamesAndNeutralisesPaths)
-{
-    EXPECT_EQ(FileNameSafe("username"), "username");
-    EXPECT_EQ(FileNameSafe("Jan Maier-2"), "Jan Maier-2");
-    EXPECT_EQ(FileNameSafe("a/b\\c"), "a_b_c");
-    EXPECT_EQ(FileNameSafe(".."), "__");
-    EXPECT_EQ(FileNameSafe("x\ty*?"), "x_y__");
 }
 
 TEST(ShowIdentity, percentageAndPaddingFollowTheCounts)
