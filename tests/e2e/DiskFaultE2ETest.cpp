@@ -8,16 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 
+#include <QSettings>
+
+#include <sys/resource.h>
+
+#include "connection/AppShell.h"
+#include "prodtest/TestConfig.h"
 #include "sim/SimDevice.h"
 #include "sim/SimTrackStore.h"
 #include "support/CtlChild.h"
 #include "support/Files.h"
+#include "support/SimRig.h"
 
 namespace {
 
@@ -141,4 +149,52 @@ TEST(DiskFaultE2E, fullDiskAndWriteErrorsFailClearlyLeaveNoCutFileAndClearNothin
     unsetenv("GPSBABEL_FREEZE_TIME");
 }
 
+// The window's saves at exit under a full disk, in a child process of its own: what it says,
+// and whether the old files are as they were.
+std::string SaveAtExitOnAFullDisk()
+{
+    ScratchDir dir;
+    const fs::path config = dir.path / "config" / "TRAXELO" / "VR40LINK.conf";
+    fs::create_directories(config.parent_path());
+    const std::string oldLink = "[General]\nBAUD=9600\nCOM=3\n";
+    std::ofstream(config) << oldLink;
+    std::ofstream(dir.path / "VR60Test.ini") << kConfig;
+    fs::current_path(dir.path);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, (dir.path / "config").c_str());
+
+    SimRig rig;
+    StartUpTestConfig(rig.p());
+    rig.p().savedPortNumber = 7;
+    rig.p().savedBaudIndex = 7;
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t before = limit.rlim_cur;
+    limit.rlim_cur = 0;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    ExitSteps(rig.p());
+    limit.rlim_cur = before;
+    setrlimit(RLIMIT_FSIZE, &limit);
+
+    std::string said;
+    for (const std::string& box : rig.host.boxes())
+        said += box + "|";
+    const size_t files = size_t(std::distance(fs::recursive_directory_iterator(dir.path), {}));
+    if (ReadText(config.string()) == oldLink && ReadText("VR60Test.ini") == kConfig && files == 4)
+        said += "files as they were";
+    return said;
+}
+
 } // namespace
+
+TEST(DiskFaultE2EDeathTest, theWindowsSavesAtExitSayWhatWasNotSavedAndKeepTheOldFiles)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::signal(SIGXFSZ, SIG_IGN);
+    EXPECT_EXIT(
+        {
+            std::fprintf(stderr, "%s\n", SaveAtExitOnAFullDisk().c_str());
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0),
+        "The port and baud rate could not be saved\\.\\|Writing VR60Test\\.ini failed!\\|files as they were");
+}
