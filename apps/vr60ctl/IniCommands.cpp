@@ -69,7 +69,10 @@ int RunIni(CtlContext&, const Args& a)
         result = IniPutString(section, nullptr, nullptr, file);
     else
         return Usage();
-    return result == 1 ? 0 : 1;
+    if (result == 1)
+        return 0;
+    std::fprintf(stderr, "vr60ctl: %s could not be rewritten; it is left as it was\n", file);
+    return 1;
 }
 
 void PrintTestConfig(const Program& p)
@@ -102,9 +105,9 @@ int RunTestConfig(CtlContext& ctx, const Args& args)
         // The off-screen "Button_ini_test": load, then save at once.
         LoadTestConfig(p);
         std::string error;
-        if (SaveTestConfig(p, &error) != 0) {
+        if (const int saved = SaveTestConfig(p, &error); saved != 0) {
             p.host.messageBox(error);
-            return 1;
+            return saved;
         }
         PrintTestConfig(p);
         return 0;

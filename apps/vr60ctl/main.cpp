@@ -86,6 +86,10 @@ bool TraceFileWritable()
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // A file-size limit then fails the write that passes it, which is reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication::setOrganizationName(QStringLiteral("TRAXELO"));
     QCoreApplication::setApplicationName(QStringLiteral("VR40LINK"));
 

@@ -1,5 +1,6 @@
 // vr60util: the window. --port COMn preselects a port (else the saved one applies).
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,10 @@ void Usage()
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // A file-size limit then fails the write that passes it, which is reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     std::string port;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {

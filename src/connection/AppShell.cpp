@@ -26,8 +26,9 @@ void ExitSteps(Program& p)
     if (p.link.ActiveLink)
         BitBtn_connectClick(p);
     SleepPumping(p.link, 200);
-    SaveLinkSettings(p);
-    // The program still ends; the operator learns why the file is incomplete.
+    // The program still ends; the operator learns what was not saved.
+    if (!SaveLinkSettings(p))
+        p.host.messageBox("The port and baud rate could not be saved.");
     std::string error;
     if (SaveTestConfig(p, &error) != 0)
         p.host.messageBox(error);

@@ -80,12 +80,12 @@ void LoadLinkSettings(Program& p)
         p.form.connection.comPortText = "COM" + std::to_string(port);
 }
 
-void SaveLinkSettings(Program& p)
+bool SaveLinkSettings(Program& p)
 {
     if (p.savedPortNumber == 0)
-        return;
-    WriteLinkSetting("COM", std::to_string(p.savedPortNumber));
-    WriteLinkSetting("BAUD", std::to_string(BaudRateAt(p.savedBaudIndex)));
+        return true;
+    return WriteLinkSetting("COM", std::to_string(p.savedPortNumber)) &&
+           WriteLinkSetting("BAUD", std::to_string(BaudRateAt(p.savedBaudIndex)));
 }
 
 long BaudRateAt(int index)

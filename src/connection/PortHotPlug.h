@@ -14,8 +14,8 @@ void RequestPortRescan(Program& p);
 
 // The saved baud rate and port applied to the connection controls.
 void LoadLinkSettings(Program& p);
-// Writes "COM" and "BAUD" when a connection succeeded in this run.
-void SaveLinkSettings(Program& p);
+// Writes "COM" and "BAUD" when a connection succeeded in this run; false when they could not be written.
+bool SaveLinkSettings(Program& p);
 
 // kBaudRates[index]; 0 for an index outside the table.
 long BaudRateAt(int index);

@@ -7,7 +7,7 @@ std::string TextFromPayload(const uint8_t* data, int available, int fieldChars)
 {
     std::string text;
     for (int i = 0; i < available && i < fieldChars && data[i] != 0; ++i)
-        text.push_back(char(data[i]));
+        text.push_back(data[i] < 0x20 || data[i] == 0x7F ? '?' : char(data[i]));
     return text;
 }
 

@@ -9,6 +9,7 @@
 
 // Copies a NUL-terminated text out of received bytes: stops at the NUL, at the
 // end of the bytes received and at fieldChars characters, whichever comes first.
+// Control characters become '?': device texts go into log lines and captions.
 std::string TextFromPayload(const uint8_t* data, int available, int fieldChars);
 
 // a,b,c,d gives first "a" and rest "c,d": the second field is skipped.

@@ -117,8 +117,8 @@ int Button_RebootClick(Program& p, bool* sender)
 int Button_GPS_ColdStartClick(Program& p, bool* sender)
 {
     SetEnabled(sender, false);
-    // Forwarding on first; the cold start goes on whatever it answered.
-    Button_VCON_ONClick(p, sender);
+    // Forwarding on first; the cold start goes on whatever it answered, but the run is then incomplete.
+    const int forwarding = Button_VCON_ONClick(p, sender);
     int result = kNoLink;
     LinkBusyGuard guard(p.link);
     if (SerialLink* link = OpenLink(p, guard)) {
@@ -129,7 +129,7 @@ int Button_GPS_ColdStartClick(Program& p, bool* sender)
             // The core leaves the Connect button as it was; show the closed link.
             if (p.connected == 0)
                 ShowDisconnectedControls(p);
-            result = kOk;
+            result = forwarding == kOk ? kOk : kIncomplete;
         } else {
             p.host.logLine("GPS Cold Start failed!");
             result = kNoAck;

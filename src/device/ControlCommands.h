@@ -7,7 +7,8 @@
 // sender: the enabled flag of the pressed control, disabled while the command
 // runs (null when another operation calls it).
 // Results: 0 acknowledged, 1 no link (or busy), 3 no acknowledgement; the
-// clear-then-power-off returns the clear's failure code when the clear fails.
+// clear-then-power-off returns the clear's failure code when the clear fails;
+// the cold start returns 10 when the forwarding before it was not acknowledged.
 
 struct Program;
 

@@ -142,7 +142,7 @@ int Button_TRK_TO_RMCClick(Program& p)
     for (int n = 0; n < 4; ++n) {
         char name[64];
         std::snprintf(name, sizeof name, "TRK%d_%s.NMEA", n, timeText.c_str());
-        OutputFile file(name, {.removeExisting = true});
+        OutputFile file(name, {.removeExisting = true, .removeOnFailure = true});
         if (!file.open()) {
             p.host.logLine(std::string("Cannot create ") + name + ": " + file.errorText());
             fail(kWriteFailed);
@@ -150,7 +150,8 @@ int Button_TRK_TO_RMCClick(Program& p)
         }
         int points = 0;
         TrackToNmea(image.data() + n * kTrackSlotBytes, kTrackConvertedPoints, text, points);
-        const bool written = file.write(text.data(), text.size()) && file.close();
+        const bool wrote = file.write(text.data(), text.size());
+        const bool written = file.close() && wrote;
         if (!written) {
             p.host.logLine(std::string("Cannot write ") + name + ": " + file.errorText());
             fail(kWriteFailed);

@@ -207,8 +207,14 @@ int TRK_UploadClick(Program& p)
         p.host.messageBox("Load trk file(64K bin) file size error!");
         return kRefused;
     }
-    for (uint8_t n = 0; n < 4; ++n)
-        EraseTrackSlot(p, n);
+    // Flash takes a write only into erased bytes: nothing is written over a slot that was not erased.
+    for (uint8_t n = 0; n < 4; ++n) {
+        if (const int erased = EraseTrackSlot(p, n); erased != kOk) {
+            p.host.logLine("Failed to upload TRK data!");
+            p.host.setBusyCursor(false);
+            return erased;
+        }
+    }
     if (LinkGone(p)) {
         p.host.messageBox("Com Port Error!");
         return kNoLink;

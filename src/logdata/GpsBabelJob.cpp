@@ -60,5 +60,9 @@ ExternalTool::Result RunGpsBabel(const ExternalTool& tool, const GpsBabelJob& jo
     // About 1.5 s per 10 MB here; the limit leaves a slow machine plenty.
     const qint64 inputBytes = QFileInfo(QString::fromStdString(job.input)).size();
     const int timeoutMs = int(60000 + inputBytes / 1000);
+    // GPSBabel exits 0 when a write fails: a GPX or KML file must end with its closing tag.
+    for (const char* format : {"gpx", "kml"})
+        if (job.outputFormat.rfind(format, 0) == 0)
+            run.outputEnding = std::string("</") + format + ">";
     return run.run("gpsbabel", GpsBabelArguments(job), job.output, timeoutMs, pump);
 }

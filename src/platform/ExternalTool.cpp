@@ -1,11 +1,28 @@
 #include "platform/ExternalTool.h"
 
+#include <algorithm>
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QStringList>
+
+namespace {
+
+bool EndsWithText(const std::string& file, const std::string& ending)
+{
+    QFile f(QString::fromStdString(file));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 tail = 256 + qint64(ending.size());
+    f.seek(std::max<qint64>(0, f.size() - tail));
+    const QByteArray last = f.readAll().trimmed();
+    return last.endsWith(QByteArray::fromStdString(ending));
+}
+
+} // namespace
 
 std::string ExternalTool::find(const std::string& name) const
 {
@@ -86,6 +103,11 @@ ExternalTool::Result ExternalTool::run(const std::string& name, const std::vecto
             result.status = Status::NoOutput;
             return result;
         }
+        if (!outputEnding.empty() && !EndsWithText(expectedOutput, outputEnding)) {
+            QFile::remove(QString::fromStdString(expectedOutput));
+            result.status = Status::Truncated;
+            return result;
+        }
     }
     result.status = Status::Ok;
     return result;
@@ -111,6 +133,8 @@ std::string DescribeToolFailure(const ExternalTool::Result& r, const std::string
         return r.program + " took too long making " + output + " and was stopped.";
     case ExternalTool::Status::NoOutput:
         return r.program + " finished but " + output + " is missing or empty" + detail + ".";
+    case ExternalTool::Status::Truncated:
+        return r.program + " finished but " + output + " was cut short (is the disk full?) and has been removed.";
     }
     return {};
 }

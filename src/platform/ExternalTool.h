@@ -4,7 +4,8 @@
 // unchanged. The caller's event pump keeps running while the child works; the
 // run ends with the child, or with a kill at the time limit. Success means exit
 // status 0 AND the expected output file exists and is not empty: the converter
-// exits 0 on garbage input and only warns.
+// exits 0 on garbage input and only warns, and on a full disk leaves a cut
+// file: where the output's last text is known, it is checked too.
 
 #include <functional>
 #include <string>
@@ -13,7 +14,7 @@
 
 class ExternalTool {
 public:
-    enum class Status { Ok, NotFound, StartFailed, Crashed, ExitCode, TimedOut, NoOutput };
+    enum class Status { Ok, NotFound, StartFailed, Crashed, ExitCode, TimedOut, NoOutput, Truncated };
 
     struct Result {
         Status status = Status::NotFound;
@@ -26,6 +27,9 @@ public:
     std::vector<std::string> searchPath;
     // Environment added to the child's (name, value).
     std::vector<std::pair<std::string, std::string>> environment;
+    // When set, the expected output must end with this text (blanks after it allowed);
+    // an output that does not is removed.
+    std::string outputEnding;
 
     // Full path of name (".exe" added on Windows) on searchPath or PATH, or empty.
     std::string find(const std::string& name) const;

@@ -133,8 +133,11 @@ OutputFile::OutputFile(std::string name, OutputOptions options) : name_(std::mov
 
 OutputFile::~OutputFile()
 {
-    if (fd_ >= 0)
-        CloseFd(fd_);
+    if (fd_ < 0)
+        return;
+    CloseFd(fd_);
+    if (!ok_ && options_.removeOnFailure)
+        RemoveName(name_);
 }
 
 bool OutputFile::open()

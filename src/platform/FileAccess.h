@@ -30,7 +30,7 @@ struct OutputOptions {
 class OutputFile {
 public:
     explicit OutputFile(std::string name, OutputOptions options = {});
-    ~OutputFile();   // closes without syncing when close() was not called
+    ~OutputFile();   // closes without syncing when close() was not called (removing a failed file as close() does)
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 

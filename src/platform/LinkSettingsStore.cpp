@@ -19,9 +19,10 @@ std::optional<std::string> ReadLinkSetting(const char* name)
     return value.toString().toStdString();
 }
 
-void WriteLinkSetting(const char* name, const std::string& value)
+bool WriteLinkSetting(const char* name, const std::string& value)
 {
     QSettings store = Store();
     store.setValue(QLatin1String(name), QString::fromStdString(value));
     store.sync();
+    return store.status() == QSettings::NoError;
 }

@@ -8,4 +8,5 @@
 
 // The stored text, or nothing when the value is missing.
 std::optional<std::string> ReadLinkSetting(const char* name);
-void WriteLinkSetting(const char* name, const std::string& value);
+// False when the store could not be written (a full disk, no permission).
+bool WriteLinkSetting(const char* name, const std::string& value);

@@ -1,5 +1,7 @@
 #include "prodtest/TestConfig.h"
 
+#include "platform/ResultCode.h"
+
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
@@ -63,14 +65,14 @@ long GetLong(const char* key, long def)
     return IniGetLong(kTestConfigSection, key, def, kTestConfigFile);
 }
 
-void PutText(const char* key, const std::string& value)
+bool PutText(const char* key, const std::string& value)
 {
-    IniPutString(kTestConfigSection, key, value.c_str(), kTestConfigFile);
+    return IniPutString(kTestConfigSection, key, value.c_str(), kTestConfigFile) != 0;
 }
 
-void PutLong(const char* key, long value)
+bool PutLong(const char* key, long value)
 {
-    IniPutLong(kTestConfigSection, key, value, kTestConfigFile);
+    return IniPutLong(kTestConfigSection, key, value, kTestConfigFile) != 0;
 }
 
 // Copies text into a fixed field, keeping at most keep characters.
@@ -180,6 +182,10 @@ int SaveTestConfig(Program& p, std::string* error)
     TestPage& t = p.form.test;
     const LocalDateTime now = p.clock->localNow();
     const std::string stamp = FormatDateStamp(now, true) + " " + FormatTimeStamp(now, true);
+    // After a key that could not be written (a full disk) the others are not tried.
+    bool written = true;
+    auto putText = [&written](const char* key, const std::string& value) { written = written && PutText(key, value); };
+    auto putLong = [&written](const char* key, long value) { written = written && PutLong(key, value); };
 
     c.test1 = int32_t(CollectTestItems(p));
     c.test2 = p.form.unseen.checkVersion ? 1 : 0;
@@ -199,26 +205,26 @@ int SaveTestConfig(Program& p, std::string* error)
 
     char timestamp[64];
     std::snprintf(timestamp, sizeof timestamp, "%s t1=%08xh", stamp.c_str(), uint32_t(c.test1));
-    PutText("timestamp", timestamp);
+    putText("timestamp", timestamp);
 
     SetField(c.version, p.form.unseen.versionMatch, 16);
     SetField(c.ts_version, t.tsVerExpect, 7);
     SetField(c.gps_version, t.gpsVerExpect, 63);
-    PutText("version", c.version);
-    PutText("gps_version", c.gps_version);
-    PutText("ts_version", c.ts_version);
-    PutLong("SNR", c.SNR);
-    PutLong("test1", c.test1);
-    PutLong("test2", c.test2);
-    PutLong("test3", c.test3);
-    PutLong("test4", c.test4);
-    PutLong("sno", c.sno);
-    PutLong("AUTO_INCREASED", c.AUTO_INCREASED);
-    PutLong("auto_connect", c.auto_connect);
-    PutLong("auto_poweroff", c.auto_poweroff);
-    PutLong("auto_log_clear", c.auto_log_clear);
-    PutLong("auto_log_clear_after_download", c.auto_log_clear_after_download);
-    PutLong("TESTFUNCTION", c.TESTFUNCTION);
+    putText("version", c.version);
+    putText("gps_version", c.gps_version);
+    putText("ts_version", c.ts_version);
+    putLong("SNR", c.SNR);
+    putLong("test1", c.test1);
+    putLong("test2", c.test2);
+    putLong("test3", c.test3);
+    putLong("test4", c.test4);
+    putLong("sno", c.sno);
+    putLong("AUTO_INCREASED", c.AUTO_INCREASED);
+    putLong("auto_connect", c.auto_connect);
+    putLong("auto_poweroff", c.auto_poweroff);
+    putLong("auto_log_clear", c.auto_log_clear);
+    putLong("auto_log_clear_after_download", c.auto_log_clear_after_download);
+    putLong("TESTFUNCTION", c.TESTFUNCTION);
 
     // Both battery limits are converted before either is written.
     int32_t baseVolt = 0;
@@ -232,8 +238,13 @@ int SaveTestConfig(Program& p, std::string* error)
     }
     c.batt_base_volt = baseVolt;
     c.batt_volt_range = voltRange;
-    PutLong("batt_base_volt", baseVolt);
-    PutLong("batt_volt_range", voltRange);
+    putLong("batt_base_volt", baseVolt);
+    putLong("batt_volt_range", voltRange);
+    if (!written) {
+        if (error)
+            *error = std::string("Writing ") + kTestConfigFile + " failed!";
+        return kWriteFailed;
+    }
     return 0;
 }
 

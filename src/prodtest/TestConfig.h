@@ -41,7 +41,8 @@ void ShowTestItems(Program& p, uint32_t mask);
 uint32_t CollectTestItems(Program& p);
 void LoadTestConfig(Program& p);
 // 0 on success; on a text that is not an integer, 1 with the error text
-// "'%s' is not a valid integer value" (keys written so far stay written).
+// "'%s' is not a valid integer value" (keys written so far stay written);
+// 9 when a key could not be written, with "Writing VR60Test.ini failed!".
 int SaveTestConfig(Program& p, std::string* error);
 // What window creation and the first showing do with the configuration:
 // load it, untick the hidden version check and reduce TESTFUNCTION modulo 10.

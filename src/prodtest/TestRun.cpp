@@ -206,9 +206,10 @@ int BitBtn_TestClick(Program& p)
 
     uint32_t selection = CollectTestItems(p);
     std::string error;
-    if (SaveTestConfig(p, &error) != 0) {
+    // Nothing is sent to the device when its configuration cannot be recorded.
+    if (const int saved = SaveTestConfig(p, &error); saved != 0) {
         StopWithBox(p, error);
-        return kRefused;
+        return saved == kWriteFailed ? kWriteFailed : kRefused;
     }
     RunInputs in;
     // The save has checked the threshold's text.

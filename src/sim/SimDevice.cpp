@@ -1,5 +1,6 @@
 #include "sim/SimDevice.h"
 
+#include <cstdio>
 #include <limits>
 
 #include "link/FrameEncoder.h"
@@ -96,6 +97,21 @@ bool SimDevice::takeFault(std::map<int, int>& faults, int key)
     return true;
 }
 
+namespace {
+
+void AppendRequestKey(const std::string& file, int key)
+{
+    if (std::FILE* f = std::fopen(file.c_str(), "a")) {
+        if (key >= 0x500)
+            std::fprintf(f, "5/%d\n", key - 0x500);
+        else
+            std::fprintf(f, "0x%02X\n", key);
+        std::fclose(f);
+    }
+}
+
+} // namespace
+
 void SimDevice::handleFrame(int length)
 {
     const uint8_t* payload = frame_.payload();
@@ -104,8 +120,19 @@ void SimDevice::handleFrame(int length)
         key = 0x500 + payload[1];
     requests_.push_back(key);
     lastPayload_.assign(payload, payload + length);
+    if (!requestLogFile.empty())
+        AppendRequestKey(requestLogFile, key);
     if (silent())
         return;
+
+    if (bytesBeforeHangUp_ < 0 && faults.hangUpAfterBytes >= 0 &&
+        (faults.hangUpBytesKey < 0 || faults.hangUpBytesKey == key)) {
+        bytesBeforeHangUp_ = faults.hangUpAfterBytes;
+        if (bytesBeforeHangUp_ == 0) {
+            hungUp_ = true;
+            return;
+        }
+    }
 
     auto hangUp = faults.hangUpOn.find(key);
     if (hangUp != faults.hangUpOn.end() && --hangUp->second <= 0) {
@@ -135,6 +162,8 @@ void SimDevice::replyRaw(const std::vector<uint8_t>& bytes)
 
 namespace {
 
+constexpr size_t kWrongLengthBytes = 32;
+
 // The short-answer fault: only the first data byte is left (a one-byte answer loses it).
 std::vector<uint8_t> Shortened(const std::vector<uint8_t>& data)
 {
@@ -143,8 +172,19 @@ std::vector<uint8_t> Shortened(const std::vector<uint8_t>& data)
 
 } // namespace
 
-void SimDevice::reply(uint8_t id, const std::vector<uint8_t>& data)
+void SimDevice::reply(uint8_t id, const std::vector<uint8_t>& answer)
 {
+    std::vector<uint8_t> data = answer;
+    bool cut = false;
+    if (currentKey_ >= 0) {
+        if (takeFault(faults.wrongLength, currentKey_)) {
+            if (data.size() > kWrongLengthBytes)
+                data.resize(data.size() - kWrongLengthBytes);
+            else
+                data.insert(data.end(), kWrongLengthBytes, 0xFF);
+        }
+        cut = takeFault(faults.cutAnswers, currentKey_);
+    }
     std::vector<uint8_t> bytes;
     if (faults.junkBetweenFrames)
         bytes = {0x00, 0xB3, 0xA0, 0x13, 0x55};
@@ -157,6 +197,8 @@ void SimDevice::reply(uint8_t id, const std::vector<uint8_t>& data)
     std::vector<uint8_t> frame = EncodeFrame(id, sent.data(), uint16_t(sent.size()));
     if (currentKey_ >= 0 && takeFault(faults.corruptChecksum, currentKey_))
         frame[frame.size() - 4] ^= 0x5A;
+    if (cut)
+        frame.resize(frame.size() / 2);
     bytes.insert(bytes.end(), frame.begin(), frame.end());
     if (answerLate_)
         pending_.push_back({nowMs_ + faults.lateMs, std::move(bytes)});
@@ -203,10 +245,16 @@ int64_t SimDevice::nextDueMs() const
 
 int SimDevice::takeOutput(uint8_t* buffer, int max)
 {
+    if (hungUp_)
+        return 0;
+    if (bytesBeforeHangUp_ > 0 && bytesBeforeHangUp_ < max)
+        max = int(bytesBeforeHangUp_);
     int n = 0;
     while (n < max && !output_.empty()) {
         buffer[n++] = output_.front();
         output_.pop_front();
     }
+    if (bytesBeforeHangUp_ > 0 && (bytesBeforeHangUp_ -= n) == 0)
+        hungUp_ = true;
     return n;
 }

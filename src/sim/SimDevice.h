@@ -83,6 +83,9 @@ public:
     int64_t now() const { return nowMs_; }
     // Every request key received, in order (for tests).
     const std::vector<int>& requestLog() const { return requests_; }
+    // When set, each request key is also appended to this file as it arrives, one a line
+    // ("11", "0x1E", "5/4"), so another process can see what was asked.
+    std::string requestLogFile;
     const std::vector<uint8_t>& lastRequestPayload() const { return lastPayload_; }
 
 private:
@@ -108,4 +111,5 @@ private:
     int64_t nowMs_ = 0;
     int64_t silentUntil_ = 0;
     bool hungUp_ = false;
+    int64_t bytesBeforeHangUp_ = -1;   // the hangup-bytes fault once armed
 };

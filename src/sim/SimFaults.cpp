@@ -46,6 +46,22 @@ bool ParseRandom(const std::string& value, SimFaults& faults)
     return true;
 }
 
+// "BYTES" or "KEY:BYTES".
+bool TakeHangUpBytes(const std::string& value, SimFaults& faults)
+{
+    const size_t colon = value.find(':');
+    int key = -1;
+    if (colon != std::string::npos && (key = ParseRequestKey(value.substr(0, colon))) < 0)
+        return false;
+    bool ok = false;
+    const long bytes = ParseNumber(value.substr(colon == std::string::npos ? 0 : colon + 1), &ok);
+    if (!ok || bytes < 0)
+        return false;
+    faults.hangUpBytesKey = key;
+    faults.hangUpAfterBytes = bytes;
+    return true;
+}
+
 } // namespace
 
 void SimFaults::armRandomFault(int key)
@@ -93,6 +109,8 @@ bool SimFaults::parse(const std::string& text, std::string* error)
         ok = TakeKeyCount(value, corruptChecksum, kFaultForever);
     else if (name == "hangup")
         ok = TakeKeyCount(value, hangUpOn, 1);
+    else if (name == "hangup-bytes")
+        ok = TakeHangUpBytes(value, *this);
     else if (name == "unexpected" && value.empty())
         unexpectedFrames = true;
     else if (name == "junk" && value.empty())

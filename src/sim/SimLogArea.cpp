@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "link/FrameEncoder.h"
 #include "link/FrameParser.h"
 #include "sim/SimDevice.h"
 
@@ -39,23 +38,6 @@ struct Random {
     // -range..range
     int spread(int range) { return int(next() % uint32_t(2 * range + 1)) - range; }
 };
-
-// Answers with the transfer faults of the key applied.
-void Answer(SimDevice& d, int key, uint8_t id, std::vector<uint8_t> data)
-{
-    if (SimDevice::takeFault(d.faults.wrongLength, key)) {
-        if (data.size() > kRecordBytes)
-            data.resize(data.size() - kRecordBytes);
-        else
-            data.insert(data.end(), kRecordBytes, 0xFF);
-    }
-    if (SimDevice::takeFault(d.faults.cutAnswers, key)) {
-        const std::vector<uint8_t> frame = EncodeFrame(id, data.data(), uint16_t(data.size()));
-        d.replyRaw(std::vector<uint8_t>(frame.begin(), frame.begin() + frame.size() / 2));
-        return;
-    }
-    d.reply(id, data);
-}
 
 } // namespace
 
@@ -260,7 +242,7 @@ void SimLogArea::install(SimDevice& device)
         std::vector<uint8_t> data(count);
         for (uint32_t i = 0; i < count; ++i)
             data[i] = a.byteAt(address + i);
-        Answer(d, 4, 0x84, std::move(data));
+        d.reply(0x84, data);
     });
 
     // Full clear: acknowledged at once, the completion (0x84) follows when the erase is done.
@@ -297,7 +279,7 @@ void SimLogArea::install(SimDevice& device)
             data.push_back(uint8_t(v));
             data.push_back(uint8_t(v >> 8));
         }
-        Answer(d, 0x49, 0xC9, std::move(data));
+        d.reply(0xC9, data);
     });
 
     device.setHandler(0x4A, [](SimDevice& d, const uint8_t*, int) {
@@ -313,6 +295,6 @@ void SimLogArea::install(SimDevice& device)
         AppendLe32(data, a.areaSize_);
         AppendLe32(data, a.ringStart_);
         AppendLe32(data, a.ringBlank_);
-        Answer(d, 0x4B, 0xCB, std::move(data));
+        d.reply(0xCB, data);
     });
 }

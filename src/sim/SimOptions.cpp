@@ -118,6 +118,10 @@ bool ApplySimOption(SimDevice& device, const std::string& name, const std::strin
     };
     if (name == "fault")
         return device.faults.parse(value, error);
+    if (name == "request-log") {
+        device.requestLogFile = value;
+        return true;
+    }
     if (name == "firmware") {
         m.firmwareVersion = value;
         return true;
@@ -241,6 +245,7 @@ std::string SimOptionsUsage()
            "                      selection AND MASK (0xFFFFFFFF)\n"
            "  --selftest-delay MS time from the self test's acknowledgement to its result (3000)\n"
            "  --late-ms MS        how late the late fault answers (3000)\n"
+           "  --request-log FILE  append the key of every request to FILE as it arrives, one a line\n"
            "  --fault FAULT       drop=ID[:N] corrupt=ID[:N] hangup=ID[:NTH] unexpected junk\n"
            "                      wronglen=ID[:N] (32 bytes too few) cut=ID[:N] (answer stops halfway)\n"
            "                      nocompletion=5/4[:N] (the full clear never completes)\n"
@@ -250,6 +255,8 @@ std::string SimOptionsUsage()
            "                      identity write is not stored and its echo differs)\n"
            "                      random=PERCENT[:SEED] (each request, by that chance, gets one of\n"
            "                      drop, corrupt, short, late, cut, wronglen)\n"
+           "                      hangup-bytes=[ID:]K (hang up once K answer bytes went out, counted\n"
+           "                      from the first request ID, or from the start)\n"
            "                      (ID: decimal, 0x hex, or 5/SUB; N: how many times, default always;\n"
            "                      NTH: hang up at that request, default the first)\n";
 }

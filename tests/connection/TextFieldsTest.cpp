@@ -37,6 +37,8 @@ TEST(TextFromPayload, stopsAtNulPayloadEndOrField)
     EXPECT_EQ(TextFromPayload(bytes, 1, 18), "a");
     EXPECT_EQ(TextFromPayload(bytes, 4, 1), "a");
     EXPECT_EQ(TextFromPayload(bytes, -3, 18), "");
+    const uint8_t controls[] = {'a', '\r', '\n', 0x1B, 0x7F, 0x80};
+    EXPECT_EQ(TextFromPayload(controls, 6, 18), "a????\x80");
 }
 
 TEST(PortNumberOfText, readsFromTheFourthCharacter)

@@ -69,14 +69,14 @@ TEST(ControlCommands, eachCommandLogsItsOutcomeAndOnlyAcknowledgedOnesDisconnect
     }
 }
 
-TEST(ControlCommands, coldStartGoesOnWhenForwardingOnIsUnanswered)
+TEST(ControlCommands, coldStartGoesOnWhenForwardingOnIsUnansweredButIsIncomplete)
 {
     SimRig rig;
     ASSERT_EQ(rig.connect(), 0);
     rig.clearEvents();
     rig.device.faults.dropAnswers[0x15] = 1;
     const size_t before = rig.device.requestLog().size();
-    EXPECT_EQ(Button_GPS_ColdStartClick(rig.p()), 0);
+    EXPECT_EQ(Button_GPS_ColdStartClick(rig.p()), 10);
     EXPECT_EQ(rig.host.logs(), (Strings{"GPS2VCOM on set failed!", "GPS Cold Start...",
                                         "GPS/NMEA enabled,closing COM port...", "Device disconnected."}));
     EXPECT_EQ(std::vector<int>(rig.device.requestLog().begin() + long(before), rig.device.requestLog().end()),

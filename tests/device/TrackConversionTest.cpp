@@ -115,7 +115,7 @@ TEST(TrackConversion, failuresAreSaidAndNeverClaimedAsCreated)
         {0, "", 2, {"Import trk file(64K bin) failed!"}},
         {65535, "", 11, {"Import trk file(64K bin) file size error!"}},
         {65536, nullptr, 7, {"--> TRK0_153012.NMEA created.", missing, "TRK To RMC/GPX/KML conversion completed."}},
-        {65536, "#!/bin/sh\neval out=\\${$#}\necho x > \"$out\"\n", 7,
+        {65536, "#!/bin/sh\neval out=\\${$#}\ncase \"$out\" in *.gpx) echo '<gpx/></gpx>';; *) echo '<kml></kml>';; esac > \"$out\"\n", 7,
          {"--> TRK0_153012.NMEA created.", "--> TRK0_153012.NMEA.gpx created ", "--> TRK0_153012.NMEA.kml created ",
           nameless, "TRK To RMC/GPX/KML conversion completed."}},
     };

@@ -31,8 +31,9 @@ struct TrackRig {
         rig.p().clock = std::make_unique<TrackClock>();
         const std::string script = dir.file("gpsbabel");
         std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" -- >> \"$(dirname \"$0\")/argv.log\"\n"
-                                 "eval out=\\${$#}\nprintf '<kml><Document><name>GPS device</name><Folder><name>Tracks"
-                                 "</name><Folder><snippet/></Folder></Folder></Document></kml>' > \"$out\"\n";
+                                 "eval out=\\${$#}\ncase \"$out\" in *.gpx) printf '<gpx></gpx>' > \"$out\";; *)\n"
+                                 "printf '<kml><Document><name>GPS device</name><Folder><name>Tracks"
+                                 "</name><Folder><snippet/></Folder></Folder></Document></kml>' > \"$out\";; esac\n";
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         rig.p().externalTool->searchPath = {dir.path.string()};
     }

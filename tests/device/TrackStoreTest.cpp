@@ -144,6 +144,19 @@ TEST(TrackStore, uploadRefusesABadFileBeforeErasingAndStopsWhenTheDeviceGoes)
         EXPECT_EQ(t.rig.host.boxes(), Strings{box});
         EXPECT_EQ(t.requestsOf(0x1E), 0u);
     }
+    {
+        // Flash takes writes only into erased bytes: a slot that stays unerased stops the upload.
+        TrackRig t;
+        WriteBytes(kTrackUploadFile, GenerateTrackImage({9, 9, 9, 9}));
+        const std::vector<uint8_t> store = GenerateTrackImage({5, 5, 5, 5});
+        t.device().logArea.setTrackStore(store);
+        t.device().faults.dropAnswers[0x1E] = kFaultForever;
+        t.connect();
+        EXPECT_EQ(TRK_UploadClick(t.p()), 3);
+        EXPECT_EQ(t.requestsOf(0x1D), 0u);
+        EXPECT_EQ(t.store(), store);
+        EXPECT_EQ(t.rig.host.logs().back(), "Failed to upload TRK data!");
+    }
     TrackRig t;
     WriteBytes(kTrackUploadFile, GenerateTrackImage({9, 9, 9, 9}));
     t.device().faults.hangUpOn[0x1D] = 100;

@@ -72,7 +72,7 @@ protected:
     std::string path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
 
     // A gpsbabel in its own folder that appends its argv (one word a line, then "--") and TZ to argv.log
-    // and writes "fake" to the file after -F. FAKE_MODE=fail exits 1, FAKE_MODE=empty writes nothing.
+    // and writes "fake</EXT>" to the file after -F. FAKE_MODE=fail exits 1, FAKE_MODE=empty writes nothing.
     void useFakeConverter()
     {
         const std::string bin = path("fake bin");
@@ -84,7 +84,7 @@ protected:
                                  "printf 'TZ=%s\\n--\\n' \"$TZ\" >> \"$log\"\n"
                                  "[ \"$FAKE_MODE\" = fail ] && { echo 'cannot open input' >&2; exit 1; }\n"
                                  "[ \"$FAKE_MODE\" = empty ] && exit 0\n"
-                                 "prev=\"\"; for a in \"$@\"; do [ \"$prev\" = -F ] && printf 'fake\\n' > \"$a\"; prev=\"$a\"; done\n"
+                                 "prev=\"\"; for a in \"$@\"; do [ \"$prev\" = -F ] && printf 'fake</%s>\\n' \"${a##*.}\" > \"$a\"; prev=\"$a\"; done\n"
                                  "exit 0\n";
         QFile::setPermissions(QString::fromStdString(script),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

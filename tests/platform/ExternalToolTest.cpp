@@ -65,6 +65,16 @@ TEST_F(ExternalToolTest, failuresAreTold)
     EXPECT_EQ(tool.run("quiet", {}, out("stale.gpx"), 10000, {}).status, ExternalTool::Status::NoOutput);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(out("stale.gpx"))));
 
+    // A converter that exits 0 after a failed write leaves a cut file: it is removed, not taken.
+    script("cut", "printf '<gpx>\\n<trk>\\n' > \"$1\"\n");
+    tool.outputEnding = "</gpx>";
+    const auto cut = tool.run("cut", {out("cut.gpx")}, out("cut.gpx"), 10000, {});
+    EXPECT_EQ(cut.status, ExternalTool::Status::Truncated);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(out("cut.gpx"))));
+    script("whole", "printf '<gpx>\\n</gpx>\\n' > \"$1\"\n");
+    EXPECT_EQ(tool.run("whole", {out("whole.gpx")}, out("whole.gpx"), 10000, {}).status, ExternalTool::Status::Ok);
+    tool.outputEnding.clear();
+
     script("crash", "kill -SEGV $$\n");
     EXPECT_EQ(tool.run("crash", {}, "", 10000, {}).status, ExternalTool::Status::Crashed);
 }

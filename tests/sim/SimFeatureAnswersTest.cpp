@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/SimWire.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ struct AnswerCase {
 
 TEST(SimAnswers, eachRequestIsAnsweredWithItsFrameOrNotAtAll)
 {
+    ScratchDir requests;
     const Bytes bob = Concat({{3}, Text("Bob", 16)});
     const std::vector<AnswerCase> cases = {
         {"serial write echoes", {}, Frame(5, {2, 0x15, 0xCD, 0x5B, 0x07}), {{0x82, {0x15, 0xCD, 0x5B, 0x07}}},
@@ -109,6 +111,19 @@ TEST(SimAnswers, eachRequestIsAnsweredWithItsFrameOrNotAtAll)
         {"snr set", {{"snr", "40"}, {"snr-satellite", "3"}}, Cmd(0x41), {{0xC1, {40, 3}}}},
         {"versions", {{"gps", "1.05,x,GSD"}}, Cmd(0x43), {{0xC3, Text("1.05,x,GSD", 11)}}},
         {"versions short", {{"fault", "short=0x43"}}, Cmd(0x43), {{0xC3, {'V'}}}},
+
+        {"any answer 32 bytes off", {{"fault", "wronglen=0x30"}}, CmdArg(0x30, 0),
+         {{0xB0, Concat({LeBytes(523702157), LeBytes(48951679), Bytes(32, 0xFF)})}}},
+        {"an acknowledgement cut", {{"fault", "cut=0x15"}}, Cmd(0x15), {}},
+        {"hang-up inside the answer", {{"fault", "hangup-bytes=0x34:12"}}, Cmd(0x34), {},
+         [](const SimDevice& d) { EXPECT_TRUE(d.hungUp()); }},
+        {"hang-up after the answer", {{"fault", "hangup-bytes=0x34:13"}}, Cmd(0x34), {{0xB4, {0xA7, 0x01, 0, 0}}},
+         [](const SimDevice& d) { EXPECT_TRUE(d.hungUp()); }},
+        {"hang-up counted from another request", {{"fault", "hangup-bytes=0x41:0"}}, Cmd(0x34),
+         {{0xB4, {0xA7, 0x01, 0, 0}}}, [](const SimDevice& d) { EXPECT_FALSE(d.hungUp()); }},
+        {"requests logged to a file", {{"request-log", requests.file("log")}}, CmdArg(5, 4), {kAckFrame},
+         [&requests](const SimDevice&) { EXPECT_EQ(ReadText(requests.file("log")), "5/4\n"); },
+         {{0x84, {}}}},
     };
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -231,6 +246,7 @@ TEST(SimOptions, badValuesAreRefusedWithAReason)
         {"snr-satellite", "-1"}, {"selftest-pass", "0x100000000"}, {"selftest-delay", "soon"},
         {"reboot-silence", "-1"}, {"late-ms", ""},          {"fault", "short=0x34:x"}, {"fault", "badecho"},
         {"fault", "late=5/x"},
+        {"fault", "hangup-bytes=-1"}, {"fault", "hangup-bytes=0x99x:3"},
     };
     for (const auto& [name, value] : bad) {
         SimDevice device;
