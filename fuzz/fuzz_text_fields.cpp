@@ -12,6 +12,25 @@
 #include "connection/TextFields.h"
 #include "device/PoiSlots.h"
 
+namespace {
+
+bool ValidUtf8(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char u = static_cast<unsigned char>(text[i]);
+        const size_t n = u < 0x80 ? 1 : (u & 0xE0) == 0xC0 ? 2 : (u & 0xF0) == 0xE0 ? 3 : (u & 0xF8) == 0xF0 ? 4 : 0;
+        if (n == 0 || (n == 2 && u < 0xC2) || i + n > text.size())
+            return false;
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 3)
@@ -40,10 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
     }
 
+    // A name made safe is valid UTF-8 without separators, "..", control or reserved
+    // characters, and stays as it is when made safe again.
     const std::string raw(reinterpret_cast<const char*>(data), size);
     const std::string safe = FileNameSafe(raw);
-    if (safe.size() != raw.size() || safe.find("..") != std::string::npos ||
-        safe.find_first_of("/\\:*?\"<>|") != std::string::npos)
+    if (!ValidUtf8(safe) || safe.size() > 2 * raw.size() || safe.find("..") != std::string::npos ||
+        safe.find_first_of("/\\:*?\"<>|") != std::string::npos || FileNameSafe(safe) != safe)
         std::abort();
     for (const char c : safe)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
