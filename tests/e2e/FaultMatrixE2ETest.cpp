@@ -39,6 +39,8 @@ constexpr double kFullClear = kAnswered + 1 + 0.4 + 20 * kAnswered;
 // answers of the wrong length are taken.
 constexpr double kLogBlock = 0.72, kTrackBlock = 0.35;
 constexpr double kConvertTracks = 6 * 1.0;   // three tracks to GPX and KML through gpsbabel
+// Sixteen sector erases, each sent up to three times with a 5 s budget.
+constexpr double kEraseSectors = 16 * 3 * 5.1;
 // The log area read, one block failing all its tries, the other four answered, the sync.
 constexpr double kDownload = 2.1 + 12 * kLogBlock + 4 * kLogBlock + 1;
 constexpr double kTrackDownload = 12 * kTrackBlock + 15 * kTrackBlock + kConvertTracks;
@@ -100,8 +102,7 @@ const std::vector<Operation> kOperations = {
     {"download --clear: clear", {"download", "--out", "log.sbp", "--clear"}, "5/4", "pFFFppFppFFFFp",
                                                                                              kDownload + kFullClear},
     {"clear",                  {"clear"},                         "5/4",  "pFFFppFppFFFFp", kFullClear + 2.1},
-    // Each slot gives up after three 5 s sends of its first sector.
-    {"clear: tracks",          {"clear"},                         "0x1E", "pFpFppFpppFFFp", kFullClear + 4 * 3 * 5.1},
+    {"clear: tracks",          {"clear"},                         "0x1E", "pFpFppFpppFFFp", kFullClear + kEraseSectors},
     {"clear: waypoints",       {"clear"},                         "0x32", "pFFFppFppFFFFp", kFullClear + 4 * 2.1},
     {"clear --quick",          {"clear", "--quick"},              "0x0B", "pFpFppFppFFFFp", 1.6, {"--quick-clear-11"}},
     {"top10",                  {"top10"},                         "0x49", "pFFFFFFppFFFFp", 2.1},
@@ -122,11 +123,11 @@ const std::vector<Operation> kOperations = {
     {"power-off --clear",      {"power-off", "--clear"},          "5/4",  "pFFFppFppFFFFp", kFullClear + 2.1 + 2.6},
     {"power-off --clear: off", {"power-off", "--clear"},          "0x40", "pFFFppFppFFFpp", kFullClear + 2.6},
     {"tracks download",        {"tracks", "download"},            "0x04", "pFpFFFFppFFFFF", kTrackDownload},
-    {"tracks erase",           {"tracks", "erase"},               "0x1E", "pFpFppFpppFFFF", 4 * 3 * 5.1 + kTrackDownload},
+    {"tracks erase",           {"tracks", "erase"},               "0x1E", "pFpFppFpppFFFF", kEraseSectors + kTrackDownload},
     {"tracks erase: download", {"tracks", "erase"},               "0x04", "pFpFFFFppFFFFF", 16 * kAnswered + kTrackDownload},
     // Sixteen sector erases, the buffer probe, 274 block writes (0.8 s budget, four tries).
     {"tracks upload",          {"tracks", "upload"},              "0x1D", "pFpFppFppFFFFF", 17 * kAnswered + 4 * 0.9 + 274 * 0.15},
-    {"tracks upload: erase",   {"tracks", "upload"},              "0x1E", "pFpFppFpppFFFF", 3 * 5.1 + 17 * kAnswered + 274 * 0.15},
+    {"tracks upload: erase",   {"tracks", "upload"},              "0x1E", "pFpFppFpppFFFF", kEraseSectors + kAnswered + 274 * 0.15},
     {"tracks untag",           {"tracks", "untag"},               "0x37", "pFFFppFppFFFFp", 4 * 2.1},
     {"poi read",               {"poi", "read", "1,2"},            "0x30", "pFFFFpFppFFFFp", 2 * 2.1},
     {"poi write",              {"poi", "write", "3=-0.5,12.25"},  "0x31", "pFFFppFppFFFpp", 2.1},
@@ -161,6 +162,7 @@ struct Cell {
     char mark = ' ';
     int64_t elapsedMs = 0;
     std::vector<std::string> problems;
+    std::string output;   // kept when there is a problem
 
     fs::path work() const { return dir->path / "work"; }
     std::string requestLog() const { return dir->file("requests.log"); }
@@ -272,12 +274,15 @@ void Judge(Cell& c, const Reference& ref)
     if (r.status == 0 && c.op->args == std::vector<std::string>{"tracks", "download"} && image != ref.trackStore)
         problem("status 0 but VR40_TRK_64KB.bin is not the whole track store");
 
-    if (!c.problems.empty())
+    if (!c.problems.empty()) {
         c.mark = '!';
-    else if (r.status == 0)
-        c.mark = c.expected == '?' ? 'o' : 'p';
-    else
-        c.mark = c.expected == '?' ? 'x' : 'F';
+        c.output = r.out + "-- stderr:\n" + r.err + "-- requests: ";
+        for (const std::string& key : requests)
+            c.output += key + " ";
+        c.output += "\n";
+    } else {
+        c.mark = r.status == 0 ? 'p' : 'F';
+    }
 }
 
 std::string MatrixText(const std::vector<Cell>& cells)
@@ -373,9 +378,11 @@ TEST(FaultMatrixE2E, everyOperationUnderEveryFaultEndsSafely)
         report += line;
     }
     report += "\n";
-    for (const Cell& c : cells)
+    for (const Cell& c : cells) {
         for (const std::string& p : c.problems)
             report += std::string(c.op->name) + " / " + c.fault->column + ": " + p + "\n";
+        report += c.output;
+    }
     std::printf("%s", report.c_str());
     for (const Cell& c : cells)
         EXPECT_TRUE(c.problems.empty()) << c.op->name << " / " << c.fault->column;
