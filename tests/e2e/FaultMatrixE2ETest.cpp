@@ -153,9 +153,9 @@ struct Reference {
 };
 
 struct Cell {
-    const Operation* op;
-    const Fault* fault;
-    char expected;
+    const Operation* op = nullptr;
+    const Fault* fault = nullptr;
+    char expected = ' ';
     std::unique_ptr<ScratchDir> dir;   // requests.log, and work/ where vr60ctl runs
     std::unique_ptr<SimProcess> sim;
     std::unique_ptr<CtlChild> ctl;
@@ -325,8 +325,12 @@ TEST(FaultMatrixE2E, everyOperationUnderEveryFaultEndsSafely)
     std::vector<Cell> cells;
     for (const Operation& op : kOperations) {
         ASSERT_EQ(std::string(op.expected).size(), kFaults.size()) << op.name;
-        for (size_t f = 0; f < kFaults.size(); ++f)
-            cells.push_back({&op, &kFaults[f], op.expected[f]});
+        for (size_t f = 0; f < kFaults.size(); ++f) {
+            Cell& cell = cells.emplace_back();
+            cell.op = &op;
+            cell.fault = &kFaults[f];
+            cell.expected = op.expected[f];
+        }
     }
     // VR60_MATRIX_ONLY=REGEX runs only the operations it names (while working on one).
     const char* only = std::getenv("VR60_MATRIX_ONLY");
