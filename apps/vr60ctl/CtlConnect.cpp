@@ -64,7 +64,9 @@ PortChoice GivenPort(const std::string& given, const std::vector<PortEntry>& por
     }
     const std::string device = DeviceOf(given);
     c.label = device.empty() || device == given ? given : given + " (" + device + ")";
-    const PortEntry* entry = Listed(ListPorts(), c.number);
+    // Listed afresh (the path may just have been given a number), and kept while entry points into it.
+    const std::vector<PortEntry> listed = ListPorts();
+    const PortEntry* entry = Listed(listed, c.number);
     c.remember = entry && entry->kind != PortKind::CommandLine;
     return c;
 }
