@@ -2,8 +2,12 @@
 BUILD ?= build
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Lean sanitizer build: -O1 with line tables (set in CMakeLists.txt), no benchmarks,
+# and only what the suite runs.
+SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug -DVR60_SANITIZE=ON -DVR60_BENCH=OFF
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run screenshots test bench fuzz sanitize clean
+.PHONY: all deps build run screenshots test bench fuzz sanitize soak soak-sanitize clean
 
 all: build
 
@@ -31,14 +35,24 @@ bench: deps
 	./build-bench/bench/vr60bench --benchmark_counters_tabular=true
 
 sanitize: deps
-	cmake -S . -B build-asan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DVR60_SANITIZE=ON -DVR60_BENCH=OFF
-	cmake --build build-asan
+	cmake -S . -B build-asan -G $(GENERATOR) $(SANITIZE_FLAGS)
+	cmake --build build-asan --target vr60tests
 	cd build-asan && ctest --output-on-failure --timeout 600 -j2
 
 fuzz: deps
 	CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DVR60_FUZZ=ON -DVR60_BENCH=OFF
-	cmake --build build-fuzz
-	./scripts/run-fuzzers.sh build-fuzz
+	cmake --build build-fuzz --target fuzzers
+	./scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
+
+soak: build
+	cmake --build $(BUILD) --target vr60soak
+	./$(BUILD)/tests/vr60soak
+
+soak-sanitize: deps
+	cmake -S . -B build-asan -G $(GENERATOR) $(SANITIZE_FLAGS)
+	cmake --build build-asan --target vr60soak
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ./build-asan/tests/vr60soak
 
 clean:
 	rm -rf $(BUILD) build-bench build-asan build-fuzz

@@ -14,7 +14,7 @@ struct Program;
 class CtlHost;
 
 struct CtlOptions {
-    std::string port;          // COMn or a device path; empty: the first listed port
+    std::string port;          // COMn or a device path; empty: not given (see DefaultPortNumber)
     long baud = 460800;
     bool yes = false;          // answer Yes/No questions with Yes
 };
@@ -23,6 +23,7 @@ struct CtlContext {
     Program& program;
     CtlHost& host;
     CtlOptions options;
+    std::string portLabel;     // the port connected to, as given and its system path
 };
 
 using CtlCommandFn = int (*)(CtlContext& ctx, const std::vector<std::string>& args);
@@ -66,5 +67,8 @@ int RunAnalyze(CtlContext& ctx, const Args& args);
 // operation on the connected device and disconnects again. The result is the
 // connection's failure code, else the operation's.
 int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation);
+// The port a device command uses without --port (-1: none) and why: the port of the last
+// successful connection, else the first USB serial device or alias, else the first port.
+int DefaultPortNumber(std::string* why);
 // A command that takes no arguments: 0 when there are none, else 2 with a message.
 int NoArguments(const char* command, const Args& args);

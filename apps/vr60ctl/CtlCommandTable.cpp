@@ -6,14 +6,17 @@ const std::vector<CtlCommand>& CtlCommands()
 {
     static const std::vector<CtlCommand> commands = {
         {"ports", RunPorts,
-         "  ports                       list the serial ports as the window lists them"},
+         "  ports                       list the serial ports as the window lists them and mark the one\n"
+         "                              used without --port"},
         {"info", RunInfo,
          "  info                        connect as the Connect button does, print the identity, disconnect"},
         {"settings", RunSettings,
          "  settings [NAME=VALUE ...]   read the settings and print them; with assignments, write them first\n"
          "                              log=OFF|5HZ  min-speed=0..15  unit=KM|MI|MN  gmt=-12:00..+13:00\n"
          "                              (half hours)  spd-avg=1..60  spd-genie=0..31  action-spd=SPEED|NS-AVG\n"
-         "                              spd-font=SMALL|BIG   (the last four need the extended block)"},
+         "                              spd-font=SMALL|BIG   (the last four need the extended block: status\n"
+         "                              11 without it). Nothing is written or shown when the settings\n"
+         "                              could not be read at connect (status 4)"},
         {"factory-reset", RunFactoryReset,
          "  factory-reset               restore the device's factory settings"},
         {"loginfo", RunLogInfo,
@@ -21,11 +24,15 @@ const std::vector<CtlCommand>& CtlCommands()
         {"download", RunDownload,
          "  download [--out FILE] [--clear | --no-clear]\n"
          "                              download the log into FILE (default: the proposed name,\n"
-         "                              serial_user_date_time.sbp in the current folder); --clear\n"
-         "                              erases the device log after a complete download (\"Auto clear\")"},
+         "                              serial_user_date_time.sbp in the current folder); --clear runs\n"
+         "                              the full clear (log, track slots, waypoints) after a complete\n"
+         "                              download (\"Auto clear\"), --no-clear never does; without either,\n"
+         "                              auto_log_clear_after_download in ./VR60Test.ini decides (off when\n"
+         "                              missing) and a line says when it is on"},
         {"clear", RunClear,
          "  clear [--quick]             erase the log, the four track slots and the four waypoint slots;\n"
-         "                              --quick: the log only (message 11)"},
+         "                              --quick: the log only (message 11). Status 10: the log was\n"
+         "                              cleared, a track slot or waypoint was not"},
         {"top10", RunTop10,
          "  top10 [--clear]             list the top-10 speed tables; --clear erases them"},
         {"username", RunUserName,

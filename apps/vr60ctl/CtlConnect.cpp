@@ -1,12 +1,112 @@
+// Connecting for a device command: the port named by --port, else the one a user
+// most likely means; every failure names the port tried as the user gave it and
+// the system path it leads to.
+
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 
 #include "CtlCommand.h"
 #include "CtlHost.h"
 #include "connection/ConnectionSequence.h"
+#include "connection/PortHotPlug.h"
 #include "program/Program.h"
+#include "platform/LinkSettingsStore.h"
 #include "platform/PortTable.h"
+#include "platform/ResultCode.h"
+#include "prodtest/TestConfig.h"
 
 namespace {
+
+struct PortChoice {
+    int number = -1;
+    std::string label;       // as given (or chosen), with its system path
+    std::string why;         // how it was chosen when --port was not given
+    bool remember = false;   // a listed port: kept as the last good one after a connection
+};
+
+const PortEntry* Listed(const std::vector<PortEntry>& ports, int number)
+{
+    const auto it = std::find_if(ports.begin(), ports.end(), [number](const PortEntry& p) { return p.number == number; });
+    return it == ports.end() ? nullptr : &*it;
+}
+
+std::string DeviceOf(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path device = std::filesystem::canonical(path, ec);
+    return ec ? std::string() : device.string();
+}
+
+// The port of --port; number -1 with a message when it cannot be used.
+PortChoice GivenPort(const std::string& given, const std::vector<PortEntry>& ports)
+{
+    PortChoice c;
+    const int named = PortNumberOfName(given);
+    if (named > kHighestPortNumber) {
+        std::fprintf(stderr, "vr60ctl: %s cannot be used: port numbers go up to COM%d\n", given.c_str(),
+                     kHighestPortNumber);
+        return c;
+    }
+    if (named > 0) {
+        const PortEntry* entry = Listed(ports, named);
+        c.number = named;
+        c.label = given + " (" + (entry ? entry->systemPath : "not present") + ")";
+        c.remember = entry && entry->kind != PortKind::CommandLine;
+        return c;
+    }
+    c.number = PortNumberForArgument(given);
+    if (c.number <= 0) {
+        std::fprintf(stderr, "vr60ctl: %s cannot be used: every port number up to COM%d is taken\n", given.c_str(),
+                     kHighestPortNumber);
+        return c;
+    }
+    const std::string device = DeviceOf(given);
+    c.label = device.empty() || device == given ? given : given + " (" + device + ")";
+    const PortEntry* entry = Listed(ListPorts(), c.number);
+    c.remember = entry && entry->kind != PortKind::CommandLine;
+    return c;
+}
+
+std::optional<int> SavedPortNumber()
+{
+    const std::optional<std::string> text = ReadLinkSetting("COM");
+    int32_t value = 0;
+    if (!text || !StrictInteger(*text, &value))
+        return std::nullopt;
+    return value;
+}
+
+// Without --port: the port of the last successful connection, else the first USB serial
+// device or alias (a legacy ttyS port is seldom the logger), else the first port.
+PortChoice DefaultPort(const std::vector<PortEntry>& ports)
+{
+    PortChoice c;
+    const PortEntry* entry = nullptr;
+    if (const std::optional<int> saved = SavedPortNumber(); saved && *saved > 0)
+        entry = Listed(ports, *saved);
+    if (entry) {
+        c.why = "the port of the last successful connection";
+    } else {
+        const auto it = std::find_if(ports.begin(), ports.end(), [](const PortEntry& p) {
+            return p.kind == PortKind::Usb || p.kind == PortKind::Alias;
+        });
+        if (it != ports.end()) {
+            entry = &*it;
+            c.why = entry->kind == PortKind::Usb ? "the first USB serial device" : "the first port alias";
+        } else if (!ports.empty()) {
+            entry = &ports.front();
+            c.why = "the first listed port";
+        }
+    }
+    if (!entry)
+        return c;
+    c.number = entry->number;
+    c.label = "COM" + std::to_string(entry->number) + " (" + entry->systemPath + ")";
+    c.remember = true;
+    return c;
+}
 
 int CtlConnect(CtlContext& ctx)
 {
@@ -23,20 +123,31 @@ int CtlConnect(CtlContext& ctx)
     const std::vector<PortEntry> ports = ListPorts();
     for (const PortEntry& entry : ports)
         p.form.connection.comPortItems.push_back(PortDisplayName(entry.number));
-    int number = -1;
-    if (!ctx.options.port.empty())
-        number = PortNumberForArgument(ctx.options.port);
-    else if (!ports.empty())
-        number = ports.front().number;
-    if (number <= 0) {
-        std::fprintf(stderr, "vr60ctl: no serial port found; give one with --port\n");
+    const PortChoice port = ctx.options.port.empty() ? DefaultPort(ports) : GivenPort(ctx.options.port, ports);
+    if (port.number <= 0) {
+        if (!ctx.options.port.empty())
+            return 2;
+        std::fprintf(stderr, "vr60ctl: no serial port found (aliases are read from %s); give one with --port\n",
+                     PortAliasFolder().c_str());
         return 1;
     }
-    p.form.connection.comPortText = PortDisplayName(number);
+    ctx.portLabel = port.label;
+    p.form.connection.comPortText = PortDisplayName(port.number);
     p.form.connection.comBaudIndex = baudIndex;
 
-    const int result = BitBtn_connectClick(p);
-    return p.connected == 1 && result == 0 ? 0 : (result ? result : 5);
+    int result = BitBtn_connectClick(p);
+    if (p.connected != 1 || result != 0) {
+        result = result ? result : kNoAnswer;
+        if (port.why.empty())
+            std::fprintf(stderr, "vr60ctl: no connection through %s\n", port.label.c_str());
+        else
+            std::fprintf(stderr, "vr60ctl: no connection through %s, %s (no --port given)\n", port.label.c_str(),
+                         port.why.c_str());
+        return result;
+    }
+    if (port.remember)
+        SaveLinkSettings(p);
+    return 0;
 }
 
 void CtlDisconnect(CtlContext& ctx)
@@ -46,6 +157,13 @@ void CtlDisconnect(CtlContext& ctx)
 }
 
 } // namespace
+
+int DefaultPortNumber(std::string* why)
+{
+    const PortChoice c = DefaultPort(ListPorts());
+    *why = c.why;
+    return c.number;
+}
 
 int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation)
 {
@@ -60,6 +178,10 @@ int NoArguments(const char* command, const Args& args)
 {
     if (args.empty())
         return 0;
-    std::fprintf(stderr, "vr60ctl: %s takes no arguments\n", command);
+    if (args[0] == "--port" || args[0] == "--baud" || args[0] == "--yes")
+        std::fprintf(stderr, "vr60ctl: %s goes before the command: vr60ctl %s ... %s\n", args[0].c_str(),
+                     args[0].c_str(), command);
+    else
+        std::fprintf(stderr, "vr60ctl: %s takes no arguments\n", command);
     return 2;
 }

@@ -10,6 +10,7 @@
 #include "program/Program.h"
 #include "device/SettingsOperations.h"
 #include "platform/PortTable.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -29,20 +30,30 @@ std::string NumberItem(int index, int offset, int count)
     return index >= 0 && index < count ? std::to_string(index + offset) : "(none)";
 }
 
+// Only what the device reported (or was just sent): the extended fields only where it has them.
 void PrintSettings(const Program& p)
 {
     using namespace SettingsItems;
     const FormState& f = p.form;
-    const char* ext = p.extendedSettings ? "" : "   (no extended block on this firmware)";
     std::printf("LOGGING     %s\n", ItemText(kLog, 2, f.settings.logMode));
     std::printf("MIN SPEED   %s\n", NumberItem(f.settings.minSpeed, 0, kMinSpeedCount).c_str());
     std::printf("UNIT        %s\n", ItemText(kUnit, 3, f.settings.unit));
     std::printf("GMT         %s\n", f.settings.utcOffset >= 0 && f.settings.utcOffset < kUtcOffsetCount ? UtcOffset(f.settings.utcOffset) : "(none)");
-    std::printf("SPD AVG     %s%s\n", f.settings.speedAvg >= 0 && f.settings.speedAvg < kSpeedAvgCount ? SpeedAvg(f.settings.speedAvg) : "(none)", ext);
-    std::printf("SPD GENIE   %s%s\n", NumberItem(f.settings.speedGenie, 0, kSpeedGenieCount).c_str(), ext);
-    std::printf("ACTION SPD  %s%s\n", ItemText(kActionSpeed, 2, f.settings.actionSpeed), ext);
-    std::printf("SPD FONT    %s%s\n", ItemText(kSpeedFont, 2, f.settings.speedFont), ext);
+    if (p.extendedSettings) {
+        std::printf("SPD AVG     %s\n", f.settings.speedAvg >= 0 && f.settings.speedAvg < kSpeedAvgCount ? SpeedAvg(f.settings.speedAvg) : "(none)");
+        std::printf("SPD GENIE   %s\n", NumberItem(f.settings.speedGenie, 0, kSpeedGenieCount).c_str());
+        std::printf("ACTION SPD  %s\n", ItemText(kActionSpeed, 2, f.settings.actionSpeed));
+        std::printf("SPD FONT    %s\n", ItemText(kSpeedFont, 2, f.settings.speedFont));
+    } else {
+        std::printf("SPD AVG, SPD GENIE, ACTION SPD, SPD FONT: not on this firmware (no extended block)\n");
+    }
     std::printf("LANGUAGE    %s   (read only)\n", ItemText(kLanguages, 10, f.unseen.language));
+}
+
+bool IsExtendedSetting(const std::string& assignment)
+{
+    const std::string name = assignment.substr(0, assignment.find('='));
+    return name == "spd-avg" || name == "spd-genie" || name == "action-spd" || name == "spd-font";
 }
 
 int IndexOfText(const char* const* items, int count, const std::string& value)
@@ -111,10 +122,10 @@ bool ApplySetting(FormState& f, const std::string& assignment)
     return true;
 }
 
-void PrintIdentity(const Program& p)
+void PrintIdentity(const Program& p, const std::string& port)
 {
     const FormState& f = p.form;
-    std::printf("Port            %s\n", f.connection.comPortText.c_str());
+    std::printf("Port            %s\n", port.c_str());
     std::printf("Firmware        %s\n", p.firmwareVersion);
     std::printf("GPS version     %s\n", f.settings.gpsVersion.c_str());
     std::printf("Serial number   %s\n", f.settings.currentSno.c_str());
@@ -131,8 +142,8 @@ int RunInfo(CtlContext& ctx, const Args& args)
 {
     if (const int bad = NoArguments("info", args))
         return bad;
-    return WithDevice(ctx, [](Program& p) {
-        PrintIdentity(p);
+    return WithDevice(ctx, [&ctx](Program& p) {
+        PrintIdentity(p, ctx.portLabel);
         return 0;
     });
 }
@@ -145,10 +156,24 @@ int RunSettings(CtlContext& ctx, const Args& args)
         if (!ApplySetting(check, a))
             return 2;
     return WithDevice(ctx, [&](Program& p) {
-        // The connection's own reads may have failed with only a box: the settings not named
-        // are written back as this read finds them, and nothing is printed that was not read.
-        int result = Button_Read_ConfigClick(p);
-        if (result == 0 && !args.empty()) {
+        // Nobody sees the values before a write here: a write on top of a failed read
+        // would send defaults for every other field.
+        if (p.settingsReadResult != 0) {
+            std::fprintf(stderr, "vr60ctl: the settings could not be read from the device; nothing %s\n",
+                         args.empty() ? "to show" : "was written");
+            return p.settingsReadResult;
+        }
+        for (const std::string& a : args) {
+            if (IsExtendedSetting(a) && !p.extendedSettings) {
+                std::fprintf(stderr,
+                             "vr60ctl: %s needs the extended settings block, which firmware \"%s\" does not "
+                             "have; nothing was written\n",
+                             a.c_str(), p.firmwareVersion);
+                return int(kRefused);
+            }
+        }
+        int result = 0;
+        if (!args.empty()) {
             for (const std::string& a : args)
                 ApplySetting(p.form, a);
             result = Button_Set_languageClick(p);

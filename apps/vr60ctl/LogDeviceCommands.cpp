@@ -1,9 +1,12 @@
 // loginfo, download, clear and top10: the "Log Data" page's device buttons.
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "CtlCommand.h"
+#include "CtlInterrupt.h"
 #include "prodtest/TestConfig.h"
 #include "program/Program.h"
 #include "device/TopSpeeds.h"
@@ -13,14 +16,17 @@
 
 namespace {
 
-// Whether a complete download is followed by the full clear when the command line does
-// not say: the "Auto clear" box as the program starts. This is the one place where an
-// operator option read from a settings file is to be applied.
-// The "Auto clear" box as the window starts: as loaded from "VR60Test.ini".
+// The "Auto clear" box as the window starts: as loaded from "VR60Test.ini" in the working folder.
 bool DefaultAutoClear(CtlContext& ctx)
 {
     StartUpTestConfig(ctx.program);
     return ctx.program.form.logData.autoClearAfterDownload;
+}
+
+std::string WorkingFolderFile(const char* name)
+{
+    std::error_code ec;
+    return (std::filesystem::current_path(ec) / name).string();
 }
 
 } // namespace
@@ -42,28 +48,52 @@ int RunDownload(CtlContext& ctx, const Args& args)
     std::string out;
     int clear = -1;   // -1: the default
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--out" && i + 1 < args.size()) {
+        if (args[i] == "--out") {
+            if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1][0] == '-') {
+                std::fprintf(stderr, "vr60ctl: download: --out needs a file name\n");
+                return 2;
+            }
             out = args[++i];
-        } else if (args[i] == "--clear") {
-            clear = 1;
-        } else if (args[i] == "--no-clear") {
-            clear = 0;
+        } else if (args[i] == "--clear" || args[i] == "--no-clear") {
+            const int asked = args[i] == "--clear";
+            if (clear >= 0 && clear != asked) {
+                std::fprintf(stderr, "vr60ctl: download: --clear and --no-clear together\n");
+                return 2;
+            }
+            clear = asked;
         } else {
-            std::fprintf(stderr, "vr60ctl: download: unexpected '%s' (see --help)\n", args[i].c_str());
+            std::fprintf(stderr, "vr60ctl: download: unexpected '%s' (see vr60ctl download --help)\n", args[i].c_str());
             return 2;
         }
     }
-    Program& p = ctx.program;
-    p.form.logData.autoClearAfterDownload = clear < 0 ? DefaultAutoClear(ctx) : clear == 1;
-    return WithDevice(ctx, [&](Program& p) {
+    if (clear >= 0) {
+        ctx.program.form.logData.autoClearAfterDownload = clear == 1;
+    } else if (DefaultAutoClear(ctx)) {
+        // The full clear also erases the track slots and waypoints, which are not downloaded.
+        std::printf("Auto clear is on: auto_log_clear_after_download=1 in %s; after a complete download the "
+                    "log, the track slots and the waypoints are erased (--no-clear keeps them)\n",
+                    WorkingFolderFile(kTestConfigFile).c_str());
+        std::fflush(stdout);
+    }
+    std::string name;
+    bool complete = false;
+    const int result = WithDevice(ctx, [&](Program& p) {
         if (!out.empty())
             p.form.logData.logFileName = out;   // else the name proposed at connect
-        const int result = Button_downloadlogClick(p);
-        // Complete (whatever became of an Auto clear): the grid now holds the file's points.
-        if (!p.grid.sourceFile.empty() && p.grid.sourceFile == p.form.logData.logFileName)
-            std::printf("Log file        %s (%d points)\n", p.form.logData.logFileName.c_str(), p.pointsLogged);
-        return result;
+        name = p.form.logData.logFileName;
+        const int downloaded = Button_downloadlogClick(p);
+        // Complete (whatever became of an Auto clear): the grid holds the file's points.
+        complete = !p.grid.sourceFile.empty() && p.grid.sourceFile == name;
+        if (complete)
+            std::printf("Log file        %s (%zu points)\n", name.c_str(), p.grid.rowCounter());
+        return downloaded;
     });
+    std::error_code ec;
+    if (InterruptSignal() && !complete && !name.empty() && std::filesystem::exists(name, ec)) {
+        std::fprintf(stderr, "vr60ctl: the download was stopped; %s holds %ju bytes (incomplete)\n", name.c_str(),
+                     uintmax_t(std::filesystem::file_size(name, ec)));
+    }
+    return result;
 }
 
 int RunClear(CtlContext& ctx, const Args& args)

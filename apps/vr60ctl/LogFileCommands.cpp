@@ -40,12 +40,17 @@ int RunConvert(CtlContext& ctx, const Args& args)
 
 int RunMapLink(CtlContext& ctx, const Args& args)
 {
-    char* end = nullptr;
-    const unsigned long row = args.size() == 2 ? std::strtoul(args[1].c_str(), &end, 10) : 0;
-    if (args.size() != 2 || args[1].empty() || *end != '\0') {
+    if (args.size() != 2) {
         std::fprintf(stderr, "usage: vr60ctl maplink FILE ROW\n");
         return 2;
     }
+    // Digits only: strtoul would take "-1" as the largest row there is.
+    const std::string& text = args[1];
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+        std::fprintf(stderr, "vr60ctl: maplink: ROW must be a row number from 1 ('%s')\n", text.c_str());
+        return 2;
+    }
+    const unsigned long row = std::strtoul(text.c_str(), nullptr, 10);
     Program& p = ctx.program;
     const int loaded = Load_SBPClick(p, args[0]);
     if (loaded != 0)

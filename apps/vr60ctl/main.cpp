@@ -1,6 +1,9 @@
 // vr60ctl: every device and file operation of the utility without the window.
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -11,6 +14,7 @@
 
 #include "CtlCommand.h"
 #include "CtlHost.h"
+#include "CtlInterrupt.h"
 #include "program/Program.h"
 #include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
@@ -21,9 +25,12 @@ namespace {
 void PrintUsage(std::ostream& out)
 {
     out << "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] COMMAND [ARGS]\n"
+           "       vr60ctl help [COMMAND] | COMMAND --help | --version\n"
            "\n"
-           "  --port PORT  COMn (as listed by 'ports') or a device path such as /dev/ttyACM0;\n"
-           "               default: the first listed port\n"
+           "  --port PORT  COMn (as listed by 'ports') or a device path such as /dev/ttyACM0.\n"
+           "               Without it: the port of the last successful connection, else the first\n"
+           "               USB serial device or port alias, else the first listed port ('ports'\n"
+           "               marks it). A port that connects is remembered for the next time.\n"
            "  --baud RATE  4800 9600 19200 38400 57600 115200 230400 460800 (default 460800)\n"
            "  --yes        answer Yes to questions (without it, No when stdin is not a terminal)\n"
            "\n"
@@ -31,10 +38,48 @@ void PrintUsage(std::ostream& out)
            "success, 2 for a bad command line, else the failing step's result code:\n";
     for (int code : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 140})
         out << "  " << (code < 10 ? "  " : code < 100 ? " " : "") << code << "  " << ResultCodeMeaning(code) << "\n";
-    out << "\n"
+    out << "  130  interrupted by SIGINT (Ctrl-C), 143 by SIGTERM: the running step stops, the device\n"
+           "       leaves link mode, nothing is cleared\n"
+           "\n"
+           "VR60_TRACE=FILE appends a hex dump of every byte block sent and received to FILE.\n"
+           "\n"
            "commands:\n";
     for (const CtlCommand& c : CtlCommands())
         out << c.usage << "\n";
+}
+
+const CtlCommand* FindCommand(const std::string& name)
+{
+    for (const CtlCommand& command : CtlCommands())
+        if (name == command.name)
+            return &command;
+    return nullptr;
+}
+
+int UnknownCommand(const std::string& name)
+{
+    std::cerr << "vr60ctl: unknown command '" << name << "' (see vr60ctl --help)\n";
+    return 2;
+}
+
+bool IsHelp(const std::string& arg)
+{
+    return arg == "--help" || arg == "-h";
+}
+
+// An unwritable trace file would lose the bytes a bug report needs: say so before starting.
+bool TraceFileWritable()
+{
+    const char* file = std::getenv("VR60_TRACE");
+    if (!file || !*file)
+        return true;
+    std::FILE* f = std::fopen(file, "a");
+    if (!f) {
+        std::cerr << "vr60ctl: VR60_TRACE: cannot write " << file << ": " << std::strerror(errno) << "\n";
+        return false;
+    }
+    std::fclose(f);
+    return true;
 }
 
 } // namespace
@@ -50,29 +95,41 @@ int main(int argc, char** argv)
 
     CtlOptions options;
     int i = 1;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
+    for (; i < argc && argv[i][0] == '-'; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help") {
+        if (IsHelp(arg)) {
             PrintUsage(std::cout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "vr60ctl " << kProgramVersion << "\n";
             return 0;
         }
         if (arg == "--yes") {
             options.yes = true;
-        } else if ((arg == "--port" || arg == "--baud") && i + 1 < argc) {
-            const std::string value = argv[++i];
-            if (arg == "--port") {
-                options.port = value;
-            } else {
-                char* end = nullptr;
-                options.baud = std::strtol(value.c_str(), &end, 10);
-                if (value.empty() || *end != '\0') {
-                    std::cerr << "vr60ctl: '" << value << "' is not a baud rate\n";
-                    return 2;
-                }
-            }
-        } else {
-            std::cerr << "vr60ctl: unknown option " << arg << " (see --help)\n";
+            continue;
+        }
+        if (arg != "--port" && arg != "--baud") {
+            std::cerr << "vr60ctl: unknown option " << arg << " (see vr60ctl --help)\n";
             return 2;
+        }
+        // A missing value, an empty one, or the next option in its place.
+        if (i + 1 >= argc || argv[i + 1][0] == '\0' || argv[i + 1][0] == '-') {
+            std::cerr << "vr60ctl: " << arg
+                      << (arg == "--port" ? " needs a port: COMn or a device path" : " needs a baud rate")
+                      << " (see vr60ctl --help)\n";
+            return 2;
+        }
+        const std::string value = argv[++i];
+        if (arg == "--port") {
+            options.port = value;
+        } else {
+            char* end = nullptr;
+            options.baud = std::strtol(value.c_str(), &end, 10);
+            if (*end != '\0') {
+                std::cerr << "vr60ctl: '" << value << "' is not a baud rate\n";
+                return 2;
+            }
         }
     }
     if (i >= argc) {
@@ -82,15 +139,36 @@ int main(int argc, char** argv)
     const std::string name = argv[i++];
     const std::vector<std::string> args(argv + i, argv + argc);
 
-    for (const CtlCommand& command : CtlCommands()) {
-        if (name != command.name)
-            continue;
-        CtlHost host(options.yes);
-        auto program = std::make_unique<Program>(
-            host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeTracedIfAsked(MakeSystemTransport()); });
-        CtlContext ctx{*program, host, options};
-        return command.run(ctx, args);
+    if (name == "help") {
+        if (args.empty()) {
+            PrintUsage(std::cout);
+            return 0;
+        }
+        const CtlCommand* command = args.size() == 1 ? FindCommand(args[0]) : nullptr;
+        if (!command)
+            return UnknownCommand(args[0] + (args.size() > 1 ? " ..." : ""));
+        std::cout << "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] COMMAND [ARGS]\n" << command->usage << "\n";
+        return 0;
     }
-    std::cerr << "vr60ctl: unknown command '" << name << "' (see --help)\n";
-    return 2;
+    const CtlCommand* command = FindCommand(name);
+    if (!command)
+        return UnknownCommand(name);
+    if (!args.empty() && IsHelp(args[0])) {
+        std::cout << "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] COMMAND [ARGS]\n" << command->usage << "\n";
+        return 0;
+    }
+    if (!TraceFileWritable())
+        return 2;
+
+    CtlHost host(options.yes);
+    auto program = std::make_unique<Program>(
+        host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeTracedIfAsked(MakeSystemTransport()); });
+    StopWaitsOnSignals(program->link);
+    CtlContext ctx{*program, host, options, {}};
+    const int result = command->run(ctx, args);
+    if (const int signal = InterruptSignal()) {
+        std::cerr << "vr60ctl: interrupted by " << (signal == SIGINT ? "SIGINT" : "SIGTERM") << "\n";
+        return InterruptedStatus(signal);
+    }
+    return result;
 }

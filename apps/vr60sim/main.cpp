@@ -1,6 +1,7 @@
 // vr60sim: the simulated logger on a pseudo-terminal, published as a COMn alias.
 // Prints the pty path on its first line, then serves until killed or hung up.
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -105,6 +106,19 @@ int main(int argc, char** argv)
         }
     }
 
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    // Set before the pty path is printed: a stop that follows at once ends cleanly.
+    // The stop signals are let through only while sleeping in ppoll, so a stop
+    // that comes between the check and the sleep cannot be missed.
+    sigset_t stopSignals;
+    sigset_t sleepMask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &sleepMask);
+
     int master = -1;
     int slave = -1;
     char path[256] = {};
@@ -131,17 +145,29 @@ int main(int argc, char** argv)
         std::printf("published as COM%d in %s\n", comNumber, PortAliasFolder().c_str());
     std::fflush(stdout);
 
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
-    std::signal(SIGPIPE, SIG_IGN);
 
     const int64_t start = NowMicros();
     int64_t sentBytes = 0;
     int64_t paceStart = 0;
     uint8_t buffer[4096];
     while (!stopRequested) {
+        // Idle, it sleeps until a request arrives or a delayed answer falls due.
         pollfd p{master, POLLIN, 0};
-        ::poll(&p, 1, device.hasOutput() ? 0 : 1);
+        const int64_t nextDue = device.nextDueMs();
+        const int64_t elapsedMs = (NowMicros() - start) / 1000;
+        timespec wait{};
+        timespec* timeout = nullptr;
+        if (device.hasOutput()) {
+            timeout = &wait;
+        } else if (nextDue >= 0) {
+            const int64_t ms = std::max<int64_t>(0, nextDue - elapsedMs + 1);
+            wait.tv_sec = time_t(ms / 1000);
+            wait.tv_nsec = long(ms % 1000) * 1000000;
+            timeout = &wait;
+        }
+        ::ppoll(&p, 1, timeout, &sleepMask);
+        if (stopRequested)
+            break;
         const ssize_t n = ::read(master, buffer, sizeof buffer);
         const int64_t now = NowMicros();
         if (n > 0)
@@ -173,7 +199,10 @@ int main(int argc, char** argv)
             } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
                 break;
             } else {
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                // The line is full: wait for room, stop signals let through.
+                pollfd room{master, POLLOUT, 0};
+                const timespec brief{0, 10 * 1000000};
+                ::ppoll(&room, 1, &brief, &sleepMask);
             }
         }
         sentBytes += written;

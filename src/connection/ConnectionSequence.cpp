@@ -26,11 +26,11 @@ void ReportOpenFailure(Program& p)
     p.host.logLine("Unplug and plug the GPS USB cable again...");
 }
 
-// What went wrong at the operating-system level, and how to fix it.
-void ExplainOpenError(Program& p, const std::string& portName)
+// What went wrong at the operating-system level, and how to fix it, naming the port
+// as the operator gave it and the system path it leads to.
+void ExplainOpenError(Program& p, int portNumber)
 {
-    const std::string& detail = p.link.lastOpenDetail;
-    const std::string where = detail.empty() ? portName : portName + " (" + detail + ")";
+    const std::string where = PortLabel(portNumber);
     switch (p.link.lastOpenError) {
     case OpenError::NotFound:
         p.host.logLine(where + ": no such port. Plug the logger in and pick its port from the list.");
@@ -46,8 +46,8 @@ void ExplainOpenError(Program& p, const std::string& portName)
         break;
     case OpenError::BadMode:
     case OpenError::Other:
-        if (!detail.empty())
-            p.host.logLine(where + ": the port cannot be used.");
+        if (!p.link.lastOpenDetail.empty())
+            p.host.logLine(where + ": the port cannot be used (" + p.link.lastOpenDetail + ").");
         break;
     case OpenError::None:
         break;
@@ -135,12 +135,20 @@ int ConnectOrDisconnect(Program& p)
     int result = 0;
 
     if (p.connected == 0) {
-        const std::string portName = "COM" + std::to_string(SelectedPortNumber(p));
+        // The number is 8-bit in the records: COM300 must never open COM44.
+        if (const int named = PortNumberOfName(p.form.connection.comPortText); named > kHighestPortNumber) {
+            ReportOpenFailure(p);
+            p.host.logLine("COM" + std::to_string(named) + ": port numbers above " +
+                           std::to_string(kHighestPortNumber) + " cannot be used.");
+            return kNoLink;
+        }
+        const int portNumber = SelectedPortNumber(p);
+        const std::string portName = "COM" + std::to_string(portNumber);
         p.link.ActiveLink = LinkOpen(p.link, portName, mode, p.link.staticLink, p.link.staticStorage,
                                      kLinkRingSize, kLinkStagingSize);
         if (!p.link.ActiveLink) {
             ReportOpenFailure(p);
-            ExplainOpenError(p, portName);
+            ExplainOpenError(p, portNumber);
             return kNoLink;
         }
         SerialLink* link = p.link.ActiveLink;
@@ -149,6 +157,7 @@ int ConnectOrDisconnect(Program& p)
         // Decided anew below from this device's firmware; a previous device's
         // extended block must not make the first settings read expect 7 bytes.
         p.extendedSettings = false;
+        p.settingsReadResult = kNoLink;
 
         if (Exchange(p.link, link, Request::Command(31), kAck, 1600).ok()) {
             p.host.logLine("Device in MTN mode.");

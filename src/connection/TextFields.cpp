@@ -64,54 +64,51 @@ uint8_t PortNumberOfText(const std::string& comboText)
 
 namespace {
 
-// Bytes of the well-formed UTF-8 character at text[at] (1 to 4), or 0 when there is none:
-// a stray or cut sequence, an overlong form, a surrogate, or a code past U+10FFFF.
-size_t Utf8CharacterBytes(const std::string& text, size_t at)
+// Length of the well-formed UTF-8 sequence at text[at] (shortest form, no surrogates), or 0.
+size_t Utf8SequenceAt(const std::string& text, size_t at)
 {
-    auto byte = [&text](size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
-    const unsigned lead = byte(at);
-    if (lead < 0x80)
-        return 1;
-    size_t bytes = 0;
-    unsigned low = 0x80, high = 0xBF;   // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        bytes = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        bytes = 3;
-        low = lead == 0xE0 ? 0xA0 : low;
-        high = lead == 0xED ? 0x9F : high;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        bytes = 4;
-        low = lead == 0xF0 ? 0x90 : low;
-        high = lead == 0xF4 ? 0x8F : high;
-    } else {
-        return 0;
+    const auto byte = [&](size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    const unsigned b0 = byte(at);
+    const auto cont = [&](size_t i, unsigned low, unsigned high) { return byte(i) >= low && byte(i) <= high; };
+    if (b0 >= 0xC2 && b0 <= 0xDF)
+        return cont(at + 1, 0x80, 0xBF) ? 2 : 0;
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        const unsigned low = b0 == 0xE0 ? 0xA0 : 0x80;
+        const unsigned high = b0 == 0xED ? 0x9F : 0xBF;
+        return cont(at + 1, low, high) && cont(at + 2, 0x80, 0xBF) ? 3 : 0;
     }
-    if (byte(at + 1) < low || byte(at + 1) > high)
-        return 0;
-    for (size_t i = 2; i < bytes; ++i)
-        if ((byte(at + i) & 0xC0) != 0x80)
-            return 0;
-    return bytes;
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        const unsigned low = b0 == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = b0 == 0xF4 ? 0x8F : 0xBF;
+        return cont(at + 1, low, high) && cont(at + 2, 0x80, 0xBF) && cont(at + 3, 0x80, 0xBF) ? 4 : 0;
+    }
+    return 0;
 }
 
 } // namespace
 
 std::string FileNameSafe(const std::string& name)
 {
+    // The device stores single bytes: UTF-8 stays, any other byte above 0x9F is read as
+    // Latin-1, so the name is always valid UTF-8.
     std::string safe;
-    for (size_t at = 0; at < name.size();) {
-        const size_t bytes = Utf8CharacterBytes(name, at);
-        const char c = name[at];
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (bytes == 0 || (bytes == 1 && (u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", c)))) {
-            // A byte outside well-formed UTF-8 would not survive a text conversion of the name.
-            safe.push_back('_');
-            ++at;
-            continue;
+    for (size_t i = 0; i < name.size();) {
+        const unsigned char u = static_cast<unsigned char>(name[i]);
+        if (u < 0x80) {
+            safe.push_back(u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", char(u)) ? '_' : char(u));
+            ++i;
+        } else if (const size_t n = Utf8SequenceAt(name, i)) {
+            safe.append(name, i, n);
+            i += n;
+        } else {
+            if (u >= 0xA0) {
+                safe.push_back(char(0xC0 | (u >> 6)));
+                safe.push_back(char(0x80 | (u & 0x3F)));
+            } else {
+                safe.push_back('_');
+            }
+            ++i;
         }
-        safe.append(name, at, bytes);
-        at += bytes;
     }
     for (size_t at = safe.find(".."); at != std::string::npos; at = safe.find("..", at))
         safe.replace(at, 2, "__");

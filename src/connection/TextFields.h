@@ -23,6 +23,6 @@ std::string FormatTimeStamp(const LocalDateTime& t, bool separated);
 uint8_t PortNumberOfText(const std::string& comboText);
 
 // A device-reported name made safe as part of a file name: path separators,
-// "..", control characters, characters no file system accepts and bytes that
-// are not well-formed UTF-8 become '_'.
+// "..", control characters and characters no file system accepts become '_';
+// bytes that are not UTF-8 are read as Latin-1, so the result is valid UTF-8.
 std::string FileNameSafe(const std::string& name);

@@ -21,7 +21,7 @@ const char* const kSpeedFont[2] = {"SMALL", "BIG"};
 
 const char* UtcOffset(int index)
 {
-    static char items[kUtcOffsetCount][8];
+    static char items[kUtcOffsetCount][16];   // room for any int, so the format cannot be cut
     if (index < 0 || index >= kUtcOffsetCount)
         return "";
     if (!items[0][0]) {
@@ -57,6 +57,15 @@ int ItemOrNone(int index, int count)
     return index >= 0 && index < count ? index : -1;
 }
 
+// A box without a selection sends its field as last read: a value the device reported
+// outside the items goes back unchanged, never replaced by another invalid one.
+template <typename Field>
+void TakeItem(Field& field, int index, int toValue)
+{
+    if (index >= 0)
+        field = Field(index + toValue);
+}
+
 void ShowSettings(Program& p)
 {
     const DeviceSettings& s = p.settings;
@@ -84,7 +93,7 @@ int Button_Read_ConfigClick(Program& p)
     const Reply reply = Exchange(p.link, link, Request::Command(0x0B), 0x8B, 2000, needed);
     if (!reply.ok()) {
         p.host.messageBox("configuration request failed!");
-        return kTimeOut;
+        return p.settingsReadResult = kTimeOut;
     }
     const uint8_t* d = reply.data;
     DeviceSettings& s = p.settings;
@@ -102,7 +111,7 @@ int Button_Read_ConfigClick(Program& p)
         s.actionSpeed = (d[6] >> 1) & 3;
     }
     ShowSettings(p);
-    return kOk;
+    return p.settingsReadResult = kOk;
 }
 
 int Button_Set_languageClick(Program& p)
@@ -112,19 +121,23 @@ int Button_Set_languageClick(Program& p)
     if (!link)
         return kNoLink;
     DeviceSettings& s = p.settings;
-    // An item index of -1 (no selection) ends up as all ones in the field's bits.
-    s.logMode = uint8_t(p.form.settings.logMode) & 0x0F;
-    s.minSpeed = uint8_t(p.form.settings.minSpeed) & 0x0F;
-    s.unit = uint8_t(p.form.settings.unit);
-    s.utcOffset = int8_t(p.form.settings.utcOffset - 24);
+    const SettingsPage& f = p.form.settings;
+    TakeItem(s.logMode, f.logMode, 0);
+    TakeItem(s.minSpeed, f.minSpeed, 0);
+    TakeItem(s.unit, f.unit, 0);
+    TakeItem(s.utcOffset, f.utcOffset, -24);
+    s.logMode &= 0x0F;
+    s.minSpeed &= 0x0F;
     uint8_t bytes[kExtendedSettingsBytes] = {
         s.language, uint8_t(s.utcOffset), s.unit, uint8_t((s.logMode << 4) | s.minSpeed)};
     int count = kSettingsBytes;
     if (p.extendedSettings) {
-        s.speedAvgTime = uint8_t(p.form.settings.speedAvg + 1);
-        s.speedGenie = uint8_t(p.form.settings.speedGenie);
-        s.actionSpeed = uint8_t(p.form.settings.actionSpeed) & 3;
-        s.speedFont = uint8_t(p.form.settings.speedFont) & 1;
+        TakeItem(s.speedAvgTime, f.speedAvg, 1);
+        TakeItem(s.speedGenie, f.speedGenie, 0);
+        TakeItem(s.actionSpeed, f.actionSpeed, 0);
+        TakeItem(s.speedFont, f.speedFont, 0);
+        s.actionSpeed &= 3;
+        s.speedFont &= 1;
         bytes[4] = s.speedGenie;
         bytes[5] = s.speedAvgTime;
         bytes[6] = uint8_t((s.actionSpeed << 1) | (s.speedFont & 1));

@@ -15,7 +15,8 @@ void ReportHangUp(LinkContext& ctx, SerialLink* link)
     if (link->hangUpReported)
         return;
     link->hangUpReported = true;
-    ctx.host.logLine("COM port closed by the other side (device unplugged?). Disconnect and connect again.");
+    ctx.host.logLine("COM port closed by the other side (device unplugged?): " + link->portLabel +
+                     ". Disconnect and connect again.");
 }
 
 } // namespace
@@ -23,7 +24,8 @@ void ReportHangUp(LinkContext& ctx, SerialLink* link)
 int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
 {
     int pumpCountdown = 200;
-    LinkPollFor(ctx, 100);
+    if (!ctx.stopWaits)
+        LinkPollFor(ctx, 100);
     while (budget != 0) {
         // The program is ending: the operation stops as if the device went quiet.
         if (ctx.stopWaits)
@@ -34,12 +36,15 @@ int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
                 ReportHangUp(ctx, link);
                 break;
             }
-            LinkPollFor(ctx, 1);
+            // Only a poll that brought nothing uses the budget: a slow line that keeps
+            // sending is not silent.
+            const int received = LinkPollFor(ctx, link ? link->idlePollMs : 1);
             if (--pumpCountdown == 0) {
                 pumpCountdown = 200;
                 PumpMessages(ctx);
             }
-            --budget;
+            if (received == 0)
+                --budget;
             continue;
         }
         if (ctx.parser.ParseByte(uint8_t(b)) != 0) {

@@ -1,8 +1,10 @@
 #pragma once
 // Waiting for a response. Every wait first polls the port for 100 ms; the
-// budget then counts idle 1 ms polls, so bytes that keep arriving never use it
-// up. Frames with other ids are skipped. Window messages are dispatched after
-// every 200 idle polls. A port that has hung up ends the wait as a time-out.
+// budget then counts only polls that brought no byte (1 ms each, longer on slow
+// lines: SerialLink::idlePollMs), so bytes that keep arriving never use it up.
+// Frames with other ids are skipped. Window messages are dispatched after every
+// 200 polls of an empty ring. A port that has hung up ends the wait as a time-out;
+// so does LinkContext::stopWaits.
 
 #include <cstdint>
 

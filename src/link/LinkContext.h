@@ -3,6 +3,7 @@
 // ActiveLink, the frame parser with RxFrame, its statistics and the transfer
 // gauge, plus the busy guard that keeps two exchanges from interleaving.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,8 +42,9 @@ public:
     OpenError lastOpenError = OpenError::None;
     std::string lastOpenDetail;
 
-    // Set when the program ends during an operation: every wait then ends at once as a time-out.
-    bool stopWaits = false;
+    // Set when the program ends during an operation (also from a signal handler): every
+    // wait then ends at once as a time-out, and a download asks for no further block.
+    std::atomic<bool> stopWaits{false};
 
     // Busy guard bookkeeping (see LinkBusyGuard).
     int pumpDepth = 0;

@@ -1,6 +1,18 @@
 #include "link/SerialLink.h"
 
+#include <cstdlib>
+
 #include "link/LinkContext.h"
+#include "platform/PortTable.h"
+
+uint16_t IdlePollMs(const std::string& modeDefinition)
+{
+    const long baud = std::strtol(modeDefinition.c_str(), nullptr, 10);
+    if (baud <= 0)
+        return 1;
+    const long ms = (2 * 10 * 1000 + baud - 1) / baud;   // two 10-bit characters, rounded up
+    return uint16_t(ms < 1 ? 1 : ms > 50 ? 50 : ms);
+}
 
 SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::string& modeDefinition,
                      SerialLink& link, uint8_t* storage, int32_t ringSize, int32_t stagingSize)
@@ -11,6 +23,7 @@ SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::s
     link.stagingSize = stagingSize;
     link.writeIndex = link.readIndex = 0;
     link.hangUpReported = false;
+    link.idlePollMs = IdlePollMs(modeDefinition);
 
     ctx.lastOpenError = OpenError::None;
     ctx.lastOpenDetail.clear();
@@ -30,6 +43,8 @@ SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::s
     }
     link.openFailed = false;
     link.port = std::move(port);
+    const int number = PortNumberOfName(portName);
+    link.portLabel = number > 0 ? PortLabel(number) : portName;
     RingClear(&link);
     link.readChunk = 16;
     return &link;
@@ -64,23 +79,27 @@ void RingPut(SerialLink* link, const uint8_t* bytes, int count)
     }
 }
 
-void LinkPoll(LinkContext& ctx)
+int LinkPoll(LinkContext& ctx)
 {
     SerialLink* link = ctx.ActiveLink;
     if (!link || !link->port)
-        return;
+        return 0;
     const int n = link->port->read(link->staging, link->readChunk);
-    if (n > 0)
-        RingPut(link, link->staging, n);
+    if (n <= 0)
+        return 0;
+    RingPut(link, link->staging, n);
+    return n;
 }
 
-void LinkPollFor(LinkContext& ctx, uint16_t milliseconds)
+int LinkPollFor(LinkContext& ctx, uint16_t milliseconds)
 {
     const int64_t start = ctx.host.clockMicros();
     const int64_t span = int64_t(milliseconds) * 1000;
+    int received = 0;
     do {
-        LinkPoll(ctx);
+        received += LinkPoll(ctx);
     } while (ctx.host.clockMicros() < start + span);
+    return received;
 }
 
 int16_t RingGet(SerialLink* link)

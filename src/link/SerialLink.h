@@ -22,7 +22,11 @@ struct SerialLink {
     std::unique_ptr<Transport> port;   // null while closed
     bool openFailed = false;           // the invalid-handle state after a failed open
     uint16_t readChunk = 16;
+    // One idle poll of a wait: at least two characters' time at the line's rate, so that a
+    // device sending without pause never leaves a poll empty (1 ms from 38400 bps up).
+    uint16_t idlePollMs = 1;
     bool hangUpReported = false;
+    std::string portLabel;             // how lines about this port name it: "COM7 (/dev/pts/3)"
 };
 
 // Opens the port and sets up the link in caller-provided storage of
@@ -32,10 +36,12 @@ SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::s
                      SerialLink& link, uint8_t* storage, int32_t ringSize, int32_t stagingSize);
 void LinkClose(LinkContext& ctx, SerialLink* link);
 bool LinkWrite(SerialLink* link, const uint8_t* bytes, uint16_t count);
-// One read from the port of ActiveLink into its ring.
-void LinkPoll(LinkContext& ctx);
-// LinkPoll repeatedly for the given time; at least once.
-void LinkPollFor(LinkContext& ctx, uint16_t milliseconds);
+// One read from the port of ActiveLink into its ring; the number of bytes it brought.
+int LinkPoll(LinkContext& ctx);
+// LinkPoll repeatedly for the given time; at least once. The number of bytes they brought.
+int LinkPollFor(LinkContext& ctx, uint16_t milliseconds);
+// The idle poll length for a mode definition "BAUD,N,8,1".
+uint16_t IdlePollMs(const std::string& modeDefinition);
 int16_t RingGet(SerialLink* link);
 void RingClear(SerialLink* link);
 // Stores received bytes in the ring (what LinkPoll does with a read's bytes).

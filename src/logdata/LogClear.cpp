@@ -40,21 +40,18 @@ int ClearDeviceLog(Program& p)
     // The device reports the end of the erase with 0x84; the gauge ticks once per wait.
     for (int64_t wait = 0; wait < gauge.maximum - 2; ++wait) {
         if (WaitResponse(p.link, link, 0x84, 1000) == 0) {
-            bool slotsCleared = true;
+            // The log is gone either way; a track slot or waypoint that stayed makes it incomplete.
+            bool incomplete = false;
             for (uint8_t n = 0; n < 4; ++n)
-                slotsCleared = EraseTrackSlot(p, n) == kOk && slotsCleared;
+                incomplete |= EraseTrackSlot(p, n) != kOk;
             for (uint8_t n = 0; n < 4; ++n)
-                slotsCleared = ClearWaypointSlot(p, n) && slotsCleared;
+                incomplete |= ClearWaypointSlot(p, n) != kOk;
             p.host.setBusyCursor(false);
             gauge.position = gauge.maximum;
             p.host.logLine("Log data cleared successfully");
             p.pointsLogged = 0;
             ShowIdentity(p);
-            if (!slotsCleared) {
-                p.host.logLine("Not every track and waypoint slot was cleared.");
-                return kIncomplete;
-            }
-            return kOk;
+            return incomplete ? kIncomplete : kOk;
         }
         ++gauge.position;
         PumpMessages(p.link);
@@ -65,19 +62,22 @@ int ClearDeviceLog(Program& p)
     return kTimeOut;
 }
 
-bool ClearWaypointSlot(Program& p, uint8_t slot)
+int ClearWaypointSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
-        return false;
+        return kNoLink;
     PumpMessages(p.link);
     SerialLink* link = guard.linkOr("COM port access error");
     if (!link)
-        return false;
+        return kNoLink;
     p.host.logLine("Clearing waypoint ...");
-    const bool cleared = Exchange(p.link, link, Request::CommandArg(50, slot), kAck, 2000).ok();
-    p.host.logLine(cleared ? "Waypoint cleared successfully..." : "Timeout:No ack!");
-    return cleared;
+    if (Exchange(p.link, link, Request::CommandArg(50, slot), kAck, 2000).ok()) {
+        p.host.logLine("Waypoint cleared successfully...");
+        return kOk;
+    }
+    p.host.logLine("Timeout:No ack!");
+    return kNoAck;
 }
 
 int EraseTrackSlot(Program& p, uint8_t slot)

@@ -75,7 +75,8 @@ int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::st
     p.browser.convertBad = 0;
 
     // Both files are written before either is judged, as a conversion always makes both.
-    std::vector<char> work(kSbpWorkBufferBytes);
+    // Sized to the file: zero-filling a whole chunk's buffer would cost a short log more than its text.
+    std::vector<char> work(SbpWorkBufferBytes(total));
     const bool nmeaOk = WriteChunks(p, base + ".NMEA", image.data() + offset, total, work, false);
     const bool pltOk = WriteChunks(p, base + ".plt", image.data() + offset, total, work, true);
     return nmeaOk && pltOk ? 0 : kWriteFailed;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "program/Program.h"
 #include "device/TopSpeeds.h"
@@ -43,6 +44,20 @@ void ReportWriteError(Program& p, const std::string& name, int error)
     p.host.logLine("Writing " + name + " failed: " + std::strerror(error));
 }
 
+// A block request whose attempt failed: the device may still answer it, late.
+struct Unanswered {
+    uint32_t address;
+    uint16_t length;
+};
+
+// A block answer carries its length but not its address, so an answer of this
+// length could be a late one for another address.
+bool LateAnswerPossible(const std::vector<Unanswered>& unanswered, uint32_t address, uint16_t length)
+{
+    return std::any_of(unanswered.begin(), unanswered.end(),
+                       [&](const Unanswered& u) { return u.length == length && u.address != address; });
+}
+
 } // namespace
 
 int Button_downloadlogClick(Program& p)
@@ -51,7 +66,15 @@ int Button_downloadlogClick(Program& p)
     if (!guard.linkOr("Com port error!"))
         return kNoLink;
 
-    Button_Log_infoClick(p);
+    // Without a fresh answer the ring is unknown: that is a link failure, never an empty log.
+    if (const int query = Button_Log_infoClick(p); query != kOk) {
+        if (LinkGone(p)) {
+            p.host.messageBox("Com Port Error!");
+            return kNoLink;
+        }
+        p.host.messageBox("Download failed!");
+        return query;
+    }
     const LogAreaRecord area = p.logArea;
     p.pointsLogged = int32_t(RecordsInRing(area));
     uint32_t address = area.ringStart;
@@ -108,29 +131,43 @@ int Button_downloadlogClick(Program& p)
     const uint16_t budget = uint16_t((blockSize / 4096) * 250 + 120);
     const RxFrame& rx = p.link.rxFrame;
     bool writeFailed = false;
+    std::vector<Unanswered> unanswered;
     while (remaining > 0) {
         uint16_t block = uint16_t(std::min<uint32_t>(remaining, blockSize));
         // The block never crosses the end of the area.
         if (block >= areaEnd - address)
             block = uint16_t(areaEnd - address);
+        // Nor is it asked for with the length of a request still unanswered elsewhere,
+        // so that a late answer cannot pass for this block.
+        while (block > kSbpRecordBytes && LateAnswerPossible(unanswered, address, block))
+            block = uint16_t(block - kSbpRecordBytes);
+        if (LateAnswerPossible(unanswered, address, block))
+            break;
         const uint8_t request[6] = {uint8_t(address),      uint8_t(address >> 8), uint8_t(address >> 16),
                                     uint8_t(address >> 24), uint8_t(block),        uint8_t(block >> 8)};
         int attempts = kAttemptsPerBlock;
         int wrongLength = 0;
         bool answered = false;
-        while (attempts > 0) {
-            SendFrame(link, kReadBlock, request, sizeof request);
+        bool send = true;
+        while (attempts > 0 && !p.link.stopWaits) {
+            if (send)
+                SendFrame(link, kReadBlock, request, sizeof request);
+            send = true;
             if (WaitResponse(p.link, link, kReadBlockAnswer, budget) == 0) {
-                if (rx.lengthField() == block + 1) {
+                const uint16_t length = uint16_t(rx.lengthField() - 1);
+                if (length == block) {
                     answered = true;
                     break;
                 }
-                // Discarded; asked again, but a device that keeps answering wrongly uses up the attempts.
+                // Discarded; asked again (unless it was a late answer and ours is still to come),
+                // but a device that keeps answering wrongly uses up the attempts.
                 gauge.position = done;
+                send = !LateAnswerPossible(unanswered, address, length);
                 if (++wrongLength < kWrongLengthAnswersPerAttempt)
                     continue;
                 wrongLength = 0;
             }
+            unanswered.push_back({address, block});
             --attempts;
             gauge.position = done;
             RingClear(link);

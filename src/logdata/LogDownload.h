@@ -7,8 +7,9 @@
 
 struct Program;
 
-// The result of the download (kOk, kNoLink, kEmptyFile: nothing logged, kTimeOut, kDeclined,
-// kCannotOpen, kWriteFailed), or after a complete download that of a failing Auto clear.
+// The result of the download (kOk, kNoLink: no link or the port went away, kEmptyFile: nothing
+// logged, kTimeOut: the log-area query or a block went unanswered, kDeclined, kCannotOpen,
+// kWriteFailed), or after a complete download that of a failing Auto clear.
 int Button_downloadlogClick(Program& p);
 
 // Answers of the wrong length to one block are discarded and the block asked again;

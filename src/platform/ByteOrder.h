@@ -30,5 +30,7 @@ inline void PutLe32(uint8_t* p, uint32_t v)
 
 inline void AppendLe32(std::vector<uint8_t>& out, uint32_t v)
 {
-    out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+    // Grown then written: GCC 12 misreads an insert into an empty vector as an overflow.
+    out.resize(out.size() + 4);
+    PutLe32(out.data() + out.size() - 4, v);
 }

@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fcntl.h>
 #include <fstream>
+#include <linux/serial.h>
 #include <map>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QSettings>
@@ -30,49 +33,68 @@ std::string Canonical(const std::string& path)
     return ec ? std::string() : p.string();
 }
 
-bool IsRealSerial8250(const std::string& name)
+// A legacy port is worth listing only with hardware behind it: the serial driver's
+// port type (sysfs, else TIOCGSERIAL on the node) is not "unknown".
+bool IsRealLegacyPort(const std::string& name)
 {
     std::ifstream type("/sys/class/tty/" + name + "/type");
     int value = 0;
-    return type >> value && value != 0;
+    if (type >> value)
+        return value != PORT_UNKNOWN;
+    const int fd = ::open(("/dev/" + name).c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    serial_struct info{};
+    const bool known = ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
+    ::close(fd);
+    return known;
 }
 
+struct HardwarePort {
+    std::string path;
+    std::string id;   // the by-id name, else the device name
+    bool usb;
+    bool operator<(const HardwarePort& o) const { return path < o.path; }
+};
+
 // USB serial devices and real ttyS ports, each with its by-id name when it has one.
-std::vector<std::pair<std::string, std::string>> HardwarePorts()
+std::vector<HardwarePort> HardwarePorts()
 {
     std::map<std::string, std::string> byId;   // canonical path -> by-id name
     std::error_code ec;
     for (const auto& e : fs::directory_iterator("/dev/serial/by-id", ec))
         byId[Canonical(e.path().string())] = e.path().filename().string();
 
-    std::vector<std::pair<std::string, std::string>> found;
+    std::vector<HardwarePort> found;
     for (const auto& e : fs::directory_iterator("/dev", ec)) {
         const std::string name = e.path().filename().string();
         const bool usb = name.rfind("ttyACM", 0) == 0 || name.rfind("ttyUSB", 0) == 0;
-        const bool real = name.rfind("ttyS", 0) == 0 && IsRealSerial8250(name);
+        const bool real = name.rfind("ttyS", 0) == 0 && IsRealLegacyPort(name);
         if (!usb && !real)
             continue;
         const std::string path = e.path().string();
         auto id = byId.find(path);
-        found.emplace_back(path, id != byId.end() ? id->second : name);
+        found.push_back({path, id != byId.end() ? id->second : name, usb});
     }
     std::sort(found.begin(), found.end());
     return found;
 }
 
-std::vector<PortEntry> AliasPorts()
+// The aliases numbered 1..kHighestPortNumber, or (beyond) those numbered above it.
+std::vector<PortEntry> AliasPorts(bool beyond = false)
 {
     std::vector<PortEntry> ports;
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(PortAliasFolder(), ec)) {
         const int number = PortNumberOfName(e.path().filename().string());
-        if (number <= 0)
+        if (number <= 0 || (number > kHighestPortNumber) != beyond)
             continue;
         const std::string target = Canonical(e.path().string());
         if (target.empty())
             continue;   // dangling link: its tty is gone
-        ports.push_back({number, target, "alias " + e.path().string()});
+        ports.push_back({number, target, "alias " + e.path().string(), PortKind::Alias});
     }
+    std::sort(ports.begin(), ports.end(), [](const PortEntry& a, const PortEntry& b) { return a.number < b.number; });
     return ports;
 }
 
@@ -95,25 +117,45 @@ std::vector<PortEntry> ListPorts()
     };
     for (const auto& [number, path] : ProcessPorts())
         if (!taken(number))
-            ports.push_back({number, path, "given on the command line"});
+            ports.push_back({number, path, "given on the command line", PortKind::CommandLine});
 
     QSettings store(QStringLiteral("TRAXELO"), QStringLiteral("VR40LINK"));
     store.beginGroup(QStringLiteral("ports"));
-    for (const auto& [path, id] : HardwarePorts()) {
-        const QString key = QString::fromStdString(id);
+    for (const HardwarePort& hw : HardwarePorts()) {
+        const QString key = QString::fromStdString(hw.id);
         int number = store.value(key, 0).toInt();
-        if (number <= 0 || taken(number)) {
+        if (number <= 0 || number > kHighestPortNumber || taken(number)) {
             number = 1;
             while (taken(number))
                 ++number;
+            if (number > kHighestPortNumber)
+                continue;
             store.setValue(key, number);
         }
-        ports.push_back({number, path, id});
+        ports.push_back({number, hw.path, hw.id, hw.usb ? PortKind::Usb : PortKind::Legacy});
     }
     std::sort(ports.begin(), ports.end(), [](const PortEntry& a, const PortEntry& b) { return a.number < b.number; });
     if (ports.size() > kMaxPorts)
         ports.resize(kMaxPorts);
     return ports;
+}
+
+std::vector<PortEntry> PortsBeyondHighestNumber()
+{
+    return AliasPorts(true);
+}
+
+std::string PortLabel(int number)
+{
+    for (const PortEntry& p : ListPorts()) {
+        if (p.number != number)
+            continue;
+        if (p.kind != PortKind::CommandLine)
+            return "COM" + std::to_string(number) + " (" + p.systemPath + ")";
+        const std::string device = Canonical(p.systemPath);
+        return device.empty() || device == p.systemPath ? p.systemPath : p.systemPath + " (" + device + ")";
+    }
+    return "COM" + std::to_string(number);
 }
 
 std::string ResolvePortNumber(int number)
@@ -138,6 +180,8 @@ int PortNumberForArgument(const std::string& portArgument)
     int number = 1;
     while (std::any_of(ports.begin(), ports.end(), [number](const PortEntry& p) { return p.number == number; }))
         ++number;
+    if (number > kHighestPortNumber)
+        return -1;
     AddProcessPort(number, portArgument);
     return number;
 }

@@ -14,18 +14,43 @@ std::string PortAliasFolder()
     return {};
 }
 
-std::vector<PortEntry> ListPorts()
+namespace {
+
+// The ports of the table numbered 1..kHighestPortNumber, or (beyond) those numbered above it.
+std::vector<PortEntry> TablePorts(bool beyond)
 {
     QSettings table(QStringLiteral("HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM"), QSettings::NativeFormat);
     std::vector<PortEntry> ports;
     for (const QString& key : table.childKeys()) {
         const std::string name = table.value(key).toString().toStdString();
         const int number = PortNumberOfName(name);
-        if (number > 0 && ports.size() < 256)
-            ports.push_back({number, "\\\\.\\" + name, key.toStdString()});
+        if (number > 0 && (number > kHighestPortNumber) == beyond && ports.size() < 256) {
+            // \Device\Serial0 is a legacy port; USB drivers name theirs otherwise.
+            const qsizetype at = key.lastIndexOf(QStringLiteral("Serial"));
+            const bool legacy = at > 0 && (key[at - 1] == u'\\' || key[at - 1] == u'/');
+            const PortKind kind = legacy ? PortKind::Legacy : PortKind::Usb;
+            ports.push_back({number, "\\\\.\\" + name, key.toStdString(), kind});
+        }
     }
     std::sort(ports.begin(), ports.end(), [](const PortEntry& a, const PortEntry& b) { return a.number < b.number; });
     return ports;
+}
+
+} // namespace
+
+std::vector<PortEntry> ListPorts()
+{
+    return TablePorts(false);
+}
+
+std::vector<PortEntry> PortsBeyondHighestNumber()
+{
+    return TablePorts(true);
+}
+
+std::string PortLabel(int number)
+{
+    return "COM" + std::to_string(number);
 }
 
 std::string ResolvePortNumber(int number)

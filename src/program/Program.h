@@ -48,6 +48,7 @@ struct Program {
     // Settings
     DeviceSettings settings;
     bool extendedSettings = false;
+    int settingsReadResult = 1;   // of the last settings read since Connect; 0: `settings` is what the device sent
 
     // Log data
     PointGrid grid;   // StringGrid1

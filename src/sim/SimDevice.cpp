@@ -139,6 +139,7 @@ void SimDevice::handleFrame(int length)
         hungUp_ = true;
         return;
     }
+    faults.armRandomFault(key);
     if (takeFault(faults.dropAnswers, key))
         return;
     auto handler = handlers_.find(key);
@@ -231,6 +232,17 @@ void SimDevice::advance(int64_t nowMs)
         replyRaw(next->bytes);
         pending_.erase(next);
     }
+}
+
+int64_t SimDevice::nextDueMs() const
+{
+    if (hungUp_)
+        return nowMs_;
+    int64_t next = -1;
+    for (const Pending& p : pending_)
+        if (next < 0 || p.due < next)
+            next = p.due;
+    return next;
 }
 
 int SimDevice::takeOutput(uint8_t* buffer, int max)

@@ -45,7 +45,42 @@ bool TakeHangUpBytes(const std::string& value, SimFaults& faults)
     return true;
 }
 
+bool ParseRandom(const std::string& value, SimFaults& faults)
+{
+    const size_t colon = value.find(':');
+    bool ok = false;
+    const long percent = ParseNumber(value.substr(0, colon), &ok);
+    if (!ok || percent < 0 || percent > 100)
+        return false;
+    faults.randomPercent = int(percent);
+    if (colon != std::string::npos) {
+        const long seed = ParseNumber(value.substr(colon + 1), &ok);
+        if (!ok)
+            return false;
+        faults.randomState = uint32_t(seed) | 1;
+    }
+    return true;
+}
+
 } // namespace
+
+void SimFaults::armRandomFault(int key)
+{
+    auto next = [this] {
+        randomState ^= randomState << 13;
+        randomState ^= randomState >> 17;
+        randomState ^= randomState << 5;
+        return randomState;
+    };
+    if (randomPercent <= 0 || int(next() % 100) >= randomPercent)
+        return;
+    std::map<int, int>* const kinds[] = {&dropAnswers, &corruptChecksum, &shortAnswers,
+                                         &lateAnswers, &cutAnswers, &wrongLength};
+    std::map<int, int>& chosen = *kinds[next() % 6];
+    int& count = chosen[key];
+    if (count >= 0)
+        ++count;
+}
 
 int ParseRequestKey(const std::string& text)
 {
@@ -92,6 +127,8 @@ bool SimFaults::parse(const std::string& text, std::string* error)
         ok = TakeKeyCount(value, shortAnswers, kFaultForever);
     else if (name == "badecho")
         ok = TakeKeyCount(value, badEcho, kFaultForever);
+    else if (name == "random")
+        ok = ParseRandom(value, *this);
     else
         ok = false;
     if (!ok && error)

@@ -31,10 +31,17 @@ struct SimFaults {
     std::map<int, int> shortAnswers;       // key -> how many answers keep only their first data byte
     std::map<int, int> badEcho;            // key -> how many identity writes echo something else (not stored)
 
+    // Random faults: each request, with this chance in percent, gets one fault of a
+    // random kind (no answer, bad checksum, short, late, cut or wrong-length block).
+    int randomPercent = 0;
+    uint32_t randomState = 1;
+    // Arms one counted fault for the request key, by the chance above.
+    void armRandomFault(int key);
+
     // Parses one fault text: "drop=KEY[:COUNT]", "corrupt=KEY[:COUNT]", "hangup=KEY[:NTH]",
     // "hangup-bytes=[KEY:]BYTES",
     // "unexpected", "junk", "wronglen=KEY[:COUNT]", "cut=KEY[:COUNT]", "nocompletion=KEY[:COUNT]",
-    // "late=KEY[:COUNT]", "short=KEY[:COUNT]", "badecho=KEY[:COUNT]".
+    // "late=KEY[:COUNT]", "short=KEY[:COUNT]", "badecho=KEY[:COUNT]", "random=PERCENT[:SEED]".
     // KEY is an id in decimal or 0x hex, or 5/SUB. False when not understood.
     bool parse(const std::string& text, std::string* error);
 };

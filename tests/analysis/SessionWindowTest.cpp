@@ -17,13 +17,6 @@
 #include "analysisview/TrackPlot.h"
 #include "logdata/DownloadRig.h"
 
-// Under LeakSanitizer: fontconfig keeps its first font scan for the life of
-// the process. Read only by sanitizer builds.
-extern "C" __attribute__((used)) const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 void EnsureApplication()

@@ -33,11 +33,6 @@ std::vector<Ev> Cat(std::initializer_list<std::vector<Ev>> parts)
     return all;
 }
 
-void PrintTo(const Ev& e, std::ostream* os)
-{
-    *os << (e.kind == Ev::Log ? "log " : e.kind == Ev::Box ? "box " : "ask ") << '"' << e.text << '"';
-}
-
 TEST(ConnectionSequence, successfulConnectSendsTheStepsInOrderAndFillsTheWindow)
 {
     SimRig rig;
@@ -224,11 +219,8 @@ TEST(ConnectionSequence, deviceTextsAreCutAtTheirFieldAndThePayloadEnd)
     // A status answer without a NUL: the name ends with the payload.
     SimRig noNul;
     noNul.device.setHandler(0x505, [](SimDevice& d, const uint8_t*, int) {
-        std::vector<uint8_t> data(12, 0);
-        data[4] = 0x00;
-        data[6] = 0x40;   // 4 MiB
-        data.insert(data.end(), {'b', 'o', 'b'});
-        d.reply(0x85, data);
+        // 0 points, 4 MiB, serial 0, then the name
+        d.reply(0x85, {0, 0, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 0, 'b', 'o', 'b'});
     });
     noNul.connect();
     EXPECT_EQ(std::string(noNul.p().identity.userName), "bob");

@@ -65,8 +65,9 @@ TEST(HostileNames, deviceNamesStayOneSafeFileNameAndRunNothing)
         {"quotes", "it's \"me\"", 6, "it's _me_"},
         {"command substitution", "$(touch pwned)", 7, "$(touch pwned)"},
         {"backquotes and a dash", "-`touch pwned`", 8, "-`touch pwned`"},
-        {"UTF-8 cut mid-character", "ABCDEFGHIJKLMN\xC3", 9, "ABCDEFGHIJKLMN_"},
-        {"UTF-8 overlong and stray", "a\xC0\xAF" "b\x80", 10, "a__b_"},
+        // Bytes that are not UTF-8 are read as Latin-1, C1 controls excepted.
+        {"UTF-8 cut mid-character", "ABCDEFGHIJKLMN\xC3", 9, "ABCDEFGHIJKLMN\xC3\x83"},
+        {"UTF-8 overlong and stray", "a\xC0\xAF" "b\x80", 10, "a\xC3\x80\xC2\xAF" "b_"},
         {"UTF-8 whole", "Zo\xC3\xAB \xE6\x97\xA5", 11, "Zo\xC3\xAB \xE6\x97\xA5"},
         {"XML markup", "<b>&amp;</b>", 12, "_b_&amp;__b_"},
         {"negative serial", "..", -1, "__"},

@@ -49,6 +49,19 @@ TEST(PortNumberOfText, readsFromTheFourthCharacter)
     EXPECT_EQ(PortNumberOfText("COM"), 0);
 }
 
+TEST(FileNameSafe, keepsOrdinaryNamesAndNeutralisesPaths)
+{
+    EXPECT_EQ(FileNameSafe("username"), "username");
+    EXPECT_EQ(FileNameSafe("Jan Maier-2"), "Jan Maier-2");
+    EXPECT_EQ(FileNameSafe("a/b\\c"), "a_b_c");
+    EXPECT_EQ(FileNameSafe(".."), "__");
+    EXPECT_EQ(FileNameSafe("x\ty*?"), "x_y__");
+    // Always valid UTF-8: UTF-8 stays, other bytes are Latin-1 (C1 controls become '_').
+    EXPECT_EQ(FileNameSafe("M\xFCller"), "M\xC3\xBCller");
+    EXPECT_EQ(FileNameSafe("M\xC3\xBCller \xE2\x82\xAC"), "M\xC3\xBCller \xE2\x82\xAC");
+    EXPECT_EQ(FileNameSafe("\xC3(\x85\xED\xA0\x80"), "\xC3\x83(_\xC3\xAD\xC2\xA0_");
+}
+
 TEST(ShowIdentity, percentageAndPaddingFollowTheCounts)
 {
     SimRig rig;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "device/IdentityWrites.h"
 #include "support/SimRig.h"
 
@@ -14,9 +16,10 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes NamePayload(const std::string& name)
 {
-    Bytes payload{5, 3};
-    payload.insert(payload.end(), name.begin(), name.end());
-    payload.resize(18, 0);
+    Bytes payload(18, 0);
+    payload[0] = 5;
+    payload[1] = 3;
+    std::copy_n(name.begin(), std::min<size_t>(name.size(), 16), payload.begin() + 2);
     return payload;
 }
 

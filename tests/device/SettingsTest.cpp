@@ -56,6 +56,16 @@ TEST_F(SettingsTest, writeBackUnchangedSendsTheNormalisedLogNibble)
     EXPECT_EQ(lastWrite()[3], 0x1A);
 }
 
+TEST_F(SettingsTest, boxesWithoutSelectionSendTheirFieldExactlyAsRead)
+{
+    // unit 7, GMT +15:00, genie 40, averaging 0 and action 3 lie outside the boxes' items.
+    rig.device.model.settings = {2, 30, 7, 0x2A, 40, 0, 0x06};
+    rig.connect();
+    p().form.settings.speedGenie = 7;
+    EXPECT_EQ(Button_Set_languageClick(p()), 0);
+    EXPECT_EQ(lastWrite(), (std::vector<uint8_t>{2, 30, 7, 0x1A, 7, 0, 0x06}));
+}
+
 TEST_F(SettingsTest, utcOffsetEndsOfTheListGoOutAsSignedHalfHours)
 {
     rig.connect();

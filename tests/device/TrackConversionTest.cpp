@@ -44,9 +44,9 @@ TEST(TrackToNmea, workedPointsGiveGgaThenRmcUntilABlankDateTime)
 {
     // (2000 + y) * 12 + month in bits 22-31; 12 * 24 + 12 is December 2024.
     Bytes image(kTrackStoreBytes, 0xFF);
-    PutPoint(image, 0, 24u * 12 + 6 << 22 | 1 << 17 | 10 << 12, -255000000, 1512152967, 1000, 90, 36);
-    PutPoint(image, 1, 24u * 12 + 12 << 22 | 31 << 17 | 23 << 12 | 59 << 6 | 59, 523702157, -48951679, 0, 255, 0);
-    PutPoint(image, 2, 25u * 12 + 1 << 22 | 2 << 17 | 3 << 12 | 4 << 6 | 5, 0, 0, 65535, 0, 255);
+    PutPoint(image, 0, (24u * 12 + 6) << 22 | 1 << 17 | 10 << 12, -255000000, 1512152967, 1000, 90, 36);
+    PutPoint(image, 1, (24u * 12 + 12) << 22 | 31 << 17 | 23 << 12 | 59 << 6 | 59, 523702157, -48951679, 0, 255, 0);
+    PutPoint(image, 2, (25u * 12 + 1) << 22 | 2 << 17 | 3 << 12 | 4 << 6 | 5, 0, 0, 65535, 0, 255);
     PutPoint(image, 3, 0, 1, 1, 1, 1, 1);
     std::string text;
     int points = -1;

@@ -13,11 +13,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-bool Contains(const Strings& lines, const std::string& line)
-{
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 // Answers read block (or erase sector) only for the addresses from..to.
 void AnswerOnly(SimDevice& device, int id, uint32_t from, uint32_t to)
 {
@@ -170,8 +165,8 @@ TEST(TrackStore, uploadRefusesABadFileBeforeErasingAndStopsWhenTheDeviceGoes)
     const Strings logs = t.rig.host.logs();
     // Block 100 reaches a port that has hung up: four tries, then the end.
     EXPECT_EQ(Strings(logs.end() - 7, logs.end()),
-              (Strings{"(23760/65536)", "COM port closed by the other side (device unplugged?). Disconnect and "
-                       "connect again.", "Timeout:No ack", "Timeout:No ack", "Timeout:No ack", "Timeout:No ack",
+              (Strings{"(23760/65536)", "COM port closed by the other side (device unplugged?): COM7. Disconnect "
+                       "and connect again.", "Timeout:No ack", "Timeout:No ack", "Timeout:No ack", "Timeout:No ack",
                        "Failed to upload TRK data!"}));
     EXPECT_EQ(t.rig.host.boxes(), Strings{"VR40 TRK Upload  failed!"});
 }

@@ -10,11 +10,6 @@
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 TEST(CtlDeviceFeaturesE2E, tracksDownloadWritesTheImageAndConvertsEachTrack)
 {
     ScratchDir work;

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
+
+#include <unistd.h>
 
 #include "logdata/DownloadRig.h"
 #include "sim/SimDevice.h"
@@ -12,11 +15,6 @@
 #include "support/Processes.h"
 
 namespace {
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
 // The log a simulated device started with these options holds.
 std::vector<uint8_t> ExpectedLog(const std::vector<std::pair<std::string, std::string>>& options)
@@ -67,6 +65,73 @@ TEST(CtlDownloadE2E, wrappedLogFromAFileIsCopiedExactlyThenCleared)
     EXPECT_EQ(again.status, 2);
     EXPECT_EQ(Lines(again.err), std::vector<std::string>{"No log data!"});
     EXPECT_FALSE(std::filesystem::exists(work.file("again.sbp")));
+}
+
+TEST(CtlDownloadE2E, slowLineCompletesJustSlowly)
+{
+    // 1280 bytes at 4800 bps take about 2.7 s: far more polls than the block's budget.
+    ScratchDir work;
+    SimProcess sim({"--points", "40", "--pace", "4800"});
+    const std::string out = work.file("slow.sbp");
+    const CtlResult r = RunCtl({"--port", sim.ptyPath(), "--baud", "4800", "download", "--out", out});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(ReadFileBytes(out), ExpectedLog({{"points", "40"}}));
+}
+
+TEST(CtlDownloadE2E, autoClearFromTheIniIsAnnouncedAndThePointsWrittenReported)
+{
+    ScratchDir work;
+    std::ofstream(work.file("VR60Test.ini")) << "[VR60TEST]\r\nauto_log_clear_after_download=1\r\n";
+    SimProcess sim({"--points", "50"});
+
+    const CtlResult kept = RunCtl({"--port", sim.ptyPath(), "download", "--out", "a.sbp", "--no-clear"}, {},
+                                  work.path.string());
+    EXPECT_EQ(kept.status, 0) << kept.out << kept.err;
+    EXPECT_FALSE(Contains(kept.out, "Auto clear"));
+    EXPECT_FALSE(Contains(kept.out, "Clearing log data..."));
+
+    const CtlResult r = RunCtl({"--port", sim.ptyPath(), "download", "--out", "b.sbp"}, {}, work.path.string());
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "Auto clear is on: auto_log_clear_after_download=1 in " + work.file("VR60Test.ini") +
+                            "; after a complete download the log, the track slots and the waypoints are erased "
+                            "(--no-clear keeps them)");
+    EXPECT_TRUE(Contains(r.out, "Log data cleared successfully")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "Log file        b.sbp (50 points)")) << r.out;
+    EXPECT_EQ(ReadFileBytes(work.file("b.sbp")), ExpectedLog({{"points", "50"}}));
+}
+
+TEST(CtlDownloadE2E, signalStopsTheDownloadLeavesLinkModeAndSaysWhatTheFileHolds)
+{
+    const struct {
+        int signal;
+        size_t waitForBytes;   // in the file before the signal
+    } cases[] = {{SIGINT, 8192}, {SIGTERM, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.signal);
+        ScratchDir work;
+        // 32000 bytes at 38400 bps: about 8 s, 2 s a block.
+        SimProcess sim({"--points", "1000", "--pace", "38400"});
+        const std::string out = work.file("x.sbp");
+        CtlProcess ctl({"--port", sim.ptyPath(), "download", "--out", out, "--clear"}, {}, {},
+                       {"VR60_TRACE=" + work.file("trace")});
+        ASSERT_TRUE(ctl.waitForOutput(".........", 20000));
+        for (int waited = 0; waited < 20000 && ReadFileBytes(out).size() < c.waitForBytes; waited += 20)
+            usleep(20000);
+        ctl.signal(c.signal);
+        const CtlResult r = ctl.finish();
+
+        EXPECT_EQ(r.status, 128 + c.signal) << r.out << r.err;
+        const size_t kept = ReadFileBytes(out).size();
+        EXPECT_GE(kept, c.waitForBytes);
+        EXPECT_LT(kept, 32000u);
+        EXPECT_TRUE(Contains(r.err, out + " holds " + std::to_string(kept) + " bytes (incomplete)")) << r.err;
+        EXPECT_EQ(Lines(r.out).back(), "Device disconnected.");
+        const std::string trace = ReadText(work.file("trace"));
+        EXPECT_TRUE(Contains(trace, "A0 A2 01 00 0E 0E 00 B0 B3"));   // link mode left
+        EXPECT_FALSE(Contains(trace, "A0 A2 02 00 05 04"));          // nothing cleared
+    }
 }
 
 TEST(CtlDownloadE2E, hangUpMidDownloadFailsAndDoesNotClear)

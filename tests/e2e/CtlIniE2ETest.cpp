@@ -91,8 +91,8 @@ TEST(CtlIniE2E, readsOfGeneratedFilesAgreeWithTheModel)
             text += pieces[random() % pieces.size()] + end;
         const std::string path = (dir / ("f" + std::to_string(fileIndex) + ".ini")).string();
         std::ofstream(path, std::ios::binary) << text;
-        for (const std::string& section : {"", "A", "b"}) {
-            for (const std::string& key : {"k", "x", ";k"}) {
+        for (const char* section : {"", "A", "b"}) {
+            for (const char* key : {"k", "x", ";k"}) {
                 const CtlResult r = RunCtl({"ini", "get", path, section, key, "DEF"});
                 ASSERT_EQ(r.status, 0);
                 EXPECT_EQ(r.out, ModelGet(text, section, key, "DEF") + "\n")

@@ -153,6 +153,7 @@ struct Reference {
 };
 
 struct Cell {
+    Cell(const Operation* op, const Fault* fault, char expected) : op(op), fault(fault), expected(expected) {}
     const Operation* op;
     const Fault* fault;
     char expected;
@@ -194,8 +195,10 @@ void Start(Cell& c, const Reference& ref)
     c.sim = std::make_unique<SimProcess>(SimArguments(c));
     std::vector<std::string> args = {"--port", c.sim->ptyPath()};
     args.insert(args.end(), c.op->args.begin(), c.op->args.end());
-    c.ctl = std::make_unique<CtlChild>(args, c.work().string(),
-                                       CtlLimits{int64_t(BoundSeconds(*c.op) * 1000), -1});
+    // The settings store and the alias folder are the cell's own.
+    c.ctl = std::make_unique<CtlChild>(
+        args, c.work().string(), CtlLimits{int64_t(BoundSeconds(*c.op) * 1000), -1},
+        CtlEnvironment{"XDG_CONFIG_HOME=" + c.dir->file("config"), "VR60_PORT_DIR=" + c.dir->file("ports")});
 }
 
 bool IsPrefixOf(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole)
@@ -326,7 +329,7 @@ TEST(FaultMatrixE2E, everyOperationUnderEveryFaultEndsSafely)
     for (const Operation& op : kOperations) {
         ASSERT_EQ(std::string(op.expected).size(), kFaults.size()) << op.name;
         for (size_t f = 0; f < kFaults.size(); ++f)
-            cells.push_back({&op, &kFaults[f], op.expected[f]});
+            cells.emplace_back(&op, &kFaults[f], op.expected[f]);
     }
     // VR60_MATRIX_ONLY=REGEX runs only the operations it names (while working on one).
     const char* only = std::getenv("VR60_MATRIX_ONLY");

@@ -93,7 +93,7 @@ TEST_F(WaitTest, hangUpEndsTheWaitLikeATimeOutAndSaysSoOnce)
     EXPECT_EQ(rig.host.pumps, 0);
     EXPECT_EQ(WaitResponse(c(), link(), kAck, 2500), 1);
     ASSERT_EQ(rig.host.logs().size(), 1u);
-    EXPECT_NE(rig.host.logs()[0].find("closed by the other side"), std::string::npos);
+    EXPECT_NE(rig.host.logs()[0].find("closed by the other side (device unplugged?): COM7."), std::string::npos);
 }
 
 TEST_F(WaitTest, sendFrameWritesHeaderDataAndTail)
@@ -102,6 +102,59 @@ TEST_F(WaitTest, sendFrameWritesHeaderDataAndTail)
     SendFrame(link(), 0x0C, data, 4);
     const std::vector<uint8_t> expected = {0xA0, 0xA2, 0x05, 0x00, 0x0C, 0x00, 0xE8, 0x00, 0x1A, 0x0E, 0x01, 0xB0, 0xB3};
     EXPECT_EQ(rig.transport->written(), expected);
+}
+
+// A device on a slow line: its answer comes one byte every gapMicros of the host's clock.
+class TrickleTransport : public Transport {
+public:
+    TrickleTransport(FakeHost& host, std::vector<uint8_t> bytes, int64_t gapMicros)
+        : host_(host), bytes_(std::move(bytes)), gap_(gapMicros), due_(host.nowMicros)
+    {
+    }
+    bool open(const std::string&, const std::string&) override { return true; }
+    int read(uint8_t* buffer, int max) override
+    {
+        int n = 0;
+        for (; n < max && next_ < bytes_.size() && host_.nowMicros >= due_; due_ += gap_)
+            buffer[n++] = bytes_[next_++];
+        return n;
+    }
+    bool write(const uint8_t*, int) override { return true; }
+    void abortReads() override {}
+    void close() override {}
+    bool hungUp() const override { return false; }
+
+private:
+    FakeHost& host_;
+    std::vector<uint8_t> bytes_;
+    int64_t gap_;
+    int64_t due_;
+    size_t next_ = 0;
+};
+
+TEST(SlowLineWait, bytesThatKeepArrivingDoNotUseUpTheBudget)
+{
+    const struct {
+        const char* mode;
+        int64_t gapMicros;   // one 10-bit character at that rate
+    } lines[] = {{"4800,N,8,1", 2084}, {"9600,N,8,1", 1042}, {"57600,N,8,1", 174}, {"115200,N,8,1", 87}};
+    const std::vector<uint8_t> data(2000, 0x5A);
+    const std::vector<uint8_t> answer = EncodeFrame(0x84, data.data(), uint16_t(data.size()));
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.mode);
+        FakeHost host;
+        Program p(host, [&](const std::string&) -> std::unique_ptr<Transport> {
+            return std::make_unique<TrickleTransport>(host, answer, line.gapMicros);
+        });
+        p.link.ActiveLink = LinkOpen(p.link, "COM7", line.mode, p.link.staticLink, p.link.staticStorage,
+                                     kLinkRingSize, kLinkStagingSize);
+        ASSERT_NE(p.link.ActiveLink, nullptr);
+        // The answer takes far longer than 50 polls, but the line never falls silent.
+        EXPECT_EQ(WaitResponse(p.link, p.link.ActiveLink, 0x84, 50), 0);
+        EXPECT_EQ(p.link.rxFrame.lengthField(), 2001);
+        // Silence still ends a wait.
+        EXPECT_EQ(WaitResponse(p.link, p.link.ActiveLink, 0x84, 50), 1);
+    }
 }
 
 TEST(LinkBusyGuard, refusesAHandlerReenteredByThePumpButAllowsNestedCalls)

@@ -37,8 +37,8 @@ TEST(SerialLink, ringClearDiscardsUnreadBytesAndOverrunOverwritesOldest)
     RingClear(link);
     EXPECT_EQ(RingGet(link), -1);
 
-    std::vector<uint8_t> flood(size_t(link->ringSize) + 1, 0x11);
-    flood.back() = 0x22;
+    std::vector<uint8_t> flood(size_t(link->ringSize), 0x11);
+    flood.push_back(0x22);
     RingPut(link, flood.data(), int(flood.size()));
     // One byte past the capacity: the ring looks empty-but-one, never out of bounds.
     EXPECT_EQ(RingGet(link), 0x22);

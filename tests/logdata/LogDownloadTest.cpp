@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "logdata/LogDownload.h"
@@ -77,17 +78,27 @@ TEST(LogDownload, blockEndingExactlyAtTheAreaEndIsFollowedBy0x10000)
     EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
 }
 
-TEST(LogDownload, emptyLogOrFailedAreaQuerySaysNoLogDataAndCreatesNoFile)
+TEST(LogDownload, onlyAnEmptyRingIsNoLogDataAFailedAreaQueryIsALinkFailure)
 {
-    for (bool queryFails : {false, true}) {
-        DownloadRig d(queryFails ? 300 : 0);
-        if (queryFails)
-            d.device().faults.dropAnswers[0x4B] = kFaultForever;   // the initial values: an empty ring
+    const struct {
+        const char* what;
+        int32_t points;
+        const char* fault;   // on the log-area query (0x4B)
+        int result;
+        Strings boxes;
+    } cases[] = {{"empty ring", 0, nullptr, kEmptyFile, {"No log data!"}},
+                 {"query unanswered", 300, "drop", kTimeOut, {"Download failed!"}},
+                 {"device unplugged at the query", 300, "hangup", kNoLink, {"Com Port Error!"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DownloadRig d(c.points);
         d.connectTo("empty.sbp");
-        EXPECT_EQ(Button_downloadlogClick(d.p()), kEmptyFile);
-        if (queryFails)
-            EXPECT_EQ(d.rig.host.logs(), Strings{"Read Log Info failed !"});
-        EXPECT_EQ(d.rig.host.boxes(), Strings{"No log data!"});
+        if (c.fault)
+            (std::string(c.fault) == "drop" ? d.device().faults.dropAnswers : d.device().faults.hangUpOn)[0x4B] = 1;
+        EXPECT_EQ(Button_downloadlogClick(d.p()), c.result);
+        EXPECT_EQ(d.rig.host.boxes(), c.boxes);
+        const Strings logs = d.rig.host.logs();
+        EXPECT_EQ(std::count(logs.begin(), logs.end(), "Read Log Info failed !"), c.fault ? 1 : 0);
         EXPECT_FALSE(std::filesystem::exists(d.p().form.logData.logFileName));
         EXPECT_TRUE(d.blockRequests.empty());
     }
@@ -153,6 +164,22 @@ TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
     EXPECT_EQ(d.requestsOf(0x504), 0u);
 }
 
+// An answer that comes after its attempt timed out must not be taken for a later
+// block: the file would be shifted by a block and called complete.
+TEST(LogDownload, lateAnswerNeverLandsInALaterBlock)
+{
+    DownloadRig d(8000);   // 63 blocks: the late answer falls due while the transfer runs
+    d.device().faults.lateAnswers[4] = 1;
+    d.device().faults.lateMs = 1500;
+    d.p().form.logData.autoClearAfterDownload = true;
+    d.p().logBlockSize = 0x1000;   // two answers fit the receive ring together
+    d.connectTo("late.sbp");
+    const std::vector<uint8_t> log = d.deviceLog();
+    EXPECT_EQ(Button_downloadlogClick(d.p()), kOk);
+    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), log);
+    ExpectGridHolds(d.p().grid, log);
+}
+
 TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
 {
     DownloadRig d(300);
@@ -163,16 +190,33 @@ TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
     ExpectGridHolds(d.p().grid, d.deviceLog());
 }
 
-TEST(LogDownload, hangUpMidDownloadFailsAndKeepsWhatArrived)
+TEST(LogDownload, hangUpOrStopMidDownloadFailsKeepsWhatArrivedAndNeverClears)
 {
-    DownloadRig d(700);
-    d.device().faults.hangUpOn[4] = 2;
-    d.p().form.logData.autoClearAfterDownload = true;
-    d.connectTo("hangup.sbp");
-    EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
-    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName).size(), 8192u);
-    EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
-    EXPECT_EQ(d.requestsOf(0x504), 0u);
+    for (bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "waits stopped (the program ends)" : "device hangs up");
+        DownloadRig d(700);
+        d.p().form.logData.autoClearAfterDownload = true;
+        d.connectTo("hangup.sbp");
+        if (stop) {
+            // Asked to stop while the second block is on its way: it is not asked again.
+            const SimDevice::Handler readBlock = d.device().handler(4);
+            d.device().setHandler(4, [&, readBlock](SimDevice& dev, const uint8_t* payload, int length) {
+                if (d.blockRequests.size() == 1)
+                    d.p().link.stopWaits = true;
+                else
+                    readBlock(dev, payload, length);
+            });
+        } else {
+            d.device().faults.hangUpOn[4] = 2;
+        }
+        EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
+        EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName).size(), 8192u);
+        EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
+        EXPECT_EQ(d.requestsOf(0x504), 0u);
+        if (stop) {
+            EXPECT_EQ(d.requestsOf(4), 2u);
+        }
+    }
 }
 
 TEST(LogDownload, autoClearRunsTheFullClearAfterACompleteDownload)

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ public:
         enum Kind { Log, Box, Question, OpenFile, SaveFile } kind;
         std::string text;
         bool operator==(const Event& o) const { return kind == o.kind && text == o.text; }
+        // How a failing expectation shows an event.
+        friend void PrintTo(const Event& e, std::ostream* os)
+        {
+            static const char* const kinds[] = {"log ", "box ", "ask ", "open ", "save "};
+            *os << kinds[e.kind] << '"' << e.text << '"';
+        }
     };
 
     void logLine(const std::string& text) override { events.push_back({Event::Log, text}); }

@@ -1,5 +1,7 @@
 #include "Processes.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -38,6 +40,7 @@ SimProcess::SimProcess(const std::vector<std::string>& args)
 {
     char dir[] = "/tmp/vr60-test-ports.XXXXXX";
     aliasDir_ = mkdtemp(dir) ? dir : "/tmp";
+    errName_ = aliasDir_ + "/vr60sim.stderr";
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         return;
@@ -45,7 +48,10 @@ SimProcess::SimProcess(const std::vector<std::string>& args)
     std::vector<char*> argv = Argv(program, args);
     pid_ = fork();
     if (pid_ == 0) {
+        const int errFd = open(errName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(pipeFds[1], STDOUT_FILENO);
+        if (errFd >= 0)
+            dup2(errFd, STDERR_FILENO);
         close(pipeFds[0]);
         close(pipeFds[1]);
         setenv("VR60_PORT_DIR", aliasDir_.c_str(), 1);
@@ -79,52 +85,130 @@ SimProcess::~SimProcess()
 
 bool SimProcess::running() const
 {
-    if (pid_ <= 0)
+    if (pid_ <= 0 || reaped_)
         return false;
-    return waitpid(pid_, nullptr, WNOHANG) == 0;
+    siginfo_t info{};
+    // Looks without reaping, so that stop() still learns how it ended.
+    return waitid(P_PID, id_t(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+
+std::string SimProcess::finish()
+{
+    if (pid_ <= 0)
+        return {};
+    if (!reaped_) {
+        kill(pid_, SIGTERM);
+        // A sanitized simulator checks for leaks on its way out: give it time, not forever.
+        bool ended = false;
+        for (int waited = 0; waited < 20000 && !ended; waited += 10) {
+            ended = waitpid(pid_, &status_, WNOHANG) == pid_;
+            if (!ended)
+                usleep(10000);
+        }
+        if (!ended) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status_, 0);
+            status_ = -1;
+        }
+        reaped_ = true;
+    }
+    std::string problem;
+    if (status_ == -1)
+        problem = "vr60sim did not stop within 20 s of SIGTERM\n";
+    else if (WIFSIGNALED(status_))
+        problem = "vr60sim died of signal " + std::to_string(WTERMSIG(status_)) + "\n";
+    else if (WEXITSTATUS(status_) != 0)
+        problem = "vr60sim exited with status " + std::to_string(WEXITSTATUS(status_)) + "\n";
+    const std::string err = Slurp(errName_);
+    if (!err.empty())
+        problem += "vr60sim stderr:\n" + err;
+    return problem;
 }
 
 void SimProcess::stop()
 {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    const bool first = pid_ > 0 && !reaped_;
+    const std::string problem = finish();
+    if (first && !problem.empty())
+        ADD_FAILURE() << problem;
 }
 
-CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir)
+CtlProcess::CtlProcess(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir,
+                       const std::vector<std::string>& env)
 {
+    const std::string config = "/tmp/vr60-test-config-" + std::to_string(getuid());
     char outName[] = "/tmp/vr60ctl-out.XXXXXX";
     char errName[] = "/tmp/vr60ctl-err.XXXXXX";
     const int outFd = mkstemp(outName);
     const int errFd = mkstemp(errName);
+    outName_ = outName;
+    errName_ = errName;
     const std::string program = VR60CTL_PATH;
     std::vector<char*> argv = Argv(program, args);
-    CtlResult result;
-    const pid_t pid = fork();
-    if (pid == 0) {
+    pid_ = fork();
+    if (pid_ == 0) {
         const int in = open("/dev/null", O_RDONLY);
         dup2(in, STDIN_FILENO);
         dup2(outFd, STDOUT_FILENO);
         dup2(errFd, STDERR_FILENO);
         if (!aliasDir.empty())
             setenv("VR60_PORT_DIR", aliasDir.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        for (const std::string& variable : env) {
+            const size_t eq = variable.find('=');
+            setenv(variable.substr(0, eq).c_str(), variable.substr(eq + 1).c_str(), 1);
+        }
         if (!workDir.empty() && chdir(workDir.c_str()) != 0)
             _exit(126);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     close(outFd);
     close(errFd);
-    result.out = Slurp(outName);
-    result.err = Slurp(errName);
-    unlink(outName);
-    unlink(errName);
+}
+
+CtlProcess::~CtlProcess()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    unlink(outName_.c_str());
+    unlink(errName_.c_str());
+}
+
+bool CtlProcess::waitForOutput(const std::string& text, int timeoutMs)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        if (Slurp(outName_).find(text) != std::string::npos)
+            return true;
+        usleep(20000);
+    }
+    return false;
+}
+
+void CtlProcess::signal(int signal)
+{
+    if (pid_ > 0)
+        kill(pid_, signal);
+}
+
+CtlResult CtlProcess::finish()
+{
+    CtlResult result;
+    int status = 0;
+    if (pid_ > 0 && waitpid(pid_, &status, 0) == pid_)
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_ = -1;
+    result.out = Slurp(outName_);
+    result.err = Slurp(errName_);
     return result;
+}
+
+CtlResult RunCtl(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir,
+                 const std::vector<std::string>& env)
+{
+    return CtlProcess(args, aliasDir, workDir, env).finish();
 }
 
 std::vector<std::string> Lines(const std::string& text)

@@ -1,0 +1,225 @@
+// vr60soak (make soak): connect/disconnect cycles and full log downloads
+// against vr60sim with random faults, on one Program as a long window session
+// would run them. The open descriptors and resident memory of this process and
+// of the simulator are measured after a warm-up and at the end, and printed.
+// Fails when descriptors grow, when memory grows by more than a slack (not
+// judged in a sanitizer build, whose allocator keeps freed memory), when an
+// operation reports success for a wrong result, or when the simulator ends badly.
+// Time runs 50 times faster for sleeps and the read-ahead before each wait; the
+// waits' idle-poll budgets stay real, so faults cost what they cost.
+//
+// usage: vr60soak [--cycles N] [--downloads N] [--faults PERCENT] [--seed S]
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "connection/ConnectionSequence.h"
+#include "logdata/LogDownload.h"
+#include "platform/Host.h"
+#include "platform/PortTable.h"
+#include "platform/ResultCode.h"
+#include "platform/SystemTransport.h"
+#include "program/Program.h"
+#include "sim/SimDevice.h"
+#include "sim/SimOptions.h"
+#include "support/Processes.h"
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+constexpr int kSpeedUp = 50;
+constexpr long kRssSlackKiB = 1024;
+constexpr int kPoints = 1200;
+constexpr int kLogSeed = 3;
+
+class SoakHost : public Host {
+public:
+    void logLine(const std::string&) override {}
+    void messageBox(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return true; }
+    void setBusyCursor(bool) override {}
+    void showProgress(int64_t, int64_t) override {}
+    std::string askOpenFileName(const std::string&, const std::string&) override { return {}; }
+    std::string askSaveFileName(const std::string&, const std::string&, const std::string&) override { return {}; }
+    void pumpMessages() override {}
+    void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::microseconds(ms * 1000 / kSpeedUp)); }
+    int64_t clockMicros() override
+    {
+        using namespace std::chrono;
+        return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count() * kSpeedUp;
+    }
+};
+
+struct Usage {
+    long fds = 0;
+    long rssKiB = 0;
+};
+
+Usage Measure(const std::string& pid)
+{
+    Usage u;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator("/proc/" + pid + "/fd", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        ++u.fds;
+    std::ifstream status("/proc/" + pid + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            u.rssKiB = std::atol(line.c_str() + 6);
+    if (pid == "self")
+        --u.fds;   // the directory listing's own descriptor
+    return u;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+long Option(int argc, char** argv, const std::string& name, long fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (argv[i] == "--" + name)
+            return std::strtol(argv[i + 1], nullptr, 10);
+    return fallback;
+}
+
+struct Tally {
+    int ok = 0;
+    int failed = 0;
+    int wrong = 0;   // reported success for a wrong result
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const long cycles = Option(argc, argv, "cycles", 1000);
+    const long downloads = Option(argc, argv, "downloads", 100);
+    const long faults = Option(argc, argv, "faults", 1);
+    const long seed = Option(argc, argv, "seed", 1);
+
+    SimProcess sim({"--no-alias", "--points", std::to_string(kPoints), "--log-seed", std::to_string(kLogSeed),
+                    "--fault", "random=" + std::to_string(faults) + ":" + std::to_string(seed)});
+    if (sim.ptyPath().empty()) {
+        std::fprintf(stderr, "vr60soak: vr60sim did not start\n%s", sim.finish().c_str());
+        return 1;
+    }
+    SimDevice model;
+    std::string error;
+    ApplySimOption(model, "points", std::to_string(kPoints), &error);
+    ApplySimOption(model, "log-seed", std::to_string(kLogSeed), &error);
+    const std::vector<uint8_t> expected = model.logArea.loggedBytes(model);
+
+    const std::filesystem::path work = std::filesystem::temp_directory_path() / ("vr60soak." + std::to_string(getpid()));
+    std::filesystem::create_directories(work);
+    const std::string logFile = (work / "soak.sbp").string();
+
+    SoakHost host;
+    Program p(host, [](const std::string&) { return MakeSystemTransport(); });
+    p.form.connection.comPortText = PortDisplayName(PortNumberForArgument(sim.ptyPath()));
+    p.form.connection.comBaudIndex = 7;
+
+    Tally connects;
+    Tally transfers;
+    auto cycle = [&] {
+        const int result = BitBtn_connectClick(p);
+        const bool connected = p.connected == 1;
+        if (result == kOk && !connected)
+            ++connects.wrong;
+        (result == kOk ? connects.ok : connects.failed)++;
+        if (connected)
+            BitBtn_connectClick(p);
+        return result == kOk;
+    };
+    auto download = [&] {
+        if (BitBtn_connectClick(p) != kOk) {
+            if (p.connected == 1)
+                BitBtn_connectClick(p);
+            ++transfers.failed;
+            return;
+        }
+        p.form.logData.logFileName = logFile;
+        const int result = Button_downloadlogClick(p);
+        if (result == kOk)
+            (ReadBytes(logFile) == expected ? transfers.ok : transfers.wrong)++;
+        else
+            ++transfers.failed;
+        BitBtn_connectClick(p);
+        std::filesystem::remove(logFile);
+    };
+
+    const auto started = std::chrono::steady_clock::now();
+    // Warm-up: first uses fill caches that stay for the life of the process.
+    cycle();
+    download();
+    connects = transfers = Tally{};
+    const std::string simPid = std::to_string(sim.pid());
+    const Usage selfStart = Measure("self");
+    const Usage simStart = Measure(simPid);
+
+    for (long i = 0; i < cycles; ++i) {
+        cycle();
+        if ((i + 1) % 100 == 0)
+            std::printf("  %ld cycles\n", i + 1), std::fflush(stdout);
+    }
+    for (long i = 0; i < downloads; ++i) {
+        download();
+        if ((i + 1) % 10 == 0)
+            std::printf("  %ld downloads\n", i + 1), std::fflush(stdout);
+    }
+
+    const Usage selfEnd = Measure("self");
+    const Usage simEnd = Measure(simPid);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const std::string simProblem = sim.finish();
+    std::filesystem::remove_all(work);
+
+    std::printf("\n%ld connect/disconnect cycles and %ld downloads, random faults on %ld%% of requests, %.0f s\n",
+                cycles, downloads, faults, seconds);
+    std::printf("connects:  %d ok, %d failed, %d wrongly reported ok\n", connects.ok, connects.failed, connects.wrong);
+    std::printf("downloads: %d complete and exact, %d failed, %d reported ok with wrong bytes\n", transfers.ok,
+                transfers.failed, transfers.wrong);
+    std::printf("%-10s %12s %12s %14s %14s\n", "process", "fds start", "fds end", "RSS KiB start", "RSS KiB end");
+    std::printf("%-10s %12ld %12ld %14ld %14ld\n", "vr60soak", selfStart.fds, selfEnd.fds, selfStart.rssKiB,
+                selfEnd.rssKiB);
+    std::printf("%-10s %12ld %12ld %14ld %14ld\n", "vr60sim", simStart.fds, simEnd.fds, simStart.rssKiB, simEnd.rssKiB);
+
+    bool failed = false;
+    auto fail = [&](const std::string& why) {
+        std::printf("FAIL: %s\n", why.c_str());
+        failed = true;
+    };
+    if (connects.wrong || transfers.wrong)
+        fail("an operation reported success for a wrong result");
+    if (selfEnd.fds > selfStart.fds || simEnd.fds > simStart.fds)
+        fail("open descriptors grew");
+    if (kSanitized)
+        std::printf("memory growth not judged: the sanitizer's allocator keeps freed memory (LeakSanitizer checks at exit)\n");
+    else if (selfEnd.rssKiB > selfStart.rssKiB + kRssSlackKiB || simEnd.rssKiB > simStart.rssKiB + kRssSlackKiB)
+        fail("resident memory grew by more than " + std::to_string(kRssSlackKiB) + " KiB");
+    if (!simProblem.empty())
+        fail(simProblem);
+    if (!failed)
+        std::printf("PASS\n");
+    return failed ? 1 : 0;
+}
