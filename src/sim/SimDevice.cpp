@@ -236,6 +236,8 @@ void SimDevice::advance(int64_t nowMs)
 
 int64_t SimDevice::nextDueMs() const
 {
+    if (hungUp_)
+        return nowMs_;
     int64_t next = -1;
     for (const Pending& p : pending_)
         if (next < 0 || p.due < next)

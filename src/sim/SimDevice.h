@@ -57,7 +57,8 @@ public:
     // Up to max answer bytes that are due.
     int takeOutput(uint8_t* buffer, int max);
     bool hasOutput() const { return !output_.empty(); }
-    // When the earliest delayed answer falls due (the clock of advance), or -1 when none waits.
+    // When the earliest delayed answer falls due (the clock of advance), or -1 when none waits;
+    // a hang-up the server has yet to act on is due at once.
     int64_t nextDueMs() const;
     // The device went away (hang-up fault).
     bool hungUp() const { return hungUp_; }

@@ -29,6 +29,22 @@ bool TakeKeyCount(const std::string& value, std::map<int, int>& into, int defaul
     return true;
 }
 
+// "BYTES" or "KEY:BYTES".
+bool TakeHangUpBytes(const std::string& value, SimFaults& faults)
+{
+    const size_t colon = value.find(':');
+    int key = -1;
+    if (colon != std::string::npos && (key = ParseRequestKey(value.substr(0, colon))) < 0)
+        return false;
+    bool ok = false;
+    const long bytes = ParseNumber(value.substr(colon == std::string::npos ? 0 : colon + 1), &ok);
+    if (!ok || bytes < 0)
+        return false;
+    faults.hangUpBytesKey = key;
+    faults.hangUpAfterBytes = bytes;
+    return true;
+}
+
 bool ParseRandom(const std::string& value, SimFaults& faults)
 {
     const size_t colon = value.find(':');
@@ -43,22 +59,6 @@ bool ParseRandom(const std::string& value, SimFaults& faults)
             return false;
         faults.randomState = uint32_t(seed) | 1;
     }
-    return true;
-}
-
-// "BYTES" or "KEY:BYTES".
-bool TakeHangUpBytes(const std::string& value, SimFaults& faults)
-{
-    const size_t colon = value.find(':');
-    int key = -1;
-    if (colon != std::string::npos && (key = ParseRequestKey(value.substr(0, colon))) < 0)
-        return false;
-    bool ok = false;
-    const long bytes = ParseNumber(value.substr(colon == std::string::npos ? 0 : colon + 1), &ok);
-    if (!ok || bytes < 0)
-        return false;
-    faults.hangUpBytesKey = key;
-    faults.hangUpAfterBytes = bytes;
     return true;
 }
 

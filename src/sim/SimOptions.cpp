@@ -253,10 +253,10 @@ std::string SimOptionsUsage()
            "                      late=ID[:N] (answers come --late-ms late) short=ID[:N] (answers\n"
            "                      keep only their first data byte) badecho=5/2|5/3[:N] (the\n"
            "                      identity write is not stored and its echo differs)\n"
-           "                      random=PERCENT[:SEED] (each request, by that chance, gets one of\n"
-           "                      drop, corrupt, short, late, cut, wronglen)\n"
            "                      hangup-bytes=[ID:]K (hang up once K answer bytes went out, counted\n"
            "                      from the first request ID, or from the start)\n"
+           "                      random=PERCENT[:SEED] (each request, by that chance, gets one of\n"
+           "                      drop, corrupt, short, late, cut, wronglen)\n"
            "                      (ID: decimal, 0x hex, or 5/SUB; N: how many times, default always;\n"
            "                      NTH: hang up at that request, default the first)\n";
 }

@@ -65,7 +65,7 @@ TEST(HostileNames, deviceNamesStayOneSafeFileNameAndRunNothing)
         {"quotes", "it's \"me\"", 6, "it's _me_"},
         {"command substitution", "$(touch pwned)", 7, "$(touch pwned)"},
         {"backquotes and a dash", "-`touch pwned`", 8, "-`touch pwned`"},
-        // Bytes that are not UTF-8 are read as Latin-1 (C1 controls become '_'): still valid UTF-8.
+        // Bytes that are not UTF-8 are read as Latin-1, C1 controls excepted.
         {"UTF-8 cut mid-character", "ABCDEFGHIJKLMN\xC3", 9, "ABCDEFGHIJKLMN\xC3\x83"},
         {"UTF-8 overlong and stray", "a\xC0\xAF" "b\x80", 10, "a\xC3\x80\xC2\xAF" "b_"},
         {"UTF-8 whole", "Zo\xC3\xAB \xE6\x97\xA5", 11, "Zo\xC3\xAB \xE6\x97\xA5"},

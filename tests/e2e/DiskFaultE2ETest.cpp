@@ -86,8 +86,11 @@ TEST(DiskFaultE2E, fullDiskAndWriteErrorsFailClearlyLeaveNoCutFileAndClearNothin
     // What the conversions make when the disk has room (.NMEA 167 KB, .plt 90 KB, .csv 228 KB, .gpx 382 KB).
     ScratchDir whole;
     Seed(whole.path, log, store);
-    ASSERT_EQ(RunCtlLimited({"convert", "in.sbp"}, whole.path.string()).status, 0);
-    ASSERT_EQ(RunCtlLimited({"tracks", "convert"}, whole.path.string()).status, 0);
+    // Each run's settings store and alias folder lie outside the folder it works in.
+    ScratchDir elsewhere;
+    const CtlEnvironment env = {"XDG_CONFIG_HOME=" + elsewhere.file("config"), "VR60_PORT_DIR=" + elsewhere.file("ports")};
+    ASSERT_EQ(RunCtlLimited({"convert", "in.sbp"}, whole.path.string(), {}, env).status, 0);
+    ASSERT_EQ(RunCtlLimited({"tracks", "convert"}, whole.path.string(), {}, env).status, 0);
     const Files made = FolderFiles(whole.path);
 
     const std::vector<DiskCase> cases = {
@@ -121,7 +124,7 @@ TEST(DiskFaultE2E, fullDiskAndWriteErrorsFailClearlyLeaveNoCutFileAndClearNothin
                 "--no-alias", "--request-log", dir.file("requests.log"), "--tracks", "3,0,20,1"});
             args.insert(args.begin(), {"--port", sim->ptyPath()});
         }
-        const CtlOutcome r = RunCtlLimited(args, work.string(), {120000, c.limit});
+        const CtlOutcome r = RunCtlLimited(args, work.string(), {120000, c.limit}, env);
         EXPECT_EQ(r.signal, 0);
         EXPECT_EQ(r.status, c.status) << r.out << r.err;
         EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;

@@ -153,9 +153,10 @@ struct Reference {
 };
 
 struct Cell {
-    const Operation* op = nullptr;
-    const Fault* fault = nullptr;
-    char expected = ' ';
+    Cell(const Operation* op, const Fault* fault, char expected) : op(op), fault(fault), expected(expected) {}
+    const Operation* op;
+    const Fault* fault;
+    char expected;
     std::unique_ptr<ScratchDir> dir;   // requests.log, and work/ where vr60ctl runs
     std::unique_ptr<SimProcess> sim;
     std::unique_ptr<CtlChild> ctl;
@@ -194,8 +195,10 @@ void Start(Cell& c, const Reference& ref)
     c.sim = std::make_unique<SimProcess>(SimArguments(c));
     std::vector<std::string> args = {"--port", c.sim->ptyPath()};
     args.insert(args.end(), c.op->args.begin(), c.op->args.end());
-    c.ctl = std::make_unique<CtlChild>(args, c.work().string(),
-                                       CtlLimits{int64_t(BoundSeconds(*c.op) * 1000), -1});
+    // The settings store and the alias folder are the cell's own.
+    c.ctl = std::make_unique<CtlChild>(
+        args, c.work().string(), CtlLimits{int64_t(BoundSeconds(*c.op) * 1000), -1},
+        CtlEnvironment{"XDG_CONFIG_HOME=" + c.dir->file("config"), "VR60_PORT_DIR=" + c.dir->file("ports")});
 }
 
 bool IsPrefixOf(const std::vector<uint8_t>& part, const std::vector<uint8_t>& whole)
@@ -325,12 +328,8 @@ TEST(FaultMatrixE2E, everyOperationUnderEveryFaultEndsSafely)
     std::vector<Cell> cells;
     for (const Operation& op : kOperations) {
         ASSERT_EQ(std::string(op.expected).size(), kFaults.size()) << op.name;
-        for (size_t f = 0; f < kFaults.size(); ++f) {
-            Cell& cell = cells.emplace_back();
-            cell.op = &op;
-            cell.fault = &kFaults[f];
-            cell.expected = op.expected[f];
-        }
+        for (size_t f = 0; f < kFaults.size(); ++f)
+            cells.emplace_back(&op, &kFaults[f], op.expected[f]);
     }
     // VR60_MATRIX_ONLY=REGEX runs only the operations it names (while working on one).
     const char* only = std::getenv("VR60_MATRIX_ONLY");

@@ -1,5 +1,6 @@
 #include "support/CtlChild.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -19,7 +20,8 @@ int64_t NowMs()
 
 } // namespace
 
-CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits)
+CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits,
+                   const CtlEnvironment& env)
     : limits_(limits)
 {
     int out[2], err[2];
@@ -33,6 +35,17 @@ CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& work
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    std::vector<std::string> variables = env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(env.begin(), env.end(), [&](const std::string& v) { return v.rfind(name, 0) == 0; }))
+            variables.push_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& v : variables)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
     const rlimit fileSize{rlim_t(limits.fileSizeBytes), rlim_t(limits.fileSizeBytes)};
     startMs_ = NowMs();
     pid_ = fork();
@@ -47,7 +60,7 @@ CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& work
             _exit(125);
         if (!workDir.empty() && chdir(workDir.c_str()) != 0)
             _exit(126);
-        execv(program.c_str(), argv.data());
+        execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(out[1]);
@@ -112,9 +125,10 @@ bool CtlChild::poll()
     return false;
 }
 
-CtlOutcome RunCtlLimited(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits)
+CtlOutcome RunCtlLimited(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits,
+                         const CtlEnvironment& env)
 {
-    CtlChild child(args, workDir, limits);
+    CtlChild child(args, workDir, limits, env);
     while (!child.poll())
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return child.outcome();

@@ -16,6 +16,9 @@ struct CtlLimits {
     int64_t fileSizeBytes = -1;   // -1: no limit
 };
 
+// NAME=VALUE entries set in the child's environment.
+using CtlEnvironment = std::vector<std::string>;
+
 struct CtlOutcome : CtlResult {
     int signal = 0;            // the signal that ended it (0: it exited)
     bool timedOut = false;     // killed at the time limit
@@ -24,7 +27,8 @@ struct CtlOutcome : CtlResult {
 
 class CtlChild {
 public:
-    CtlChild(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits = {});
+    CtlChild(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits = {},
+             const CtlEnvironment& env = {});
     ~CtlChild();
     CtlChild(const CtlChild&) = delete;
     CtlChild& operator=(const CtlChild&) = delete;
@@ -45,4 +49,5 @@ private:
 };
 
 // Runs one to its end.
-CtlOutcome RunCtlLimited(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits = {});
+CtlOutcome RunCtlLimited(const std::vector<std::string>& args, const std::string& workDir, CtlLimits limits = {},
+                         const CtlEnvironment& env = {});
