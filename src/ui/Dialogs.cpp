@@ -30,11 +30,15 @@ bool QtDialogs::askYesNo(QWidget* owner, const QString& text)
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-QString QtDialogs::openFile(QWidget* owner, const FileQuestion& question)
+namespace {
+
+// The open and save questions differ only in their mode.
+QString AskFileName(QWidget* owner, const FileQuestion& question, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(owner, question.title);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen)
+        dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(FilterText(question));
     dialog.setDefaultSuffix(question.defaultExtension);
     if (!question.fileName.contains(QLatin1Char('*')))
@@ -43,14 +47,14 @@ QString QtDialogs::openFile(QWidget* owner, const FileQuestion& question)
                                                                                   : QString();
 }
 
+} // namespace
+
+QString QtDialogs::openFile(QWidget* owner, const FileQuestion& question)
+{
+    return AskFileName(owner, question, QFileDialog::AcceptOpen);
+}
+
 QString QtDialogs::saveFile(QWidget* owner, const FileQuestion& question)
 {
-    QFileDialog dialog(owner, question.title);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(FilterText(question));
-    dialog.setDefaultSuffix(question.defaultExtension);
-    if (!question.fileName.contains(QLatin1Char('*')))
-        dialog.selectFile(question.fileName);
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                  : QString();
+    return AskFileName(owner, question, QFileDialog::AcceptSave);
 }
