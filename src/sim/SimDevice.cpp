@@ -122,7 +122,7 @@ void SimDevice::handleFrame(int length)
     lastPayload_.assign(payload, payload + length);
     if (!requestLogFile.empty())
         AppendRequestKey(requestLogFile, key);
-    if (silent())
+    if (silent() || closingAtMs_ >= 0)
         return;
 
     if (bytesBeforeHangUp_ < 0 && faults.hangUpAfterBytes >= 0 &&
@@ -163,6 +163,7 @@ void SimDevice::replyRaw(const std::vector<uint8_t>& bytes)
 namespace {
 
 constexpr size_t kWrongLengthBytes = 32;
+constexpr int64_t kClosingMs = 200;
 
 // The short-answer fault: only the first data byte is left (a one-byte answer loses it).
 std::vector<uint8_t> Shortened(const std::vector<uint8_t>& data)
@@ -238,6 +239,8 @@ int64_t SimDevice::nextDueMs() const
 {
     if (hungUp_)
         return nowMs_;
+    if (closingAtMs_ >= 0)
+        return closingAtMs_;
     int64_t next = -1;
     for (const Pending& p : pending_)
         if (next < 0 || p.due < next)
@@ -247,7 +250,7 @@ int64_t SimDevice::nextDueMs() const
 
 int SimDevice::takeOutput(uint8_t* buffer, int max)
 {
-    if (hungUp_)
+    if (hungUp_ || closingAtMs_ >= 0)
         return 0;
     if (bytesBeforeHangUp_ > 0 && bytesBeforeHangUp_ < max)
         max = int(bytesBeforeHangUp_);
@@ -256,7 +259,8 @@ int SimDevice::takeOutput(uint8_t* buffer, int max)
         buffer[n++] = output_.front();
         output_.pop_front();
     }
+    // A pty drops what its reader has not taken yet when it closes: the last bytes get time to arrive.
     if (bytesBeforeHangUp_ > 0 && (bytesBeforeHangUp_ -= n) == 0)
-        hungUp_ = true;
+        closingAtMs_ = nowMs_ + kClosingMs;
     return n;
 }

@@ -61,7 +61,7 @@ public:
     // a hang-up the server has yet to act on is due at once.
     int64_t nextDueMs() const;
     // The device went away (hang-up fault).
-    bool hungUp() const { return hungUp_; }
+    bool hungUp() const { return hungUp_ || (closingAtMs_ >= 0 && nowMs_ >= closingAtMs_); }
     // Answers no request for forMs (negative: never again) and drops the answers still due.
     void goSilent(int64_t forMs);
     bool silent() const { return nowMs_ < silentUntil_; }
@@ -113,4 +113,5 @@ private:
     int64_t silentUntil_ = 0;
     bool hungUp_ = false;
     int64_t bytesBeforeHangUp_ = -1;   // the hangup-bytes fault once armed
+    int64_t closingAtMs_ = -1;         // its last byte is out: the hang-up follows at this time
 };
