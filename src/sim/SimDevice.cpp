@@ -163,7 +163,7 @@ void SimDevice::replyRaw(const std::vector<uint8_t>& bytes)
 namespace {
 
 constexpr size_t kWrongLengthBytes = 32;
-constexpr int64_t kClosingMs = 200;
+constexpr int64_t kClosingMs = 500;
 
 // The short-answer fault: only the first data byte is left (a one-byte answer loses it).
 std::vector<uint8_t> Shortened(const std::vector<uint8_t>& data)
