@@ -48,7 +48,6 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("VR60 Utility"));
     QtDialogs dialogs;
     WindowHost host(dialogs);
     Program program(host, [](const std::string&) -> std::unique_ptr<Transport> {

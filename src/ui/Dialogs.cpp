@@ -1,10 +1,13 @@
 #include "ui/Dialogs.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace {
+
+// Not the application's display name: the desktop would append that to the main
+// window's caption, which the program sets itself.
+const QString kBoxTitle = QStringLiteral("VR60 Utility");
 
 // The operations break box lines with a carriage return.
 QString BoxText(QString text)
@@ -21,12 +24,12 @@ QString FilterText(const FileQuestion& q)
 
 void QtDialogs::messageBox(QWidget* owner, const QString& text)
 {
-    QMessageBox::information(owner, QApplication::applicationDisplayName(), BoxText(text));
+    QMessageBox::information(owner, kBoxTitle, BoxText(text));
 }
 
 bool QtDialogs::askYesNo(QWidget* owner, const QString& text)
 {
-    return QMessageBox::question(owner, QApplication::applicationDisplayName(), BoxText(text),
+    return QMessageBox::question(owner, kBoxTitle, BoxText(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
