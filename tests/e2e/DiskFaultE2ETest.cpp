@@ -152,6 +152,29 @@ TEST(DiskFaultE2E, fullDiskAndWriteErrorsFailClearlyLeaveNoCutFileAndClearNothin
     unsetenv("GPSBABEL_FREEZE_TIME");
 }
 
+// A log that may not have reached the disk is not safe yet: the clear that was to follow does not run.
+TEST(DiskFaultE2E, aDownloadWhoseSyncFailsIsAFailureAndClearsNothing)
+{
+    ScratchDir dir;
+    SimProcess sim({"--no-alias", "--request-log", dir.file("requests.log")});
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const CtlEnvironment env = {
+        "XDG_CONFIG_HOME=" + dir.file("config"), "VR60_PORT_DIR=" + dir.file("ports"),
+        std::string("LD_PRELOAD=") + VR60_FAILING_SYNC_LIB,
+        // The sanitizer runtime must otherwise come first among the libraries.
+        "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"};
+    const CtlOutcome r =
+        RunCtlLimited({"--port", sim.ptyPath(), "download", "--out", "log.sbp", "--clear"}, dir.path.string(), {}, env);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.status, 9) << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find("Input/output error"), std::string::npos) << r.out << r.err;
+    sim.stop();
+    const std::vector<std::string> requests = Lines(ReadText(dir.file("requests.log")));
+    EXPECT_NE(std::count(requests.begin(), requests.end(), "0x04"), 0);
+    for (const char* key : {"5/4", "0x1E", "0x32"})
+        EXPECT_EQ(std::count(requests.begin(), requests.end(), key), 0) << key;
+}
+
 // The window's saves at exit under a full disk, in a child process of its own: what it says,
 // and whether the old files are as they were.
 std::string SaveAtExitOnAFullDisk()
