@@ -75,7 +75,7 @@ SessionResults AnalyzeTrack(const SessionTrack& track)
         const size_t begin = track.segmentStarts[s], end = track.segmentEnd(s);
         r.distanceMetres += track.pathMetres[end - 1] - track.pathMetres[begin];
         for (size_t i = begin + 1; i < end; ++i)
-            if ((track.points[i - 1].speed + track.points[i].speed) / 2 >= kMovingSpeed)
+            if (track.points[i - 1].speed >= kMovingSpeed)
                 r.movingSeconds += track.seconds(i - 1, i);
     }
     return r;

@@ -99,7 +99,8 @@ SessionTrack BuildSessionTrack(const uint8_t* records, size_t count, const Point
         } else {
             const TrackPoint& prev = track.points.back();
             const double dt = (p.timeMs - prev.timeMs) * 1e-3;
-            track.speedIntegral.push_back(track.speedIntegral.back() + (prev.speed + p.speed) / 2 * dt);
+            // A speed holds until the next point: a stretch logged at one speed averages to it exactly.
+            track.speedIntegral.push_back(track.speedIntegral.back() + prev.speed * dt);
             track.pathMetres.push_back(track.pathMetres.back() + StepMetres(track.sphere.back(), where));
         }
         track.points.push_back(p);

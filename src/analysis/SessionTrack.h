@@ -26,7 +26,7 @@ struct TrackPoint {
 
 struct SessionTrack {
     std::vector<TrackPoint> points;      // kept points, in log order
-    std::vector<double> speedIntegral;   // metres: speed integrated over time (trapezoids) since the first point
+    std::vector<double> speedIntegral;   // metres: each speed held until the next point, integrated since the first point
     std::vector<double> pathMetres;      // great-circle path length since the first point
     std::vector<SpherePoint> sphere;     // each point's position on the sphere
     // First point of each gap-free segment. Nothing is integrated or measured

@@ -72,17 +72,19 @@ TEST(SessionAnalysis, constantSpeedIsTheResultInEveryCategory)
 
 TEST(SessionAnalysis, aTwoSecondBurstIsExactOverTwoSecondsAndDilutedOverTen)
 {
-    // 11 points at 15 m/s span exactly 2 s; a 10 s window holding the burst has
-    // 2 s at 15, two 0.2 s steps from 5 to 15 (mean 10) and 7.6 s at 5.
-    SyntheticLog log;
-    log.run(30, 5).run(2.2, 15).run(30, 5);
-    const SessionResults r = Analyze(log).results;
-    ASSERT_TRUE(r[Category::TwoSeconds]);
-    EXPECT_DOUBLE_EQ(r[Category::TwoSeconds]->speed, 15);
-    EXPECT_EQ(r[Category::TwoSeconds]->startMs, SyntheticLog::At(30.2));
-    EXPECT_EQ(r[Category::TwoSeconds]->endMs, SyntheticLog::At(32.2));
-    EXPECT_NEAR(*SpeedOf(r, Category::TenSeconds), (2 * 15 + 0.4 * 10 + 7.6 * 5) / 10.0, 1e-9);
-    EXPECT_FALSE(r[Category::OneHour]);
+    // Each speed holds until the next point: 2 s logged at 15 m/s are 10 points, and
+    // an 11th at 15 holds on for 0.2 s more.
+    for (const double burst : {2.0, 2.2}) {
+        SyntheticLog log;
+        log.run(30, 5).run(burst, 15).run(30, 5);
+        const SessionResults r = Analyze(log).results;
+        ASSERT_TRUE(r[Category::TwoSeconds]) << burst;
+        EXPECT_DOUBLE_EQ(r[Category::TwoSeconds]->speed, 15) << burst;
+        EXPECT_EQ(r[Category::TwoSeconds]->startMs, SyntheticLog::At(30.2)) << burst;
+        EXPECT_EQ(r[Category::TwoSeconds]->endMs, SyntheticLog::At(32.2)) << burst;
+        EXPECT_NEAR(*SpeedOf(r, Category::TenSeconds), (burst * 15 + (10 - burst) * 5) / 10, 1e-9) << burst;
+        EXPECT_FALSE(r[Category::OneHour]);
+    }
 }
 
 TEST(SessionAnalysis, fiveByTenIsTheBestMeanOfFiveDisjointWindows)
@@ -95,14 +97,13 @@ TEST(SessionAnalysis, fiveByTenIsTheBestMeanOfFiveDisjointWindows)
     };
     const auto bursts = [](SyntheticLog& log, std::vector<double> speeds) {
         log.run(20, 5);
-        for (const double v : speeds)   // 51 points at v span exactly 10 s
-            log.run(10.2, v).run(20, 5);
+        for (const double v : speeds)   // 50 points at v hold it for exactly 10 s
+            log.run(10, v).run(20, 5);
     };
     // A 20 s stretch at 18 with 19 around its middle: the best single window sits
-    // on the bump and would spoil two windows; the best pair splits the stretch.
-    // First half: 8.8 s at 18, a 0.2 s step 18-19, 1 s at 19; second half: 0.8 s
-    // at 19, a step 19-18, 8.8 s at 18 and a 0.2 s step 18-5 (mean 11.5).
-    const double halves = (158.4 + 3.7 + 19) / 10 + (15.2 + 3.7 + 158.4 + 2.3) / 10;
+    // on the bump and would spoil two windows; the best pair splits the stretch,
+    // each half 9 s at 18 and 1 s at 19.
+    const double halves = 2 * (9 * 18 + 19) / 10.0;
     const Case cases[] = {
         {"five separated bursts (and a slower sixth)", [&](SyntheticLog& l) { bursts(l, {17, 20, 15, 19, 16, 18}); },
          18, {17, 20, 19, 16, 18}},

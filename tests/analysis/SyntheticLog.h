@@ -1,6 +1,6 @@
 #pragma once
-// Synthetic .sbp logs for the analysis tests: points every 200 ms whose
-// positions move at the speed they record, so every answer is known.
+// Synthetic .sbp logs for the analysis tests: points every 200 ms, each moving
+// on at the speed it records until the next, so every answer is known.
 
 #include <cmath>
 #include <cstdint>
@@ -27,7 +27,7 @@ public:
         for (long k = 0; k < steps; ++k) {
             ms_ += nextStepMs_;
             nextStepMs_ = kStepMs;
-            const double d = speed * kStepMs / 1000, h = heading_ * std::numbers::pi / 180;
+            const double d = lastSpeed_ * kStepMs / 1000, h = heading_ * std::numbers::pi / 180;
             north_ += d * std::cos(h);
             east_ += d * std::sin(h);
             heading_ += turnPerStep;
@@ -76,10 +76,11 @@ private:
         f.longitude = int32_t(std::lround((kLon0 + east_ / (perDegree * std::cos(kLat0 * std::numbers::pi / 180))) * 1e7));
         f.speed = uint16_t(std::lround(speed * 100));
         points_.push_back(f);
+        lastSpeed_ = speed;
     }
 
     std::vector<SbpFields> points_;
     int64_t ms_ = kStartMs;
     int64_t nextStepMs_ = kStepMs;
-    double north_ = 0, east_ = 0, heading_ = 0;
+    double north_ = 0, east_ = 0, heading_ = 0, lastSpeed_ = 0;
 };
