@@ -7,7 +7,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug -DVR60_SANITIZE=ON -DVR60_BENCH=OFF
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run screenshots test bench fuzz sanitize soak soak-sanitize clean
+.PHONY: all deps build run screenshots test bench fuzz sanitize soak soak-sanitize wincheck clean
 
 all: build
 
@@ -53,6 +53,9 @@ soak-sanitize: deps
 	cmake --build build-asan --target vr60soak
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ./build-asan/tests/vr60soak
+
+wincheck: build
+	./scripts/windows-check.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-bench build-asan build-fuzz
