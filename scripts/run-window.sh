@@ -1,15 +1,26 @@
 #!/bin/sh
-# `make run`: the window connected to a simulated logger. The simulator is
-# published as COM7 and vr60util starts with that port chosen; closing the
-# window stops the simulator. Without a display: the command-line demo.
+# `make run`: the window on the attached logger, or else on a simulated one.
+# The simulator is published as COM7 and vr60util starts with that port chosen;
+# closing the window stops the simulator. Without a display: the command-line demo.
 set -e
 BUILD=$(cd "${1:-build}" && pwd)
 if [ -z "$DISPLAY" ] && [ -z "$WAYLAND_DISPLAY" ]; then
   echo "No display (DISPLAY is not set): running the command-line demo instead of the window."
   exec "$(dirname "$0")/run-demo.sh" "$BUILD"
 fi
-export VR60_PORT_DIR="${VR60_PORT_DIR:-$(mktemp -d /tmp/vr60-run-ports.XXXXXX)}"
 WORK="${VR60_RUN_DIR:-$(mktemp -d /tmp/vr60-run.XXXXXX)}"
+mkdir -p "$WORK"
+# A logger on USB (the first USB serial device) is used instead of the simulated
+# one, unless VR60_SIMULATED=1.
+if [ -z "$VR60_SIMULATED" ]; then
+  for LOGGER in /dev/serial/by-id/* /dev/ttyACM* /dev/ttyUSB*; do
+    [ -e "$LOGGER" ] || continue
+    echo "Logger on $LOGGER (VR60_SIMULATED=1 make run: the simulated one instead); log files go to $WORK"
+    cd "$WORK"
+    exec "$BUILD/vr60util" --port "$LOGGER"
+  done
+fi
+export VR60_PORT_DIR="${VR60_PORT_DIR:-$(mktemp -d /tmp/vr60-run-ports.XXXXXX)}"
 SIMOUT=$(mktemp /tmp/vr60sim-out.XXXXXX)
 "$BUILD/vr60sim" --com 7 >"$SIMOUT" 2>&1 &
 SIM=$!
