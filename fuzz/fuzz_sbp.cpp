@@ -17,10 +17,6 @@
 #include "platform/QuietHost.h"
 #include "platform/ResultCode.h"
 
-namespace {
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static QTemporaryDir dir;

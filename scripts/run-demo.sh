@@ -1,20 +1,12 @@
 #!/bin/sh
-# `make run` until the window exists: a simulated logger on a pseudo-terminal,
+# `make run` without a display: a simulated logger on a pseudo-terminal,
 # connected, identified, its settings read and its log downloaded through vr60ctl.
 set -e
 BUILD=$(cd "${1:-build}" && pwd)
 LOGDIR="${VR60_DEMO_LOGS:-$(mktemp -d /tmp/vr60-demo-logs.XXXXXX)}"
 mkdir -p "$LOGDIR"
 export VR60_PORT_DIR="${VR60_PORT_DIR:-$(mktemp -d /tmp/vr60-demo-ports.XXXXXX)}"
-SIMOUT=$(mktemp /tmp/vr60sim-out.XXXXXX)
-
-"$BUILD/vr60sim" --com 7 >"$SIMOUT" 2>&1 &
-SIM=$!
-trap 'kill $SIM 2>/dev/null; wait $SIM 2>/dev/null; rm -f "$SIMOUT"' EXIT INT TERM
-for _ in 1 2 3 4 5 6 7 8 9 10; do
-  [ -s "$SIMOUT" ] && break
-  sleep 0.1
-done
+. "$(dirname "$0")/start-sim.sh"
 echo "== Simulated logger on $(head -n 1 "$SIMOUT"), published as COM7 in $VR60_PORT_DIR"
 echo
 echo "== vr60ctl ports"

@@ -21,14 +21,7 @@ if [ -z "$VR60_SIMULATED" ]; then
   done
 fi
 export VR60_PORT_DIR="${VR60_PORT_DIR:-$(mktemp -d /tmp/vr60-run-ports.XXXXXX)}"
-SIMOUT=$(mktemp /tmp/vr60sim-out.XXXXXX)
-"$BUILD/vr60sim" --com 7 >"$SIMOUT" 2>&1 &
-SIM=$!
-trap 'kill $SIM 2>/dev/null; wait $SIM 2>/dev/null; rm -f "$SIMOUT"' EXIT INT TERM
-for _ in 1 2 3 4 5 6 7 8 9 10; do
-  [ -s "$SIMOUT" ] && break
-  sleep 0.1
-done
+. "$(dirname "$0")/start-sim.sh"
 echo "Simulated logger on $(head -n 1 "$SIMOUT") as COM7; log files go to $WORK"
 cd "$WORK"
 "$BUILD/vr60util" --port COM7

@@ -22,8 +22,8 @@
 
 #include "connection/ConnectionSequence.h"
 #include "logdata/LogDownload.h"
-#include "platform/Host.h"
 #include "platform/PortTable.h"
+#include "platform/QuietHost.h"
 #include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "program/Program.h"
@@ -50,22 +50,12 @@ constexpr long kRssSlackKiB = 1024;
 constexpr int kPoints = 1200;
 constexpr int kLogSeed = 3;
 
-class SoakHost : public Host {
+// Quiet, with every question answered Yes, and time running kSpeedUp times faster.
+class SoakHost : public QuietHost {
 public:
-    void logLine(const std::string&) override {}
-    void messageBox(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return true; }
-    void setBusyCursor(bool) override {}
-    void showProgress(int64_t, int64_t) override {}
-    std::string askOpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string askSaveFileName(const std::string&, const std::string&, const std::string&) override { return {}; }
-    void pumpMessages() override {}
+    SoakHost() : QuietHost(true) {}
     void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::microseconds(ms * 1000 / kSpeedUp)); }
-    int64_t clockMicros() override
-    {
-        using namespace std::chrono;
-        return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count() * kSpeedUp;
-    }
+    int64_t clockMicros() override { return QuietHost::clockMicros() * kSpeedUp; }
 };
 
 struct Usage {
