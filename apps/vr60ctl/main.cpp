@@ -7,12 +7,14 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <QCoreApplication>
 
 #include "CtlCommand.h"
+#include "CtlDocs.h"
 #include "CtlHost.h"
 #include "CtlInterrupt.h"
 #include "program/Program.h"
@@ -36,7 +38,7 @@ void PrintUsage(std::ostream& out)
            "\n"
            "Message-log lines go to stdout, message boxes to stderr. The exit status is 0 on\n"
            "success, 2 for a bad command line, else the failing step's result code:\n";
-    for (int code : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 140})
+    for (int code : kFailureCodes)
         out << "  " << (code < 10 ? "  " : code < 100 ? " " : "") << code << "  " << ResultCodeMeaning(code) << "\n";
     out << "  130  interrupted by SIGINT (Ctrl-C), 143 by SIGTERM: the running step stops, the device\n"
            "       leaves link mode, nothing is cleared\n"
@@ -99,6 +101,16 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (IsHelp(arg)) {
             PrintUsage(std::cout);
+            return 0;
+        }
+        // Not in --help: the build makes the manual page and the completion with these.
+        if (arg == "--help-man" || (arg == "--completion" && i + 1 < argc && std::strcmp(argv[i + 1], "bash") == 0)) {
+            std::ostringstream usage;
+            PrintUsage(usage);
+            if (arg == "--help-man")
+                PrintManPage(std::cout, usage.str());
+            else
+                PrintBashCompletion(std::cout, usage.str());
             return 0;
         }
         if (arg == "--version") {

@@ -16,6 +16,9 @@
 
 namespace {
 
+// Where the package installs the udev rule (packaging/60-vr60.rules in the sources).
+constexpr const char* kUdevRulePath = "/usr/lib/udev/rules.d/60-vr60.rules";
+
 void ReportOpenFailure(Program& p)
 {
     p.host.setBusyCursor(false);
@@ -37,12 +40,13 @@ void ExplainOpenError(Program& p, int portNumber)
         break;
     case OpenError::Busy:
         p.host.logLine(where + ": the port is in use by another program. Close it; if ModemManager holds the "
-                               "port, install packaging/99-vr60.rules so that it leaves the logger alone.");
+                               "port, the udev rule " + std::string(kUdevRulePath) + " makes it leave the logger alone "
+                               "(install it, then plug the logger in again).");
         break;
     case OpenError::AccessDenied:
         p.host.logLine(where + ": no permission to open the port. Add your user to the dialout group "
-                               "(sudo usermod -aG dialout $USER, then log in again) or install "
-                               "packaging/99-vr60.rules.");
+                               "(sudo usermod -aG dialout $USER, then log in again) or install the udev rule " +
+                               std::string(kUdevRulePath) + " and plug the logger in again.");
         break;
     case OpenError::BadMode:
     case OpenError::Other:

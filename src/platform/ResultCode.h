@@ -18,5 +18,10 @@ enum ResultCode : int {
     kCannotOpen = 140,       // a file could not be opened or created
 };
 
+// Every failure code, in the order --help and the manual page list them.
+inline constexpr int kFailureCodes[] = {kNoLink, kEmptyFile, kNoAck, kTimeOut, kNoAnswer, kDeclined,
+                                        kConverterFailed, kTestFailed, kWriteFailed, kIncomplete, kRefused,
+                                        kCannotOpen};
+
 // A short English phrase for the code, for --help and summaries.
 const char* ResultCodeMeaning(int code);

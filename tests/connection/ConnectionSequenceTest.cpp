@@ -89,7 +89,9 @@ TEST(ConnectionSequence, openErrorHintsSayWhichAndHowToFix)
 {
     for (auto [error, words] : {std::pair{OpenError::NotFound, "no such port"},
                                 std::pair{OpenError::AccessDenied, "dialout group"},
-                                std::pair{OpenError::Busy, "ModemManager"}}) {
+                                std::pair{OpenError::AccessDenied, " /usr/lib/udev/rules.d/60-vr60.rules "},
+                                std::pair{OpenError::Busy, "ModemManager"},
+                                std::pair{OpenError::Busy, " /usr/lib/udev/rules.d/60-vr60.rules "}}) {
         SimRig rig;
         rig.failOpen = error;
         rig.connect();
