@@ -150,8 +150,11 @@ std::vector<Entry> CommandEntries(const CtlCommand& command)
 std::string Roff(const std::string& text)
 {
     std::string out;
-    for (char c : text) {
-        if (c == '\\')
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ',' && i + 1 < text.size() && text[i + 1] != ' ')
+            out += ",\\:";   // a long comma list may break after any comma
+        else if (c == '\\')
             out += "\\e";
         else if (c == '-')
             out += "\\-";
@@ -173,7 +176,7 @@ bool HasLower(const std::string& word)
     return false;
 }
 
-// A synopsis with what is typed as it stands in bold and the placeholders in italics.
+// A synopsis with what is typed as it stands (and exit codes) in bold, the placeholders in italics.
 std::string RoffSynopsis(const std::string& synopsis)
 {
     std::string out;
@@ -183,7 +186,7 @@ std::string RoffSynopsis(const std::string& synopsis)
             return;
         if (word == "...")
             out += word;
-        else if (word[0] == '-' || HasLower(word))
+        else if (word[0] == '-' || HasLower(word) || word.find_first_not_of("0123456789") == std::string::npos)
             out += "\\fB" + Roff(word) + "\\fR";
         else
             out += "\\fI" + Roff(word) + "\\fR";
