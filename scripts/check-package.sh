@@ -19,9 +19,16 @@ trap '[ -n "$sim" ] && kill $sim 2>/dev/null; rm -rf "$scratch"' EXIT INT TERM
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 
-echo "== desktop entries, metainfo"
+echo "== desktop entries, metainfo, file type, changelog"
 desktop-file-validate "$root"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
+# The type compiles into a MIME database, and *.sbp maps to the type the viewer opens.
+cp -r "$root/usr/share/mime" "$scratch/mime"
+update-mime-database "$scratch/mime" >"$scratch/mime.log" 2>&1 || { cat "$scratch/mime.log" >&2; exit 1; }
+grep -q "application/x-vr60-sbp:\*\.sbp" "$scratch/mime/globs" || { echo "check-package: *.sbp has no type" >&2; exit 1; }
+grep -q "^MimeType=application/x-vr60-sbp;" "$root/usr/share/applications/vr60view.desktop"
+zcat "$root/usr/share/doc/vr60-utility/changelog.gz" | head -n 1 | grep -q "($version)" ||
+  { echo "check-package: packaging/debian/changelog has no entry for $version" >&2; exit 1; }
 
 echo "== lintian"
 status=0
