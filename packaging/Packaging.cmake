@@ -5,12 +5,13 @@ include(GNUInstallDirs)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-# vr60sim goes along as a demo logger: with it the window and vr60ctl can be tried, and
-# scripts tested, without a logger at hand (vr60sim &, then vr60util --port COM7).
-install(TARGETS vr60util vr60ctl vr60view vr60sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vr60util vr60ctl vr60view RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
   return()
 endif()
+# vr60sim goes along as a demo logger: with it the window and vr60ctl can be tried, and
+# scripts tested, without a logger at hand (vr60sim &, then vr60util --port COM7).
+install(TARGETS vr60sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(VR60_PACKAGE_CONTACT "VR60 Utility developers <vr60-utility@example.org>" CACHE STRING
     "Maintainer field of the Debian package")
