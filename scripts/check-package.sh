@@ -47,7 +47,7 @@ got=$(bash -c '. "$1"; COMP_LINE="vr60ctl tracks er"; COMP_POINT=${#COMP_LINE}; 
 [ "$got" = erase ] || { echo "check-package: completion of 'vr60ctl tracks er' gave '$got'" >&2; exit 1; }
 
 echo "== programs from the package"
-export XDG_CONFIG_HOME=$scratch/config VR60_PORT_DIR=$scratch/ports
+export XDG_CONFIG_HOME="$scratch/config" VR60_PORT_DIR="$scratch/ports"
 "$root/usr/bin/vr60ctl" --version
 "$root/usr/bin/vr60sim" --no-alias --points 300 >"$scratch/sim.out" 2>&1 &
 sim=$!
