@@ -76,6 +76,9 @@ void Continue(std::string& text, const std::string& more)
     bool note = colon != std::string::npos && colon > 0;
     for (size_t i = 0; note && i < colon; ++i)
         note = std::isupper(static_cast<unsigned char>(more[i]));
+    // A line of NAME=VALUE forms (the settings) stays a line too.
+    const size_t eq = more.find('=');
+    note = note || (eq != std::string::npos && eq < more.find(' ') && std::islower(static_cast<unsigned char>(more[0])));
     const std::string last = text.substr(text.find_last_of(' ') + 1);
     const bool cutList = last.size() > 1 && last.back() == ',' && last.find(',') + 1 < last.size();
     text += (note ? "\n" : cutList ? "" : " ") + more;
