@@ -10,6 +10,7 @@
 #include "device/TrackConversion.h"
 #include "device/TrackStore.h"
 #include "logdata/LogBrowser.h"
+#include "platform/ResultCode.h"
 #include "program/Program.h"
 
 namespace {
@@ -103,9 +104,19 @@ int RunPoi(CtlContext& ctx, const Args& args)
     }
     if (sub == "write" && args.size() >= 2) {
         p.form.unseen.poiChecked.fill(false);
-        for (size_t i = 1; i < args.size(); ++i)
+        bool anyPair = false;
+        for (size_t i = 1; i < args.size(); ++i) {
             if (!ApplyPoiAssignment(p.form, args[i]))
                 return 2;
+            int32_t latitude = 0, longitude = 0;
+            anyPair = ParsePoiPair(args[i].substr(2), &latitude, &longitude) || anyPair;
+        }
+        // A bad pair among good ones is reported by the write and the others go on; with none, nothing is to be done.
+        if (!anyPair) {
+            std::fprintf(stderr, "vr60ctl: poi write: no slot has a valid pair (latitude,longitude in degrees, at most 7 "
+                                 "decimals, latitude -90..90, longitude -180..180); nothing was sent\n");
+            return kRefused;
+        }
         return WithDevice(ctx, Button_POI_uploadClick);
     }
     if (sub == "map" && args.size() == 1) {

@@ -12,8 +12,9 @@ struct Program;
 
 int Button_update_username_binClick(Program& p);
 // After the write, whatever its outcome, the full log clear and the power off
-// follow when the test configuration's auto boxes are ticked.
-int BitBtn_update_snoClick(Program& p);
+// follow when the test configuration's auto boxes are ticked (StationFollowUps).
+// writeResult, when given, receives the write's own result.
+int BitBtn_update_snoClick(Program& p, int* writeResult = nullptr);
 
 // The checks the two writes make before sending, with their dialogs. The text is
 // taken without its blanks; true with the value when it may be sent.
