@@ -85,7 +85,7 @@ int RunSerial(CtlContext& ctx, const Args& args)
     return WithDevice(ctx, [&](Program& p) {
         p.form.settings.serialNumberText = *text;
         int written = kOk;
-        const int result = BitBtn_update_snoClick(p, &written);
+        const int result = UpdateSerialNumber(p, &written);
         // The window shows the number, or nothing for a wrong echo; the command line says either.
         if (written == kOk)
             std::printf("Serial number   %09u written\n", unsigned(number));

@@ -103,7 +103,7 @@ int Button_update_username_binClick(Program& p)
     return result;
 }
 
-int BitBtn_update_snoClick(Program& p, int* writeResult)
+int UpdateSerialNumber(Program& p, int* writeResult)
 {
     std::string& edit = p.form.settings.serialNumberText;
     uint32_t number = 0;
@@ -149,4 +149,9 @@ int BitBtn_update_snoClick(Program& p, int* writeResult)
     }
     p.host.setBusyCursor(false);
     return result;
+}
+
+int BitBtn_update_snoClick(Program& p)
+{
+    return UpdateSerialNumber(p, nullptr);
 }

@@ -15,11 +15,11 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// "W" in a text stands for the working folder.
+// "{W}" in a text stands for the working folder.
 std::string InFolder(std::string text, const std::string& folder)
 {
-    for (size_t at = text.find("W/"); at != std::string::npos; at = text.find("W/", at + folder.size()))
-        text.replace(at, 1, folder);
+    for (size_t at = text.find("{W}"); at != std::string::npos; at = text.find("{W}", at + folder.size()))
+        text.replace(at, 3, folder);
     return text;
 }
 
@@ -34,18 +34,18 @@ TEST(CtlStationSwitchesE2E, argumentsAreCheckedAndTheFollowUpsAnnouncedBeforeCon
         Strings args;
         std::vector<std::pair<const char*, const char*>> files;   // in the working folder
         int status;
-        Strings out;       // stdout's first lines ("W/" is the folder)
+        Strings out;       // stdout's first lines ("{W}" is the folder)
         std::string err;   // stderr's first line
     };
     const std::string noPort = "/dev/does-not-exist";
     const Row rows[] = {
         {{"serial", "77"}, {}, 1,
-         {"Auto clear and auto power-off are on: the defaults of auto_log_clear and auto_poweroff (no W/VR60Test.ini "
+         {"Auto clear and auto power-off are on: the defaults of auto_log_clear and auto_poweroff (no {W}/VR60Test.ini "
           "was found)" + kSerialTail + kErase + " and the device is switched off (--no-clear and --no-power-off skip them)"},
          "Open COM port error!"},
         {{"serial", "--no-clear", "77", "--no-power-off"}, {}, 1, {"Open COM port error!"}, "Open COM port error!"},
         {{"serial", "77", "--no-clear"}, {{"VR60Test.ini", kBoth}}, 1,
-         {"Auto power-off is on: auto_poweroff=1 in W/VR60Test.ini" + kSerialTail +
+         {"Auto power-off is on: auto_poweroff=1 in {W}/VR60Test.ini" + kSerialTail +
           "the device is switched off (--no-power-off skips it)"}, "Open COM port error!"},
         {{"serial", "--clear", "77"}, {{"VR60Test.ini", kNeither}}, 1, {"Auto clear is on: --clear" + kSerialTail + kErase},
          "Open COM port error!"},
@@ -60,18 +60,18 @@ TEST(CtlStationSwitchesE2E, argumentsAreCheckedAndTheFollowUpsAnnouncedBeforeCon
         {{"download", "--no-clear", "--clear"}, {}, 2, {}, "vr60ctl: download: --clear and --no-clear together"},
         // A copy from Windows, in other letter case, is read; several such copies are not.
         {{"selftest", "--items", "rtc", "--no-clear"}, {{"vr60test.ini", "[VR60TEST]\r\nauto_poweroff=1\r\n"}}, 1,
-         {"Read W/vr60test.ini as VR60Test.ini (the name differs only in letter case).",
-          "Auto power-off is on: auto_poweroff=1 in W/vr60test.ini; after the self test, whatever its verdict, the device "
+         {"Read {W}/vr60test.ini as VR60Test.ini (the name differs only in letter case).",
+          "Auto power-off is on: auto_poweroff=1 in {W}/vr60test.ini; after the self test, whatever its verdict, the device "
           "is switched off (--no-power-off skips it)"}, "Open COM port error!"},
         {{"selftest"}, {{"vr60test.ini", kNeither}, {"VR60TEST.INI", kNeither}}, 1,
-         {"VR60Test.ini not found in W; several files there differ from it only in letter case (VR60TEST.INI, "
+         {"VR60Test.ini not found in {W}; several files there differ from it only in letter case (VR60TEST.INI, "
           "vr60test.ini): none of them was read, the defaults apply.",
-          "Auto clear and auto power-off are on: the defaults of auto_log_clear and auto_poweroff (no W/VR60Test.ini was "
+          "Auto clear and auto power-off are on: the defaults of auto_log_clear and auto_poweroff (no {W}/VR60Test.ini was "
           "found); after the self test, whatever its verdict, " + kErase + " and the device is switched off (--no-clear "
           "and --no-power-off skip them)"}, "Open COM port error!"},
         {{"download"}, {{"vr60test.ini", "[VR60TEST]\r\nauto_log_clear_after_download=1\r\n"}}, 1,
-         {"Read W/vr60test.ini as VR60Test.ini (the name differs only in letter case).",
-          "Auto clear is on: auto_log_clear_after_download=1 in W/vr60test.ini; after a complete download the log, the "
+         {"Read {W}/vr60test.ini as VR60Test.ini (the name differs only in letter case).",
+          "Auto clear is on: auto_log_clear_after_download=1 in {W}/vr60test.ini; after a complete download the log, the "
           "track slots and the waypoints are erased (--no-clear keeps them)"}, "Open COM port error!"},
         // User names in the device's measure, without control characters or broken UTF-8.
         {{"username", "Bob\tSmith"}, {}, 11, {}, "vr60ctl: username refused: control character U+0009 (TAB) at character 4"},
@@ -100,8 +100,9 @@ TEST(CtlStationSwitchesE2E, argumentsAreCheckedAndTheFollowUpsAnnouncedBeforeCon
         for (const std::string& line : row.out)
             expected.push_back(InFolder(line, work.path.string()));
         EXPECT_EQ(Strings(out.begin(), out.begin() + long(std::min(out.size(), expected.size()))), expected) << r.out;
-        if (row.status != 1)
+        if (row.status != 1) {
             EXPECT_TRUE(r.out.empty()) << r.out;
+        }
         EXPECT_EQ(Lines(r.err).empty() ? std::string() : Lines(r.err).front(), row.err) << r.err;
         for (const auto& [file, text] : row.files)
             EXPECT_EQ(ReadText(work.file(file)), text) << file;   // nothing written back without a device
