@@ -44,7 +44,8 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              gave, the full clear (log, track slots, waypoints) and the power off\n"
          "                              as auto_log_clear and auto_poweroff in ./VR60Test.ini say (both on\n"
          "                              when the file or key is missing; a line says so before connecting);\n"
-         "                              --no-clear / --no-power-off skip them, --clear / --power-off run them"},
+         "                              --no-clear / --no-power-off skip them, --clear / --power-off run them\n"
+         "                              (the switches go before or after NUMBER)"},
         {"reboot", RunReboot,
          "  reboot                      reboot the device (the connection ends)"},
         {"nmea", RunNmea,
