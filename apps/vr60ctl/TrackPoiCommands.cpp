@@ -104,14 +104,16 @@ int RunPoi(CtlContext& ctx, const Args& args)
     }
     if (sub == "write" && args.size() >= 2) {
         p.form.unseen.poiChecked.fill(false);
-        bool anyPair = false;
-        for (size_t i = 1; i < args.size(); ++i) {
+        for (size_t i = 1; i < args.size(); ++i)
             if (!ApplyPoiAssignment(p.form, args[i]))
                 return 2;
+        bool anyPair = false;
+        for (size_t n = 0; n < 4; ++n) {
             int32_t latitude = 0, longitude = 0;
-            anyPair = ParsePoiPair(args[i].substr(2), &latitude, &longitude) || anyPair;
+            anyPair = anyPair ||
+                      (p.form.unseen.poiChecked[n] && ParsePoiPair(p.form.unseen.poiText[n], &latitude, &longitude));
         }
-        // A bad pair among good ones is reported by the write and the others go on; with none, nothing is to be done.
+        // A bad pair among good ones is reported by the write and the others go on; with none there is nothing to do.
         if (!anyPair) {
             std::fprintf(stderr, "vr60ctl: poi write: no slot has a valid pair (latitude,longitude in degrees, at most 7 "
                                  "decimals, latitude -90..90, longitude -180..180); nothing was sent\n");
