@@ -2,11 +2,13 @@
 // writes and the one-shot device commands.
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "CtlCommand.h"
 #include "device/ControlCommands.h"
 #include "device/IdentityWrites.h"
+#include "device/UserNameText.h"
 #include "platform/ResultCode.h"
 #include "prodtest/TestConfig.h"
 #include "program/Program.h"
@@ -43,9 +45,12 @@ int RunUserName(CtlContext& ctx, const Args& args)
         std::fprintf(stderr, "usage: vr60ctl username NAME\n");
         return 2;
     }
-    std::string name;
-    if (!CheckUserNameText(ctx.program, args[0], &name))
+    // Said in the device's own measure (bytes), which the window's dialog counts as characters.
+    const UserNameCheck check = InspectUserName(args[0]);
+    if (check.fault != UserNameFault::None) {
+        std::fprintf(stderr, "vr60ctl: username refused: %s\n", UserNameFaultText(check).c_str());
         return kRefused;
+    }
     return WithDevice(ctx, [&](Program& p) {
         p.form.settings.username = args[0];
         return Button_update_username_binClick(p);
@@ -54,21 +59,37 @@ int RunUserName(CtlContext& ctx, const Args& args)
 
 int RunSerial(CtlContext& ctx, const Args& args)
 {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: vr60ctl serial NUMBER\n");
+    Program& p = ctx.program;
+    std::optional<std::string> text;
+    for (const std::string& arg : args) {
+        if (const int taken = TakeFollowUpSwitch("serial", arg, &p.followUps)) {
+            if (taken < 0)
+                return 2;
+        } else if (text || arg.rfind("--", 0) == 0) {
+            text.reset();
+            break;
+        } else {
+            text = arg;
+        }
+    }
+    if (!text) {
+        std::fprintf(stderr, "usage: vr60ctl serial [--clear | --no-clear] [--power-off | --no-power-off] NUMBER\n");
         return 2;
     }
-    Program& p = ctx.program;
     uint32_t number = 0;
-    if (!CheckSerialNumberText(p, args[0], &number))
+    if (!CheckSerialNumberText(p, *text, &number))
         return kRefused;
     // "auto log/trk/wpt clear" and "auto poweroff" as the window starts with them.
     StartUpTestConfig(p);
+    AnnounceFollowUps(p, "the serial number write, whatever its outcome");
     return WithDevice(ctx, [&](Program& p) {
-        p.form.settings.serialNumberText = args[0];
-        const int result = BitBtn_update_snoClick(p);
-        // The window shows nothing for a wrong echo; the command line says it.
-        if (result == kWriteFailed)
+        p.form.settings.serialNumberText = *text;
+        int written = kOk;
+        const int result = UpdateSerialNumber(p, &written);
+        // The window shows the number, or nothing for a wrong echo; the command line says either.
+        if (written == kOk)
+            std::printf("Serial number   %09u written\n", unsigned(number));
+        else if (written == kWriteFailed)
             std::fprintf(stderr, "vr60ctl: the device echoed another serial number; it was not changed\n");
         return result;
     });

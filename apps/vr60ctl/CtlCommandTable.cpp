@@ -36,11 +36,16 @@ const std::vector<CtlCommand>& CtlCommands()
         {"top10", RunTop10,
          "  top10 [--clear]             list the top-10 speed tables; --clear erases them"},
         {"username", RunUserName,
-         "  username NAME               write the user name (1 to 15 characters once blanks are dropped)"},
+         "  username NAME               write the user name: 1 to 15 bytes of UTF-8 once blanks are dropped\n"
+         "                              (a letter such as Ä takes two), no control characters"},
         {"serial", RunSerial,
-         "  serial NUMBER               write the serial number (0..999999999); then, as \"VR60Test.ini\" in the\n"
-         "                              working directory says (both on without the file), the full clear\n"
-         "                              and the power off"},
+         "  serial [--clear | --no-clear] [--power-off | --no-power-off] NUMBER\n"
+         "                              write the serial number (0..999999999); then, whatever the write\n"
+         "                              gave, the full clear (log, track slots, waypoints) and the power off\n"
+         "                              as auto_log_clear and auto_poweroff in ./VR60Test.ini say (both on\n"
+         "                              when the file or key is missing; a line says so before connecting);\n"
+         "                              --no-clear / --no-power-off skip them, --clear / --power-off run them\n"
+         "                              (the switches go before or after NUMBER)"},
         {"reboot", RunReboot,
          "  reboot                      reboot the device (the connection ends)"},
         {"nmea", RunNmea,
@@ -63,7 +68,8 @@ const std::vector<CtlCommand>& CtlCommands()
         {"poi", RunPoi,
          "  poi read [SLOTS]            read the points of interest\n"
          "  poi delete [SLOTS]          delete them\n"
-         "  poi write N=LAT,LON ...     write slot N (1..4); degrees with up to seven decimals\n"
+         "  poi write N=LAT,LON ...     write slot N (1..4); degrees with up to seven decimals (status 11\n"
+         "                              before connecting when no pair is valid)\n"
          "  poi map                     print and open the web map at the default coordinate"},
         {"ini", RunIni,
          "  ini get FILE SECTION KEY [DEFAULT]    print the text read (SECTION \"\" is the unnamed section)\n"
@@ -75,9 +81,13 @@ const std::vector<CtlCommand>& CtlCommands()
          "  testconfig [save]           load \"VR60Test.ini\" from the working directory and print every\n"
          "                              field; with save, load and save it as \"Button_ini_test\" does"},
         {"selftest", RunSelfTest,
-         "  selftest [--items LIST] [--snr | --no-snr]\n"
+         "  selftest [--items LIST] [--snr | --no-snr] [--clear | --no-clear] [--power-off | --no-power-off]\n"
          "                              run the self test as \"Start \" does, with the selection, thresholds\n"
-         "                              and auto clear / power-off of \"VR60Test.ini\" (written back);\n"
+         "                              and auto clear / power-off of \"VR60Test.ini\" (written back): after\n"
+         "                              the run the full clear and the power off follow as auto_log_clear and\n"
+         "                              auto_poweroff say (both on when missing; a line says so before\n"
+         "                              connecting); --no-clear / --no-power-off skip them for this run,\n"
+         "                              --clear / --power-off run them (neither is written back);\n"
          "                              LIST: rtc,sfm-id,m-sensor-id,g-sensor-id,battery,gps-rmc,buzzer,\n"
          "                              lcd+bk-lite,vibrator,touch-keys; --snr / --no-snr: the GPS SNR check.\n"
          "                              Status 0 all passed, 8 an item failed, 3 start not acknowledged,\n"

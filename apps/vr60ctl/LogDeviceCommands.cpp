@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "CtlCommand.h"
@@ -23,12 +24,6 @@ bool DefaultAutoClear(CtlContext& ctx)
     return ctx.program.form.logData.autoClearAfterDownload;
 }
 
-std::string WorkingFolderFile(const char* name)
-{
-    std::error_code ec;
-    return (std::filesystem::current_path(ec) / name).string();
-}
-
 } // namespace
 
 int RunLogInfo(CtlContext& ctx, const Args& args)
@@ -46,33 +41,31 @@ int RunLogInfo(CtlContext& ctx, const Args& args)
 int RunDownload(CtlContext& ctx, const Args& args)
 {
     std::string out;
-    int clear = -1;   // -1: the default
+    std::optional<bool> clear;   // none: the default
     for (size_t i = 0; i < args.size(); ++i) {
+        if (const int taken = TakeSwitchPair("download", args[i], "--clear", "--no-clear", &clear)) {
+            if (taken < 0)
+                return 2;
+            continue;
+        }
         if (args[i] == "--out") {
             if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1][0] == '-') {
                 std::fprintf(stderr, "vr60ctl: download: --out needs a file name\n");
                 return 2;
             }
             out = args[++i];
-        } else if (args[i] == "--clear" || args[i] == "--no-clear") {
-            const int asked = args[i] == "--clear";
-            if (clear >= 0 && clear != asked) {
-                std::fprintf(stderr, "vr60ctl: download: --clear and --no-clear together\n");
-                return 2;
-            }
-            clear = asked;
         } else {
             std::fprintf(stderr, "vr60ctl: download: unexpected '%s' (see vr60ctl download --help)\n", args[i].c_str());
             return 2;
         }
     }
-    if (clear >= 0) {
-        ctx.program.form.logData.autoClearAfterDownload = clear == 1;
+    if (clear) {
+        ctx.program.form.logData.autoClearAfterDownload = *clear;
     } else if (DefaultAutoClear(ctx)) {
         // The full clear also erases the track slots and waypoints, which are not downloaded.
         std::printf("Auto clear is on: auto_log_clear_after_download=1 in %s; after a complete download the "
                     "log, the track slots and the waypoints are erased (--no-clear keeps them)\n",
-                    WorkingFolderFile(kTestConfigFile).c_str());
+                    ctx.program.testConfigOrigin.path().c_str());
         std::fflush(stdout);
     }
     std::string name;

@@ -112,7 +112,8 @@ void PrintVerdicts(const Program& p, bool snrCheck)
 
 int Usage()
 {
-    std::fprintf(stderr, "vr60ctl: usage: selftest [--items LIST] [--snr | --no-snr] (see --help)\n");
+    std::fprintf(stderr, "vr60ctl: usage: selftest [--items LIST] [--snr | --no-snr] [--clear | --no-clear] "
+                 "[--power-off | --no-power-off] (see --help)\n");
     return 2;
 }
 
@@ -120,18 +121,22 @@ int Usage()
 
 int RunSelfTest(CtlContext& ctx, const Args& args)
 {
+    Program& p = ctx.program;
     std::optional<std::string> items;
     std::optional<bool> snr;
     for (size_t i = 0; i < args.size(); ++i) {
+        const int snrTaken = TakeSwitchPair("selftest", args[i], "--snr", "--no-snr", &snr);
+        const int followUpTaken = snrTaken ? 0 : TakeFollowUpSwitch("selftest", args[i], &p.followUps);
+        if (snrTaken < 0 || followUpTaken < 0)
+            return 2;
+        if (snrTaken || followUpTaken)
+            continue;
         if (args[i] == "--items" && i + 1 < args.size() && !args[i + 1].empty())
             items = args[++i];
-        else if (args[i] == "--snr" || args[i] == "--no-snr")
-            snr = args[i] == "--snr";
         else
             return Usage();
     }
 
-    Program& p = ctx.program;
     // As the window has it when its Test page is used.
     StartUpTestConfig(p);
     if (items && !SelectItems(p, *items))
@@ -139,6 +144,7 @@ int RunSelfTest(CtlContext& ctx, const Args& args)
     TestItemBox* snrBox = p.form.test.find("CheckBox_GPS_SNR");
     if (snr && snrBox)
         snrBox->checked = *snr;
+    AnnounceFollowUps(p, "the self test, whatever its verdict");
 
     const int result = WithDevice(ctx, BitBtn_TestClick);
 

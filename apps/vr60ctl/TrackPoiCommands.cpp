@@ -10,6 +10,7 @@
 #include "device/TrackConversion.h"
 #include "device/TrackStore.h"
 #include "logdata/LogBrowser.h"
+#include "platform/ResultCode.h"
 #include "program/Program.h"
 
 namespace {
@@ -106,6 +107,18 @@ int RunPoi(CtlContext& ctx, const Args& args)
         for (size_t i = 1; i < args.size(); ++i)
             if (!ApplyPoiAssignment(p.form, args[i]))
                 return 2;
+        bool anyPair = false;
+        for (size_t n = 0; n < 4; ++n) {
+            int32_t latitude = 0, longitude = 0;
+            anyPair = anyPair ||
+                      (p.form.unseen.poiChecked[n] && ParsePoiPair(p.form.unseen.poiText[n], &latitude, &longitude));
+        }
+        // A bad pair among good ones is reported by the write and the others go on; with none there is nothing to do.
+        if (!anyPair) {
+            std::fprintf(stderr, "vr60ctl: poi write: no slot has a valid pair (latitude,longitude in degrees, at most 7 "
+                                 "decimals, latitude -90..90, longitude -180..180); nothing was sent\n");
+            return kRefused;
+        }
         return WithDevice(ctx, Button_POI_uploadClick);
     }
     if (sub == "map" && args.size() == 1) {

@@ -6,11 +6,13 @@
 
 #include "connection/StatusQueries.h"
 #include "device/ControlCommands.h"
+#include "device/UserNameText.h"
 #include "link/Exchange.h"
 #include "link/LinkBusyGuard.h"
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
+#include "prodtest/StationFollowUps.h"
 #include "prodtest/TestConfig.h"
 #include "program/Program.h"
 
@@ -33,12 +35,16 @@ std::string WithoutBlanks(const std::string& text)
 
 bool CheckUserNameText(Program& p, const std::string& text, std::string* name)
 {
-    *name = WithoutBlanks(text);
-    if (name->empty() || name->size() > kUserNameMax) {
+    const UserNameCheck check = InspectUserName(text);
+    *name = check.name;
+    // The dialog of old where it is true: empty, or more than 15 characters.
+    const bool classic = check.fault == UserNameFault::Empty ||
+                         (check.fault == UserNameFault::TooLong && check.characters > kUserNameMax);
+    if (classic)
         p.host.messageBox("Username format Error(1~15 char)!");
-        return false;
-    }
-    return true;
+    else if (check.fault != UserNameFault::None)
+        p.host.messageBox("Username format Error: " + UserNameFaultText(check) + "!");
+    return check.fault == UserNameFault::None;
 }
 
 bool CheckSerialNumberText(Program& p, const std::string& text, uint32_t* number)
@@ -97,7 +103,7 @@ int Button_update_username_binClick(Program& p)
     return result;
 }
 
-int BitBtn_update_snoClick(Program& p)
+int UpdateSerialNumber(Program& p, int* writeResult)
 {
     std::string& edit = p.form.settings.serialNumberText;
     uint32_t number = 0;
@@ -127,17 +133,25 @@ int BitBtn_update_snoClick(Program& p)
             result = kWriteFailed;
         }
     }
+    if (writeResult)
+        *writeResult = result;
     // The production station's follow-ups run whatever the write gave.
-    if (p.form.test.autoLogClear) {
+    LogFollowUpsSource(p);
+    if (ClearFollows(p)) {
         const int cleared = Button_clearlogClick(p);
         if (result == kOk)
             result = cleared;
     }
-    if (p.form.test.autoPoweroff) {
+    if (PowerOffFollows(p)) {
         const int off = Button_Power_OffClick(p);
         if (result == kOk)
             result = off;
     }
     p.host.setBusyCursor(false);
     return result;
+}
+
+int BitBtn_update_snoClick(Program& p)
+{
+    return UpdateSerialNumber(p, nullptr);
 }

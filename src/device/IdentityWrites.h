@@ -12,8 +12,10 @@ struct Program;
 
 int Button_update_username_binClick(Program& p);
 // After the write, whatever its outcome, the full log clear and the power off
-// follow when the test configuration's auto boxes are ticked.
+// follow when the test configuration's auto boxes are ticked (StationFollowUps).
 int BitBtn_update_snoClick(Program& p);
+// The same, giving the write's own result in writeResult as well.
+int UpdateSerialNumber(Program& p, int* writeResult);
 
 // The checks the two writes make before sending, with their dialogs. The text is
 // taken without its blanks; true with the value when it may be sent.

@@ -1,6 +1,7 @@
 #include "device/TrackStore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -93,7 +94,9 @@ int TRK_DownloadClick(Program& p)
     SerialLink* link = guard.linkOr("Com Port Error!");
     if (!link)
         return kNoLink;
-    OutputFile file(kTrackImageFile);
+    // Into a temporary file that replaces the image only once all of it arrived: a failed
+    // download leaves a good image of an earlier one as it was.
+    OutputFile file(TemporaryNameFor(kTrackImageFile), {.syncOnClose = true, .removeOnFailure = true});
     if (!file.open()) {
         p.host.messageBox(std::string("Create file ") + kTrackImageFile + " failed!");
         return kCannotOpen;
@@ -106,6 +109,8 @@ int TRK_DownloadClick(Program& p)
     p.link.parser.ResetLinkStatistics();
     p.link.statistics.payloadByteSum = 0;
     if (LinkGone(p)) {
+        file.close();
+        std::remove(file.name().c_str());
         p.host.messageBox("Com Port Error!");
         return kNoLink;
     }
@@ -134,12 +139,21 @@ int TRK_DownloadClick(Program& p)
         remaining -= block;
         gauge.position = done;
     }
-    if (!file.close())
+    std::string writeError;
+    if (!file.close()) {
         writeFailed = true;
+        writeError = file.errorText();
+    } else if (remaining > 0) {
+        std::remove(file.name().c_str());
+    } else if (!ReplaceFileAtomically(file.name(), kTrackImageFile)) {
+        writeFailed = true;
+        writeError = std::strerror(errno);
+        std::remove(file.name().c_str());
+    }
 
     int result;
     if (writeFailed) {
-        p.host.logLine("Writing " + std::string(kTrackImageFile) + " failed: " + file.errorText());
+        p.host.logLine("Writing " + std::string(kTrackImageFile) + " failed: " + writeError);
         p.host.logLine("Failed to download TRK data!");
         p.host.messageBox("VR40 TRK Download failed!");
         result = kWriteFailed;

@@ -131,6 +131,17 @@ bool ReplaceFileAtomically(const std::string& temp, const std::string& final)
 #endif
 }
 
+std::string TemporaryNameFor(const std::string& name)
+{
+    std::string temp = name;
+    if (temp.empty())
+        return "~";
+    temp.back() = '~';
+    if (temp == name)
+        temp += '~';   // a name already ending in '~' must not be its own temporary file
+    return temp;
+}
+
 OutputFile::OutputFile(std::string name, OutputOptions options) : name_(std::move(name)), options_(options) {}
 
 OutputFile::~OutputFile()

@@ -17,6 +17,8 @@ int ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& i
 
 // Replaces final by temp in one rename; false (errno set) when it failed, temp is then left as it was.
 bool ReplaceFileAtomically(const std::string& temp, const std::string& final);
+// The temporary file beside name for such a replace: name with its last character replaced by '~'.
+std::string TemporaryNameFor(const std::string& name);
 
 struct OutputOptions {
     bool removeExisting = false;    // delete an existing file and create a new one, instead of truncating it

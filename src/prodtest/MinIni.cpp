@@ -143,17 +143,6 @@ private:
     bool empty_ = true;
 };
 
-std::string TempNameOf(const std::string& filename)
-{
-    std::string temp = filename;
-    if (temp.empty())
-        return "~";
-    temp.back() = '~';
-    if (temp == filename)
-        temp += '~';   // a name already ending in '~' must not be its own temporary file
-    return temp;
-}
-
 // Synced at close, so the rename never puts a file in place whose bytes are not on the disk yet.
 constexpr OutputOptions kTempFileOptions{.syncOnClose = true};
 
@@ -255,7 +244,7 @@ int IniPutString(const char* Section, const char* Key, const char* Value, const 
     const std::string keyLine =
         writeKey ? key + "=" + Cut(Value, key.size() < kMaxLineWrite ? kMaxLineWrite - key.size() : 0) : "";
     const std::string target = Filename;
-    const std::string temp = TempNameOf(target);
+    const std::string temp = TemporaryNameFor(target);
 
     std::FILE* in = std::fopen(Filename, "rb");
     if (!in) {

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "program/Program.h"
 #include "connection/TextFields.h"
+#include "platform/FileNameCase.h"
 #include "prodtest/MinIni.h"
 
 std::vector<TestItemBox> TestPage::DefaultTestItems()
@@ -53,26 +55,46 @@ uint32_t BitOf(int tag)
     return tag >= 0 && tag < 15 ? TestItemBits[tag] : 0;
 }
 
-std::string GetText(const char* key, const char* def, int bufferSize)
+std::string GetText(const std::string& file, const char* key, const char* def, int bufferSize)
 {
     std::vector<char> buffer(size_t(bufferSize), '\0');
-    IniGetString(kTestConfigSection, key, def, buffer.data(), bufferSize, kTestConfigFile);
+    IniGetString(kTestConfigSection, key, def, buffer.data(), bufferSize, file.c_str());
     return buffer.data();
 }
 
-long GetLong(const char* key, long def)
+long GetLong(const std::string& file, const char* key, long def)
 {
-    return IniGetLong(kTestConfigSection, key, def, kTestConfigFile);
+    return IniGetLong(kTestConfigSection, key, def, file.c_str());
 }
 
-bool PutText(const char* key, const std::string& value)
+bool HasKey(const std::string& file, const char* key)
 {
-    return IniPutString(kTestConfigSection, key, value.c_str(), kTestConfigFile) != 0;
+    char buffer[2];
+    return IniGetString(kTestConfigSection, key, "", buffer, sizeof buffer, file.c_str()) > 0;
 }
 
-bool PutLong(const char* key, long value)
+bool PutText(const std::string& file, const char* key, const std::string& value)
 {
-    return IniPutLong(kTestConfigSection, key, value, kTestConfigFile) != 0;
+    return IniPutString(kTestConfigSection, key, value.c_str(), file.c_str()) != 0;
+}
+
+bool PutLong(const std::string& file, const char* key, long value)
+{
+    return IniPutLong(kTestConfigSection, key, value, file.c_str()) != 0;
+}
+
+std::string CurrentFolder()
+{
+    std::error_code ec;
+    return std::filesystem::current_path(ec).string();
+}
+
+std::string Joined(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
 }
 
 // Copies text into a fixed field, keeping at most keep characters.
@@ -116,6 +138,19 @@ bool StrictInteger(const std::string& text, int32_t* value)
     return true;
 }
 
+std::string TestConfigOrigin::path() const
+{
+    return (std::filesystem::path(folder) / (file.empty() ? kTestConfigFile : file)).string();
+}
+
+std::string TestConfigFileName(std::vector<std::string>* otherCase)
+{
+    NameLookup lookup = FindNameIgnoringCase(".", kTestConfigFile);
+    if (otherCase)
+        *otherCase = std::move(lookup.otherCase);
+    return lookup.name.empty() ? kTestConfigFile : lookup.name;
+}
+
 void ShowTestItems(Program& p, uint32_t mask)
 {
     for (TestItemBox& b : p.form.test.items) {
@@ -140,27 +175,44 @@ uint32_t CollectTestItems(Program& p)
 
 void LoadTestConfig(Program& p)
 {
+    TestConfigOrigin& origin = p.testConfigOrigin;
+    origin = TestConfigOrigin();
+    origin.loaded = true;
+    origin.folder = CurrentFolder();
+    const std::string file = TestConfigFileName(&origin.otherCase);
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec))
+        origin.file = file;
+    if (!origin.otherCase.empty())
+        p.host.logLine(std::string(kTestConfigFile) + " not found in " + origin.folder +
+                       "; several files there differ from it only in letter case (" + Joined(origin.otherCase) +
+                       "): none of them was read, the defaults apply.");
+    else if (!origin.file.empty() && origin.file != kTestConfigFile)
+        p.host.logLine("Read " + origin.path() + " as " + kTestConfigFile + " (the name differs only in letter case).");
+    origin.autoLogClearSet = HasKey(file, "auto_log_clear");
+    origin.autoPoweroffSet = HasKey(file, "auto_poweroff");
+
     TestConfig& c = p.testConfig;
-    SetField(c.version, GetText("version", "V0.1", 16), 15);
-    c.SNR = uint8_t(GetLong("SNR", 40));
-    c.test1 = int32_t(GetLong("test1", 255));
-    c.test2 = int32_t(GetLong("test2", 0));
-    c.test3 = int32_t(GetLong("test3", 0));
-    c.test4 = int32_t(GetLong("test4", 0));
-    c.sno = int32_t(GetLong("sno", 999999999));
-    c.AUTO_INCREASED = uint8_t(GetLong("AUTO_INCREASED", 1));
-    c.auto_connect = uint8_t(GetLong("auto_connect", 1));
-    c.auto_poweroff = uint8_t(GetLong("auto_poweroff", 1));
-    c.auto_log_clear = uint8_t(GetLong("auto_log_clear", 1));
-    c.auto_log_clear_after_download = uint8_t(GetLong("auto_log_clear_after_download", 0));
-    c.batt_base_volt = int32_t(GetLong("batt_base_volt", 423));
-    c.batt_volt_range = int32_t(GetLong("batt_volt_range", 6));
+    SetField(c.version, GetText(file, "version", "V0.1", 16), 15);
+    c.SNR = uint8_t(GetLong(file, "SNR", 40));
+    c.test1 = int32_t(GetLong(file, "test1", 255));
+    c.test2 = int32_t(GetLong(file, "test2", 0));
+    c.test3 = int32_t(GetLong(file, "test3", 0));
+    c.test4 = int32_t(GetLong(file, "test4", 0));
+    c.sno = int32_t(GetLong(file, "sno", 999999999));
+    c.AUTO_INCREASED = uint8_t(GetLong(file, "AUTO_INCREASED", 1));
+    c.auto_connect = uint8_t(GetLong(file, "auto_connect", 1));
+    c.auto_poweroff = uint8_t(GetLong(file, "auto_poweroff", 1));
+    c.auto_log_clear = uint8_t(GetLong(file, "auto_log_clear", 1));
+    c.auto_log_clear_after_download = uint8_t(GetLong(file, "auto_log_clear_after_download", 0));
+    c.batt_base_volt = int32_t(GetLong(file, "batt_base_volt", 423));
+    c.batt_volt_range = int32_t(GetLong(file, "batt_volt_range", 6));
     TestPage& t = p.form.test;
     t.battStd = std::to_string(c.batt_base_volt);
     t.battVary = std::to_string(c.batt_volt_range);
-    c.TESTFUNCTION = uint8_t(GetLong("TESTFUNCTION", 0));
-    SetField(c.gps_version, GetText("gps_version", "gps ver", 60), 59);
-    SetField(c.ts_version, GetText("ts_version", "1", 4), 3);
+    c.TESTFUNCTION = uint8_t(GetLong(file, "TESTFUNCTION", 0));
+    SetField(c.gps_version, GetText(file, "gps_version", "gps ver", 60), 59);
+    SetField(c.ts_version, GetText(file, "ts_version", "1", 4), 3);
 
     ShowTestItems(p, uint32_t(c.test1));
     p.form.unseen.checkVersion = c.test2 != 0;
@@ -184,8 +236,10 @@ int SaveTestConfig(Program& p, std::string* error)
     const std::string stamp = FormatDateStamp(now, true) + " " + FormatTimeStamp(now, true);
     // After a key that could not be written (a full disk) the others are not tried.
     bool written = true;
-    auto putText = [&written](const char* key, const std::string& value) { written = written && PutText(key, value); };
-    auto putLong = [&written](const char* key, long value) { written = written && PutLong(key, value); };
+    // Back into the file a load finds, so a copy named in other letter case is not left behind.
+    const std::string file = TestConfigFileName();
+    auto putText = [&](const char* key, const std::string& value) { written = written && PutText(file, key, value); };
+    auto putLong = [&](const char* key, long value) { written = written && PutLong(file, key, value); };
 
     c.test1 = int32_t(CollectTestItems(p));
     c.test2 = p.form.unseen.checkVersion ? 1 : 0;
@@ -242,7 +296,7 @@ int SaveTestConfig(Program& p, std::string* error)
     putLong("batt_volt_range", voltRange);
     if (!written) {
         if (error)
-            *error = std::string("Writing ") + kTestConfigFile + " failed!";
+            *error = "Writing " + file + " failed!";
         return kWriteFailed;
     }
     return 0;

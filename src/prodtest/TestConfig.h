@@ -32,6 +32,23 @@ struct TestConfig {
     int32_t batt_volt_range = 0;
 };
 
+// Where the last load found the configuration: "VR60Test.ini" in the current folder,
+// else the one file there whose name differs only in letter case.
+struct TestConfigOrigin {
+    bool loaded = false;
+    std::string folder;                  // the current folder at the load
+    std::string file;                    // the name read; empty: none, the defaults apply
+    std::vector<std::string> otherCase;  // several names differing only in case: none was read
+    bool autoLogClearSet = false;        // the key was in the file
+    bool autoPoweroffSet = false;
+    // The file read, or where "VR60Test.ini" was looked for, with its folder.
+    std::string path() const;
+};
+
+// The name under which the configuration is read and written back in the current folder:
+// kTestConfigFile, or the one file whose name differs from it only in letter case.
+std::string TestConfigFileName(std::vector<std::string>* otherCase = nullptr);
+
 // Mask bit of each test-item tag (0..14); 0 where the item has no bit.
 inline constexpr uint32_t TestItemBits[15] = {0,          0x00000020, 0x00000008, 0x00000001, 0x00000002,
                                               0,          0x04000000, 0x00000010, 0,          0,
@@ -39,6 +56,8 @@ inline constexpr uint32_t TestItemBits[15] = {0,          0x00000020, 0x00000008
 
 void ShowTestItems(Program& p, uint32_t mask);
 uint32_t CollectTestItems(Program& p);
+// Loads from TestConfigFileName() and records the origin; a file found under another
+// letter case, or several such files, is said in the message log.
 void LoadTestConfig(Program& p);
 // 0 on success; on a text that is not an integer, 1 with the error text
 // "'%s' is not a valid integer value" (keys written so far stay written);

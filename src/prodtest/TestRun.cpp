@@ -12,6 +12,7 @@
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
+#include "prodtest/StationFollowUps.h"
 #include "prodtest/TestConfig.h"
 
 namespace {
@@ -253,9 +254,10 @@ int BitBtn_TestClick(Program& p)
 
     // Also after a failed start or a missing result.
     int finishing = kOk;
-    if (t.autoLogClear)
+    LogFollowUpsSource(p);
+    if (ClearFollows(p))
         finishing = Button_clearlogClick(p);
-    if (t.autoPoweroff) {
+    if (PowerOffFollows(p)) {
         const int off = Button_Power_OffClick(p);
         if (finishing == kOk)
             finishing = off;

@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/ExternalTool.h"
 #include "platform/Shell.h"
+#include "prodtest/StationFollowUps.h"
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestRun.h"
 
@@ -69,5 +70,7 @@ struct Program {
 
     // Production test
     TestConfig testConfig;
+    TestConfigOrigin testConfigOrigin;
+    FollowUpChoice followUps;   // vr60ctl's choice for the run; the window leaves it empty
     SelfTestRecord selfTest;
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "device/IdentityWrites.h"
+#include "device/UserNameText.h"
 #include "support/SimRig.h"
 
 namespace {
@@ -41,6 +42,14 @@ TEST(IdentityWrites, textsAreCheckedThenSentAndOnlyAnEqualEchoIsShown)
          "ABCDEFGHIJKLMNO", "ABCDEFGHIJKLMNO"},
         {false, "ABCDEFGHIJKLMNOP", 0, 11, {}, {"Username format Error(1~15 char)!"}, "ABCDEFGHIJKLMNOP", "username"},
         {false, "   ", 0, 11, {}, {"Username format Error(1~15 char)!"}, "", "username"},
+        {false, "Zo\xC3\xAB \xE2\x82\xAC", 0, 0, NamePayload("Zo\xC3\xAB\xE2\x82\xAC"), {"Username updated successfully."},
+         "Zo\xC3\xAB\xE2\x82\xAC", "Zo\xC3\xAB\xE2\x82\xAC"},
+        // 8 characters, 16 bytes: the dialog of old would say 15 characters are fine.
+        {false, "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\x84", 0, 11, {},
+         {"Username format Error: 16 bytes (8 characters) once blanks are dropped; the device stores 1 to 15 bytes!"},
+         "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\x84", "username"},
+        {false, "Bob\tSmith", 0, 11, {}, {"Username format Error: control character U+0009 (TAB) at character 4!"},
+         "Bob\tSmith", "username"},
         {false, "Ann", 9, 9, NamePayload("Ann"), {"Username updated unsuccessfully!"}, "Ann", "username"},
         {false, "Ann", 4, 4, NamePayload("Ann"), {"Timeout Error!"}, "Ann", "username"},
         {true, "123456789", 0, 0, {5, 0x02, 0x15, 0xCD, 0x5B, 0x07}, {}, "123456789", "123456789"},
@@ -82,6 +91,35 @@ TEST(IdentityWrites, textsAreCheckedThenSentAndOnlyAnEqualEchoIsShown)
     }
 }
 
+TEST(UserNameText, theDeviceStoresUpTo15BytesOfUtf8WithoutControlCharacters)
+{
+    struct Case { std::string text; UserNameFault fault; std::string said; };
+    const std::vector<Case> cases = {
+        {"ABCDEFGHIJKLMNO", UserNameFault::None, ""},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9" "a", UserNameFault::None, ""},   // 15 bytes
+        {"\xF0\x9F\x98\x80", UserNameFault::None, ""},                                              // 4-byte form
+        {" \t ", UserNameFault::ControlCharacter, "control character U+0009 (TAB) at character 1"},
+        {"a\nb", UserNameFault::ControlCharacter, "control character U+000A (line feed) at character 2"},
+        {"\xC3\xA9\x1B[2J", UserNameFault::ControlCharacter, "control character U+001B (ESC) at character 2"},
+        {"\x01", UserNameFault::ControlCharacter, "control character U+0001 at character 1"},
+        {"ab\x7F", UserNameFault::ControlCharacter, "control character U+007F (DEL) at character 3"},
+        {"\xC2\x85", UserNameFault::ControlCharacter, "control character U+0085 at character 1"},
+        {"ab\xFF", UserNameFault::NotUtf8, "byte 0xFF at byte 3 is not UTF-8 text"},
+        {"\xC0\xAF", UserNameFault::NotUtf8, "byte 0xC0 at byte 1 is not UTF-8 text"},        // overlong '/'
+        {"a\xED\xA0\x80", UserNameFault::NotUtf8, "byte 0xED at byte 2 is not UTF-8 text"},  // a surrogate
+        {"a\xE2\x82", UserNameFault::NotUtf8, "byte 0xE2 at byte 2 is not UTF-8 text"},       // cut short
+        {"   ", UserNameFault::Empty, "nothing is left once blanks are dropped; the device stores 1 to 15 bytes"},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9 \xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", UserNameFault::TooLong,
+         "16 bytes (8 characters) once blanks are dropped; the device stores 1 to 15 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const UserNameCheck check = InspectUserName(c.text);
+        EXPECT_EQ(check.fault, c.fault);
+        EXPECT_EQ(UserNameFaultText(check), c.said);
+    }
+}
+
 TEST(IdentityWrites, anUnansweredSerialWriteIsStillFollowedByTheConfiguredClearAndPowerOff)
 {
     SimRig rig;
@@ -93,8 +131,11 @@ TEST(IdentityWrites, anUnansweredSerialWriteIsStillFollowedByTheConfiguredClearA
     p.form.settings.serialNumberText = "42";
     EXPECT_EQ(BitBtn_update_snoClick(p), 4);
     const Strings logs = rig.host.logs();
-    ASSERT_GE(logs.size(), 6u);
-    EXPECT_EQ(Strings(logs.begin(), logs.begin() + 2), (Strings{"Timeout Error", "Clearing log data..."}));
+    ASSERT_GE(logs.size(), 7u);
+    EXPECT_EQ(Strings(logs.begin(), logs.begin() + 3),
+              (Strings{"Timeout Error",
+                       "Auto clear and auto power-off are on: the \"auto log/trk/wpt clear\" and \"auto poweroff\" boxes.",
+                       "Clearing log data..."}));
     EXPECT_EQ(Strings(logs.end() - 5, logs.end()), (Strings{"Log data cleared successfully", "Poweroff device...",
                                                             "Device off OK.", "Device disconnected.",
                                                             "Remove USB Cable now."}));

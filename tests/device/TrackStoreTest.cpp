@@ -1,5 +1,5 @@
 // The track store against the in-process device: the download's sixteen
-// blocks, its bounded retries and partial file, the slot erase, the upload in
+// blocks, its bounded retries and a failure that keeps an earlier image, the slot erase, the upload in
 // 240- and 48-byte blocks, and the tag invalidation's press counter.
 
 #include <gtest/gtest.h>
@@ -52,28 +52,36 @@ TEST(TrackStore, downloadCopiesTheStoreInSixteenBlocksThenConvertsIt)
     EXPECT_TRUE(t.rig.host.boxes().empty());
 }
 
-TEST(TrackStore, aDownloadThatStopsKeepsTheBlocksReceivedAndConvertsNothing)
+TEST(TrackStore, aDownloadThatStopsLeavesAnEarlierImageAsItWasAndConvertsNothing)
 {
     struct Case {
         const char* what;
         std::function<void(SimDevice&)> fault;
         size_t requests;    // read-block requests made
-        size_t fileBytes;   // what the image file keeps
+        bool earlier;       // a complete image from an earlier download is there
     };
     const std::vector<Case> cases = {
-        {"the third block's fourth attempt times out", [](SimDevice& d) { AnswerOnly(d, 4, 0, 0x2000); }, 2 + 4, 0x2000},
+        {"the third block's fourth attempt times out", [](SimDevice& d) { AnswerOnly(d, 4, 0, 0x2000); }, 2 + 4, true},
         // Three wrong-length answers cost an attempt: a broken device cannot hold the program forever.
-        {"every answer is 32 bytes short", [](SimDevice& d) { d.faults.wrongLength[4] = kFaultForever; }, 4 * 3, 0},
-        {"the device hangs up at the third block", [](SimDevice& d) { d.faults.hangUpOn[4] = 3; }, 3, 0x2000},
+        {"every answer is 32 bytes short", [](SimDevice& d) { d.faults.wrongLength[4] = kFaultForever; }, 4 * 3, false},
+        {"the device hangs up at the third block", [](SimDevice& d) { d.faults.hangUpOn[4] = 3; }, 3, true},
+        {"the device hangs up at the third block, no earlier image", [](SimDevice& d) { d.faults.hangUpOn[4] = 3; }, 3,
+         false},
     };
+    const std::vector<uint8_t> earlier = GenerateTrackImage({2, 2, 2, 2});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TrackRig t;
+        if (c.earlier)
+            std::ofstream(kTrackImageFile, std::ios::binary)
+                .write(reinterpret_cast<const char*>(earlier.data()), std::streamsize(earlier.size()));
         t.connect();
         c.fault(t.device());
         EXPECT_EQ(TRK_DownloadClick(t.p()), 4);
         EXPECT_EQ(t.requestsOf(4), c.requests);
-        EXPECT_EQ(ReadFileBytes(kTrackImageFile).size(), c.fileBytes);
+        EXPECT_EQ(ReadFileBytes(kTrackImageFile), c.earlier ? earlier : std::vector<uint8_t>());
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(t.dir.path), {}), c.earlier ? 2 : 1)
+            << "only the image and the converter stand-in";
         EXPECT_EQ(t.rig.host.logs().back(), "Failed to download TRK data!");
         EXPECT_EQ(t.rig.host.boxes(), Strings{"VR40 TRK Download failed!"});
         EXPECT_FALSE(std::filesystem::exists(t.argvLog));

@@ -1,5 +1,6 @@
-// "VR60Test.ini": defaults, loading into the record and the Test page, and
-// what a save writes in which order.
+// "VR60Test.ini": defaults, loading into the record and the Test page, the
+// file found in other letter case, what a save writes in which order, and what
+// the follow-ups of a run say about where they come from.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include "program/Program.h"
 #include "prodtest/MinIni.h"
+#include "prodtest/StationFollowUps.h"
 #include "prodtest/TestConfig.h"
 #include "support/FakeHost.h"
 
@@ -38,6 +40,13 @@ protected:
     std::string read() const
     {
         std::ifstream in(kTestConfigFile, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static std::string ReadAll(const std::string& name)
+    {
+        std::ifstream in(name, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
@@ -183,6 +192,97 @@ TEST_F(TestConfigTest, startUpReducesTestFunctionAndSavesItThatWay)
     ASSERT_EQ(SaveTestConfig(*program, &error), 0);
     EXPECT_EQ(IniGetLong("VR60TEST", "TESTFUNCTION", 0, kTestConfigFile), 3);
     EXPECT_EQ(IniGetLong("VR60TEST", "test2", 9, kTestConfigFile), 0);
+}
+
+TEST_F(TestConfigTest, aFileNamedInOtherLetterCaseIsReadAndWrittenBackWhenItIsTheOnlyOne)
+{
+    struct Row {
+        const char* what;
+        std::vector<std::string> files;   // each holding SNR=<its position + 10>
+        const char* read;                 // the file read, or "" for the defaults
+        int snr;
+        std::string said;                 // the message log ("W/" is the folder)
+        const char* saved;                // the file the save writes
+    };
+    const Row rows[] = {
+        {"exact name", {"vr60test.ini", "VR60Test.ini"}, "VR60Test.ini", 11, "", "VR60Test.ini"},
+        {"one in other case", {"vr60test.ini"}, "vr60test.ini", 10,
+         "Read W/vr60test.ini as VR60Test.ini (the name differs only in letter case).", "vr60test.ini"},
+        {"several in other case", {"vr60test.ini", "VR60TEST.INI"}, "", 40,
+         "VR60Test.ini not found in W; several files there differ from it only in letter case (VR60TEST.INI, "
+         "vr60test.ini): none of them was read, the defaults apply.", "VR60Test.ini"},
+        {"none", {"VR60Test.in", "VR60Test.ini.bak"}, "", 40, "", "VR60Test.ini"},
+        {"a folder of that name is no file", {"vr60test.ini/"}, "", 40, "", "VR60Test.ini"},
+    };
+    const std::string folder = fs::current_path().string();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::vector<fs::path> left(fs::directory_iterator(dir), fs::directory_iterator{});
+        for (const fs::path& path : left)
+            fs::remove_all(path);
+        for (size_t i = 0; i < row.files.size(); ++i) {
+            if (row.files[i].back() == '/')
+                fs::create_directory(row.files[i]);
+            else
+                std::ofstream(row.files[i], std::ios::binary) << "[VR60TEST]\nSNR=" << i + 10 << "\n";
+        }
+        host.events.clear();
+        LoadTestConfig(*program);
+        EXPECT_EQ(program->testConfigOrigin.file, row.read);
+        EXPECT_EQ(program->testConfig.SNR, row.snr);
+        std::string said = row.said;
+        if (const size_t at = said.find("W/"); at != std::string::npos)
+            said.replace(at, 1, folder);
+        else if (const size_t in = said.find(" in W;"); in != std::string::npos)
+            said.replace(in + 4, 1, folder);
+        EXPECT_EQ(host.logs(), said.empty() ? std::vector<std::string>{} : std::vector<std::string>{said});
+
+        std::string error;
+        ASSERT_EQ(SaveTestConfig(*program, &error), 0) << error;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            const std::string name = entry.path().filename().string();
+            const std::string text = fs::is_regular_file(entry) ? ReadAll(name) : "";
+            EXPECT_EQ(text.find("timestamp=") != std::string::npos, name == row.saved) << name;
+        }
+    }
+}
+
+TEST_F(TestConfigTest, theFollowUpsSayWhatTurnedThemOn)
+{
+    struct Row {
+        const char* file;             // the configuration; null: none
+        FollowUpChoice choice;
+        std::string said;             // "W/" is the folder
+    };
+    const Row rows[] = {
+        {nullptr, {}, "Auto clear and auto power-off are on: the defaults of auto_log_clear and auto_poweroff (no "
+                      "W/VR60Test.ini was found)"},
+        {"auto_log_clear=1\nauto_poweroff=2\n", {}, "Auto clear and auto power-off are on: auto_log_clear=1 and "
+                                                      "auto_poweroff=2 in W/VR60Test.ini"},
+        {"test1=1\n", {}, "Auto clear and auto power-off are on: the defaults of auto_log_clear and auto_poweroff (not "
+                           "set in W/VR60Test.ini)"},
+        {"auto_log_clear=0\n", {}, "Auto power-off is on: the default of auto_poweroff (not set in W/VR60Test.ini)"},
+        {"auto_poweroff=256\n", {}, "Auto clear is on: the default of auto_log_clear (not set in W/VR60Test.ini)"},
+        {"auto_log_clear=0\nauto_poweroff=1\n", {true, std::nullopt}, "Auto clear and auto power-off are on: --clear; "
+                                                                     "auto_poweroff=1 in W/VR60Test.ini"},
+        {nullptr, {std::nullopt, true}, "Auto clear and auto power-off are on: the default of auto_log_clear (no "
+                                        "W/VR60Test.ini was found); --power-off"},
+        {nullptr, {false, false}, ""},
+        {"auto_log_clear=0\nauto_poweroff=0\n", {}, ""},
+    };
+    const std::string folder = fs::current_path().string();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.said);
+        fs::remove(kTestConfigFile);
+        if (row.file)
+            write(std::string("[VR60TEST]\n") + row.file);
+        LoadTestConfig(*program);
+        program->followUps = row.choice;
+        std::string said = row.said;
+        if (const size_t at = said.find("W/"); at != std::string::npos)
+            said.replace(at, 1, folder);
+        EXPECT_EQ(FollowUpsSource(*program), said);
+    }
 }
 
 TEST(StrictInteger, acceptsOnlyWholeIntegers)

@@ -217,6 +217,13 @@ TEST_F(TestRunTest, finishingStepsRunAfterFailuresToo)
         Strings logs = row.logs;   // the clear, then the power-off
         if (row.clear && row.off)
             logs.insert(logs.end(), kSwitchedOff.begin(), kSwitchedOff.end());
+        // First what turned them on: the configuration loaded without a file.
+        const std::string source = row.clear && row.off ? "Auto clear and auto power-off are on: the defaults of "
+                                                          "auto_log_clear and auto_poweroff"
+                                   : row.clear          ? "Auto clear is on: the default of auto_log_clear"
+                                                        : "Auto power-off is on: the default of auto_poweroff";
+        if (row.clear || row.off)
+            logs.insert(logs.begin(), source + " (no " + (dir.path / kTestConfigFile).string() + " was found).");
         EXPECT_EQ(s.rig.host.logs(), logs);
         EXPECT_EQ(s.p().connected == 1, row.connected);
         EXPECT_TRUE(s.t().testEnabled && !s.rig.host.busyCursor && s.p().form.focusRequest == "BitBtn_connect");
