@@ -8,6 +8,7 @@
 
 #include "connection/DeviceIdentity.h"
 #include "program/FormState.h"
+#include "program/RecordSink.h"
 #include "device/DeviceSettings.h"
 #include "device/LogArea.h"
 #include "link/LinkContext.h"
@@ -70,4 +71,7 @@ struct Program {
     // Production test
     TestConfig testConfig;
     SelfTestRecord selfTest;
+
+    // Lasting records (test records, the session logbook); null: none kept.
+    RecordSink* records = nullptr;
 };
