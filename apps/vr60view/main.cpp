@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "analysisview/LogbookView.h"
 #include "analysisview/SessionWindow.h"
 
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::printf("usage: vr60view FILE.sbp\n\nShows the best speeds of a log, its speed over time and its track.\n");
+        std::printf("usage: vr60view FILE.sbp | --logbook\n\nShows the best speeds of a log, its speed over time and its track;\n"
+                    "--logbook: the sessions of the logbook (VR60_DB, else the local records database).\n");
         return 0;
     }
     if (argc < 2) {   // before the window system is needed
@@ -26,6 +28,16 @@ int main(int argc, char** argv)
         return 2;
     }
     QString error;
+    if (args[1] == QStringLiteral("--logbook")) {
+        std::unique_ptr<LogbookView> logbook = OpenLogbookView(error);
+        if (!logbook) {
+            std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));
+            QMessageBox::critical(nullptr, QStringLiteral("vr60view"), error);
+            return 1;
+        }
+        logbook->show();
+        return QApplication::exec();
+    }
     std::unique_ptr<SessionWindow> window = OpenSessionWindow(args[1], error);
     if (!window) {
         std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));

@@ -4,6 +4,7 @@
 #include <set>
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QUuid>
 
@@ -100,8 +101,10 @@ void StationRecords::logDownloaded(Program& p, const std::string& file)
     p.host.logLine(store_.saveSession(entry).line);
 }
 
-std::string TodayLine(RecordStore& store)
+std::string TodayLine(RecordStore& store, bool create)
 {
+    if (!create && !store.target().shared() && !QFileInfo::exists(QString::fromStdString(store.target().path)))
+        return "Today: 0 units recorded";
     std::string error;
     std::unique_ptr<Database> db = Database::open(store.target(), error);
     if (!db)
