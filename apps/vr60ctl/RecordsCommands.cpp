@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <regex>
 #include <string>
 
+#include <QDate>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,6 +41,16 @@ std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status)
         *status = kCannotOpen;
     }
     return db;
+}
+
+bool IsSerial(const std::string& text)
+{
+    return !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool IsDay(const std::string& text)
+{
+    return text.size() == 10 && QDate::fromString(QString::fromStdString(text), QStringLiteral("yyyy-MM-dd")).isValid();
 }
 
 int Usage(const char* text)
@@ -136,10 +146,9 @@ int RunRecords(CtlContext& ctx, const Args& args)
             csv = true;
         } else if (a == "--summary") {
             summary = true;
-        } else if (a == "--serial" && i + 1 < args.size() && std::regex_match(args[i + 1], std::regex("[0-9]{1,9}"))) {
+        } else if (a == "--serial" && i + 1 < args.size() && IsSerial(args[i + 1])) {
             filter.serial = std::strtoll(args[++i].c_str(), nullptr, 10);
-        } else if (a == "--since" && i + 1 < args.size() &&
-                   std::regex_match(args[i + 1], std::regex("[0-9]{4}-(0[1-9]|1[0-2])-(0[1-9]|[12][0-9]|3[01])"))) {
+        } else if (a == "--since" && i + 1 < args.size() && IsDay(args[i + 1])) {
             filter.since = args[++i];
         } else {
             return Usage(usage);

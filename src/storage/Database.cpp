@@ -85,6 +85,11 @@ std::unique_ptr<Database> Database::open(const DatabaseTarget& target, std::stri
         error = "cannot open the records database " + where + ": " + Message(d->db_.lastError());
         return nullptr;
     }
+    // The server's notices ("already exists, skipping") are not the operator's business.
+    if (target.shared()) {
+        std::string ignored;
+        d->exec("SET client_min_messages TO WARNING", ignored);
+    }
     if (!d->migrate(error))
         return nullptr;
     return d;

@@ -71,8 +71,8 @@ bool ParseDatabaseUrl(const std::string& text, DatabaseTarget& target, std::stri
         return Fail(error, text, "unexpected ? or #");
     // QUrl takes ":" without digits as "no port"; a port must be a number 1..65535.
     const int port = url.port(-1);
-    const QString authority = url.authority();
-    if (port == 0 || (port < 0 && authority.endsWith(QLatin1Char(':'))))
+    const std::string authority = text.substr(13, text.find('/', 13) - 13);
+    if (port == 0 || (port < 0 && !authority.empty() && authority.back() == ':'))
         return Fail(error, text, "bad port");
     if (port > 0)
         target.port = port;

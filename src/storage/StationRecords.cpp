@@ -1,5 +1,6 @@
 #include "storage/StationRecords.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 

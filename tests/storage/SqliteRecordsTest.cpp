@@ -48,8 +48,9 @@ std::vector<TestRecord> AllRecords(const DatabaseTarget& target)
     std::unique_ptr<Database> db = Database::open(target, error);
     EXPECT_TRUE(db) << error;
     std::vector<TestRecord> out;
-    if (db)
+    if (db) {
         EXPECT_TRUE(ListTestRecords(*db, {}, out, error)) << error;
+    }
     return out;
 }
 
@@ -183,8 +184,9 @@ TEST(SqliteRecords, aDatabaseThatCannotBeUsedIsLeftAsItIsAndTheRecordWaitsInTheO
                                    " ('vr60ctl records sync' delivers it)"),
                   std::string::npos)
             << report.line;
-        if (!c.file.empty())
+        if (!c.file.empty()) {
             EXPECT_EQ(ReadFileBytes(c.file), before);
+        }
     }
     EXPECT_EQ(RawValue(local.path, "SELECT COUNT(*) FROM outbox").toInt(), 5);
 }
