@@ -178,9 +178,9 @@ int RunRecords(CtlContext& ctx, const Args& args)
                         d.mostFailedItem.empty() ? "-"
                                                  : (d.mostFailedItem + " (" + std::to_string(d.mostFailedCount) + ")").c_str());
     } else {
-        std::printf("%-20s %-9s %-11s %-16s %s\n", "time (UTC)", "serial", "result", "station", "failed items");
+        std::printf("%-24s %-9s %-11s %-16s %s\n", "time (UTC)", "serial", "result", "station", "failed items");
         for (const TestRecord& r : records)
-            std::printf("%-20s %-9s %-11s %-16s %s\n", r.time.c_str(), Serial(r.serial).c_str(), r.outcome.c_str(),
+            std::printf("%-24s %-9s %-11s %-16s %s\n", r.time.c_str(), Serial(r.serial).c_str(), r.outcome.c_str(),
                         r.station.c_str(), FailedItems(r).c_str());
     }
     return kOk;

@@ -41,7 +41,7 @@ bool Enqueue(Database& local, const std::string& id, const char* kind, const std
     q.addBindValue(QString::fromLatin1(kind));
     q.addBindValue(QString::fromStdString(target));
     q.addBindValue(QString::fromStdString(Compact(payload)));
-    q.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
+    q.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
     if (!Database::run(q, error)) {
         local.rollback();
         return false;

@@ -52,7 +52,7 @@ TestRecord TestRecordOfRun(const Program& p, int verdict)
     const TestPage& t = p.form.test;
     TestRecord r;
     r.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
-    r.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString();
+    r.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toStdString();
     r.station = QSysInfo::machineHostName().toStdString();
     r.operatorName = OperatorName();
     r.programVersion = kProgramVersion;

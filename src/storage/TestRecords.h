@@ -22,7 +22,7 @@ inline constexpr const char* kOutcomeInterrupted = "interrupted";
 
 struct TestRecord {
     std::string id;                // a UUID
-    std::string time;              // UTC, "YYYY-MM-DDTHH:MM:SSZ"
+    std::string time;              // UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ" (orders the records)
     std::string station;           // host name
     std::string operatorName;      // OS user
     std::string programVersion;
