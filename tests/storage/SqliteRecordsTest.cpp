@@ -189,6 +189,13 @@ TEST(SqliteRecords, aDatabaseThatCannotBeUsedIsLeftAsItIsAndTheRecordWaitsInTheO
         }
     }
     EXPECT_EQ(RawValue(local.path, "SELECT COUNT(*) FROM outbox").toInt(), 5);
+
+    // Nowhere to keep it: the message log carries the record itself.
+    const TestRecord r = SampleTestRecord(6, "2026-03-01T09:00:00Z", kOutcomePass);
+    const StoreReport lost = RecordStore(SqliteAt(notDb), SqliteAt(notDb)).saveTestRecord(r);
+    EXPECT_FALSE(lost.stored || lost.queued);
+    EXPECT_EQ(lost.line.rfind("Test record NOT stored (" + notDb + " is not a records database", 0), 0u) << lost.line;
+    EXPECT_NE(lost.line.find("\"id\":\"" + r.id + "\""), std::string::npos) << lost.line;
 }
 
 TEST(SqliteRecords, theOutboxIsDeliveredExactlyOnce_bySyncOrByTheNextWrite)
