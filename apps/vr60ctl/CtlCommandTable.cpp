@@ -102,7 +102,8 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              list the stored self-test records, oldest first\n"
          "  records --summary           per day: units tested, passed, failed, the item that failed most\n"
          "  records sync                deliver the records waiting in the local outbox to the database\n"
-         "                              of --db / VR60_DB, each once (status 10 when some still wait)"},
+         "                              of --db / VR60_DB, each once (status 10 when that database cannot\n"
+         "                              be reached or some still wait)"},
         {"logbook", RunLogbook,
          "  logbook [--json]            the sessions of the logbook, newest first\n"
          "  logbook best [--json]       the personal best of each category\n"
