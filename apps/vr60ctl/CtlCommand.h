@@ -19,6 +19,8 @@ struct CtlOptions {
     std::string port;          // COMn or a device path; empty: not given (see DefaultPortNumber)
     long baud = 460800;
     bool yes = false;          // answer Yes/No questions with Yes
+    std::string db;            // --db URL: the records database; empty with dbGiven: the default
+    bool dbGiven = false;      // without --db, VR60_DB decides
 };
 
 struct CtlContext {
@@ -64,6 +66,8 @@ int RunLoad(CtlContext& ctx, const Args& args);
 int RunConvert(CtlContext& ctx, const Args& args);
 int RunMapLink(CtlContext& ctx, const Args& args);
 int RunAnalyze(CtlContext& ctx, const Args& args);
+int RunRecords(CtlContext& ctx, const Args& args);
+int RunLogbook(CtlContext& ctx, const Args& args);
 
 // Connects as the Connect button does (using --port and --baud), runs the
 // operation on the connected device and disconnects again. The result is the

@@ -107,6 +107,17 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              beside. Points are left out with HDOP above X (3.0), fewer than N\n"
          "                              satellites (5), an invalid time, or more than A m/s^2 from the\n"
          "                              point before (8; 0: no check); a gap over S seconds (2) ends a run"},
+        {"records", RunRecords,
+         "  records [--serial N] [--since YYYY-MM-DD] [--json | --csv]\n"
+         "                              list the stored self-test records, oldest first\n"
+         "  records --summary           per day: units tested, passed, failed, the item that failed most\n"
+         "  records sync                deliver the records waiting in the local outbox to the database\n"
+         "                              of --db / VR60_DB, each once (status 10 when that database cannot\n"
+         "                              be reached or some still wait)"},
+        {"logbook", RunLogbook,
+         "  logbook [--json]            the sessions of the logbook, newest first\n"
+         "  logbook best [--json]       the personal best of each category\n"
+         "  logbook add FILE.sbp...     add logs (one session per content, whatever the name)"},
     };
     return commands;
 }

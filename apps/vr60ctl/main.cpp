@@ -21,12 +21,13 @@
 #include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
+#include "storage/StationRecords.h"
 
 namespace {
 
 void PrintUsage(std::ostream& out)
 {
-    out << "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] COMMAND [ARGS]\n"
+    out << "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] [--db URL] COMMAND [ARGS]\n"
            "       vr60ctl help [COMMAND] | COMMAND --help | --version\n"
            "\n"
            "  --port PORT  COMn (as listed by 'ports') or a device path such as /dev/ttyACM0.\n"
@@ -35,6 +36,9 @@ void PrintUsage(std::ostream& out)
            "               marks it). A port that connects is remembered for the next time.\n"
            "  --baud RATE  4800 9600 19200 38400 57600 115200 230400 460800 (default 460800)\n"
            "  --yes        answer Yes to questions (without it, No when stdin is not a terminal)\n"
+           "  --db URL     the records database (test records, logbook): postgresql://USER[:PASSWORD]@\n"
+           "               HOST[:PORT]/DBNAME or sqlite:PATH; empty: the local default. Without it:\n"
+           "               VR60_DB, else the default\n"
            "\n"
            "Message-log lines go to stdout, message boxes to stderr. The exit status is 0 on\n"
            "success, 2 for a bad command line, else the failing step's result code:\n";
@@ -121,6 +125,18 @@ int main(int argc, char** argv)
             options.yes = true;
             continue;
         }
+        if (arg == "--db") {
+            // An empty URL names the default database.
+            std::string error;
+            DatabaseTarget target;
+            if (i + 1 >= argc || !ParseDatabaseUrl(argv[i + 1], target, error)) {
+                std::cerr << "vr60ctl: --db: " << (i + 1 >= argc ? "needs a URL" : error) << "\n";
+                return 2;
+            }
+            options.db = argv[++i];
+            options.dbGiven = true;
+            continue;
+        }
         if (arg != "--port" && arg != "--baud") {
             std::cerr << "vr60ctl: unknown option " << arg << " (see vr60ctl --help)\n";
             return 2;
@@ -176,6 +192,8 @@ int main(int argc, char** argv)
     auto program = std::make_unique<Program>(
         host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeTracedIfAsked(MakeSystemTransport()); });
     StopWaitsOnSignals(program->link);
+    StationRecords records(ConfiguredTarget(options.dbGiven ? &options.db : nullptr));
+    program->records = &records;
     CtlContext ctx{*program, host, options, {}};
     const int result = command->run(ctx, args);
     if (const int signal = InterruptSignal()) {

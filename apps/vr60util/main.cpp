@@ -4,14 +4,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <QApplication>
 
 #include "program/Program.h"
+#include "platform/LinkSettingsStore.h"
 #include "platform/PortTable.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
+#include "storage/StationRecords.h"
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowHost.h"
@@ -53,6 +56,11 @@ int main(int argc, char** argv)
     Program program(host, [](const std::string&) -> std::unique_ptr<Transport> {
         return MakeTracedIfAsked(MakeSystemTransport());
     });
+    // The records database: VR60_DB, else the setting "RecordsDatabase", else the default.
+    const std::optional<std::string> setting = ReadLinkSetting("RecordsDatabase");
+    StationRecords records(ConfiguredTarget(!std::getenv("VR60_DB") && setting ? &*setting : nullptr));
+    program.records = &records;
+    program.form.test.recordsToday = TodayLine(records.store(), false);
     MainWindow window(program, host);
     if (!port.empty()) {
         const int number = PortNumberForArgument(port);

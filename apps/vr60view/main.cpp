@@ -8,18 +8,20 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "analysisview/LogbookView.h"
 #include "analysisview/SessionWindow.h"
 
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::printf("usage: vr60view [FILE.sbp]\n\nShows the best speeds of a log, its speed over time and its track.\n"
-                    "Without FILE it asks for one.\n");
+        std::printf("usage: vr60view [FILE.sbp | --logbook]\n\nShows the best speeds of a log, its speed over time and its track;\n"
+                    "without FILE it asks for one. --logbook: the sessions of the logbook (VR60_DB, else the local\n"
+                    "records database).\n");
         return 0;
     }
     const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
     if (argc < 2 && !display) {   // before the window system is needed
-        std::fprintf(stderr, "usage: vr60view FILE.sbp\n");
+        std::fprintf(stderr, "usage: vr60view [FILE.sbp | --logbook]\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -33,10 +35,20 @@ int main(int argc, char** argv)
         args << file;
     }
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: vr60view FILE.sbp\n");
+        std::fprintf(stderr, "usage: vr60view [FILE.sbp | --logbook]\n");
         return 2;
     }
     QString error;
+    if (args[1] == QStringLiteral("--logbook")) {
+        std::unique_ptr<LogbookView> logbook = OpenLogbookView(error);
+        if (!logbook) {
+            std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));
+            QMessageBox::critical(nullptr, QStringLiteral("vr60view"), error);
+            return 1;
+        }
+        logbook->show();
+        return QApplication::exec();
+    }
     std::unique_ptr<SessionWindow> window = OpenSessionWindow(args[1], error);
     if (!window) {
         std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));

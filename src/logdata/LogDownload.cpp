@@ -206,6 +206,8 @@ int Button_downloadlogClick(Program& p)
 
     if (!complete)
         return writeFailed ? kWriteFailed : kTimeOut;
+    if (p.records)
+        p.records->logDownloaded(p, name);
     if (p.form.logData.autoClearAfterDownload)
         return ClearDeviceLog(p);
     return kOk;

@@ -251,6 +251,8 @@ int BitBtn_TestClick(Program& p)
 
     p.host.setBusyCursor(true);
     const int verdict = StartAndJudge(p, link, in, measurementStartMs);
+    if (p.records)
+        p.records->selfTestJudged(p, verdict);
 
     // Also after a failed start or a missing result.
     int finishing = kOk;

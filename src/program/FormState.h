@@ -106,6 +106,7 @@ struct TestPage {
     // The group labels' own on/off states.
     bool boardItemsOn = true;               // Label_PCBA_Test
     bool visualItemsOn = false;             // Label_VIS_TEST
+    std::string recordsToday;               // Label_records_today: units recorded today, the last outcome
 
     TestItemBox* find(const std::string& name);
     static std::vector<TestItemBox> DefaultTestItems();

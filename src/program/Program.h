@@ -8,6 +8,7 @@
 
 #include "connection/DeviceIdentity.h"
 #include "program/FormState.h"
+#include "program/RecordSink.h"
 #include "device/DeviceSettings.h"
 #include "device/LogArea.h"
 #include "link/LinkContext.h"
@@ -73,4 +74,7 @@ struct Program {
     TestConfigOrigin testConfigOrigin;
     FollowUpChoice followUps;   // vr60ctl's choice for the run; the window leaves it empty
     SelfTestRecord selfTest;
+
+    // Lasting records (test records, the session logbook); null: none kept.
+    RecordSink* records = nullptr;
 };

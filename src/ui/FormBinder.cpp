@@ -328,6 +328,7 @@ void FormBinder::bindTestPage()
     checked(ui_.CheckBox_SNO_AUTO_INCREASE, t.snoAutoIncrease);
     checked(ui_.CheckBox_auto_log_clear, t.autoLogClear);
     checked(ui_.CheckBox_auto_poweroff, t.autoPoweroff);
+    caption(ui_.Label_records_today, t.recordsToday);
     text(ui_.Edit_batt, t.battRead);
     text(ui_.Edit_GPS_SNR_Read, t.gpsSnrRead);
     text(ui_.Edit_MAX_SNR_SID, t.maxSnrSid);

@@ -36,6 +36,9 @@ CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& work
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::vector<std::string> variables = env;
+    // The records database of these runs stays out of the user's data folder.
+    if (std::none_of(env.begin(), env.end(), [](const std::string& v) { return v.rfind("XDG_DATA_HOME=", 0) == 0; }))
+        variables.push_back("XDG_DATA_HOME=/tmp/vr60-test-config-" + std::to_string(getuid()) + "/data");
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
         const std::string name = entry.substr(0, entry.find('=') + 1);

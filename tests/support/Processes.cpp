@@ -154,6 +154,7 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args, const std::string& 
         if (!aliasDir.empty())
             setenv("VR60_PORT_DIR", aliasDir.c_str(), 1);
         setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        setenv("XDG_DATA_HOME", (config + "/data").c_str(), 1);   // the records database
         for (const std::string& variable : env) {
             const size_t eq = variable.find('=');
             setenv(variable.substr(0, eq).c_str(), variable.substr(eq + 1).c_str(), 1);

@@ -1,0 +1,275 @@
+// records and logbook: the test records of the station and the session logbook,
+// in the database of --db or VR60_DB (the local default without either).
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include <QDate>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "CtlCommand.h"
+#include "analysis/ResultText.h"
+#include "platform/ResultCode.h"
+#include "storage/Database.h"
+#include "storage/Logbook.h"
+#include "storage/RecordStore.h"
+
+namespace {
+
+DatabaseTarget Target(const CtlContext& ctx)
+{
+    return ConfiguredTarget(ctx.options.dbGiven ? &ctx.options.db : nullptr);
+}
+
+// Null after saying why; *status is then the exit status.
+std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status)
+{
+    const DatabaseTarget target = Target(ctx);
+    if (!target.invalid.empty()) {
+        std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
+        *status = 2;
+        return nullptr;
+    }
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(target, error);
+    if (!db) {
+        std::fprintf(stderr, "vr60ctl: %s\n", error.c_str());
+        *status = kCannotOpen;
+    }
+    return db;
+}
+
+bool IsSerial(const std::string& text)
+{
+    return !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool IsDay(const std::string& text)
+{
+    return text.size() == 10 && QDate::fromString(QString::fromStdString(text), QStringLiteral("yyyy-MM-dd")).isValid();
+}
+
+int Usage(const char* text)
+{
+    std::fprintf(stderr, "vr60ctl: usage: %s (see --help)\n", text);
+    return 2;
+}
+
+std::string Csv(const std::string& field)
+{
+    if (field.find_first_of(",\"\r\n") == std::string::npos)
+        return field;
+    std::string out = "\"";
+    for (char c : field)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+std::string Serial(int64_t serial)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%09lld", static_cast<long long>(serial));
+    return serial < 0 ? "unknown" : text;
+}
+
+std::string FailedItems(const TestRecord& r)
+{
+    std::string out;
+    for (const auto& [item, passed] : r.items)
+        if (!passed)
+            out += (out.empty() ? "" : ", ") + item;
+    return out;
+}
+
+void PrintCsv(const std::vector<TestRecord>& records)
+{
+    std::printf("id,time,station,operator,program_version,serial,user_name,firmware,ts_version,gps_version,battery,"
+                "best_snr,best_snr_satellite,selection_mask,result_mask,result,auto_clear,auto_poweroff,items\n");
+    for (const TestRecord& r : records) {
+        std::string items;
+        for (const auto& [item, passed] : r.items)
+            items += (items.empty() ? "" : ";") + item + "=" + (passed ? "1" : "0");
+        const std::string fields[] = {r.id, r.time, r.station, r.operatorName, r.programVersion,
+                                      std::to_string(r.serial), r.userName, r.firmware, r.tsVersion, r.gpsVersion,
+                                      std::to_string(r.battery), std::to_string(r.bestSnr),
+                                      std::to_string(r.bestSnrSatellite), std::to_string(r.selection),
+                                      std::to_string(r.result), r.outcome, r.autoClear ? "1" : "0",
+                                      r.autoPowerOff ? "1" : "0", items};
+        std::string line;
+        for (const std::string& f : fields)
+            line += (line.empty() ? "" : ",") + Csv(f);
+        std::printf("%s\n", line.c_str());
+    }
+}
+
+void PrintJson(const std::vector<TestRecord>& records)
+{
+    QJsonArray array;
+    for (const TestRecord& r : records) {
+        QJsonObject o = TestRecordJson(r);
+        o.remove("item_order");
+        array.append(o);
+    }
+    std::fputs(QJsonDocument(array).toJson(QJsonDocument::Indented).constData(), stdout);
+}
+
+int RunSync(CtlContext& ctx)
+{
+    const DatabaseTarget target = Target(ctx);
+    if (!target.invalid.empty()) {
+        std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
+        return 2;
+    }
+    const SyncReport report = RecordStore(target).sync();
+    std::printf("%s\n", report.line.c_str());
+    return report.reached && report.waiting == 0 ? kOk : kIncomplete;
+}
+
+} // namespace
+
+int RunRecords(CtlContext& ctx, const Args& args)
+{
+    if (args.size() == 1 && args[0] == "sync")
+        return RunSync(ctx);
+    const char* usage = "records [--serial N] [--since YYYY-MM-DD] [--json | --csv] | records --summary | records sync";
+    TestRecordFilter filter;
+    bool json = false, csv = false, summary = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--csv") {
+            csv = true;
+        } else if (a == "--summary") {
+            summary = true;
+        } else if (a == "--serial" && i + 1 < args.size() && IsSerial(args[i + 1])) {
+            filter.serial = std::strtoll(args[++i].c_str(), nullptr, 10);
+        } else if (a == "--since" && i + 1 < args.size() && IsDay(args[i + 1])) {
+            filter.since = args[++i];
+        } else {
+            return Usage(usage);
+        }
+    }
+    if ((json && csv) || (summary && (json || csv)))
+        return Usage(usage);
+    int status = 0;
+    std::unique_ptr<Database> db = OpenOrSay(ctx, &status);
+    if (!db)
+        return status;
+    std::vector<TestRecord> records;
+    std::string error;
+    if (!ListTestRecords(*db, filter, records, error)) {
+        std::fprintf(stderr, "vr60ctl: cannot read the test records of %s: %s\n", db->target().display().c_str(),
+                     error.c_str());
+        return kCannotOpen;
+    }
+    if (json) {
+        PrintJson(records);
+    } else if (csv) {
+        PrintCsv(records);
+    } else if (summary) {
+        std::printf("%-10s %6s %7s %7s  %s\n", "day (UTC)", "units", "passed", "failed", "item failed most");
+        for (const TestDaySummary& d : SummarizeByDay(records))
+            std::printf("%-10s %6d %7d %7d  %s\n", d.day.c_str(), d.units, d.passed, d.failed,
+                        d.mostFailedItem.empty() ? "-"
+                                                 : (d.mostFailedItem + " (" + std::to_string(d.mostFailedCount) + ")").c_str());
+    } else {
+        std::printf("%-24s %-9s %-11s %-16s %s\n", "time (UTC)", "serial", "result", "station", "failed items");
+        for (const TestRecord& r : records)
+            std::printf("%-24s %-9s %-11s %-16s %s\n", r.time.c_str(), Serial(r.serial).c_str(), r.outcome.c_str(),
+                        r.station.c_str(), FailedItems(r).c_str());
+    }
+    return kOk;
+}
+
+namespace {
+
+int AddFiles(CtlContext& ctx, const Args& files)
+{
+    const DatabaseTarget target = Target(ctx);
+    if (!target.invalid.empty()) {
+        std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
+        return 2;
+    }
+    RecordStore store(target);
+    int status = kOk;
+    for (const std::string& file : files) {
+        SessionEntry entry;
+        std::string error;
+        if (!SessionFromFile(file, entry, error)) {
+            std::fprintf(stderr, "vr60ctl: %s\n", error.c_str());
+            if (status == kOk)
+                status = kCannotOpen;
+            continue;
+        }
+        const StoreReport report = store.saveSession(entry);
+        std::printf("%s: %s\n", file.c_str(), report.line.c_str());
+        if (!report.stored && !report.queued && status == kOk)
+            status = kWriteFailed;
+    }
+    return status;
+}
+
+std::string Knots(const SessionEntry& e, Category c)
+{
+    char text[16];
+    if (!e.results[c])
+        return "-";
+    std::snprintf(text, sizeof text, "%.2f", ::Knots(e.results[c]->speed));
+    return text;
+}
+
+} // namespace
+
+int RunLogbook(CtlContext& ctx, const Args& args)
+{
+    const char* usage = "logbook [--json] | logbook best [--json] | logbook add FILE.sbp...";
+    if (!args.empty() && args[0] == "add") {
+        if (args.size() < 2)
+            return Usage(usage);
+        return AddFiles(ctx, Args(args.begin() + 1, args.end()));
+    }
+    const bool best = !args.empty() && args[0] == "best";
+    const Args rest(args.begin() + (best ? 1 : 0), args.end());
+    if (rest.size() > 1 || (rest.size() == 1 && rest[0] != "--json"))
+        return Usage(usage);
+    const bool json = rest.size() == 1;
+    int status = 0;
+    std::unique_ptr<Database> db = OpenOrSay(ctx, &status);
+    if (!db)
+        return status;
+    std::vector<SessionEntry> sessions;
+    std::string error;
+    if (!ListSessions(*db, sessions, error)) {
+        std::fprintf(stderr, "vr60ctl: cannot read the logbook of %s: %s\n", db->target().display().c_str(),
+                     error.c_str());
+        return kCannotOpen;
+    }
+    if (best) {
+        const std::vector<PersonalBest> bests = PersonalBests(sessions);
+        if (json) {
+            std::fputs(PersonalBestsJson(bests).c_str(), stdout);
+            return kOk;
+        }
+        std::printf("%-14s %8s %8s  %-23s  %s\n", "category", "knots", "km/h", "start (UTC)", "file");
+        for (const PersonalBest& b : bests)
+            std::printf("%-14s %8.2f %8.2f  %-23s  %s\n", Categories()[size_t(b.category)].label, ::Knots(b.speed),
+                        Kmh(b.speed), UtcTableText(b.startMs).c_str(), b.file.c_str());
+        return kOk;
+    }
+    if (json) {
+        std::fputs(LogbookJson(sessions).c_str(), stdout);
+        return kOk;
+    }
+    std::printf("%-23s %9s %7s %7s %7s %7s  %s\n", "start (UTC)", "km", "2s kn", "10s kn", "nm kn", "1h kn", "file");
+    for (const SessionEntry& e : sessions)
+        std::printf("%-23s %9.3f %7s %7s %7s %7s  %s\n", e.startMs ? UtcTableText(*e.startMs).c_str() : "-",
+                    e.results.distanceMetres / 1000, Knots(e, Category::TwoSeconds).c_str(),
+                    Knots(e, Category::TenSeconds).c_str(), Knots(e, Category::NauticalMile).c_str(),
+                    Knots(e, Category::OneHour).c_str(), e.file.c_str());
+    return kOk;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Where the lasting records go: a self test's verdict and a completed log
+// download. The application installs one (the records database); without one,
+// as in most tests, nothing is kept. A sink reports through the message log
+// where the record went and never changes the operation's result.
+
+#include <string>
+
+struct Program;
+
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    // The self test has its verdict (a result code of BitBtn_TestClick's), before the
+    // configured clear and power-off run.
+    virtual void selfTestJudged(Program& p, int verdict) = 0;
+    // A log download is complete and safely on disk in `file`.
+    virtual void logDownloaded(Program& p, const std::string& file) = 0;
+};

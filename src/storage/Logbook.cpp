@@ -1,0 +1,274 @@
+#include "storage/Logbook.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <cstdio>
+#include <map>
+
+#include "analysis/ResultText.h"
+#include "platform/ResultCode.h"
+#include "storage/Database.h"
+
+namespace {
+
+QString Q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+QVariant Optional(const std::optional<int64_t>& v)
+{
+    return v ? QVariant(qint64(*v)) : QVariant(QMetaType(QMetaType::LongLong));
+}
+
+std::optional<int64_t> Optional(const QVariant& v)
+{
+    if (v.isNull())
+        return std::nullopt;
+    return v.toLongLong();
+}
+
+const CategoryInfo* CategoryByKey(const std::string& key)
+{
+    for (const CategoryInfo& c : Categories())
+        if (key == c.key)
+            return &c;
+    return nullptr;
+}
+
+std::string Number(const char* format, double value)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+} // namespace
+
+bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& error)
+{
+    e = SessionEntry();
+    QFile in(Q(file));
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = "cannot open " + file;
+        return false;
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&in)) {
+        error = "cannot read " + file;
+        return false;
+    }
+    e.sha256 = hash.result().toHex().toStdString();
+    e.file = QFileInfo(in).absoluteFilePath().toStdString();
+    const SbpFileAnalysis analysis = AnalyzeSbpFile(file, PointFilter());
+    if (analysis.status == kEmptyFile) {
+        error = file + " is empty";
+        return false;
+    }
+    if (analysis.status != kOk) {
+        error = "cannot read " + file;
+        return false;
+    }
+    const std::vector<TrackPoint>& points = analysis.analysis.track.points;
+    if (!points.empty()) {
+        e.startMs = points.front().timeMs;
+        e.endMs = points.back().timeMs;
+    }
+    e.results = analysis.analysis.results;
+    for (std::optional<CategoryResult>& best : e.results.best)
+        if (best)
+            best->runs.clear();
+    e.added = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString();
+    return true;
+}
+
+QJsonObject SessionJson(const SessionEntry& e)
+{
+    QJsonObject results;
+    for (const CategoryInfo& c : Categories())
+        if (const auto& best = e.results[c.category])
+            results.insert(c.key, QJsonArray{best->speed, qint64(best->startMs), qint64(best->endMs)});
+    QJsonObject o{{"sha256", Q(e.sha256)},
+                  {"file", Q(e.file)},
+                  {"added", Q(e.added)},
+                  {"user_name", Q(e.userName)},
+                  {"distance_m", e.results.distanceMetres},
+                  {"moving_s", e.results.movingSeconds},
+                  {"points_used", qint64(e.results.pointsUsed)},
+                  {"points_filtered", qint64(e.results.pointsFiltered)},
+                  {"categories", results}};
+    if (e.startMs)
+        o.insert("start_ms", qint64(*e.startMs));
+    if (e.endMs)
+        o.insert("end_ms", qint64(*e.endMs));
+    if (e.serial)
+        o.insert("serial", qint64(*e.serial));
+    return o;
+}
+
+bool SessionFromJson(const QJsonObject& o, SessionEntry& e)
+{
+    if (!o.value("sha256").isString() || !o.value("file").isString())
+        return false;
+    e = SessionEntry();
+    e.sha256 = o.value("sha256").toString().toStdString();
+    e.file = o.value("file").toString().toStdString();
+    e.added = o.value("added").toString().toStdString();
+    e.userName = o.value("user_name").toString().toStdString();
+    if (o.contains("start_ms"))
+        e.startMs = o.value("start_ms").toInteger();
+    if (o.contains("end_ms"))
+        e.endMs = o.value("end_ms").toInteger();
+    if (o.contains("serial"))
+        e.serial = o.value("serial").toInteger();
+    e.results.distanceMetres = o.value("distance_m").toDouble();
+    e.results.movingSeconds = o.value("moving_s").toDouble();
+    e.results.pointsUsed = size_t(o.value("points_used").toInteger());
+    e.results.pointsFiltered = size_t(o.value("points_filtered").toInteger());
+    const QJsonObject categories = o.value("categories").toObject();
+    for (const CategoryInfo& c : Categories()) {
+        const QJsonArray v = categories.value(c.key).toArray();
+        if (v.size() == 3)
+            e.results.best[size_t(c.category)] = CategoryResult{v[0].toDouble(), v[1].toInteger(), v[2].toInteger(), {}};
+    }
+    return true;
+}
+
+bool InsertSession(Database& db, const SessionEntry& e, bool& added, std::string& error)
+{
+    added = false;
+    if (!db.begin(error))
+        return false;
+    QSqlQuery q(db.sql());
+    q.prepare(QStringLiteral("INSERT INTO sessions (sha256, file, added_utc, start_ms, end_ms, serial, user_name,"
+                             " distance_m, moving_s, points_used, points_filtered)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
+    q.addBindValue(Q(e.sha256));
+    q.addBindValue(Q(e.file));
+    q.addBindValue(Q(e.added));
+    q.addBindValue(Optional(e.startMs));
+    q.addBindValue(Optional(e.endMs));
+    q.addBindValue(Optional(e.serial));
+    q.addBindValue(e.userName.empty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(Q(e.userName)));
+    q.addBindValue(e.results.distanceMetres);
+    q.addBindValue(e.results.movingSeconds);
+    q.addBindValue(qint64(e.results.pointsUsed));
+    q.addBindValue(qint64(e.results.pointsFiltered));
+    bool ok = Database::run(q, error);
+    added = ok && q.numRowsAffected() == 1;
+    for (const CategoryInfo& c : Categories()) {
+        const auto& best = e.results[c.category];
+        if (!ok || !added || !best)
+            continue;
+        QSqlQuery r(db.sql());
+        r.prepare(QStringLiteral(
+            "INSERT INTO session_results (sha256, category, speed_ms, start_ms, end_ms) VALUES (?, ?, ?, ?, ?)"));
+        r.addBindValue(Q(e.sha256));
+        r.addBindValue(QString::fromLatin1(c.key));
+        r.addBindValue(best->speed);
+        r.addBindValue(qint64(best->startMs));
+        r.addBindValue(qint64(best->endMs));
+        ok = Database::run(r, error);
+    }
+    if (!ok) {
+        db.rollback();
+        added = false;
+        return false;
+    }
+    return db.commit(error);
+}
+
+bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& error)
+{
+    out.clear();
+    QSqlQuery q(db.sql());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT sha256, file, added_utc, start_ms, end_ms, serial, user_name, distance_m,"
+                             " moving_s, points_used, points_filtered FROM sessions"
+                             " ORDER BY start_ms IS NULL, start_ms DESC, sha256"));
+    if (!Database::run(q, error))
+        return false;
+    std::map<std::string, size_t> index;
+    while (q.next()) {
+        SessionEntry e;
+        e.sha256 = q.value(0).toString().toStdString();
+        e.file = q.value(1).toString().toStdString();
+        e.added = q.value(2).toString().toStdString();
+        e.startMs = Optional(q.value(3));
+        e.endMs = Optional(q.value(4));
+        e.serial = Optional(q.value(5));
+        e.userName = q.value(6).toString().toStdString();
+        e.results.distanceMetres = q.value(7).toDouble();
+        e.results.movingSeconds = q.value(8).toDouble();
+        e.results.pointsUsed = size_t(q.value(9).toLongLong());
+        e.results.pointsFiltered = size_t(q.value(10).toLongLong());
+        index[e.sha256] = out.size();
+        out.push_back(std::move(e));
+    }
+    QSqlQuery r(db.sql());
+    r.setForwardOnly(true);
+    r.prepare(QStringLiteral("SELECT sha256, category, speed_ms, start_ms, end_ms FROM session_results"));
+    if (!Database::run(r, error))
+        return false;
+    while (r.next()) {
+        const auto it = index.find(r.value(0).toString().toStdString());
+        const CategoryInfo* c = CategoryByKey(r.value(1).toString().toStdString());
+        if (it != index.end() && c)
+            out[it->second].results.best[size_t(c->category)] =
+                CategoryResult{r.value(2).toDouble(), r.value(3).toLongLong(), r.value(4).toLongLong(), {}};
+    }
+    return true;
+}
+
+std::vector<PersonalBest> PersonalBests(const std::vector<SessionEntry>& sessions)
+{
+    std::vector<PersonalBest> bests;
+    for (const CategoryInfo& c : Categories()) {
+        const SessionEntry* fastest = nullptr;
+        for (const SessionEntry& e : sessions)
+            if (e.results[c.category] && (!fastest || e.results[c.category]->speed > fastest->results[c.category]->speed))
+                fastest = &e;
+        if (fastest)
+            bests.push_back({c.category, fastest->results[c.category]->speed, fastest->results[c.category]->startMs,
+                             fastest->file, fastest->sha256});
+    }
+    return bests;
+}
+
+std::string LogbookJson(const std::vector<SessionEntry>& sessions)
+{
+    std::string out = "[";
+    for (size_t i = 0; i < sessions.size(); ++i) {
+        const SessionEntry& e = sessions[i];
+        std::string results = ResultJson(e.results);
+        if (!results.empty() && results.back() == '\n')
+            results.pop_back();
+        out += i ? ",\n" : "\n";
+        out += "{\"file\": " + JsonString(e.file) + ", \"sha256\": " + JsonString(e.sha256) +
+               ", \"start\": " + (e.startMs ? JsonString(UtcIsoText(*e.startMs)) : "null") +
+               ", \"end\": " + (e.endMs ? JsonString(UtcIsoText(*e.endMs)) : "null") +
+               ", \"serial\": " + (e.serial ? std::to_string(*e.serial) : "null") +
+               ", \"user_name\": " + (e.userName.empty() ? "null" : JsonString(e.userName)) +
+               ", \"results\": " + results + "}";
+    }
+    return out + (sessions.empty() ? "]\n" : "\n]\n");
+}
+
+std::string PersonalBestsJson(const std::vector<PersonalBest>& bests)
+{
+    std::string out = "{";
+    for (size_t i = 0; i < bests.size(); ++i) {
+        const PersonalBest& b = bests[i];
+        out += i ? ",\n  " : "\n  ";
+        out += JsonString(Categories()[size_t(b.category)].key) + ": {\"knots\": " +
+               Number("%.3f", Knots(b.speed)) + ", \"kmh\": " + Number("%.3f", Kmh(b.speed)) +
+               ", \"file\": " + JsonString(b.file) + ", \"start\": " + JsonString(UtcIsoText(b.startMs)) + "}";
+    }
+    return out + (bests.empty() ? "}\n" : "\n}\n");
+}

@@ -1,0 +1,128 @@
+#include "storage/StationRecords.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSysInfo>
+#include <QUuid>
+
+#include "program/Program.h"
+#include "platform/ResultCode.h"
+#include "storage/Database.h"
+
+namespace {
+
+std::string OperatorName()
+{
+    for (const char* name : {"USER", "LOGNAME", "USERNAME"})
+        if (const char* value = std::getenv(name); value && *value)
+            return value;
+    return "unknown";
+}
+
+// The serial number as shown since connect: the run itself zeroes the remembered one.
+int64_t SerialShown(const Program& p)
+{
+    const std::string& text = p.form.settings.currentSno;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    return std::strtoll(text.c_str(), nullptr, 10);
+}
+
+const char* Outcome(const Program& p, int verdict)
+{
+    if (p.link.stopWaits)
+        return kOutcomeInterrupted;
+    switch (verdict) {
+    case kOk: return kOutcomePass;
+    case kTestFailed: return kOutcomeFail;
+    case kTimeOut: return kOutcomeBitTimeout;   // started, but no result within the budget
+    default: return kOutcomeNoAnswer;           // the start was not acknowledged, or the port went away
+    }
+}
+
+} // namespace
+
+TestRecord TestRecordOfRun(const Program& p, int verdict)
+{
+    const SelfTestRecord& s = p.selfTest;
+    const TestPage& t = p.form.test;
+    TestRecord r;
+    r.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+    r.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toStdString();
+    r.station = QSysInfo::machineHostName().toStdString();
+    r.operatorName = OperatorName();
+    r.programVersion = kProgramVersion;
+    r.serial = SerialShown(p);
+    r.userName = p.identity.userName;
+    r.firmware = p.firmwareVersion;
+    r.tsVersion = s.tsVersion;
+    r.gpsVersion = s.gpsVersion;
+    r.battery = s.battery;
+    r.bestSnr = s.maxSnr;
+    r.bestSnrSatellite = s.maxSnrSatellite;
+    r.selection = s.selection;
+    r.result = s.result;
+    r.outcome = Outcome(p, verdict);
+    r.autoClear = t.autoLogClear;
+    r.autoPowerOff = t.autoPoweroff;
+    // Verdicts exist only once the device answered.
+    const bool judged = verdict == kOk || verdict == kTestFailed;
+    for (const TestItemBox& box : t.items) {
+        const uint32_t bit = box.tag >= 0 && box.tag < 15 ? TestItemBits[box.tag] : 0;
+        if (box.visible && bit != 0 && (s.selection & bit) != 0)
+            r.items.emplace_back(box.caption, judged && (s.result & bit) != 0);
+    }
+    if (s.selection & kGpsSnrBit)
+        r.items.emplace_back("GPS SNR", judged && (s.result & kGpsSnrBit) != 0);
+    return r;
+}
+
+void StationRecords::selfTestJudged(Program& p, int verdict)
+{
+    const StoreReport report = store_.saveTestRecord(TestRecordOfRun(p, verdict));
+    p.host.logLine(report.line);
+    p.form.test.recordsToday = TodayLine(store_);
+}
+
+void StationRecords::logDownloaded(Program& p, const std::string& file)
+{
+    SessionEntry entry;
+    std::string error;
+    if (!SessionFromFile(file, entry, error)) {
+        p.host.logLine("Not added to the logbook: " + error);
+        return;
+    }
+    if (p.identity.serialNumber > 0)
+        entry.serial = p.identity.serialNumber;
+    entry.userName = p.identity.userName;
+    p.host.logLine(store_.saveSession(entry).line);
+}
+
+std::string TodayLine(RecordStore& store, bool create)
+{
+    if (!create && !store.target().shared() && !QFileInfo::exists(QString::fromStdString(store.target().path)))
+        return "Today: 0 units recorded";
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(store.target(), error);
+    if (!db)
+        return {};
+    TestRecordFilter filter;
+    filter.since = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    std::vector<TestRecord> today;
+    if (!ListTestRecords(*db, filter, today, error))
+        return {};
+    std::set<int64_t> units;
+    for (const TestRecord& r : today)
+        units.insert(r.serial);
+    std::string line = "Today: " + std::to_string(units.size()) + (units.size() == 1 ? " unit" : " units") + " recorded";
+    if (!today.empty()) {
+        char serial[24];
+        std::snprintf(serial, sizeof serial, "%09lld", static_cast<long long>(today.back().serial));
+        line += ", last " + std::string(serial) + " " + today.back().outcome;
+    }
+    return line;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The records of a test station or a sailor's computer: each self test as a
+// test record, each completed download in the logbook, in the database of
+// VR60_DB (or --db, or the window's setting), the local default otherwise.
+
+#include <string>
+
+#include "program/RecordSink.h"
+#include "storage/RecordStore.h"
+#include "storage/TestRecords.h"
+
+class StationRecords : public RecordSink {
+public:
+    explicit StationRecords(DatabaseTarget target) : store_(std::move(target)) {}
+
+    void selfTestJudged(Program& p, int verdict) override;
+    void logDownloaded(Program& p, const std::string& file) override;
+
+    RecordStore& store() { return store_; }
+
+private:
+    RecordStore store_;
+};
+
+// The record of the run that just got its verdict (a BitBtn_TestClick code).
+TestRecord TestRecordOfRun(const Program& p, int verdict);
+
+// "Today: 3 units recorded, last 000012345 PASS" for the Test page, from the
+// configured database; empty when it cannot be read. Without `create`, a local
+// database that does not exist yet stays so (no units).
+std::string TodayLine(RecordStore& store, bool create = true);

@@ -1,0 +1,68 @@
+#pragma once
+// Production test records: one per self-test run, with each selected item's
+// verdict. Written once under a unique id, so a record pushed twice (from the
+// outbox, say) is still stored once.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QJsonObject>
+
+class Database;
+
+// The outcomes a record can hold.
+inline constexpr const char* kOutcomePass = "PASS";
+inline constexpr const char* kOutcomeFail = "FAIL";
+inline constexpr const char* kOutcomeBitTimeout = "BIT timeout";
+inline constexpr const char* kOutcomeNoAnswer = "no answer";
+inline constexpr const char* kOutcomeInterrupted = "interrupted";
+
+struct TestRecord {
+    std::string id;                // a UUID
+    std::string time;              // UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ" (orders the records)
+    std::string station;           // host name
+    std::string operatorName;      // OS user
+    std::string programVersion;
+    int64_t serial = 0;            // as read at connect
+    std::string userName;
+    std::string firmware;
+    std::string tsVersion;
+    std::string gpsVersion;
+    int battery = 0;               // 0.01 V
+    int bestSnr = 0;
+    int bestSnrSatellite = 0;
+    uint32_t selection = 0;
+    uint32_t result = 0;
+    std::string outcome;
+    bool autoClear = false;
+    bool autoPowerOff = false;
+    std::vector<std::pair<std::string, bool>> items;   // selected item -> passed, in the page's order
+};
+
+QJsonObject TestRecordJson(const TestRecord& r);
+// False when the object lacks a field a record needs.
+bool TestRecordFromJson(const QJsonObject& o, TestRecord& r);
+
+// Stores the record in one transaction; a record with the same id is left as it is.
+bool InsertTestRecord(Database& db, const TestRecord& r, std::string& error);
+
+struct TestRecordFilter {
+    std::optional<int64_t> serial;
+    std::string since;   // "YYYY-MM-DD": records from that UTC day on
+};
+// Oldest first.
+bool ListTestRecords(Database& db, const TestRecordFilter& filter, std::vector<TestRecord>& out, std::string& error);
+
+struct TestDaySummary {
+    std::string day;          // YYYY-MM-DD (UTC)
+    int units = 0;            // serial numbers tested
+    int passed = 0;           // of those, units with a passing run that day
+    int failed = 0;           // units without one
+    std::string mostFailedItem;   // empty when no item failed
+    int mostFailedCount = 0;
+};
+// Per UTC day, oldest first.
+std::vector<TestDaySummary> SummarizeByDay(const std::vector<TestRecord>& records);

@@ -1,0 +1,96 @@
+// The session logbook: one session per content, newest first, bests per
+// category, and the logbook window built from it.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTableWidget>
+
+#include "analysis/ResultText.h"
+#include "analysis/SyntheticLog.h"
+#include "analysisview/LogbookChart.h"
+#include "analysisview/LogbookView.h"
+#include "analysisview/SessionWindow.h"
+#include "storage/Database.h"
+#include "support/Files.h"
+#include "ui/WindowRig.h"
+
+namespace {
+
+std::string WriteLog(const ScratchDir& dir, const std::string& name, const SyntheticLog& log)
+{
+    const std::vector<uint8_t> bytes = log.bytes();
+    const std::string path = dir.file(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+}
+
+TEST(Logbook, aSessionIsItsContent_listedNewestFirst_withTheBestOfEachCategory)
+{
+    ScratchDir dir;
+    const std::string slow = WriteLog(dir, "slow.sbp", SyntheticLog().run(60, 5));
+    const std::string fast = WriteLog(dir, "fast.sbp", SyntheticLog().run(60, 5).run(12, 9).run(20, 5));
+    std::filesystem::copy_file(slow, dir.file("slow again.sbp"));
+
+    DatabaseTarget target;
+    target.kind = DatabaseTarget::Kind::Sqlite;
+    target.path = dir.file("book.sqlite");
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(target, error);
+    ASSERT_TRUE(db) << error;
+    const struct {
+        std::string file;
+        int64_t shiftDays;   // moves the session in time
+        bool added;
+    } adds[] = {{slow, 0, true}, {fast, 30, true}, {dir.file("slow again.sbp"), 60, false}};
+    for (const auto& a : adds) {
+        SessionEntry e;
+        ASSERT_TRUE(SessionFromFile(a.file, e, error)) << error;
+        *e.startMs += a.shiftDays * 86400000;
+        bool added = true;
+        ASSERT_TRUE(InsertSession(*db, e, added, error)) << error;
+        EXPECT_EQ(added, a.added) << a.file;
+    }
+    std::vector<SessionEntry> sessions;
+    ASSERT_TRUE(ListSessions(*db, sessions, error)) << error;
+    ASSERT_EQ(sessions.size(), 2u);
+    EXPECT_EQ(sessions[0].file, fast);   // a month later
+    EXPECT_EQ(sessions[1].file, slow);
+    EXPECT_EQ(*sessions[1].endMs - *sessions[1].startMs, 60000);
+
+    // Results as analyze --json shows them, after the round trip through the database.
+    const QJsonArray book = QJsonDocument::fromJson(QByteArray::fromStdString(LogbookJson(sessions))).array();
+    ASSERT_EQ(book.size(), 2);
+    EXPECT_EQ(book[1]["results"].toObject(),
+              QJsonDocument::fromJson(QByteArray::fromStdString(ResultJson(AnalyzeSbpFile(slow, {}).analysis.results)))
+                  .object());
+
+    const std::vector<PersonalBest> bests = PersonalBests(sessions);
+    for (const PersonalBest& b : bests)
+        EXPECT_EQ(b.file, fast) << Categories()[size_t(b.category)].key;
+    const QJsonObject bestJson = QJsonDocument::fromJson(QByteArray::fromStdString(PersonalBestsJson(bests))).object();
+    EXPECT_EQ(bestJson["2s"]["file"].toString().toStdString(), fast);
+    EXPECT_NEAR(bestJson["2s"]["knots"].toDouble(), Knots(9), 0.001);
+
+    // The window: bests in bold, one category over time, a double-click opens the session.
+    TestApplication();
+    LogbookView view(sessions);
+    const int column = LogbookColumn(Category::TwoSeconds);
+    EXPECT_TRUE(view.table()->item(0, column)->font().bold());
+    EXPECT_FALSE(view.table()->item(1, column)->font().bold());
+    EXPECT_EQ(view.table()->item(0, column)->text(), QString::number(Knots(9), 'f', 2));
+    view.showCategory(Category::TenSeconds);
+    ASSERT_EQ(view.chart()->points().size(), 2u);
+    EXPECT_LT(view.chart()->points()[0].knots, view.chart()->points()[1].knots);   // oldest first
+    ASSERT_TRUE(view.openSession(1));
+    ASSERT_EQ(view.openedWindows().size(), 1u);
+    EXPECT_EQ(view.openedWindows()[0]->analysis().results.distanceMetres, sessions[1].results.distanceMetres);
+}
+
+} // namespace

@@ -1,0 +1,110 @@
+// vr60ctl against vr60sim: a self test and a download leave their records, and a
+// records database that cannot be used changes nothing about the device work.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "support/Files.h"
+#include "support/Processes.h"
+
+namespace {
+
+QJsonDocument Json(const std::string& text)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text));
+}
+
+TEST(RecordsE2E, aSelfTestAndADownloadAreRecorded_andAnUnusableDatabaseLeavesTheDeviceWorkAlone)
+{
+    ScratchDir work;
+    std::ofstream(work.file("VR60Test.ini"), std::ios::binary) << "[VR60TEST]\r\nauto_log_clear=0\r\nauto_poweroff=0\r\n";
+    const std::string home = work.file("data");
+    const std::string database = home + "/TRAXELO/VR40LINK/records.sqlite";
+    const std::vector<std::string> env = {"XDG_DATA_HOME=" + home, "VR60_DB="};
+    // GPS RMC (bit 4) fails on this unit.
+    SimProcess sim({"--selftest-delay", "100", "--selftest-pass", "0xFFFFFFEF", "--points", "300"});
+    ASSERT_FALSE(sim.ptyPath().empty());
+    const std::vector<std::string> selftest = {"--port", sim.ptyPath(), "selftest", "--items", "rtc,gps-rmc", "--no-snr"};
+
+    const CtlResult run = RunCtl(selftest, {}, work.path.string(), env);
+    EXPECT_EQ(run.status, 8) << run.out << run.err;
+    EXPECT_TRUE(Contains(run.out, "Test record stored in " + database + ".\n")) << run.out;
+
+    const CtlResult json = RunCtl({"records", "--json"}, {}, work.path.string(), env);
+    ASSERT_EQ(json.status, 0) << json.err;
+    const QJsonArray records = Json(json.out).array();
+    ASSERT_EQ(records.size(), 1) << json.out;
+    const QJsonObject r = records[0].toObject();
+    EXPECT_EQ(r["result"].toString(), "FAIL");
+    EXPECT_EQ(r["items"].toObject(), (QJsonObject{{"RTC", true}, {"GPS RMC", false}}));
+    EXPECT_FALSE(r["station"].toString().isEmpty());
+    EXPECT_EQ(r["auto_poweroff"].toBool(), false);
+    EXPECT_EQ(r["program_version"].toString(), "V0.2B0407B");
+    const CtlResult summary = RunCtl({"records", "--summary"}, {}, work.path.string(), env);
+    EXPECT_TRUE(Contains(summary.out, "      1       0       1  GPS RMC (1)\n")) << summary.out;
+    const CtlResult csv = RunCtl({"records", "--csv", "--serial", std::to_string(r["serial"].toInteger())}, {},
+                                 work.path.string(), env);
+    ASSERT_EQ(Lines(csv.out).size(), 2u) << csv.out;
+    EXPECT_TRUE(Contains(csv.out, ",FAIL,0,0,RTC=1;GPS RMC=0\n")) << csv.out;
+
+    // A file that is not a database: same run, same status, the record in the outbox, the file untouched.
+    const std::string notes = work.file("notes.txt");
+    std::ofstream(notes) << "station notes\n";
+    const std::vector<std::string> bad = {"XDG_DATA_HOME=" + home, "VR60_DB=sqlite:" + notes};
+    const CtlResult badRun = RunCtl(selftest, {}, work.path.string(), bad);
+    EXPECT_EQ(badRun.status, 8) << badRun.out << badRun.err;
+    EXPECT_TRUE(Contains(badRun.out, "Result          FAIL"));
+    EXPECT_TRUE(Contains(badRun.out, "The records database " + notes + " cannot be used (" + notes +
+                                         " is not a records database (file is not a database); it was left as it is); "
+                                         "the test record waits in the outbox of " + database))
+        << badRun.out;
+    EXPECT_EQ(ReadText(notes), "station notes\n");
+    const CtlResult badList = RunCtl({"records"}, {}, work.path.string(), bad);
+    EXPECT_EQ(badList.status, 140);
+    EXPECT_TRUE(Contains(badList.err, "is not a records database")) << badList.err;
+    const CtlResult badUrl = RunCtl({"records"}, {}, work.path.string(), {"VR60_DB=postgres://x"});
+    EXPECT_EQ(badUrl.status, 2);
+    EXPECT_TRUE(Contains(badUrl.err, "VR60_DB: 'postgres://x' is not a database URL (unknown scheme)")) << badUrl.err;
+    const CtlResult badOption = RunCtl({"--db", "sqlite:", "logbook"}, {}, work.path.string(), env);
+    EXPECT_EQ(badOption.status, 2);
+
+    // The download lands in the logbook once, whatever the file is called later.
+    const CtlResult download = RunCtl({"--port", sim.ptyPath(), "download", "--out", "a.sbp", "--no-clear"}, {},
+                                      work.path.string(), env);
+    EXPECT_EQ(download.status, 0) << download.out << download.err;
+    EXPECT_TRUE(Contains(download.out, "Session stored in " + database + ".\n")) << download.out;
+    std::filesystem::copy_file(work.file("a.sbp"), work.file("copy.sbp"));
+    const CtlResult add = RunCtl({"logbook", "add", "copy.sbp", "missing.sbp"}, {}, work.path.string(), env);
+    EXPECT_EQ(add.status, 140);
+    EXPECT_EQ(add.out, "copy.sbp: Session already in " + database + ".\n");
+    EXPECT_TRUE(Contains(add.err, "cannot open missing.sbp")) << add.err;
+
+    const CtlResult book = RunCtl({"logbook", "--json"}, {}, work.path.string(), env);
+    const QJsonArray sessions = Json(book.out).array();
+    ASSERT_EQ(sessions.size(), 1) << book.out;
+    EXPECT_EQ(sessions[0]["file"].toString().toStdString(), work.file("a.sbp"));
+    EXPECT_EQ(sessions[0]["sha256"].toString().size(), 64);
+    const CtlResult analyze = RunCtl({"analyze", "a.sbp", "--json"}, {}, work.path.string(), env);
+    EXPECT_EQ(sessions[0]["results"].toObject(), Json(analyze.out).object());
+
+    const QJsonObject best = Json(RunCtl({"logbook", "best", "--json"}, {}, work.path.string(), env).out).object();
+    for (const QString& key : best.keys()) {
+        EXPECT_EQ(best[key]["knots"], Json(analyze.out)[key]["knots"]) << key.toStdString();
+        EXPECT_EQ(best[key]["file"].toString().toStdString(), work.file("a.sbp"));
+    }
+
+    // The outbox is delivered to a database that can be used, once.
+    const std::vector<std::string> other = {"XDG_DATA_HOME=" + home, "VR60_DB=sqlite:" + work.file("line.sqlite")};
+    EXPECT_EQ(RunCtl({"records", "sync"}, {}, work.path.string(), other).out,
+              "1 record(s) delivered to " + work.file("line.sqlite") + ", 0 still in the outbox.\n");
+    EXPECT_EQ(RunCtl({"records", "sync"}, {}, work.path.string(), other).out,
+              "0 record(s) delivered to " + work.file("line.sqlite") + ", 0 still in the outbox.\n");
+}
+
+} // namespace

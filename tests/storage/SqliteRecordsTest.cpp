@@ -1,0 +1,266 @@
+// The records database on SQLite: first use, test records, the outbox and its
+// delivery, and databases that must be left alone.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include <QJsonDocument>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "storage/Database.h"
+#include "storage/RecordStore.h"
+#include "storage/RecordSamples.h"
+#include "support/Files.h"
+
+namespace {
+
+DatabaseTarget SqliteAt(const std::string& path)
+{
+    DatabaseTarget t;
+    std::string error;
+    EXPECT_TRUE(ParseDatabaseUrl("sqlite:" + path, t, error)) << error;
+    return t;
+}
+
+// One statement straight through SQLite, beside the storage layer.
+QVariant RawValue(const std::string& path, const char* statement)
+{
+    QVariant value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+        db.setDatabaseName(QString::fromStdString(path));
+        db.open();
+        QSqlQuery q(db);
+        if (q.exec(QString::fromLatin1(statement)) && q.next())
+            value = q.value(0);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    return value;
+}
+
+std::vector<TestRecord> AllRecords(const DatabaseTarget& target)
+{
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(target, error);
+    EXPECT_TRUE(db) << error;
+    std::vector<TestRecord> out;
+    if (db) {
+        EXPECT_TRUE(ListTestRecords(*db, {}, out, error)) << error;
+    }
+    return out;
+}
+
+std::string Json(const TestRecord& r)
+{
+    return QJsonDocument(TestRecordJson(r)).toJson().toStdString();
+}
+
+TEST(SqliteRecords, firstUseCreatesTheDefaultDatabaseInTheDataFolderWithWalAndTheSchema)
+{
+    ScratchDir home;
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.path.string()));
+    const std::string expected = home.file("TRAXELO/VR40LINK/records.sqlite");
+    EXPECT_EQ(DefaultDatabasePath(), expected);
+
+    RecordStore store(ConfiguredTarget(nullptr));
+    const TestRecord r = SampleTestRecord(12345, "2026-03-01T10:00:00Z", kOutcomePass);
+    const StoreReport report = store.saveTestRecord(r);
+    EXPECT_TRUE(report.stored);
+    EXPECT_EQ(report.line, "Test record stored in " + expected + ".");
+    EXPECT_EQ(RawValue(expected, "PRAGMA journal_mode").toString(), "wal");
+    EXPECT_EQ(RawValue(expected, "SELECT version FROM schema_version").toInt(), KnownSchemaVersion());
+    // Opening again migrates nothing and keeps the record.
+    const std::vector<TestRecord> stored = AllRecords(ConfiguredTarget(nullptr));
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(Json(stored[0]), Json(r));
+    qputenv("XDG_DATA_HOME", saved);
+}
+
+TEST(SqliteRecords, recordsComeBackWhole_filteredByUnitAndDay_andAnIdIsStoredOnce)
+{
+    ScratchDir dir;
+    const DatabaseTarget target = SqliteAt(dir.file("r.sqlite"));
+    const std::vector<TestRecord> records = {
+        SampleTestRecord(7, "2026-03-01T09:00:00Z", kOutcomePass),
+        SampleTestRecord(8, "2026-03-01T09:05:00Z", kOutcomeFail, false),
+        SampleTestRecord(7, "2026-03-02T08:00:00Z", kOutcomeBitTimeout),
+    };
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(target, error);
+    ASSERT_TRUE(db) << error;
+    for (const TestRecord& r : records)
+        ASSERT_TRUE(InsertTestRecord(*db, r, error)) << error;
+    ASSERT_TRUE(InsertTestRecord(*db, records[1], error)) << error;   // again: no second copy
+
+    TestRecord back;
+    ASSERT_TRUE(TestRecordFromJson(TestRecordJson(records[1]), back));
+    EXPECT_EQ(Json(back), Json(records[1]));
+
+    const struct {
+        std::optional<int64_t> serial;
+        const char* since;
+        std::vector<size_t> expected;
+    } filters[] = {
+        {{}, "", {0, 1, 2}}, {7, "", {0, 2}}, {{}, "2026-03-02", {2}}, {8, "2026-03-02", {}}, {9, "", {}},
+    };
+    for (const auto& f : filters) {
+        std::vector<TestRecord> out;
+        ASSERT_TRUE(ListTestRecords(*db, {f.serial, f.since}, out, error)) << error;
+        ASSERT_EQ(out.size(), f.expected.size()) << f.since;
+        for (size_t i = 0; i < out.size(); ++i)
+            EXPECT_EQ(Json(out[i]), Json(records[f.expected[i]]));
+    }
+}
+
+TEST(SqliteRecords, summaryPerDayCountsUnitsOnceAndNamesTheItemThatFailedMost)
+{
+    std::vector<TestRecord> r = {
+        SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomeFail, false),
+        SampleTestRecord(1, "2026-03-01T09:10:00Z", kOutcomePass),   // retested and passed
+        SampleTestRecord(2, "2026-03-01T09:20:00Z", kOutcomeFail, false),
+        SampleTestRecord(3, "2026-03-01T09:30:00Z", kOutcomeNoAnswer),
+        SampleTestRecord(4, "2026-03-02T07:00:00Z", kOutcomePass),
+    };
+    r[3].items = {{"RTC", false}, {"Battery", false}};
+    const std::vector<TestDaySummary> days = SummarizeByDay(r);
+    ASSERT_EQ(days.size(), 2u);
+    EXPECT_EQ(days[0].day, "2026-03-01");
+    EXPECT_EQ(days[0].units, 3);
+    EXPECT_EQ(days[0].passed, 1);
+    EXPECT_EQ(days[0].failed, 2);
+    EXPECT_EQ(days[0].mostFailedItem, "Battery");
+    EXPECT_EQ(days[0].mostFailedCount, 3);
+    EXPECT_EQ(days[1].units, 1);
+    EXPECT_EQ(days[1].failed, 0);
+    EXPECT_EQ(days[1].mostFailedItem, "");
+}
+
+TEST(SqliteRecords, aDatabaseThatCannotBeUsedIsLeftAsItIsAndTheRecordWaitsInTheOutbox)
+{
+    ScratchDir dir;
+    const std::string newer = dir.file("newer.sqlite");
+    {
+        std::string error;
+        ASSERT_TRUE(Database::open(SqliteAt(newer), error)) << error;
+    }
+    RawValue(newer, "UPDATE schema_version SET version = 99");
+    const std::string notDb = dir.file("notes.sqlite");
+    std::ofstream(notDb) << std::string(3000, 'x');
+    const std::string foreign = dir.file("foreign.sqlite");
+    RawValue(foreign, "CREATE TABLE cars (plate TEXT)");
+
+    const std::string url = "mysql://line@db/records";
+    const struct {
+        DatabaseTarget target;
+        std::string file;   // must stay byte for byte
+        std::string reason;
+    } cases[] = {
+        {SqliteAt(notDb), notDb, notDb + " is not a records database (file is not a database); it was left as it is"},
+        {SqliteAt(newer), newer,
+         newer + " has schema version 99, newer than this program knows (" + std::to_string(KnownSchemaVersion()) +
+             "): use a newer version of the program; it was left as it is"},
+        {SqliteAt(foreign), foreign, foreign + " is not a records database (it holds other tables)"},
+        {ConfiguredTarget(&url), "", "--db: 'mysql://line@db/records' is not a database URL (unknown scheme)"},
+        {SqliteAt(dir.file("no/such/folder/r.sqlite")), "", "cannot open the records database"},
+    };
+    const DatabaseTarget local = SqliteAt(dir.file("local.sqlite"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const std::vector<uint8_t> before = ReadFileBytes(c.file);
+        std::string error;
+        EXPECT_FALSE(Database::open(c.target, error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+
+        const StoreReport report = RecordStore(c.target, local).saveTestRecord(SampleTestRecord(5, "2026-03-01T09:00:00Z", kOutcomePass));
+        EXPECT_FALSE(report.stored);
+        EXPECT_TRUE(report.queued);
+        EXPECT_NE(report.line.find(c.reason), std::string::npos) << report.line;
+        EXPECT_NE(report.line.find("the test record waits in the outbox of " + local.path +
+                                   " ('vr60ctl records sync' delivers it)"),
+                  std::string::npos)
+            << report.line;
+        if (!c.file.empty()) {
+            EXPECT_EQ(ReadFileBytes(c.file), before);
+        }
+    }
+    EXPECT_EQ(RawValue(local.path, "SELECT COUNT(*) FROM outbox").toInt(), 5);
+
+    // Nowhere to keep it: the message log carries the record itself.
+    const TestRecord r = SampleTestRecord(6, "2026-03-01T09:00:00Z", kOutcomePass);
+    const StoreReport lost = RecordStore(SqliteAt(notDb), SqliteAt(notDb)).saveTestRecord(r);
+    EXPECT_FALSE(lost.stored || lost.queued);
+    EXPECT_EQ(lost.line.rfind("Test record NOT stored (" + notDb + " is not a records database", 0), 0u) << lost.line;
+    EXPECT_NE(lost.line.find("\"id\":\"" + r.id + "\""), std::string::npos) << lost.line;
+}
+
+TEST(SqliteRecords, theOutboxIsDeliveredExactlyOnce_bySyncOrByTheNextWrite)
+{
+    ScratchDir dir;
+    const std::string shared = dir.file("server/shared.sqlite");
+    const DatabaseTarget target = SqliteAt(shared);
+    const DatabaseTarget local = SqliteAt(dir.file("local.sqlite"));
+    RecordStore store(target, local);
+    const TestRecord a = SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomePass);
+    const TestRecord b = SampleTestRecord(2, "2026-03-01T09:01:00Z", kOutcomeFail, false);
+    const TestRecord c = SampleTestRecord(3, "2026-03-01T09:02:00Z", kOutcomePass);
+
+    // The server's folder is missing: unreachable.
+    EXPECT_TRUE(store.saveTestRecord(a).queued);
+    SyncReport s = store.sync();
+    EXPECT_FALSE(s.reached);
+    EXPECT_EQ(s.waiting, 1);
+
+    std::filesystem::create_directory(dir.file("server"));
+    s = store.sync();
+    EXPECT_EQ(s.delivered, 1);
+    EXPECT_EQ(s.line, "1 record(s) delivered to " + shared + ", 0 still in the outbox.");
+    EXPECT_EQ(store.sync().delivered, 0);
+
+    // Unreachable again, then the next write takes the queued record along.
+    std::filesystem::rename(dir.file("server"), dir.file("away"));
+    EXPECT_TRUE(store.saveTestRecord(b).queued);
+    std::filesystem::rename(dir.file("away"), dir.file("server"));
+    const StoreReport report = store.saveTestRecord(c);
+    EXPECT_EQ(report.line, "Test record stored in " + shared + ". 1 record(s) from the outbox delivered too.");
+
+    // A record delivered but not taken off the outbox (a crash between the two) is not stored twice.
+    {
+        std::string error;
+        std::unique_ptr<Database> db = Database::open(local, error);
+        QSqlQuery q(db->sql());
+        q.prepare(QStringLiteral("INSERT INTO outbox (id, kind, target, payload, queued_utc) VALUES (?, 'test', ?, ?, '')"));
+        q.addBindValue(QString::fromStdString(a.id));
+        q.addBindValue(QString::fromStdString(target.display()));
+        q.addBindValue(QJsonDocument(TestRecordJson(a)).toJson());
+        ASSERT_TRUE(Database::run(q, error)) << error;
+    }
+    EXPECT_EQ(store.sync().delivered, 1);
+    const std::vector<TestRecord> all = AllRecords(target);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(Json(all[0]), Json(a));
+    EXPECT_EQ(Json(all[1]), Json(b));
+    EXPECT_EQ(Json(all[2]), Json(c));
+}
+
+TEST(SqliteRecords, twoStationsWritingTheSameFileAtOnceLoseNothing)
+{
+    ScratchDir dir;
+    const DatabaseTarget target = SqliteAt(dir.file("line.sqlite"));
+    constexpr int kEach = 40;
+    auto station = [&](int64_t firstSerial) {
+        RecordStore store(target, target);
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_TRUE(store.saveTestRecord(SampleTestRecord(firstSerial + i, "2026-03-01T09:00:00Z", kOutcomePass)).stored);
+    };
+    std::thread one(station, 1000), two(station, 2000);
+    one.join();
+    two.join();
+    EXPECT_EQ(AllRecords(target).size(), size_t(2 * kEach));
+}
+
+} // namespace
