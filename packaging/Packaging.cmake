@@ -82,7 +82,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS gpsbabel)
+# Qt loads its database drivers as plugins, which shlibdeps cannot see: the local records
+# database needs the SQLite one, a shared production-line database the PostgreSQL one.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gpsbabel, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${pkg}/debian/postinst ${pkg}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
