@@ -26,14 +26,15 @@ void ForEachShortestWindow(const SessionTrack& track, Span span, double minimum,
 }
 
 template <typename Span>
-std::vector<std::optional<BestRun>> BestWindows(const SessionTrack& track, Span span, const std::vector<double>& minimums)
+std::vector<std::optional<BestRun>> BestWindows(const SessionTrack& track, Span span, const std::vector<double>& minimums,
+                                                RunScope scope)
 {
     const size_t m = minimums.size();
     // Best mean speed as integral over seconds; compared without dividing.
     std::vector<double> bestIntegral(m, -1), bestSeconds(m, 1);
     std::vector<size_t> bestFirst(m), bestLast(m), first(m);
-    for (size_t s = 0; s < track.segmentStarts.size(); ++s) {
-        const size_t begin = track.segmentStarts[s], end = track.segmentEnd(s);
+    for (size_t s = 0; s < track.runStarts(scope).size(); ++s) {
+        const size_t begin = track.runStarts(scope)[s], end = track.runEnd(scope, s);
         std::fill(first.begin(), first.end(), begin);
         for (size_t last = begin + 1; last < end; ++last)
             for (size_t k = 0; k < m; ++k) {
@@ -65,19 +66,21 @@ int64_t DurationMs(double seconds)
 
 } // namespace
 
-std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds)
+std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds,
+                                                      RunScope scope)
 {
     std::vector<double> minimums;
     for (const double s : seconds)
         minimums.push_back(double(DurationMs(s)));
     const auto span = [&](size_t a, size_t b) { return double(track.points[b].timeMs - track.points[a].timeMs); };
-    return BestWindows(track, span, minimums);
+    return BestWindows(track, span, minimums, scope);
 }
 
-std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track, const std::vector<double>& metres)
+std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track, const std::vector<double>& metres,
+                                                      RunScope scope)
 {
     const auto span = [&](size_t a, size_t b) { return track.pathMetres[b] - track.pathMetres[a]; };
-    return BestWindows(track, span, metres);
+    return BestWindows(track, span, metres, scope);
 }
 
 std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double seconds, int count)

@@ -50,6 +50,20 @@ public:
 
     SbpFields& point(size_t i) { return points_[i]; }
     size_t size() const { return points_.size(); }
+    // Moves point i by the given metres, as a position spike would.
+    SyntheticLog& displace(size_t i, double north, double east)
+    {
+        const double perDegree = kEarthRadiusMetres * std::numbers::pi / 180;
+        points_[i].latitude += int32_t(std::lround(north / perDegree * 1e7));
+        points_[i].longitude += int32_t(std::lround(east / (perDegree * std::cos(kLat0 * std::numbers::pi / 180)) * 1e7));
+        return *this;
+    }
+    // Takes `count` points out from point `first` on, as a loss of fix does.
+    SyntheticLog& drop(size_t first, size_t count)
+    {
+        points_.erase(points_.begin() + long(first), points_.begin() + long(first + count));
+        return *this;
+    }
     // Milliseconds since 1970 of a time given from the log's start.
     static int64_t At(double seconds) { return kDayMs + kStartMs + std::llround(seconds * 1000); }
 
