@@ -83,7 +83,7 @@ private:
     {
         SbpFields f;
         const int64_t s = ms_ / 1000;
-        f.utc = PackSbpTime(2014, 12, 7, int(s / 3600), int(s / 60 % 60), int(s % 60));
+        f.utc = PackSbpTime(2014, 12, int(7 + s / 86400), int(s / 3600 % 24), int(s / 60 % 60), int(s % 60));
         f.milliseconds = uint16_t(ms_ % 1000);
         const double perDegree = kEarthRadiusMetres * std::numbers::pi / 180;
         f.latitude = int32_t(std::lround((kLat0 + north_ / perDegree) * 1e7));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "logdata/SbpTestRecords.h"
@@ -15,9 +16,10 @@ namespace {
 TEST(SbpRecordStream, yieldsTheWholeRecordsAfterAnyHeaderBlock)
 {
     const std::vector<uint8_t> records = SampleTrack(5000);   // two full blocks and a part
-    std::vector<uint8_t> headed = SbpHeaderBlock();
-    headed.insert(headed.end(), records.begin(), records.end());
-    headed.insert(headed.end(), 31, 0x55);
+    const std::vector<uint8_t> header = SbpHeaderBlock();
+    std::vector<uint8_t> headed(header.size() + records.size() + 31, 0x55);
+    std::copy(header.begin(), header.end(), headed.begin());
+    std::copy(records.begin(), records.end(), headed.begin() + long(header.size()));
     struct Case {
         const char* name;
         std::vector<uint8_t> bytes;
