@@ -139,29 +139,30 @@ SessionTrack SessionTrackBuilder::finish()
     track_ = SessionTrack();
     DropPositionSpikes(t, filter_.maxJumpMetres);
 
-    const size_t n = t.points.size();
-    t.speedIntegral.resize(n);
-    t.pathMetres.resize(n);
+    t.speedIntegral.reserve(t.points.size());
+    t.pathMetres.reserve(t.points.size());
     const int64_t maxDropoutMs = std::llround(filter_.maxDropoutSeconds * 1000);
     for (size_t s = 0; s < t.segmentStarts.size(); ++s) {
         const size_t begin = t.segmentStarts[s], end = t.segmentEnd(s);
         if (s == 0) {
             t.stretchStarts.push_back(begin);
+            t.speedIntegral.push_back(0);
+            t.pathMetres.push_back(0);
         } else {
             // Across a spanned drop-out the path is the straight line between its ends.
             const size_t prev = begin - 1;
             const int64_t dtMs = t.points[begin].timeMs - t.points[prev].timeMs;
             const bool spanned = dtMs > 0 && dtMs <= maxDropoutMs && !IsJump(t, prev, begin, kDropoutMarginMetres);
             const double line = spanned ? StepMetres(t.sphere[prev], t.sphere[begin]) : 0;
-            t.speedIntegral[begin] = t.speedIntegral[prev] + line;
-            t.pathMetres[begin] = t.pathMetres[prev] + line;
+            t.speedIntegral.push_back(t.speedIntegral[prev] + line);
+            t.pathMetres.push_back(t.pathMetres[prev] + line);
             if (!spanned)
                 t.stretchStarts.push_back(begin);
         }
         for (size_t i = begin + 1; i < end; ++i) {
             // A speed holds until the next point: a stretch logged at one speed averages to it exactly.
-            t.speedIntegral[i] = t.speedIntegral[i - 1] + t.points[i - 1].speed * t.seconds(i - 1, i);
-            t.pathMetres[i] = t.pathMetres[i - 1] + StepMetres(t.sphere[i - 1], t.sphere[i]);
+            t.speedIntegral.push_back(t.speedIntegral[i - 1] + t.points[i - 1].speed * t.seconds(i - 1, i));
+            t.pathMetres.push_back(t.pathMetres[i - 1] + StepMetres(t.sphere[i - 1], t.sphere[i]));
         }
     }
     return t;
