@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "analysis/SessionTrack.h"
@@ -64,6 +65,49 @@ int64_t DurationMs(double seconds)
     return std::llround(seconds * 1000);
 }
 
+// The slowest window that can be one of the best `count` disjoint windows of at
+// least `minimumMs`: any choice of `count` disjoint windows (greedy here, fastest
+// first) totals at most the best total, and the other windows of a best choice
+// add at most the `count` - 1 fastest speeds; a window slower than the
+// difference is in no best choice. Minus infinity when greedy finds no choice.
+double SlowestUsefulWindow(const SessionTrack& track, double minimumMs, int count)
+{
+    const auto span = [&](size_t a, size_t b) { return double(track.points[b].timeMs - track.points[a].timeMs); };
+    std::vector<std::pair<int64_t, int64_t>> chosen;   // start and end times
+    std::vector<double> fastest;                       // the count - 1 fastest speeds, fastest first
+    double total = 0;
+    for (int k = 0; k < count; ++k) {
+        bool found = false;
+        double best = 0;
+        std::pair<int64_t, int64_t> bestTimes;
+        ForEachShortestWindow(track, span, minimumMs, [&](size_t first, size_t last) {
+            const double speed = track.meanSpeed(first, last);
+            if (k == 0 && (fastest.size() < size_t(count - 1) || (!fastest.empty() && speed > fastest.back()))) {
+                fastest.insert(std::upper_bound(fastest.begin(), fastest.end(), speed, std::greater<double>()), speed);
+                if (fastest.size() > size_t(count - 1))
+                    fastest.pop_back();
+            }
+            if (found && speed <= best)
+                return;
+            const int64_t start = track.points[first].timeMs, end = track.points[last].timeMs;
+            for (const auto& [s, e] : chosen)
+                if (start < e && s < end)
+                    return;
+            found = true;
+            best = speed;
+            bestTimes = {start, end};
+        });
+        if (!found)
+            return -std::numeric_limits<double>::infinity();
+        chosen.push_back(bestTimes);
+        total += best;
+    }
+    double others = 0;
+    for (const double v : fastest)
+        others += v;
+    return total - others - 1e-9 * std::fabs(total);   // a rounding margin
+}
+
 } // namespace
 
 std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds,
@@ -89,13 +133,19 @@ std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double sec
         uint32_t first, last;
         double speed;
     };
+    if (count <= 0)
+        return {};
+    // Only the windows that can be in a best choice enter the search below.
+    const double minimumMs = double(DurationMs(seconds));
+    const double slowest = SlowestUsefulWindow(track, minimumMs, count);
     std::vector<Window> windows;
-    windows.reserve(track.points.size());
     const auto span = [&](size_t a, size_t b) { return double(track.points[b].timeMs - track.points[a].timeMs); };
-    ForEachShortestWindow(track, span, double(DurationMs(seconds)), [&](size_t first, size_t last) {
-        windows.push_back({uint32_t(first), uint32_t(last), track.meanSpeed(first, last)});
+    ForEachShortestWindow(track, span, minimumMs, [&](size_t first, size_t last) {
+        const double speed = track.meanSpeed(first, last);
+        if (speed >= slowest)
+            windows.push_back({uint32_t(first), uint32_t(last), speed});
     });
-    if (count <= 0 || windows.size() < size_t(count))
+    if (windows.size() < size_t(count))
         return {};
     const auto startOf = [&](const Window& w) { return track.points[w.first].timeMs; };
     const auto endOf = [&](const Window& w) { return track.points[w.last].timeMs; };

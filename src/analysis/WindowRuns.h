@@ -18,5 +18,6 @@ std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track,
 
 // The `count` runs of at least `seconds`, each inside one segment, that do not overlap in time (they may
 // touch) and have the highest sum of mean speeds, in time order; empty when
-// fewer than `count` fit. O(n log n + count * n).
+// fewer than `count` fit. O(n log n + count * n); the search runs on the windows
+// fast enough to be in a best choice, which on a real session are few.
 std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double seconds, int count);
