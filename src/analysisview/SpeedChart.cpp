@@ -188,9 +188,9 @@ void SpeedChart::paintEvent(QPaintEvent*)
 
 void SpeedChart::drawLegend(QPainter& painter, const QRect& area) const
 {
-    const QFontMetrics metrics(font());
+    const QFontMetrics metrics = painter.fontMetrics();
     const QString leftOut = tr("left out"), gap = tr("gap"), spanned = tr("gap spanned by 1 h, nm");
-    double x = area.right() - 8.0 - metrics.horizontalAdvance(leftOut) - metrics.horizontalAdvance(gap) -
+    double x = area.right() - 12.0 - metrics.horizontalAdvance(leftOut) - metrics.horizontalAdvance(gap) -
                metrics.horizontalAdvance(spanned) - 3 * 16 - 2 * 10;
     const double y = area.top() + 4.0, h = metrics.height();
     painter.fillRect(QRectF(x - 4, y, area.right() - x, h), QColor(255, 255, 255, 200));
