@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "CtlCommand.h"
@@ -14,7 +15,7 @@
 #include "analysis/SessionAnalysis.h"
 #include "program/Program.h"
 #include "device/TopSpeeds.h"
-#include "logdata/LogBrowser.h"
+#include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
 
@@ -47,7 +48,8 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
             out.json = true;
         } else if (a == "--device") {
             out.device = true;
-        } else if (a == "--max-hdop" || a == "--min-sats" || a == "--max-accel" || a == "--max-gap") {
+        } else if (a == "--max-hdop" || a == "--min-sats" || a == "--max-accel" || a == "--max-gap" ||
+                   a == "--max-jump" || a == "--max-dropout") {
             if (i + 1 >= args.size()) {
                 std::fprintf(stderr, "vr60ctl: analyze: %s needs a value\n", a.c_str());
                 return 2;
@@ -65,6 +67,10 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
                 out.filter.minSatellites = int(v);
             else if (a == "--max-accel")
                 out.filter.maxAcceleration = v;
+            else if (a == "--max-jump")
+                out.filter.maxJumpMetres = v;
+            else if (a == "--max-dropout")
+                out.filter.maxDropoutSeconds = v;
             else
                 out.filter.maxGapSeconds = v;
             if (!ok) {
@@ -83,7 +89,7 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
     }
     if (out.file.empty()) {
         std::fprintf(stderr, "usage: vr60ctl analyze FILE.sbp [--json] [--device] [--max-hdop X] [--min-sats N] "
-                             "[--max-accel A] [--max-gap S]\n");
+                             "[--max-accel A] [--max-gap S] [--max-jump M] [--max-dropout S]\n");
         return 2;
     }
     return 0;
@@ -162,10 +168,14 @@ int RunAnalyze(CtlContext& ctx, const Args& args)
         std::fprintf(stderr, "vr60ctl: %s is empty\n", a.file.c_str());
         return file.status;
     }
-    if (file.cut)
-        std::fprintf(stderr, "vr60ctl: %s is longer than a log can be; only its first %zu bytes were analysed\n",
-                     a.file.c_str(), kWholeFileLimit);
     const SessionResults& results = file.analysis.results;
+    // The results of part of a file are printed, but never as a success.
+    if (file.readError != 0)
+        std::fprintf(stderr, "vr60ctl: reading %s failed after %zu records (%s); only those were analysed\n",
+                     a.file.c_str(), results.records, std::strerror(file.readError));
+    else if (results.truncated)
+        std::fprintf(stderr, "vr60ctl: %s holds more than %zu records; only the first %zu were analysed\n",
+                     a.file.c_str(), kMaxAnalysedRecords, results.records);
 
     DeviceTables device;
     int deviceResult = 0;
@@ -184,5 +194,7 @@ int RunAnalyze(CtlContext& ctx, const Args& args)
         for (const std::string& line : ResultTableLines(results))
             std::printf("%s\n", line.c_str());
     }
-    return deviceResult;
+    if (deviceResult != 0)
+        return deviceResult;
+    return results.truncated ? kIncomplete : kOk;
 }

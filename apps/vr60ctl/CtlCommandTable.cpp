@@ -101,12 +101,17 @@ const std::vector<CtlCommand>& CtlCommands()
          "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE"},
         {"analyze", RunAnalyze,
          "  analyze FILE [--json] [--device] [--max-hdop X] [--min-sats N] [--max-accel A] [--max-gap S]\n"
+         "          [--max-jump M] [--max-dropout D]\n"
          "                              best speeds of a log: 2 s, 10 s, 5 x 10 s, 100 m, 250 m, 500 m,\n"
          "                              nautical mile, 1 h, alpha 500, distance and time moving; --json\n"
          "                              prints one JSON object; --device shows the device's top-10 tables\n"
          "                              beside. Points are left out with HDOP above X (3.0), fewer than N\n"
-         "                              satellites (5), an invalid time, or more than A m/s^2 from the\n"
-         "                              point before (8; 0: no check); a gap over S seconds (2) ends a run"},
+         "                              satellites (5), an invalid time, more than A m/s^2 from the\n"
+         "                              point before (8; 0: no check), or a position one or two points\n"
+         "                              off the track by more than M metres (10; 0: no check) beyond\n"
+         "                              what the logged speed allows; a gap over S seconds (2) ends a run,\n"
+         "                              except for 1 h, nautical mile and distance, which span gaps of up\n"
+         "                              to D seconds (30). Status 10: the file was not read whole"},
         {"records", RunRecords,
          "  records [--serial N] [--since YYYY-MM-DD] [--json | --csv]\n"
          "                              list the stored self-test records, oldest first\n"

@@ -80,6 +80,15 @@ std::vector<std::string> ResultTableLines(const SessionResults& r)
     lines.push_back(Format("%-14s %8.3f km", "distance", r.distanceMetres / 1000));
     lines.push_back(Format("%-14s %8s (%.1f s)", "time moving", Duration(r.movingSeconds).c_str(), r.movingSeconds));
     lines.push_back(Format("%-14s %zu used, %zu filtered out", "points", r.pointsUsed, r.pointsFiltered));
+    if (r.pointsFiltered > 0) {
+        std::string reasons;
+        for (const FilterReasonInfo& f : FilterReasons())
+            if (const size_t n = r.filteredBy[size_t(f.reason)])
+                reasons += (reasons.empty() ? "" : ", ") + Format("%s %zu", f.label, n);
+        lines.push_back(Format("%-14s ", "left out") + reasons);
+    }
+    if (r.truncated)
+        lines.push_back(Format("%-14s only the first %zu records were analysed", "truncated", r.records));
     return lines;
 }
 
@@ -115,7 +124,14 @@ std::string ResultJson(const SessionResults& r, const std::vector<std::pair<std:
     out += Format("  \"distance_km\": %.3f,\n", r.distanceMetres / 1000);
     out += Format("  \"moving_s\": %.1f,\n", r.movingSeconds);
     out += Format("  \"points_used\": %zu,\n", r.pointsUsed);
-    out += Format("  \"points_filtered\": %zu", r.pointsFiltered);
+    out += Format("  \"points_filtered\": %zu,\n", r.pointsFiltered);
+    out += "  \"filtered\": {";
+    for (const FilterReasonInfo& f : FilterReasons())
+        out += Format("%s\"%s\": %zu", f.reason == FilterReasons().front().reason ? "" : ", ", f.key,
+                      r.filteredBy[size_t(f.reason)]);
+    out += "},\n";
+    out += Format("  \"records\": %zu,\n", r.records);
+    out += Format("  \"truncated\": %s", r.truncated ? "true" : "false");
     for (const auto& [key, value] : extra)
         out += ",\n  " + JsonString(key) + ": " + value;
     return out + "\n}\n";

@@ -1,11 +1,12 @@
 #include "analysis/SessionAnalysis.h"
 
-#include <filesystem>
+#include <algorithm>
 
 #include "analysis/AlphaRun.h"
 #include "analysis/WindowRuns.h"
-#include "logdata/LogBrowser.h"
-#include "logdata/SbpRecord.h"
+#include "platform/ResultCode.h"
+#include "sbp/SbpRecord.h"
+#include "sbp/SbpRecordStream.h"
 
 namespace {
 
@@ -58,21 +59,26 @@ SessionResults AnalyzeTrack(const SessionTrack& track)
     SessionResults r;
     r.pointsUsed = track.points.size();
     r.pointsFiltered = track.filtered;
+    r.filteredBy = track.filteredBy;
+    r.records = track.records;
     auto set = [&](Category c, std::optional<CategoryResult> result) { r.best[size_t(c)] = std::move(result); };
-    const auto durations = BestOverDurations(track, {2, 10, 3600});
-    const auto distances = BestOverDistances(track, {100, 250, 500, kNauticalMile});
+    // Runs of a minute or less never span a gap; the hour, the mile and the totals span drop-outs.
+    const auto durations = BestOverDurations(track, {2, 10});
+    const auto distances = BestOverDistances(track, {100, 250, 500});
+    const auto hour = BestOverDurations(track, {3600}, RunScope::Stretch);
+    const auto mile = BestOverDistances(track, {kNauticalMile}, RunScope::Stretch);
     set(Category::TwoSeconds, Single(durations[0]));
     set(Category::TenSeconds, Single(durations[1]));
     set(Category::FiveByTen, Combined(BestDisjointDurations(track, 10, 5)));
     set(Category::Metres100, Single(distances[0]));
     set(Category::Metres250, Single(distances[1]));
     set(Category::Metres500, Single(distances[2]));
-    set(Category::NauticalMile, Single(distances[3]));
-    set(Category::OneHour, Single(durations[2]));
+    set(Category::NauticalMile, Single(mile[0]));
+    set(Category::OneHour, Single(hour[0]));
     set(Category::Alpha500, Single(BestAlpha(track, 300, 500, 50)));
 
-    for (size_t s = 0; s < track.segmentStarts.size(); ++s) {
-        const size_t begin = track.segmentStarts[s], end = track.segmentEnd(s);
+    for (size_t s = 0; s < track.stretchStarts.size(); ++s) {
+        const size_t begin = track.stretchStarts[s], end = track.runEnd(RunScope::Stretch, s);
         r.distanceMetres += track.pathMetres[end - 1] - track.pathMetres[begin];
         for (size_t i = begin + 1; i < end; ++i)
             if (track.points[i - 1].speed >= kMovingSpeed)
@@ -90,16 +96,29 @@ SessionAnalysis AnalyzeSbpImage(const std::vector<uint8_t>& image, const PointFi
     return a;
 }
 
-SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filter)
+SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filter, size_t maxRecords)
 {
     SbpFileAnalysis f;
-    std::vector<uint8_t> image;
-    f.status = ReadWholeFile(name, kWholeFileLimit, image);
+    SbpRecordStream stream(name);
+    f.status = stream.status();
     if (f.status != kOk)
         return f;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(name, error);
-    f.cut = !error && size > image.size();
-    f.analysis = AnalyzeSbpImage(image, filter);
+    SessionTrackBuilder builder(filter, size_t(std::min<uint64_t>(stream.sizeHint(), maxRecords)));
+    size_t read = 0;
+    bool truncated = false;
+    const uint8_t* records = nullptr;
+    while (const size_t n = stream.next(&records)) {
+        const size_t take = std::min(n, maxRecords - read);
+        builder.add(records, take);
+        read += take;
+        if (take < n) {
+            truncated = true;
+            break;
+        }
+    }
+    f.readError = stream.readError();
+    f.analysis.track = builder.finish();
+    f.analysis.results = AnalyzeTrack(f.analysis.track);
+    f.analysis.results.truncated = truncated || f.readError != 0;
     return f;
 }

@@ -35,6 +35,9 @@ struct SessionResults {
     double movingSeconds = 0;
     size_t pointsUsed = 0;
     size_t pointsFiltered = 0;
+    std::array<size_t, kFilterReasonCount> filteredBy{};   // pointsFiltered by reason
+    size_t records = 0;       // records analysed: pointsUsed + pointsFiltered
+    bool truncated = false;   // the file holds more records than were analysed
 
     const std::optional<CategoryResult>& operator[](Category c) const { return best[size_t(c)]; }
 };
@@ -53,9 +56,16 @@ SessionResults AnalyzeTrack(const SessionTrack& track);
 // A file image: the 64-byte header block is skipped when present, a partial record at the end ignored.
 SessionAnalysis AnalyzeSbpImage(const std::vector<uint8_t>& image, const PointFilter& filter);
 
+// The most records a file analysis reads (512 MiB of log, 23 hours at 5 Hz):
+// enough for any log and a few days of them, and a bound on the memory taken.
+inline constexpr size_t kMaxAnalysedRecords = size_t(1) << 24;
+
 struct SbpFileAnalysis {
-    int status = 0;          // 0, or ReadWholeFile's 2 (empty) / 140 (cannot open)
-    bool cut = false;        // the file is longer than a log can be; only its start was read
+    int status = 0;          // kOk, kEmptyFile or kCannotOpen
+    int readError = 0;       // errno of a read that failed part-way (the results are then truncated)
     SessionAnalysis analysis;
 };
-SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filter);
+// The file is read as a stream, whole unless it holds more than `maxRecords`
+// records or a read fails part-way: then results.truncated is set.
+SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filter,
+                               size_t maxRecords = kMaxAnalysedRecords);

@@ -5,11 +5,15 @@
 #include <cmath>
 
 #include "analysis/Geodesy.h"
-#include "logdata/SbpRecord.h"
+#include "analysis/PositionSpikes.h"
+#include "sbp/SbpRecord.h"
 
 namespace {
 
 constexpr uint32_t kClockBits = 17;   // second, minute and hour below the date
+// A drop-out is spanned only when its ends agree with the logged speed by the
+// jump rule with this margin: a position that jumped across it ends the stretch.
+constexpr double kDropoutMarginMetres = 10;
 
 int64_t DaysSince1970(const SbpTime& t)
 {
@@ -31,80 +35,142 @@ double StepMetres(const SpherePoint& a, const SpherePoint& b)
 
 } // namespace
 
-SessionTrack BuildSessionTrack(const uint8_t* records, size_t count, const PointFilter& filter)
+const std::array<FilterReasonInfo, kFilterReasonCount>& FilterReasons()
 {
-    SessionTrack track;
-    track.records = count;
-    track.points.reserve(count);
-    track.speedIntegral.reserve(count);
-    track.pathMetres.reserve(count);
-    track.sphere.reserve(count);
-    // HDOP is kept in steps of 0.2; compare in tenths so 3.0 is not lost to rounding.
-    const long maxHdopTenths = std::lround(filter.maxHdop * 10);
-    const int64_t maxGapMs = std::llround(filter.maxGapSeconds * 1000);
-    uint32_t dateWord = ~0u;
-    int64_t dateDays = 0;
+    static const std::array<FilterReasonInfo, kFilterReasonCount> kReasons = {{
+        {FilterReason::Hdop, "hdop", "HDOP"},
+        {FilterReason::Satellites, "sats", "satellites"},
+        {FilterReason::Time, "time", "invalid time"},
+        {FilterReason::SameTime, "same_time", "same time"},
+        {FilterReason::Acceleration, "accel", "acceleration"},
+        {FilterReason::Position, "position", "position spike"},
+    }};
+    return kReasons;
+}
 
+SessionTrackBuilder::SessionTrackBuilder(const PointFilter& filter, size_t expectedRecords)
+    // HDOP is kept in steps of 0.2; compare in tenths so 3.0 is not lost to rounding.
+    : filter_(filter), maxHdopTenths_(std::lround(filter.maxHdop * 10)),
+      maxGapMs_(std::llround(filter.maxGapSeconds * 1000))
+{
+    track_.points.reserve(expectedRecords);
+    track_.sphere.reserve(expectedRecords);
+}
+
+void SessionTrackBuilder::count(FilterReason reason)
+{
+    ++track_.filteredBy[size_t(reason)];
+    ++track_.filtered;
+}
+
+void SessionTrackBuilder::leaveOut(const TrackPoint& p, FilterReason reason)
+{
+    track_.leftOut.push_back({p, reason});
+    count(reason);
+}
+
+void SessionTrackBuilder::add(const uint8_t* records, size_t count)
+{
+    SessionTrack& track = track_;
+    track.records += count;
     for (size_t i = 0; i < count; ++i) {
         const SbpRecord r = ReadSbpRecord(records + 32 * i);
-        TrackPoint p;
         SbpTime t;
-        if (r.hdop * 2L > maxHdopTenths || r.satellites < filter.minSatellites ||
-            UnpackSbpTime(r.utc, t) != kSbpTimeValid) {
-            ++track.filtered;
+        if (UnpackSbpTime(r.utc, t) != kSbpTimeValid) {
+            this->count(FilterReason::Time);
             continue;
         }
         // Consecutive points nearly always share their date.
-        if (r.utc >> kClockBits != dateWord) {
-            dateWord = r.utc >> kClockBits;
-            dateDays = DaysSince1970(t);
+        if (r.utc >> kClockBits != dateWord_) {
+            dateWord_ = r.utc >> kClockBits;
+            dateDays_ = DaysSince1970(t);
         }
-        p.timeMs = ((dateDays * 24 + t.hour) * 60 + t.minute) * 60000 + int64_t(t.second) * 1000 +
+        TrackPoint p;
+        p.timeMs = ((dateDays_ * 24 + t.hour) * 60 + t.minute) * 60000 + int64_t(t.second) * 1000 +
                    r.milliseconds % 1000;
         p.lat = r.latitude * 1e-7;
         p.lon = r.longitude * 1e-7;
         p.speed = r.speed / 100.0;
+        if (r.hdop * 2L > maxHdopTenths_) {
+            leaveOut(p, FilterReason::Hdop);
+            continue;
+        }
+        if (r.satellites < filter_.minSatellites) {
+            leaveOut(p, FilterReason::Satellites);
+            continue;
+        }
 
         bool newSegment = track.points.empty();
         if (!newSegment) {
             const TrackPoint& prev = track.points.back();
             const int64_t dtMs = p.timeMs - prev.timeMs;
             if (dtMs == 0) {   // the same instant twice
-                ++track.filtered;
+                leaveOut(p, FilterReason::SameTime);
                 continue;
             }
-            newSegment = dtMs < 0 || dtMs > maxGapMs;
+            newSegment = dtMs < 0 || dtMs > maxGapMs_;
             // Measured from the last kept point, so one spike does not take its neighbour with it.
             // A run of rejected points soon becomes a gap, which starts afresh.
-            if (!newSegment && filter.maxAcceleration > 0 &&
-                std::fabs(p.speed - prev.speed) > filter.maxAcceleration * (dtMs * 1e-3)) {
-                ++track.filtered;
-                if (track.segmentStarts.back() + 1 != track.points.size())
+            if (!newSegment && filter_.maxAcceleration > 0 &&
+                std::fabs(p.speed - prev.speed) > filter_.maxAcceleration * (dtMs * 1e-3)) {
+                if (track.segmentStarts.back() + 1 != track.points.size()) {
+                    leaveOut(p, FilterReason::Acceleration);
                     continue;
+                }
                 // The last kept point starts its segment and nothing vouches for it: it
                 // may be the spike. Drop it instead, so a bad first point costs one point.
+                leaveOut(prev, FilterReason::Acceleration);
                 track.points.pop_back();
-                track.speedIntegral.pop_back();
-                track.pathMetres.pop_back();
                 track.sphere.pop_back();
                 track.segmentStarts.pop_back();
                 newSegment = true;
             }
         }
-        const SpherePoint where = ToSphere(p.lat, p.lon);
-        if (newSegment) {
+        if (newSegment)
             track.segmentStarts.push_back(track.points.size());
-            track.speedIntegral.push_back(track.points.empty() ? 0 : track.speedIntegral.back());
-            track.pathMetres.push_back(track.points.empty() ? 0 : track.pathMetres.back());
-        } else {
-            const TrackPoint& prev = track.points.back();
-            const double dt = (p.timeMs - prev.timeMs) * 1e-3;
-            // A speed holds until the next point: a stretch logged at one speed averages to it exactly.
-            track.speedIntegral.push_back(track.speedIntegral.back() + prev.speed * dt);
-            track.pathMetres.push_back(track.pathMetres.back() + StepMetres(track.sphere.back(), where));
-        }
         track.points.push_back(p);
-        track.sphere.push_back(where);
+        track.sphere.push_back(ToSphere(p.lat, p.lon));
     }
-    return track;
+}
+
+SessionTrack SessionTrackBuilder::finish()
+{
+    SessionTrack t = std::move(track_);
+    track_ = SessionTrack();
+    DropPositionSpikes(t, filter_.maxJumpMetres);
+
+    t.speedIntegral.reserve(t.points.size());
+    t.pathMetres.reserve(t.points.size());
+    const int64_t maxDropoutMs = std::llround(filter_.maxDropoutSeconds * 1000);
+    for (size_t s = 0; s < t.segmentStarts.size(); ++s) {
+        const size_t begin = t.segmentStarts[s], end = t.segmentEnd(s);
+        if (s == 0) {
+            t.stretchStarts.push_back(begin);
+            t.speedIntegral.push_back(0);
+            t.pathMetres.push_back(0);
+        } else {
+            // Across a spanned drop-out the path is the straight line between its ends.
+            const size_t prev = begin - 1;
+            const int64_t dtMs = t.points[begin].timeMs - t.points[prev].timeMs;
+            const bool spanned = dtMs > 0 && dtMs <= maxDropoutMs && !IsJump(t, prev, begin, kDropoutMarginMetres);
+            const double line = spanned ? StepMetres(t.sphere[prev], t.sphere[begin]) : 0;
+            t.speedIntegral.push_back(t.speedIntegral[prev] + line);
+            t.pathMetres.push_back(t.pathMetres[prev] + line);
+            if (!spanned)
+                t.stretchStarts.push_back(begin);
+        }
+        for (size_t i = begin + 1; i < end; ++i) {
+            // A speed holds until the next point: a stretch logged at one speed averages to it exactly.
+            t.speedIntegral.push_back(t.speedIntegral[i - 1] + t.points[i - 1].speed * t.seconds(i - 1, i));
+            t.pathMetres.push_back(t.pathMetres[i - 1] + StepMetres(t.sphere[i - 1], t.sphere[i]));
+        }
+    }
+    return t;
+}
+
+SessionTrack BuildSessionTrack(const uint8_t* records, size_t count, const PointFilter& filter)
+{
+    SessionTrackBuilder builder(filter, count);
+    builder.add(records, count);
+    return builder.finish();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "analysis/SessionTrack.h"
@@ -26,14 +27,15 @@ void ForEachShortestWindow(const SessionTrack& track, Span span, double minimum,
 }
 
 template <typename Span>
-std::vector<std::optional<BestRun>> BestWindows(const SessionTrack& track, Span span, const std::vector<double>& minimums)
+std::vector<std::optional<BestRun>> BestWindows(const SessionTrack& track, Span span, const std::vector<double>& minimums,
+                                                RunScope scope)
 {
     const size_t m = minimums.size();
     // Best mean speed as integral over seconds; compared without dividing.
     std::vector<double> bestIntegral(m, -1), bestSeconds(m, 1);
     std::vector<size_t> bestFirst(m), bestLast(m), first(m);
-    for (size_t s = 0; s < track.segmentStarts.size(); ++s) {
-        const size_t begin = track.segmentStarts[s], end = track.segmentEnd(s);
+    for (size_t s = 0; s < track.runStarts(scope).size(); ++s) {
+        const size_t begin = track.runStarts(scope)[s], end = track.runEnd(scope, s);
         std::fill(first.begin(), first.end(), begin);
         for (size_t last = begin + 1; last < end; ++last)
             for (size_t k = 0; k < m; ++k) {
@@ -63,21 +65,66 @@ int64_t DurationMs(double seconds)
     return std::llround(seconds * 1000);
 }
 
+// The slowest window that can be one of the best `count` disjoint windows of at
+// least `minimumMs`: any choice of `count` disjoint windows (greedy here, fastest
+// first) totals at most the best total, and the other windows of a best choice
+// add at most the `count` - 1 fastest speeds; a window slower than the
+// difference is in no best choice. Minus infinity when greedy finds no choice.
+double SlowestUsefulWindow(const SessionTrack& track, double minimumMs, int count)
+{
+    const auto span = [&](size_t a, size_t b) { return double(track.points[b].timeMs - track.points[a].timeMs); };
+    std::vector<std::pair<int64_t, int64_t>> chosen;   // start and end times
+    std::vector<double> fastest;                       // the count - 1 fastest speeds, fastest first
+    double total = 0;
+    for (int k = 0; k < count; ++k) {
+        bool found = false;
+        double best = 0;
+        std::pair<int64_t, int64_t> bestTimes;
+        ForEachShortestWindow(track, span, minimumMs, [&](size_t first, size_t last) {
+            const double speed = track.meanSpeed(first, last);
+            if (k == 0 && (fastest.size() < size_t(count - 1) || (!fastest.empty() && speed > fastest.back()))) {
+                fastest.insert(std::upper_bound(fastest.begin(), fastest.end(), speed, std::greater<double>()), speed);
+                if (fastest.size() > size_t(count - 1))
+                    fastest.pop_back();
+            }
+            if (found && speed <= best)
+                return;
+            const int64_t start = track.points[first].timeMs, end = track.points[last].timeMs;
+            for (const auto& [s, e] : chosen)
+                if (start < e && s < end)
+                    return;
+            found = true;
+            best = speed;
+            bestTimes = {start, end};
+        });
+        if (!found)
+            return -std::numeric_limits<double>::infinity();
+        chosen.push_back(bestTimes);
+        total += best;
+    }
+    double others = 0;
+    for (const double v : fastest)
+        others += v;
+    return total - others - 1e-9 * std::fabs(total);   // a rounding margin
+}
+
 } // namespace
 
-std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds)
+std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds,
+                                                      RunScope scope)
 {
     std::vector<double> minimums;
     for (const double s : seconds)
         minimums.push_back(double(DurationMs(s)));
     const auto span = [&](size_t a, size_t b) { return double(track.points[b].timeMs - track.points[a].timeMs); };
-    return BestWindows(track, span, minimums);
+    return BestWindows(track, span, minimums, scope);
 }
 
-std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track, const std::vector<double>& metres)
+std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track, const std::vector<double>& metres,
+                                                      RunScope scope)
 {
     const auto span = [&](size_t a, size_t b) { return track.pathMetres[b] - track.pathMetres[a]; };
-    return BestWindows(track, span, metres);
+    return BestWindows(track, span, metres, scope);
 }
 
 std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double seconds, int count)
@@ -86,13 +133,19 @@ std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double sec
         uint32_t first, last;
         double speed;
     };
+    if (count <= 0)
+        return {};
+    // Only the windows that can be in a best choice enter the search below.
+    const double minimumMs = double(DurationMs(seconds));
+    const double slowest = SlowestUsefulWindow(track, minimumMs, count);
     std::vector<Window> windows;
-    windows.reserve(track.points.size());
     const auto span = [&](size_t a, size_t b) { return double(track.points[b].timeMs - track.points[a].timeMs); };
-    ForEachShortestWindow(track, span, double(DurationMs(seconds)), [&](size_t first, size_t last) {
-        windows.push_back({uint32_t(first), uint32_t(last), track.meanSpeed(first, last)});
+    ForEachShortestWindow(track, span, minimumMs, [&](size_t first, size_t last) {
+        const double speed = track.meanSpeed(first, last);
+        if (speed >= slowest)
+            windows.push_back({uint32_t(first), uint32_t(last), speed});
     });
-    if (count <= 0 || windows.size() < size_t(count))
+    if (windows.size() < size_t(count))
         return {};
     const auto startOf = [&](const Window& w) { return track.points[w.first].timeMs; };
     const auto endOf = [&](const Window& w) { return track.points[w.last].timeMs; };

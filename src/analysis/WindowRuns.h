@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "analysis/BestRun.h"
-
-struct SessionTrack;
+#include "analysis/SessionTrack.h"
 
 // The best run of at least each of the given durations (or path lengths), in
-// the order given; all in one pass.
-std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds);
-std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track, const std::vector<double>& metres);
+// the order given, inside one segment or one stretch; all in one pass.
+std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds,
+                                                      RunScope scope = RunScope::Segment);
+std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track, const std::vector<double>& metres,
+                                                      RunScope scope = RunScope::Segment);
 
-// The `count` runs of at least `seconds` that do not overlap in time (they may
+// The `count` runs of at least `seconds`, each inside one segment, that do not overlap in time (they may
 // touch) and have the highest sum of mean speeds, in time order; empty when
-// fewer than `count` fit. O(n log n + count * n).
+// fewer than `count` fit. O(n log n + count * n); the search runs on the windows
+// fast enough to be in a best choice, which on a real session are few.
 std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double seconds, int count);

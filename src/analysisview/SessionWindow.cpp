@@ -11,7 +11,7 @@
 #include "analysis/ResultText.h"
 #include "analysisview/SpeedChart.h"
 #include "analysisview/TrackPlot.h"
-#include "logdata/LogBrowser.h"
+#include "platform/ResultCode.h"
 
 namespace {
 
@@ -90,6 +90,23 @@ void SessionWindow::fillTable()
         set(3, best ? TimeOfDay(best->startMs) : QString(), Qt::AlignLeft);
         set(4, best ? TimeOfDay(best->endMs) : QString(), Qt::AlignLeft);
     }
+    // Below the categories, the points left out by reason.
+    table_->setRowCount(int(kCategoryCount + kFilterReasonCount));
+    for (size_t k = 0; k < kFilterReasonCount; ++k) {
+        const FilterReasonInfo& f = FilterReasons()[k];
+        const int row = int(kCategoryCount + k);
+        const size_t n = r.filteredBy[size_t(f.reason)];
+        auto* label = new QTableWidgetItem(tr("left out: %1").arg(QString::fromUtf8(f.label)));
+        auto* count = new QTableWidgetItem(n == 1 ? tr("1 point") : tr("%1 points").arg(n));
+        for (QTableWidgetItem* item : {label, count}) {
+            item->setFlags(Qt::ItemIsEnabled);
+            if (n == 0)
+                item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+        }
+        table_->setItem(row, 0, label);
+        table_->setItem(row, 1, count);
+        table_->setSpan(row, 1, 1, 4);
+    }
     table_->resizeColumnsToContents();
 
     QString text = tr("Distance %1 km, moving %2 min\n%3 points used, %4 left out")
@@ -97,6 +114,8 @@ void SessionWindow::fillTable()
                        .arg(r.movingSeconds / 60, 0, 'f', 1)
                        .arg(r.pointsUsed)
                        .arg(r.pointsFiltered);
+    if (r.truncated)
+        text += tr("\nOnly the first %1 records of the file were analysed.").arg(r.records);
     if (!analysis_.track.points.empty())
         text += tr("\nUTC date %1").arg(QString::fromStdString(UtcTableText(analysis_.track.points.front().timeMs).substr(0, 10)));
     summary_->setText(text);
@@ -104,8 +123,10 @@ void SessionWindow::fillTable()
 
 void SessionWindow::showRow(int row)
 {
+    if (row >= int(kCategoryCount))   // a count of points left out: the marks stay
+        return;
     std::vector<BestRun> runs;
-    if (row >= 0 && row < int(kCategoryCount))
+    if (row >= 0)
         if (const auto& best = analysis_.results.best[size_t(row)])
             runs = best->runs;
     chart_->setMarkedRuns(runs);
@@ -138,7 +159,7 @@ std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& e
         return nullptr;
     }
     QString title = QFileInfo(file).fileName() + QObject::tr(" - VR60 session");
-    if (f.cut)
-        title += QObject::tr(" (only the first 8 MiB)");
+    if (f.analysis.results.truncated)
+        title += QObject::tr(" (only the first %1 records)").arg(f.analysis.results.records);
     return std::make_unique<SessionWindow>(std::move(f.analysis), title);
 }

@@ -4,14 +4,19 @@
 #include <cmath>
 
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "analysis/SessionAnalysis.h"
+#include "analysisview/SpeedColours.h"
+#include "analysisview/TrackGaps.h"
 
 namespace {
 
 constexpr int kLeftMargin = 44, kRightMargin = 12, kTopMargin = 10, kBottomMargin = 24;
+const QColor kGapColour(120, 120, 120, 90);
+const QColor kSpannedGapColour(120, 120, 120, 40);
 
 // A round step for about `wanted` grid lines over `range`.
 double NiceStep(double range, int wanted)
@@ -130,6 +135,16 @@ void SpeedChart::paintEvent(QPaintEvent*)
         painter.drawLine(QPointF(x0, y), QPointF(x1, y));
     }
 
+    // Gaps: the trace breaks there; a band shows how long each lasted, lighter
+    // where the long categories span it.
+    for (const TrackGap& gap : TrackGaps(*track_)) {
+        const int64_t from = track_->points[gap.before].timeMs, to = track_->points[gap.after].timeMs;
+        if (to <= from)
+            continue;
+        const double x0 = xAt(from), x1 = std::max(xAt(to), x0 + 1);
+        painter.fillRect(QRectF(x0, area.top(), x1 - x0, area.height()), gap.spanned ? kSpannedGapColour : kGapColour);
+    }
+
     // The trace: a line from low to high in each column, joined to the
     // previous column with points when both lie in one segment.
     QVector<QLineF> lines;
@@ -149,6 +164,47 @@ void SpeedChart::paintEvent(QPaintEvent*)
     }
     painter.setPen(QPen(QColor(20, 70, 160), 1));
     painter.drawLines(lines);
+
+    // The points left out, once per pixel; faster ones at the top edge.
+    QVector<QPointF> left;
+    std::vector<bool> taken(size_t(area.width() + 1) * size_t(area.height() + 1));
+    for (const LeftOutPoint& l : track_->leftOut) {
+        if (l.point.timeMs < t0 || l.point.timeMs > t1)
+            continue;
+        const int x = int(xAt(l.point.timeMs)), y = int(std::max(yAt(l.point.speed), double(area.top())));
+        const size_t at = size_t(y - area.top()) * size_t(area.width() + 1) + size_t(x - area.left());
+        if (at < taken.size() && !taken[at]) {
+            taken[at] = true;
+            left.append(QPointF(x + 0.5, y + 0.5));
+        }
+    }
+    painter.setPen(QPen(LeftOutColour(), 3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPoints(left.data(), int(left.size()));
+
     painter.setPen(textColour);
     painter.drawRect(area);
+    drawLegend(painter, area);
+}
+
+void SpeedChart::drawLegend(QPainter& painter, const QRect& area) const
+{
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QString leftOut = tr("left out"), gap = tr("gap"), spanned = tr("gap spanned by 1 h, nm");
+    double x = area.right() - 12.0 - metrics.horizontalAdvance(leftOut) - metrics.horizontalAdvance(gap) -
+               metrics.horizontalAdvance(spanned) - 3 * 16 - 2 * 10;
+    const double y = area.top() + 4.0, h = metrics.height();
+    painter.fillRect(QRectF(x - 4, y, area.right() - x, h), QColor(255, 255, 255, 200));
+    const auto entry = [&](const QString& text, auto drawSwatch) {
+        drawSwatch(QRectF(x, y + h / 2 - 5, 12, 10));
+        x += 16;
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(QPointF(x, y + metrics.ascent()), text);
+        x += metrics.horizontalAdvance(text) + 10;
+    };
+    entry(leftOut, [&](const QRectF& r) {
+        painter.setPen(QPen(LeftOutColour(), 3, Qt::SolidLine, Qt::RoundCap));
+        painter.drawPoint(r.center());
+    });
+    entry(gap, [&](const QRectF& r) { painter.fillRect(r, kGapColour); });
+    entry(spanned, [&](const QRectF& r) { painter.fillRect(r, kSpannedGapColour); });
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Speed over time for a whole session, in knots, with runs marked as bands.
+// Speed over time for a whole session, in knots, with runs marked as bands,
+// the trace broken at gaps (shaded), and the points left out in their own colour.
 
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "analysis/BestRun.h"
 #include "analysisview/ChartColumns.h"
 
+class QPainter;
 struct SessionTrack;
 
 class SpeedChart : public QWidget {
@@ -29,6 +31,7 @@ protected:
 private:
     QRect plotArea() const;
     double topKnots() const;
+    void drawLegend(QPainter& painter, const QRect& area) const;
 
     const SessionTrack* track_ = nullptr;
     std::vector<BestRun> marked_;

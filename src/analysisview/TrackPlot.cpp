@@ -5,12 +5,14 @@
 #include <cmath>
 
 #include <QMouseEvent>
+#include <QSet>
 #include <QPainter>
 #include <QWheelEvent>
 
 #include "analysis/Geodesy.h"
 #include "analysis/SessionAnalysis.h"
 #include "analysisview/SpeedColours.h"
+#include "analysisview/TrackGaps.h"
 
 namespace {
 
@@ -34,6 +36,8 @@ void TrackPlot::setTrack(const SessionTrack* track)
 {
     track_ = track;
     plane_.clear();
+    leftOutPlane_.clear();
+    gaps_.clear();
     marked_.clear();
     topSpeed_ = 0;
     bounds_ = QRectF();
@@ -48,6 +52,10 @@ void TrackPlot::setTrack(const SessionTrack* track)
         plane_.reserve(track->points.size());
         for (const TrackPoint& p : track->points)
             plane_.emplace_back(projection.east(p.lon), projection.north(p.lat));
+        leftOutPlane_.reserve(track->leftOut.size());
+        for (const LeftOutPoint& l : track->leftOut)
+            leftOutPlane_.emplace_back(projection.east(l.point.lon), projection.north(l.point.lat));
+        gaps_ = TrackGaps(*track);
         bounds_ = QRectF(QPointF(projection.east(minLon), projection.north(minLat)),
                          QPointF(projection.east(maxLon), projection.north(maxLat)));
     }
@@ -175,6 +183,29 @@ void TrackPlot::drawTrack(QPainter& painter) const
         painter.setPen(QPen(SpeedColour((k + 0.5) / kColourSteps), 2, Qt::SolidLine, Qt::RoundCap));
         painter.drawLines(byColour[size_t(k)]);
     }
+    // A gap is a break in the line; one the long categories span, the straight
+    // line they take, dashed.
+    painter.setPen(QPen(QColor(90, 90, 90), 1.2, Qt::DashLine));
+    for (const TrackGap& gap : gaps_)
+        if (gap.spanned)
+            painter.drawLine(toPixel(plane_[gap.before]), toPixel(plane_[gap.after]));
+    // The points left out, on top, once per pixel.
+    QVector<QPointF> left;
+    QSet<quint64> taken;
+    const QRectF inside = rect();
+    for (const QPointF& m : leftOutPlane_) {
+        const QPointF at = toPixel(m);
+        if (!inside.contains(at))
+            continue;
+        const quint64 pixel = quint64(quint32(int(at.x()))) << 32 | quint32(int(at.y()));
+        if (!taken.contains(pixel)) {
+            taken.insert(pixel);
+            left.append(at);
+        }
+    }
+    painter.setPen(QPen(LeftOutColour(), 4, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPoints(left.data(), int(left.size()));
+
     // A lone point of a segment would draw nothing.
     painter.setPen(Qt::NoPen);
     for (size_t s = 0; s < track_->segmentStarts.size(); ++s)
@@ -217,6 +248,12 @@ void TrackPlot::drawLegend(QPainter& painter) const
     painter.drawText(QRectF(bar.left(), bar.top() - 16, bar.width(), 14), Qt::AlignLeft, QStringLiteral("0"));
     painter.drawText(QRectF(bar.left(), bar.top() - 16, bar.width(), 14), Qt::AlignRight,
                      QStringLiteral("%1 kn").arg(Knots(topSpeed_), 0, 'f', 1));
+    if (!leftOutPlane_.empty()) {
+        painter.setPen(QPen(LeftOutColour(), 4, Qt::SolidLine, Qt::RoundCap));
+        painter.drawPoint(QPointF(bar.right() + 14, bar.center().y()));
+        painter.setPen(text);
+        painter.drawText(QPointF(bar.right() + 22, bar.bottom()), tr("left out"));
+    }
     // Scale bar: the longest round length under 100 pixels.
     double metres = kBarMetres.front();
     for (const double m : kBarMetres)

@@ -1,6 +1,7 @@
 #pragma once
 // The track drawn flat (metres east and north), coloured by speed, with runs
-// highlighted. The wheel zooms about the pointer, a drag pans, a double click
+// highlighted, a break at each gap (a dashed line where the long categories
+// span it) and the points left out in their own colour. The wheel zooms about the pointer, a drag pans, a double click
 // fits the whole track again.
 
 #include <vector>
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include "analysis/BestRun.h"
+#include "analysisview/TrackGaps.h"
 
 struct SessionTrack;
 
@@ -45,6 +47,8 @@ private:
 
     const SessionTrack* track_ = nullptr;
     std::vector<QPointF> plane_;   // metres east and north of the track's middle
+    std::vector<QPointF> leftOutPlane_;
+    std::vector<TrackGap> gaps_;
     QRectF bounds_;
     double topSpeed_ = 0;
     std::vector<BestRun> marked_;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include <QJsonArray>
@@ -73,6 +74,8 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
         {{"analyze", file, "--max-hdop", "abc"}, 2, "not a valid value"},
         {{"analyze", file, "--min-sats", "2.5"}, 2, "not a valid value"},
         {{"analyze", file, "--max-gap", "0"}, 2, "not a valid value"},
+        {{"analyze", file, "--max-jump", "-1"}, 2, "not a valid value"},
+        {{"analyze", file, "--max-dropout", "x"}, 2, "not a valid value"},
         {{"analyze", file, "--max-accel"}, 2, "needs a value"},
         {{"analyze", file, "--fast"}, 2, "unknown option"},
         {{"analyze", file, file}, 2, "only one file"},
@@ -83,6 +86,22 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
         EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args.back() << ": " << r.err;
         EXPECT_TRUE(r.out.empty()) << c.args.back();
     }
+}
+
+TEST(AnalyzeCommand, aFileNotReadWholeIsNoSuccess)
+{
+    // One record more than an analysis reads, as a sparse file of blank records.
+    ScratchDir dir;
+    const std::string file = dir.file("huge.sbp");
+    std::ofstream(file, std::ios::binary).put('\0');
+    std::filesystem::resize_file(file, (kMaxAnalysedRecords + 1) * 32);
+    const CtlResult r = RunCtl({"analyze", file, "--json"});
+    EXPECT_EQ(r.status, 10) << r.err;
+    EXPECT_NE(r.err.find("only the first 16777216 were analysed"), std::string::npos) << r.err;
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(o["truncated"], true) << r.out;
+    EXPECT_EQ(o["records"].toDouble(), double(kMaxAnalysedRecords)) << r.out;
+    EXPECT_EQ(o["filtered"]["time"].toDouble(), double(kMaxAnalysedRecords)) << r.out;
 }
 
 TEST(AnalyzeCommand, deviceTablesStandBesideTheResults)

@@ -28,7 +28,8 @@ TEST(ResultText, jsonHasEveryKeyWithAResultOrNull)
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
     const QJsonObject o = doc.object();
     EXPECT_EQ(o.keys(), QStringList({"100m", "10s", "1h", "250m", "2s", "500m", "5x10s", "alpha500", "distance_km",
-                                     "moving_s", "nm", "points_filtered", "points_used"}));
+                                     "filtered", "moving_s", "nm", "points_filtered", "points_used", "records",
+                                     "truncated"}));
     const QRegularExpression iso(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$)");
     for (const char* key : {"2s", "10s", "5x10s", "100m", "250m"}) {
         const QJsonObject c = o[key].toObject();
@@ -46,6 +47,8 @@ TEST(ResultText, jsonHasEveryKeyWithAResultOrNull)
     EXPECT_DOUBLE_EQ(o["moving_s"].toDouble(), 55.0);
     EXPECT_EQ(o["points_used"].toInt(), 276);
     EXPECT_EQ(o["points_filtered"].toInt(), 0);
+    EXPECT_EQ(o["records"].toInt(), 276);
+    EXPECT_EQ(o["truncated"], false);
 
     // Extra members come last, as given; texts are escaped.
     const std::string withExtra = ResultJson(r, {{"device_top10", "[" + JsonString("a\"b\\c\n") + "]"}});
@@ -67,6 +70,52 @@ TEST(ResultText, tableShowsEachCategoryAndTheTotals)
     EXPECT_EQ(lines[17], "points         276 used, 0 filtered out");
     for (const std::string& line : lines)
         EXPECT_NE(line.back(), ' ') << line;
+}
+
+// Every record is used or left out, and each left out under one reason: the
+// first check it fails.
+TEST(ResultText, everyRecordIsUsedOrLeftOutForOneReason)
+{
+    SyntheticLog log;
+    log.run(20, 10);
+    log.point(5).utc |= 63;                     // time, whatever else is wrong
+    log.point(5).hdop = 20;
+    log.point(10).hdop = 16;                    // hdop, and too few satellites
+    log.point(10).satellites = 3;
+    log.point(15).satellites = 4;               // sats
+    log.point(20).utc = log.point(19).utc;      // same time
+    log.point(20).milliseconds = log.point(19).milliseconds;
+    log.point(30).speed = 3000;                 // accel
+    log.displace(40, 0, 30);                    // position
+    const SessionAnalysis a = AnalyzeSbpImage(log.bytes(), PointFilter{});
+    const SessionResults& r = a.results;
+    EXPECT_EQ(r.records, log.size());
+    EXPECT_EQ(r.pointsUsed + r.pointsFiltered, log.size());
+    EXPECT_EQ(r.pointsFiltered, 6u);
+
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(ResultJson(r))).object();
+    const QJsonObject filtered = o["filtered"].toObject();
+    EXPECT_EQ(filtered.keys(), QStringList({"accel", "hdop", "position", "same_time", "sats", "time"}));
+    for (const QString& key : filtered.keys())
+        EXPECT_EQ(filtered[key].toInt(), 1) << key.toStdString();
+    EXPECT_EQ(o["points_filtered"].toInt(), 6);
+    EXPECT_EQ(o["records"].toInt(), int(log.size()));
+
+    // The views place those with a time: all but the one without.
+    ASSERT_EQ(a.track.leftOut.size(), 5u);
+    std::vector<FilterReason> reasons;
+    for (const LeftOutPoint& l : a.track.leftOut)
+        reasons.push_back(l.reason);
+    EXPECT_EQ(reasons, (std::vector<FilterReason>{FilterReason::Hdop, FilterReason::Satellites, FilterReason::SameTime,
+                                                  FilterReason::Acceleration, FilterReason::Position}));
+    EXPECT_EQ(a.track.leftOut.back().point.timeMs, SyntheticLog::At(8));
+
+    const std::vector<std::string> lines = ResultTableLines(r);
+    EXPECT_EQ(lines.back(), "left out       HDOP 1, satellites 1, invalid time 1, same time 1, acceleration 1, "
+                            "position spike 1");
+    SessionResults cut = r;
+    cut.truncated = true;
+    EXPECT_EQ(ResultTableLines(cut).back(), "truncated      only the first 101 records were analysed");
 }
 
 } // namespace

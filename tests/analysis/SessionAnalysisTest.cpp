@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -10,6 +11,8 @@
 #include "analysis/SessionAnalysis.h"
 #include "analysis/WindowRuns.h"
 #include "analysis/SyntheticLog.h"
+#include "platform/ResultCode.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -337,6 +340,253 @@ TEST(SessionAnalysis, searchesAgreeWithBruteForceOnAWanderingTrack)
     EXPECT_DOUBLE_EQ(foundAlpha->speed, *alpha);
     EXPECT_DOUBLE_EQ(foundHundred->speed, *hundred);
     EXPECT_DOUBLE_EQ(foundTen->speed, *tenSeconds);
+}
+
+// A 67-minute session: reaches out and back of 40 s, joined by 20 m radius
+// jibes, each pair at its own speed (ramped between at 5 m/s^2). One reach in
+// the middle rises to 15.2 m/s and falls again: the session's fastest point.
+struct Session {
+    SyntheticLog log;
+    size_t peak = 0;                 // the fastest point
+    std::vector<size_t> reachStart;  // first point of each pair's outward reach
+};
+
+Session SixtySevenMinutes()
+{
+    Session s;
+    SyntheticLog& log = s.log;
+    const double speeds[] = {10, 12, 11, 13, 12, 14, 11, 13, 12, 10};
+    const auto jibe = [&](double v, double heading) {
+        const long steps = std::lround(std::numbers::pi * 20 / (v * 0.2));
+        log.run(steps * 0.2, v, heading, 180.0 / double(steps));
+    };
+    double v = speeds[0];
+    log.run(0.2, v, 0);
+    for (int pair = 0; log.size() < 67 * 60 * 5; ++pair) {
+        for (const double next = speeds[pair % 10]; std::fabs(next - v) > 1e-9;)
+            log.run(0.2, v += std::clamp(next - v, -1.0, 1.0), 0);
+        s.reachStart.push_back(log.size());
+        if (pair == 22) {
+            log.run(12, v, 0);
+            for (int k = 1; k <= 40; ++k)
+                log.run(0.2, v + k * 0.105, 0);
+            s.peak = log.size() - 1;
+            for (int k = 39; k >= 0; --k)
+                log.run(0.2, v + k * 0.105, 0);
+            log.run(12, v, 0);
+        } else {
+            log.run(40, v, 0);
+        }
+        jibe(v, 0);
+        log.run(40, v, 180);
+        jibe(v, 180);
+    }
+    return s;
+}
+
+TEST(SessionAnalysis, spoiltSessionsGiveTheResultsOfTheirCleanTwin)
+{
+    const Session clean = SixtySevenMinutes();
+    const SessionResults twin = Analyze(clean.log, PointFilter{}).results;
+    ASSERT_GT(clean.log.size(), 20000u);
+    for (const CategoryInfo& c : Categories())
+        ASSERT_TRUE(twin[c.category]) << c.key;
+    const size_t peak = clean.peak, fast = clean.reachStart[25] + 100;   // a reach at 14 m/s
+    const size_t slow = clean.reachStart[10] + 50, slow2 = clean.reachStart[30] + 50;   // at 10 m/s
+    const auto hdop4 = [](SyntheticLog& l, size_t from) {
+        for (size_t i = from; i < from + 15; ++i)
+            l.point(i).hdop = 20;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(SyntheticLog&)> spoil;
+        size_t position, hdop;   // records left out for each reason
+    };
+    const Case cases[] = {
+        {"one record 25 m sideways at the fastest point", [&](SyntheticLog& l) { l.displace(peak, 0, 25); }, 1, 0},
+        {"one record 40 m back at the fastest point", [&](SyntheticLog& l) { l.displace(peak, -40, 0); }, 1, 0},
+        {"two records 30 m sideways", [&](SyntheticLog& l) { l.displace(peak, 0, 30).displace(peak + 1, 0, 30); }, 2, 0},
+        {"two records 25 and 40 m off", [&](SyntheticLog& l) { l.displace(peak, 0, -25).displace(peak + 1, 20, 35); }, 2, 0},
+        {"a 5 s loss of fix", [&](SyntheticLog& l) { l.drop(slow, 25); }, 0, 0},
+        {"3 s of HDOP 4.0", [&](SyntheticLog& l) { hdop4(l, slow); }, 0, 15},
+        {"all of them", [&](SyntheticLog& l) {
+             l.displace(peak, 0, 25).displace(fast, 0, 30).displace(fast + 1, 0, 30);
+             hdop4(l, slow2);
+             l.drop(slow, 25);
+         }, 3, 15},
+    };
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= 0.003 * std::fabs(b); };
+    for (const Case& c : cases) {
+        Session spoilt = SixtySevenMinutes();
+        c.spoil(spoilt.log);
+        const SessionResults r = Analyze(spoilt.log, PointFilter{}).results;
+        for (const CategoryInfo& k : Categories()) {
+            ASSERT_TRUE(r[k.category]) << c.name << ": " << k.key;
+            EXPECT_PRED2(near, r[k.category]->speed, twin[k.category]->speed) << c.name << ": " << k.key;
+        }
+        EXPECT_PRED2(near, r.distanceMetres, twin.distanceMetres) << c.name;
+        EXPECT_PRED2(near, r.movingSeconds, twin.movingSeconds) << c.name;
+        EXPECT_EQ(r.filteredBy[size_t(FilterReason::Position)], c.position) << c.name;
+        EXPECT_EQ(r.filteredBy[size_t(FilterReason::Hdop)], c.hdop) << c.name;
+        EXPECT_EQ(r.pointsFiltered, c.position + c.hdop) << c.name;
+        EXPECT_EQ(r.pointsUsed + r.pointsFiltered, spoilt.log.size()) << c.name;
+    }
+
+    // Without the position check one spike is enough to spoil the 100 m.
+    Session spiked = SixtySevenMinutes();
+    spiked.log.displace(peak, 0, 25);
+    PointFilter unchecked;
+    unchecked.maxJumpMetres = 0;
+    const SessionResults r = Analyze(spiked.log, unchecked).results;
+    EXPECT_FALSE(near(r[Category::Metres100]->speed, twin[Category::Metres100]->speed));
+}
+
+TEST(SessionAnalysis, positionSpikesGoAndRealPathsStay)
+{
+    struct Case {
+        const char* name;
+        std::function<void(SyntheticLog&)> build;
+        size_t position;   // records left out as position spikes
+    };
+    const auto reach = [](std::function<void(SyntheticLog&)> spoil) {
+        return [=](SyntheticLog& l) {
+            l.run(30, 10);
+            spoil(l);
+        };
+    };
+    const Case cases[] = {
+        {"first record 30 m off", reach([](SyntheticLog& l) { l.displace(0, 0, 30); }), 1},
+        {"first two records 30 m off", reach([](SyntheticLog& l) { l.displace(0, 0, 30).displace(1, 0, 30); }), 2},
+        {"last record 30 m off", reach([](SyntheticLog& l) { l.displace(l.size() - 1, 0, 30); }), 1},
+        {"first record after a 5 s loss of fix 30 m off", [](SyntheticLog& l) {
+             l.run(30, 10).gap(5).run(30, 10);
+             l.displace(151, 0, 30);
+         }, 1},
+        {"a record 8 m off: within the margin", reach([](SyntheticLog& l) { l.displace(70, 0, 8); }), 0},
+        {"the path moves 25 m over for good", reach([](SyntheticLog& l) {
+             for (size_t i = 70; i < l.size(); ++i)
+                 l.displace(i, 0, 25);
+         }), 0},
+        {"a 20 m radius jibe at 15 m/s", [](SyntheticLog& l) {
+             l.run(20, 15, 0).run(4.2, 15, 0, 180 / 21.0).run(20, 15, 180);
+         }, 0},
+        {"a tight circle at 15 m/s", [](SyntheticLog& l) { l.circle(60, 15, 2 * std::numbers::pi * 8); }, 0},
+    };
+    for (const Case& c : cases) {
+        SyntheticLog log;
+        c.build(log);
+        const SessionAnalysis a = Analyze(log, PointFilter{});
+        EXPECT_EQ(a.results.filteredBy[size_t(FilterReason::Position)], c.position) << c.name;
+        EXPECT_EQ(a.results.pointsFiltered, c.position) << c.name;
+        EXPECT_EQ(a.results.pointsUsed + c.position, log.size()) << c.name;
+        ASSERT_EQ(a.track.leftOut.size(), c.position) << c.name;
+        for (const LeftOutPoint& l : a.track.leftOut)
+            EXPECT_EQ(l.reason, FilterReason::Position) << c.name;
+    }
+}
+
+TEST(SessionAnalysis, longCategoriesSpanShortDropOutsShortOnesNever)
+{
+    struct Case {
+        const char* name;
+        std::function<void(SyntheticLog&)> build;   // about 3700 s at 10 m/s north, a loss of fix in the middle
+        double maxDropout;
+        bool spanned;
+        double distance, moving;
+    };
+    // Points 9250.. are lost: a gap of (count + 1) * 0.2 s, 50 m of path at 5 s.
+    const auto lossOf = [](size_t count, double jumpNorth = 0) {
+        return [=](SyntheticLog& l) {
+            l.run(3700, 10).drop(9250, count);
+            for (size_t i = 9250; jumpNorth != 0 && i < l.size(); ++i)
+                l.displace(i, jumpNorth, 0);
+        };
+    };
+    const Case cases[] = {
+        {"5 s", lossOf(24), 30, true, 37000, 3700},
+        {"30 s", lossOf(149), 30, true, 37000, 3700},
+        {"31 s: a long stop ends the run", lossOf(154), 30, false, 36690, 3669},
+        {"5 s with the position 1 km on", lossOf(24, 1000), 30, false, 36950, 3695},
+        {"5 s with no drop-out spanned", lossOf(24), 0, false, 36950, 3695},
+        {"a clock set back 5 s", [](SyntheticLog& l) { l.run(1850, 10).gap(-5).run(1850, 10); }, 30, false, 36998, 3699.8},
+    };
+    for (const Case& c : cases) {
+        SyntheticLog log;
+        c.build(log);
+        PointFilter filter;
+        filter.maxDropoutSeconds = c.maxDropout;
+        const SessionAnalysis a = Analyze(log, filter);
+        const SessionResults& r = a.results;
+        EXPECT_EQ(a.track.segmentStarts.size(), 2u) << c.name;
+        EXPECT_EQ(a.track.stretchStarts.size(), c.spanned ? 1u : 2u) << c.name;
+        ASSERT_EQ(r[Category::OneHour].has_value(), c.spanned) << c.name;
+        if (c.spanned) {   // straight on at one speed: the line across the gap is the path not logged
+            EXPECT_NEAR(r[Category::OneHour]->speed, 10, 1e-5) << c.name;
+        }
+        EXPECT_NEAR(r.distanceMetres, c.distance, 0.5) << c.name;
+        EXPECT_NEAR(r.movingSeconds, c.moving, 1e-6) << c.name;
+    }
+
+    // The short categories stay inside a segment: 4 s at 20 m/s on either side
+    // of a 3 s gap would make a 10 s at 20 if the line across counted.
+    SyntheticLog log;
+    log.run(60, 5).run(7, 20).run(60, 5).drop(311, 14);   // 20 m/s from 60.2 to 62.0 s and from 65.0 to 67.2 s
+    const SessionAnalysis a = Analyze(log, NoSpikeCheck());
+    ASSERT_EQ(a.track.segmentStarts.size(), 2u);
+    EXPECT_EQ(a.track.stretchStarts.size(), 1u);
+    const auto segmentOf = [&](size_t i) {
+        return std::upper_bound(a.track.segmentStarts.begin(), a.track.segmentStarts.end(), i) - a.track.segmentStarts.begin();
+    };
+    for (const Category c : {Category::TwoSeconds, Category::TenSeconds, Category::FiveByTen, Category::Metres100,
+                             Category::Metres250}) {
+        ASSERT_TRUE(a.results[c]) << int(c);
+        for (const BestRun& run : a.results[c]->runs)
+            EXPECT_EQ(segmentOf(run.first), segmentOf(run.last)) << int(c);
+    }
+    EXPECT_DOUBLE_EQ(a.results[Category::TwoSeconds]->speed, 20);
+    EXPECT_LT(a.results[Category::TenSeconds]->speed, 12.5);
+}
+
+TEST(SessionAnalysis, filesAreAnalysedWholeOrSayTheyWereNot)
+{
+    // 10 MiB of records after a header block, and a partial record: 18 hours at 5 Hz.
+    SyntheticLog log;
+    log.run(65535.8, 10, 60);
+    ASSERT_EQ(log.size(), 327680u);
+    std::vector<uint8_t> bytes = SbpHeaderBlock();
+    const std::vector<uint8_t> records = log.bytes();
+    bytes.insert(bytes.end(), records.begin(), records.end());
+    bytes.insert(bytes.end(), 20, 0x55);
+    ScratchDir dir;
+    const std::string file = dir.file("long.sbp");
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+
+    const SessionResults image = AnalyzeSbpImage(bytes, PointFilter{}).results;
+    const SbpFileAnalysis whole = AnalyzeSbpFile(file, PointFilter{});
+    ASSERT_EQ(whole.status, kOk);
+    const SessionResults& r = whole.analysis.results;
+    EXPECT_FALSE(r.truncated);
+    EXPECT_EQ(r.records, 327680u);
+    EXPECT_EQ(r.pointsUsed, 327680u);
+    ASSERT_TRUE(r[Category::OneHour]);
+    for (const CategoryInfo& c : Categories()) {
+        ASSERT_EQ(r[c.category].has_value(), image[c.category].has_value()) << c.key;
+        if (r[c.category]) {
+            EXPECT_EQ(r[c.category]->speed, image[c.category]->speed) << c.key;
+            EXPECT_EQ(r[c.category]->startMs, image[c.category]->startMs) << c.key;
+        }
+    }
+    EXPECT_EQ(r.distanceMetres, image.distanceMetres);
+    EXPECT_NEAR(r.movingSeconds, 65535.8, 1e-3);
+
+    // A limit on the records read, at and across the stream's block boundaries.
+    for (const size_t limit : {size_t(327679), size_t(2048), size_t(1000)}) {
+        const SbpFileAnalysis part = AnalyzeSbpFile(file, PointFilter{}, limit);
+        EXPECT_EQ(part.analysis.results.records, limit) << limit;
+        EXPECT_EQ(part.analysis.results.pointsUsed, limit) << limit;
+        EXPECT_TRUE(part.analysis.results.truncated) << limit;
+        EXPECT_EQ(part.readError, 0) << limit;
+    }
 }
 
 } // namespace

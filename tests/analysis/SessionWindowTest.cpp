@@ -14,6 +14,7 @@
 #include "analysisview/ChartColumns.h"
 #include "analysisview/SessionWindow.h"
 #include "analysisview/SpeedChart.h"
+#include "analysisview/SpeedColours.h"
 #include "analysisview/TrackPlot.h"
 #include "logdata/DownloadRig.h"
 
@@ -163,6 +164,45 @@ TEST(SessionView, opensFilesDrawsTheTraceAndRefusesWhatItCannotRead)
     nothing.show();
     EXPECT_FALSE(nothing.selectedCategory());
     EXPECT_FALSE(nothing.grab().isNull());
+}
+
+TEST(SessionView, pointsLeftOutAreShownAndCountedByReason)
+{
+    EnsureApplication();
+    const auto pixelsOf = [](QWidget* widget, QColor colour) {
+        QImage image(widget->size(), QImage::Format_RGB32);
+        widget->render(&image);
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixel(x, y) == colour.rgb();
+        return n;
+    };
+    SyntheticLog clean;
+    clean.run(60, 8, 30);
+    SyntheticLog spoilt = clean;
+    spoilt.displace(100, 0, 30).displace(150, 30, 0).drop(200, 24);   // two spikes and a 5 s loss of fix
+    SessionWindow a(AnalyzeSbpImage(clean.bytes(), PointFilter{})), b(AnalyzeSbpImage(spoilt.bytes(), PointFilter{}));
+    for (SessionWindow* w : {&a, &b}) {
+        w->resize(1000, 700);
+        w->show();
+    }
+    EXPECT_GT(pixelsOf(b.chart(), LeftOutColour()), pixelsOf(a.chart(), LeftOutColour()));
+    EXPECT_GT(pixelsOf(b.trackPlot(), LeftOutColour()), 0);
+    EXPECT_EQ(pixelsOf(a.trackPlot(), LeftOutColour()), 0);
+
+    QTableWidget* table = b.resultsTable();
+    ASSERT_EQ(table->rowCount(), int(kCategoryCount + kFilterReasonCount));
+    const int position = int(kCategoryCount) + int(FilterReason::Position);
+    EXPECT_EQ(table->item(position, 0)->text(), "left out: position spike");
+    EXPECT_EQ(table->item(position, 1)->text(), "2 points");
+    EXPECT_EQ(table->item(int(kCategoryCount) + int(FilterReason::Hdop), 1)->text(), "0 points");
+    // Choosing a count leaves the chosen result marked.
+    const std::vector<BestRun> marked = b.chart()->markedRuns();
+    ASSERT_FALSE(marked.empty());
+    table->setCurrentCell(position, 0);
+    EXPECT_TRUE(SameRuns(b.chart()->markedRuns(), marked));
+    EXPECT_FALSE(b.selectedCategory());
 }
 
 } // namespace

@@ -50,6 +50,20 @@ public:
 
     SbpFields& point(size_t i) { return points_[i]; }
     size_t size() const { return points_.size(); }
+    // Moves point i by the given metres, as a position spike would.
+    SyntheticLog& displace(size_t i, double north, double east)
+    {
+        const double perDegree = kEarthRadiusMetres * std::numbers::pi / 180;
+        points_[i].latitude += int32_t(std::lround(north / perDegree * 1e7));
+        points_[i].longitude += int32_t(std::lround(east / (perDegree * std::cos(kLat0 * std::numbers::pi / 180)) * 1e7));
+        return *this;
+    }
+    // Takes `count` points out from point `first` on, as a loss of fix does.
+    SyntheticLog& drop(size_t first, size_t count)
+    {
+        points_.erase(points_.begin() + long(first), points_.begin() + long(first + count));
+        return *this;
+    }
     // Milliseconds since 1970 of a time given from the log's start.
     static int64_t At(double seconds) { return kDayMs + kStartMs + std::llround(seconds * 1000); }
 
@@ -69,7 +83,7 @@ private:
     {
         SbpFields f;
         const int64_t s = ms_ / 1000;
-        f.utc = PackSbpTime(2014, 12, 7, int(s / 3600), int(s / 60 % 60), int(s % 60));
+        f.utc = PackSbpTime(2014, 12, int(7 + s / 86400), int(s / 3600 % 24), int(s / 60 % 60), int(s % 60));
         f.milliseconds = uint16_t(ms_ % 1000);
         const double perDegree = kEarthRadiusMetres * std::numbers::pi / 180;
         f.latitude = int32_t(std::lround((kLat0 + north_ / perDegree) * 1e7));

@@ -1,4 +1,4 @@
-#include "logdata/SbpRecord.h"
+#include "sbp/SbpRecord.h"
 
 #include <cmath>
 
