@@ -1,6 +1,6 @@
 #pragma once
 // SIGINT and SIGTERM during a command: every wait of the link ends at once
-// (LinkContext::stopWaits), so the running operation stops as if the device had
+// (LinkContext::stopRequested), so the running operation stops as if the device had
 // gone quiet, and the command still leaves link mode and closes the port.
 
 class LinkContext;

@@ -68,6 +68,8 @@ int Button_downloadlogClick(Program& p)
 
     // Without a fresh answer the ring is unknown: that is a link failure, never an empty log.
     if (const int query = Button_Log_infoClick(p); query != kOk) {
+        if (query == kInterrupted)
+            return query;
         if (LinkGone(p)) {
             p.host.messageBox("Com Port Error!");
             return kNoLink;
@@ -105,6 +107,7 @@ int Button_downloadlogClick(Program& p)
         return kCannotOpen;
     }
 
+    const TransferRunning transfer(p.link);
     SerialLink* link = p.link.ActiveLink;
     RingClear(link);
     uint32_t remaining = bytesToFetch;
@@ -149,7 +152,7 @@ int Button_downloadlogClick(Program& p)
         int wrongLength = 0;
         bool answered = false;
         bool send = true;
-        while (attempts > 0 && !p.link.stopWaits) {
+        while (attempts > 0 && !p.link.stopRequested) {
             if (send)
                 SendFrame(link, kReadBlock, request, sizeof request);
             send = true;
@@ -192,7 +195,13 @@ int Button_downloadlogClick(Program& p)
     if (writeFailed)
         ReportWriteError(p, name, file.errorCode());
     const bool complete = remaining == 0 && !writeFailed;
-    if (complete) {
+    const bool stopped = !complete && !writeFailed && StopRequested(p.link);
+    if (stopped) {
+        std::error_code sizeError;
+        const uintmax_t kept = std::filesystem::file_size(name, sizeError);
+        p.host.logLine("The download was stopped; " + name + " holds " + std::to_string(sizeError ? 0 : kept) +
+                       " bytes (incomplete)");
+    } else if (complete) {
         p.form.browse.gridEnabled = true;
         p.form.browse.gridFileName = name;
         p.grid.sourceFile = name;
@@ -205,7 +214,7 @@ int Button_downloadlogClick(Program& p)
     p.host.setBusyCursor(false);
 
     if (!complete)
-        return writeFailed ? kWriteFailed : kTimeOut;
+        return writeFailed ? kWriteFailed : stopped ? kInterrupted : kTimeOut;
     if (p.form.logData.autoClearAfterDownload)
         return ClearDeviceLog(p);
     return kOk;

@@ -202,7 +202,7 @@ TEST(LogDownload, hangUpOrStopMidDownloadFailsKeepsWhatArrivedAndNeverClears)
             const SimDevice::Handler readBlock = d.device().handler(4);
             d.device().setHandler(4, [&, readBlock](SimDevice& dev, const uint8_t* payload, int length) {
                 if (d.blockRequests.size() == 1)
-                    d.p().link.stopWaits = true;
+                    d.p().link.stopRequested = true;
                 else
                     readBlock(dev, payload, length);
             });
