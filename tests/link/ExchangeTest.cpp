@@ -140,6 +140,7 @@ TEST_F(WaitTest, afterAStopOnlyTheLeaveLinkModeCommandGoesOut)
     EXPECT_EQ(rig.transport->written(), (std::vector<uint8_t>{0xA0, 0xA2, 0x01, 0x00, 0x0E, 0x0E, 0x00, 0xB0, 0xB3}));
     // A stop during a wait ends it as Stopped, not as a time-out.
     c().stopRequested = false;
+    rig.device.faults.dropAnswers[0x0B] = 1;
     rig.host.onPump = [&] { c().stopRequested = true; };
     EXPECT_TRUE(Exchange(c(), link(), Request::Command(0x0B), 0x8B, 2000).stopped());
 }

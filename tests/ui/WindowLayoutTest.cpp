@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyleOption>
 #include <QTabWidget>
 
 #include "WindowRig.h"
@@ -348,8 +349,17 @@ int CaptionWidth(QWidget* w)
 {
     const QFontMetrics fm = w->fontMetrics();
     QStyle* style = w->style();
-    if (auto* g = qobject_cast<QGroupBox*>(w))
-        return g->title().isEmpty() ? 0 : g->minimumSizeHint().width();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        if (g->title().isEmpty())
+            return 0;
+        QStyleOptionGroupBox option;
+        option.initFrom(g);
+        option.text = g->title();
+        option.textAlignment = g->alignment();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        const QRect label = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, g);
+        return label.left() + fm.horizontalAdvance(g->title()) + 1;
+    }
     if (auto* c = qobject_cast<QCheckBox*>(w))
         return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
                style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w) + fm.horizontalAdvance(c->text());
