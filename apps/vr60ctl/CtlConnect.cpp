@@ -174,9 +174,9 @@ int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation)
     int result = CtlConnect(ctx);
     if (result == 0)
         result = operation(ctx.program);
-    // Whichever step noticed it, a port that went away is why the command failed.
-    const SerialLink* link = ctx.program.link.ActiveLink;
-    if (result != kOk && result != kInterrupted && link && link->port && link->port->hungUp())
+    // Whichever step noticed it, a port that went away is why the command failed (the
+    // connection steps may have closed the link already; the hang-up stays noted on it).
+    if (result != kOk && result != kInterrupted && ctx.program.link.staticLink.hangUpReported)
         result = kNoLink;
     CtlDisconnect(ctx);
     return result;
