@@ -27,7 +27,7 @@ int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
     if (!ctx.stopRequested)
         LinkPollFor(ctx, 100);
     while (budget != 0) {
-        // The program is ending: the operation stops as if the device went quiet.
+        // The operator asked to stop: the wait ends here.
         if (ctx.stopRequested)
             break;
         const int16_t b = RingGet(link);
