@@ -28,12 +28,6 @@ constexpr int kWriteAttempts = 4;
 constexpr uint16_t kExtendedChunk = 240;
 constexpr uint16_t kPlainChunk = 48;
 
-bool LinkGone(const Program& p)
-{
-    const SerialLink* link = p.link.ActiveLink;
-    return !link || !link->port || link->port->hungUp();
-}
-
 // Inserts text at the end of the debug memo without a line break.
 void InsertInMemo1(Program& p, const std::string& text)
 {
@@ -108,7 +102,7 @@ int TRK_DownloadClick(Program& p)
     p.host.logLine(".........");
     p.link.parser.ResetLinkStatistics();
     p.link.statistics.payloadByteSum = 0;
-    if (LinkGone(p)) {
+    if (LinkGone(p.link)) {
         p.host.messageBox("Com Port Error!");
         return kNoLink;
     }
@@ -224,7 +218,7 @@ int TRK_UploadClick(Program& p)
             return erased;
         }
     }
-    if (LinkGone(p)) {
+    if (LinkGone(p.link)) {
         p.host.messageBox("Com Port Error!");
         return kNoLink;
     }

@@ -65,6 +65,13 @@ inline bool StopRequested(const LinkContext& ctx)
     return ctx.stopRequested.load();
 }
 
+// No port open, or the one open has hung up.
+inline bool LinkGone(const LinkContext& ctx)
+{
+    const SerialLink* link = ctx.ActiveLink;
+    return !link || !link->port || link->port->hungUp();
+}
+
 // Marks a file transfer as running for its lifetime.
 class TransferRunning {
 public:

@@ -25,12 +25,6 @@ constexpr uint32_t kWrapAddress = 0x10000;
 // The largest log area believed: the grid keeps every record in memory.
 constexpr uint32_t kLargestLogArea = 64u << 20;
 
-bool LinkGone(const Program& p)
-{
-    const SerialLink* link = p.link.ActiveLink;
-    return !link || !link->port || link->port->hungUp();
-}
-
 // A consistent device keeps both ring addresses inside its area, which itself fits in memory.
 bool AreaIsPlausible(const LogAreaRecord& a)
 {
@@ -70,7 +64,7 @@ int Button_downloadlogClick(Program& p)
     if (const int query = Button_Log_infoClick(p); query != kOk) {
         if (query == kInterrupted)
             return query;
-        if (LinkGone(p)) {
+        if (LinkGone(p.link)) {
             p.host.messageBox("Com Port Error!");
             return kNoLink;
         }
@@ -92,7 +86,7 @@ int Button_downloadlogClick(Program& p)
     const uint32_t bytesToFetch = uint32_t(p.pointsLogged) * kSbpRecordBytes;
 
     p.form.logData.convertStatistic.clear();
-    if (LinkGone(p)) {
+    if (LinkGone(p.link)) {
         p.host.messageBox("Com Port Error!");
         return kNoLink;
     }
@@ -114,7 +108,7 @@ int Button_downloadlogClick(Program& p)
     uint32_t done = 0;
     p.host.logLine(".........");
     p.link.parser.ResetLinkStatistics();
-    if (LinkGone(p)) {
+    if (LinkGone(p.link)) {
         p.host.messageBox("Com Port Error!");
         file.close();
         return kNoLink;
