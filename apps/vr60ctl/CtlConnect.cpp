@@ -140,6 +140,8 @@ int CtlConnect(CtlContext& ctx)
     int result = BitBtn_connectClick(p);
     if (p.connected != 1 || result != 0) {
         result = result ? result : kNoAnswer;
+        if (result == kInterrupted)
+            return result;
         if (port.why.empty())
             std::fprintf(stderr, "vr60ctl: no connection through %s\n", port.label.c_str());
         else
@@ -172,6 +174,10 @@ int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation)
     int result = CtlConnect(ctx);
     if (result == 0)
         result = operation(ctx.program);
+    // Whichever step noticed it, a port that went away is why the command failed (the
+    // connection steps may have closed the link already; the hang-up stays noted on it).
+    if (result != kOk && result != kInterrupted && ctx.program.link.staticLink.hangUpReported)
+        result = kNoLink;
     CtlDisconnect(ctx);
     return result;
 }

@@ -28,6 +28,11 @@ void CtlHost::messageBox(const std::string& text)
     std::cerr << OneLine(text) << '\n' << std::flush;
 }
 
+void CtlHost::successBox(const std::string& text)
+{
+    (logToStderr_ ? std::cerr : std::cout) << OneLine(text) << '\n' << std::flush;
+}
+
 bool CtlHost::askYesNo(const std::string& text)
 {
     std::cerr << OneLine(text) << " [y/N] " << std::flush;

@@ -14,6 +14,7 @@ public:
     // Moves the message log to stderr, so that stdout carries nothing but a command's own output.
     void setLogToStderr(bool on) { logToStderr_ = on; }
     void messageBox(const std::string& text) override;
+    void successBox(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     void setBusyCursor(bool) override {}
     void showProgress(int64_t, int64_t) override {}

@@ -21,7 +21,7 @@ void OnSignal(int signal)
 void StopWaitsOnSignals(LinkContext& link)
 {
     static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-    stopFlag = &link.stopWaits;
+    stopFlag = &link.stopRequested;
 #ifdef _WIN32
     // Ctrl-C and Ctrl-Break in a console arrive as SIGINT; a second one ends the program.
     std::signal(SIGINT, OnSignal);

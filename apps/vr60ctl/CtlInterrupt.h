@@ -1,7 +1,8 @@
 #pragma once
-// SIGINT and SIGTERM during a command: every wait of the link ends at once
-// (LinkContext::stopWaits), so the running operation stops as if the device had
-// gone quiet, and the command still leaves link mode and closes the port.
+// SIGINT and SIGTERM during a command request the link's stop
+// (LinkContext::stopRequested): every wait ends at once, no request goes out but
+// the one that takes the device out of link mode, and the running operation ends
+// as interrupted; the command still leaves link mode and closes the port.
 
 class LinkContext;
 

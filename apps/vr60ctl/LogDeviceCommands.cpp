@@ -7,7 +7,6 @@
 #include <string>
 
 #include "CtlCommand.h"
-#include "CtlInterrupt.h"
 #include "prodtest/TestConfig.h"
 #include "program/Program.h"
 #include "device/TopSpeeds.h"
@@ -68,25 +67,17 @@ int RunDownload(CtlContext& ctx, const Args& args)
                     ctx.program.testConfigOrigin.path().c_str());
         std::fflush(stdout);
     }
-    std::string name;
-    bool complete = false;
-    const int result = WithDevice(ctx, [&](Program& p) {
+    // A stopped download says itself what the incomplete file holds.
+    return WithDevice(ctx, [&](Program& p) {
         if (!out.empty())
             p.form.logData.logFileName = out;   // else the name proposed at connect
-        name = p.form.logData.logFileName;
+        const std::string name = p.form.logData.logFileName;
         const int downloaded = Button_downloadlogClick(p);
         // Complete (whatever became of an Auto clear): the grid holds the file's points.
-        complete = !p.grid.sourceFile.empty() && p.grid.sourceFile == name;
-        if (complete)
+        if (!p.grid.sourceFile.empty() && p.grid.sourceFile == name)
             std::printf("Log file        %s (%zu points)\n", name.c_str(), p.grid.rowCounter());
         return downloaded;
     });
-    std::error_code ec;
-    if (InterruptSignal() && !complete && !name.empty() && std::filesystem::exists(name, ec)) {
-        std::fprintf(stderr, "vr60ctl: the download was stopped; %s holds %ju bytes (incomplete)\n", name.c_str(),
-                     uintmax_t(std::filesystem::file_size(name, ec)));
-    }
-    return result;
 }
 
 int RunClear(CtlContext& ctx, const Args& args)

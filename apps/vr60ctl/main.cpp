@@ -40,12 +40,13 @@ void PrintUsage(std::ostream& out)
            "               HOST[:PORT]/DBNAME or sqlite:PATH; empty: the local default. Without it:\n"
            "               VR60_DB, else the default\n"
            "\n"
-           "Message-log lines go to stdout, message boxes to stderr. The exit status is 0 on\n"
-           "success, 2 for a bad command line, else the failing step's result code:\n";
+           "Message-log lines and success boxes go to stdout, other message boxes to stderr.\n"
+           "The exit status is 0 on success, 2 for a bad command line, else the failing step's\n"
+           "result code:\n";
     for (int code : kFailureCodes)
         out << "  " << (code < 10 ? "  " : code < 100 ? " " : "") << code << "  " << ResultCodeMeaning(code) << "\n";
-    out << "  130  interrupted by SIGINT (Ctrl-C), 143 by SIGTERM: the running step stops, the device\n"
-           "       leaves link mode, nothing is cleared\n"
+    out << "  130  interrupted by SIGINT (Ctrl-C), 143 by SIGTERM: the running operation stops and the\n"
+           "       device gets no request but the one that leaves link mode\n"
            "\n"
            "VR60_TRACE=FILE appends a hex dump of every byte block sent and received to FILE.\n"
            "\n"

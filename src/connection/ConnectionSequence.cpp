@@ -112,13 +112,14 @@ int SyncDevice(Program& p, SerialLink* link)
 {
     RingClear(link);
     p.host.logLine("Detecting device...");
-    if (Exchange(p.link, link, Request::Command(1), kAck, 2500).ok()) {
-        p.host.logLine("Device sync OK.");
-        return kOk;
-    }
-    if (Exchange(p.link, link, Request::Command(1), kAck, 2500).ok()) {
-        p.host.logLine("Device sync OK..");
-        return kOk;
+    for (const char* done : {"Device sync OK.", "Device sync OK.."}) {
+        const Reply reply = Exchange(p.link, link, Request::Command(1), kAck, 2500);
+        if (reply.ok()) {
+            p.host.logLine(done);
+            return kOk;
+        }
+        if (reply.stopped())
+            return kInterrupted;
     }
     p.host.logLine("Device sync failed!");
     return kNoAnswer;
@@ -168,6 +169,10 @@ int ConnectOrDisconnect(Program& p)
         } else {
             if (Exchange(p.link, link, Request::Command(31), kAck, 1500).ok()) {
                 p.host.logLine("Device in MTN mode..");
+            } else if (StopRequested(p.link)) {
+                // Stopped while connecting: the port stays open for the disconnect that follows.
+                p.host.setBusyCursor(false);
+                return kInterrupted;
             } else {
                 // The port stays open: the operator ends it with Disconnect.
                 p.host.logLine("USB-MTN Failed !");
@@ -183,12 +188,15 @@ int ConnectOrDisconnect(Program& p)
             p.savedBaudIndex = uint8_t(p.form.connection.comBaudIndex);
             detected = true;
             p.form.settings.currentSno = "---------";
-            if (QueryStatus(p) != 0) {
+            if (const int queried = QueryStatus(p); queried != 0) {
                 p.host.setBusyCursor(true);
-                errorText = "Failed to query configuration";
-                result = kNoAnswer;
+                if (queried != kInterrupted)
+                    errorText = "Failed to query configuration";
+                result = queried == kInterrupted ? kInterrupted : kNoAnswer;
             }
         }
+        if (result == 0 && StopRequested(p.link))
+            result = kInterrupted;
         if (result == 0) {
             ShowIdentity(p);
             char tail[64];
@@ -203,6 +211,10 @@ int ConnectOrDisconnect(Program& p)
             }
             ReadGpsVersion(p, link);
             Exchange(p.link, link, Request::Command(24), kAck, 150);
+            if (StopRequested(p.link))
+                result = kInterrupted;
+        }
+        if (result == 0) {
             p.form.logData.logFileName = ProposedLogFileName(p);
             p.form.connection.connectCaption = "Disconnect";
             p.host.setBusyCursor(false);
@@ -214,14 +226,14 @@ int ConnectOrDisconnect(Program& p)
     // Disconnect steps.
     if (p.connected == 1) {
         if (p.link.ActiveLink)
-            SendCommand(p.link.ActiveLink, 14);
+            SendLeaveLinkMode(p.link.ActiveLink);
         SleepPumping(p.link, 100);
         LinkClose(p.link, p.link.ActiveLink);
         p.link.ActiveLink = nullptr;
         SleepPumping(p.link, 100);
         p.host.logLine("Device disconnected.");
         p.connected = 0;
-        if (!detected && !wasConnected) {
+        if (!detected && !wasConnected && result != kInterrupted) {
             p.host.setBusyCursor(false);
             p.host.messageBox("Device not detected, check COM port and try again!");
         }

@@ -26,6 +26,8 @@ int QueryStatus(Program& p)
     }
     RingClear(link);
     const Reply fw = Exchange(p.link, link, Request::CommandArg(5, 6), 0x86, 2000);
+    if (fw.stopped())
+        return kInterrupted;
     if (!fw.ok()) {
         p.host.logLine("FW Query Error:Time Out!");
         return kNoAnswer;
@@ -37,6 +39,8 @@ int QueryStatus(Program& p)
     Button_Read_ConfigClick(p);
 
     const Reply status = Exchange(p.link, link, Request::CommandArg(5, 5), 0x85, 2000, kStatusFixedBytes);
+    if (status.stopped())
+        return kInterrupted;
     if (status.result == ExchangeResult::NoAnswer) {
         p.host.logLine("Logger Status Query Error:Time Out!");
         return kNoAnswer;

@@ -14,12 +14,14 @@ int AckCommandWithBoxes(Program& p, uint8_t id, uint16_t budget, const char* noL
     if (!link)
         return kNoLink;
     p.host.setBusyCursor(true);
-    const bool acknowledged = Exchange(p.link, link, Request::Command(id), kAck, budget).ok();
+    const Reply reply = Exchange(p.link, link, Request::Command(id), kAck, budget);
     p.host.setBusyCursor(false);
-    if (!acknowledged) {
+    if (reply.stopped())
+        return kInterrupted;
+    if (!reply.ok()) {
         p.host.messageBox(failedBox);
         return kNoAck;
     }
-    p.host.messageBox(doneBox);
+    p.host.successBox(doneBox);
     return kOk;
 }

@@ -26,11 +26,10 @@ SerialLink* OpenLink(Program& p, const LinkBusyGuard& guard)
     return guard.acquired() ? p.link.ActiveLink : nullptr;
 }
 
-// Clears the ring, sends the command and waits for the acknowledgement.
-bool Acknowledged(Program& p, SerialLink* link, uint8_t id)
+// Sends the command and waits for the acknowledgement.
+Reply Acknowledged(Program& p, SerialLink* link, uint8_t id)
 {
-    RingClear(link);
-    return Exchange(p.link, link, Request::Command(id), kAck, kCommandBudget).ok();
+    return Exchange(p.link, link, Request::Command(id), kAck, kCommandBudget);
 }
 
 int SimpleCommand(Program& p, bool* sender, uint8_t id, const char* ackLine, const char* failedLine)
@@ -40,9 +39,13 @@ int SimpleCommand(Program& p, bool* sender, uint8_t id, const char* ackLine, con
     {
         LinkBusyGuard guard(p.link);
         if (SerialLink* link = OpenLink(p, guard)) {
-            const bool ok = Acknowledged(p, link, id);
-            p.host.logLine(ok ? ackLine : failedLine);
-            result = ok ? kOk : kNoAck;
+            const Reply reply = Acknowledged(p, link, id);
+            if (reply.stopped()) {
+                result = kInterrupted;
+            } else {
+                p.host.logLine(reply.ok() ? ackLine : failedLine);
+                result = reply.ok() ? kOk : kNoAck;
+            }
         }
     }
     SetEnabled(sender, true);
@@ -53,10 +56,11 @@ int SimpleCommand(Program& p, bool* sender, uint8_t id, const char* ackLine, con
 int SendPowerOff(Program& p, SerialLink* link, bool* sender)
 {
     p.host.logLine("Poweroff device...");
-    if (!Exchange(p.link, link, Request::Command(0x40), kAck, kCommandBudget).ok()) {
-        p.host.logLine("Device off failed!");
+    if (const Reply reply = Exchange(p.link, link, Request::Command(0x40), kAck, kCommandBudget); !reply.ok()) {
+        if (!reply.stopped())
+            p.host.logLine("Device off failed!");
         SetEnabled(sender, true);
-        return kNoAck;
+        return reply.stopped() ? kInterrupted : kNoAck;
     }
     p.host.logLine("Device off OK.");
     BitBtn_connectClick(p);
@@ -99,7 +103,10 @@ int Button_RebootClick(Program& p, bool* sender)
     if (SerialLink* link = OpenLink(p, guard)) {
         RingClear(link);
         p.host.logLine("Reboot device...");
-        if (Exchange(p.link, link, Request::Command(0x14), kAck, kCommandBudget).ok()) {
+        const Reply reply = Exchange(p.link, link, Request::Command(0x14), kAck, kCommandBudget);
+        if (reply.stopped()) {
+            result = kInterrupted;
+        } else if (reply.ok()) {
             p.host.logLine("Device reboot OK...");
             p.host.logLine("Disconnect device...");
             SetEnabled(sender, true);
@@ -122,7 +129,10 @@ int Button_GPS_ColdStartClick(Program& p, bool* sender)
     int result = kNoLink;
     LinkBusyGuard guard(p.link);
     if (SerialLink* link = OpenLink(p, guard)) {
-        if (Acknowledged(p, link, 0x19)) {
+        const Reply reply = Acknowledged(p, link, 0x19);
+        if (reply.stopped()) {
+            result = kInterrupted;
+        } else if (reply.ok()) {
             p.host.logLine("GPS Cold Start...");
             p.host.logLine("GPS/NMEA enabled,closing COM port...");
             ConnectOrDisconnect(p);

@@ -87,7 +87,9 @@ int Button_update_username_binClick(Program& p)
     // An echo shorter than the name cannot match it.
     const Reply reply = Exchange(p.link, link, Request::Frame(5, data, sizeof data), 0x83, kWriteBudget);
     int result;
-    if (reply.result == ExchangeResult::NoAnswer) {
+    if (reply.stopped()) {
+        result = kInterrupted;
+    } else if (reply.result == ExchangeResult::NoAnswer) {
         p.host.logLine("Timeout Error!");
         result = kTimeOut;
     } else if (size_t(reply.dataBytes) >= name.size() && std::memcmp(reply.data, name.data(), name.size()) == 0) {
@@ -122,7 +124,12 @@ int UpdateSerialNumber(Program& p, int* writeResult)
         p.host.setBusyCursor(true);
         RingClear(link);
         const Reply reply = Exchange(p.link, link, Request::Frame(5, data, sizeof data), 0x82, kWriteBudget, 4);
-        if (reply.result == ExchangeResult::NoAnswer) {
+        if (reply.stopped()) {
+            p.host.setBusyCursor(false);
+            if (writeResult)
+                *writeResult = kInterrupted;
+            return kInterrupted;
+        } else if (reply.result == ExchangeResult::NoAnswer) {
             p.host.logLine("Timeout Error");
             result = kTimeOut;
         } else if (reply.ok() && Le32(reply.data) == number) {
@@ -139,10 +146,10 @@ int UpdateSerialNumber(Program& p, int* writeResult)
     LogFollowUpsSource(p);
     if (ClearFollows(p)) {
         const int cleared = Button_clearlogClick(p);
-        if (result == kOk)
+        if (result == kOk || cleared == kInterrupted)
             result = cleared;
     }
-    if (PowerOffFollows(p)) {
+    if (PowerOffFollows(p) && result != kInterrupted) {
         const int off = Button_Power_OffClick(p);
         if (result == kOk)
             result = off;

@@ -107,6 +107,8 @@ int Button_POI_downloadClick(Program& p)
             continue;
         // An answer without both numbers is no coordinate.
         const Reply reply = Exchange(p.link, link, Request::CommandArg(0x30, uint8_t(n)), 0xB0, kPoiBudget, kPoiDataBytes);
+        if (reply.stopped())
+            return kInterrupted;
         if (!reply.ok()) {
             LogSlotLine(p, "POI#%d download or null failed.", n);
             result = kIncomplete;
@@ -129,7 +131,10 @@ int Button_POI_deleteClick(Program& p)
     for (int n = 0; n < 4; ++n) {
         if (!p.form.unseen.poiChecked[size_t(n)])
             continue;
-        if (Exchange(p.link, link, Request::CommandArg(0x32, uint8_t(n)), kAck, kPoiBudget).ok()) {
+        const Reply reply = Exchange(p.link, link, Request::CommandArg(0x32, uint8_t(n)), kAck, kPoiBudget);
+        if (reply.stopped())
+            return kInterrupted;
+        if (reply.ok()) {
             LogSlotLine(p, "POI#%d deleted successfully.", n);
         } else {
             LogSlotLine(p, "POI#%d delete failed.", n);
@@ -149,6 +154,8 @@ int Button_POI_uploadClick(Program& p)
     for (int n = 0; n < 4; ++n) {
         if (!p.form.unseen.poiChecked[size_t(n)])
             continue;
+        if (StopRequested(p.link))
+            return kInterrupted;
         const std::string& text = p.form.unseen.poiText[size_t(n)];
         int32_t lat = 0, lon = 0;
         if (!ParsePoiPair(text, &lat, &lon)) {
@@ -161,7 +168,10 @@ int Button_POI_uploadClick(Program& p)
         uint8_t data[9] = {uint8_t(n)};
         PutLe32(data + 1, uint32_t(lat));
         PutLe32(data + 5, uint32_t(lon));
-        if (Exchange(p.link, link, Request::Frame(0x31, data, sizeof data), kAck, kPoiBudget).ok()) {
+        const Reply reply = Exchange(p.link, link, Request::Frame(0x31, data, sizeof data), kAck, kPoiBudget);
+        if (reply.stopped())
+            return kInterrupted;
+        if (reply.ok()) {
             p.host.logLine("POI#" + std::to_string(n + 1) + "(" + PairText(lat, lon) + ") uploaded successfully.");
         } else {
             LogSlotLine(p, "POI#%d upload failed.", n);

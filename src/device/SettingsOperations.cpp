@@ -91,6 +91,8 @@ int Button_Read_ConfigClick(Program& p)
     // A short answer would leave stale buffer bytes in the record: treat it as failed.
     const int needed = p.extendedSettings ? kExtendedSettingsBytes : kSettingsBytes;
     const Reply reply = Exchange(p.link, link, Request::Command(0x0B), 0x8B, 2000, needed);
+    if (reply.stopped())
+        return p.settingsReadResult = kInterrupted;
     if (!reply.ok()) {
         p.host.messageBox("configuration request failed!");
         return p.settingsReadResult = kTimeOut;
@@ -143,7 +145,10 @@ int Button_Set_languageClick(Program& p)
         bytes[6] = uint8_t((s.actionSpeed << 1) | (s.speedFont & 1));
         count = kExtendedSettingsBytes;
     }
-    if (!Exchange(p.link, link, Request::Frame(0x0C, bytes, uint16_t(count)), kAck, 2000).ok()) {
+    const Reply reply = Exchange(p.link, link, Request::Frame(0x0C, bytes, uint16_t(count)), kAck, 2000);
+    if (reply.stopped())
+        return kInterrupted;
+    if (!reply.ok()) {
         p.host.messageBox("Configuration set failed!");
         return kNoAck;
     }

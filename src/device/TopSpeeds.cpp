@@ -44,6 +44,8 @@ int Button_TOP10_ReadClick(Program& p)
     if (!link)
         return kNoLink;
     const Reply reply = Exchange(p.link, link, Request::Command(0x49), 0xC9, 2000, kTop10DataBytes);
+    if (reply.stopped())
+        return kInterrupted;
     if (reply.result == ExchangeResult::NoAnswer)
         return kTimeOut;
     if (!reply.ok()) {
@@ -93,6 +95,8 @@ int Button_Log_infoClick(Program& p)
         return kNoLink;
     // A short answer counts as failed: the previous values stay.
     const Reply reply = Exchange(p.link, link, Request::Command(0x4B), 0xCB, 2000, kLogAreaDataBytes);
+    if (reply.stopped())
+        return kInterrupted;
     if (!reply.ok()) {
         p.host.logLine("Read Log Info failed !");
         return kTimeOut;

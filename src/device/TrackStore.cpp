@@ -29,12 +29,6 @@ constexpr int kWriteAttempts = 4;
 constexpr uint16_t kExtendedChunk = 240;
 constexpr uint16_t kPlainChunk = 48;
 
-bool LinkGone(const Program& p)
-{
-    const SerialLink* link = p.link.ActiveLink;
-    return !link || !link->port || link->port->hungUp();
-}
-
 // Inserts text at the end of the debug memo without a line break.
 void InsertInMemo1(Program& p, const std::string& text)
 {
@@ -53,7 +47,7 @@ bool ReadStoreBlock(Program& p, SerialLink* link, uint32_t address, uint16_t blo
     TransferGauge& gauge = p.link.gauge;
     int attempts = kReadAttempts;
     int wrongLength = 0;
-    while (attempts > 0) {
+    while (attempts > 0 && !StopRequested(p.link)) {
         SendFrame(link, 0x04, request, sizeof request);
         if (WaitResponse(p.link, link, 0x84, kReadBudget) == 0) {
             if (p.link.rxFrame.lengthField() == block + 1)
@@ -77,10 +71,12 @@ bool WriteStoreBlock(Program& p, SerialLink* link, uint32_t address, const uint8
     PutLe32(request.data(), address);
     PutLe16(request.data() + 4, length);
     std::memcpy(request.data() + 6, bytes, length);
-    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kWriteAttempts && !StopRequested(p.link); ++attempt) {
         SendFrame(link, 0x1D, request.data(), uint16_t(request.size()));
         if (WaitResponseShort(p.link, link, kAck, kWriteBudget) == 0)
             return true;
+        if (StopRequested(p.link))
+            break;
         p.host.logLine("Timeout:No ack");
     }
     return false;
@@ -94,6 +90,7 @@ int TRK_DownloadClick(Program& p)
     SerialLink* link = guard.linkOr("Com Port Error!");
     if (!link)
         return kNoLink;
+    const TransferRunning transfer(p.link);
     // Into a temporary file that replaces the image only once all of it arrived: a failed
     // download leaves a good image of an earlier one as it was.
     OutputFile file(TemporaryNameFor(kTrackImageFile), {.syncOnClose = true, .removeOnFailure = true});
@@ -108,7 +105,7 @@ int TRK_DownloadClick(Program& p)
     p.host.logLine(".........");
     p.link.parser.ResetLinkStatistics();
     p.link.statistics.payloadByteSum = 0;
-    if (LinkGone(p)) {
+    if (LinkGone(p.link)) {
         file.close();
         std::remove(file.name().c_str());
         p.host.messageBox("Com Port Error!");
@@ -152,7 +149,9 @@ int TRK_DownloadClick(Program& p)
     }
 
     int result;
-    if (writeFailed) {
+    if (StopRequested(p.link) && remaining > 0) {
+        result = kInterrupted;
+    } else if (writeFailed) {
         p.host.logLine("Writing " + std::string(kTrackImageFile) + " failed: " + writeError);
         p.host.logLine("Failed to download TRK data!");
         p.host.messageBox("VR40 TRK Download failed!");
@@ -193,11 +192,13 @@ int TRK_EraseClick(Program& p, bool* sender)
         p.host.logLine(line);
     }
     int result = kOk;
-    if (erased > 0) {
+    if (StopRequested(p.link))
+        result = kInterrupted;
+    else if (erased > 0) {
         p.host.sleepMs(100);
         result = TRK_DownloadClick(p);
     }
-    if (eraseFailed)
+    if (eraseFailed && result != kInterrupted)
         result = kIncomplete;
     p.host.setBusyCursor(false);
     if (sender)
@@ -221,15 +222,17 @@ int TRK_UploadClick(Program& p)
         p.host.messageBox("Load trk file(64K bin) file size error!");
         return kRefused;
     }
+    const TransferRunning transfer(p.link);
     // Flash takes a write only into erased bytes: nothing is written over a slot that was not erased.
     for (uint8_t n = 0; n < 4; ++n) {
         if (const int erased = EraseTrackSlot(p, n); erased != kOk) {
-            p.host.logLine("Failed to upload TRK data!");
+            if (erased != kInterrupted)
+                p.host.logLine("Failed to upload TRK data!");
             p.host.setBusyCursor(false);
             return erased;
         }
     }
-    if (LinkGone(p)) {
+    if (LinkGone(p.link)) {
         p.host.messageBox("Com Port Error!");
         return kNoLink;
     }
@@ -239,7 +242,12 @@ int TRK_UploadClick(Program& p)
     p.host.setBusyCursor(true);
     RingClear(link);
     p.host.logLine(line);
-    if (Exchange(p.link, link, Request::Command(0x35), kAck, 2500).ok()) {
+    const Reply extended = Exchange(p.link, link, Request::Command(0x35), kAck, 2500);
+    if (extended.stopped()) {
+        p.host.setBusyCursor(false);
+        return kInterrupted;
+    }
+    if (extended.ok()) {
         p.host.logLine("Device extend buffer cmd supported. ");
         p.trackUploadChunk = kExtendedChunk;
     } else {
@@ -264,6 +272,10 @@ int TRK_UploadClick(Program& p)
         std::snprintf(line, sizeof line, "(%u/%d)", done, int(kTrackStoreBytes));
         p.host.logLine(line);
     }
+    if (remaining > 0 && StopRequested(p.link)) {
+        p.host.setBusyCursor(false);
+        return kInterrupted;
+    }
     if (remaining > 0) {
         p.host.logLine("Failed to upload TRK data!");
         p.host.messageBox("VR40 TRK Upload  failed!");
@@ -287,7 +299,10 @@ int Button5Click(Program& p)
     for (uint8_t n = 0; n < 4; ++n) {
         if (!p.form.unseen.trackChecked[n])
             continue;
-        if (Exchange(p.link, link, Request::Frame(0x37, &n, 1), kAck, 2000).ok()) {
+        const Reply reply = Exchange(p.link, link, Request::Frame(0x37, &n, 1), kAck, 2000);
+        if (reply.stopped())
+            return kInterrupted;
+        if (reply.ok()) {
             p.host.logLine("Inavlid trk tag OK. ");
         } else {
             p.host.logLine("Invalid trk tag failed!");

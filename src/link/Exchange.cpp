@@ -24,11 +24,11 @@ void ReportHangUp(LinkContext& ctx, SerialLink* link)
 int WaitFrame(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t budget)
 {
     int pumpCountdown = 200;
-    if (!ctx.stopWaits)
+    if (!ctx.stopRequested)
         LinkPollFor(ctx, 100);
     while (budget != 0) {
-        // The program is ending: the operation stops as if the device went quiet.
-        if (ctx.stopWaits)
+        // The operator asked to stop: the wait ends here.
+        if (ctx.stopRequested)
             break;
         const int16_t b = RingGet(link);
         if (b < 0) {
@@ -71,9 +71,28 @@ int WaitResponseShort(LinkContext& ctx, SerialLink* link, uint8_t id, uint32_t b
     return WaitFrame(ctx, link, id, budget) == id ? 0 : 1;
 }
 
+void DiscardReceived(LinkContext& ctx, SerialLink* link)
+{
+    if (!link)
+        return;
+    // A read takes what the port holds, up to one chunk; a bounded number of them empties it.
+    link->readChunk = 128;
+    for (int reads = 0; reads < 256 && LinkPoll(ctx) > 0; ++reads) {
+    }
+    RingClear(link);
+    ctx.parser.Restart();
+}
+
 Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint32_t budget,
                int minDataBytes)
 {
+    Reply reply;
+    if (!LinkMaySend(link)) {
+        if (link)
+            reply.result = ExchangeResult::Stopped;
+        return reply;
+    }
+    DiscardReceived(ctx, link);
     switch (request.shape) {
     case Request::Shape::Plain: SendCommand(link, request.id); break;
     case Request::Shape::WithParameter: SendCommandArg(link, request.id, request.parameter); break;
@@ -85,8 +104,11 @@ Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8
 Reply AwaitReply(LinkContext& ctx, SerialLink* link, uint8_t answerId, uint32_t budget, int minDataBytes)
 {
     Reply reply;
-    if (WaitResponse(ctx, link, answerId, budget) != 0)
+    if (WaitResponse(ctx, link, answerId, budget) != 0) {
+        if (ctx.stopRequested)
+            reply.result = ExchangeResult::Stopped;
         return reply;
+    }
     reply.data = ctx.rxFrame.data();
     reply.dataBytes = ctx.rxFrame.dataBytes();
     reply.result = reply.dataBytes >= minDataBytes ? ExchangeResult::Answered : ExchangeResult::ShortAnswer;

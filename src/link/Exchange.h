@@ -4,7 +4,7 @@
 // lines: SerialLink::idlePollMs), so bytes that keep arriving never use it up.
 // Frames with other ids are skipped. Window messages are dispatched after every
 // 200 polls of an empty ring. A port that has hung up ends the wait as a time-out;
-// so does LinkContext::stopWaits.
+// so does LinkContext::stopRequested (Exchange and AwaitReply then say Stopped).
 
 #include <cstdint>
 
@@ -35,7 +35,8 @@ struct Request {
     static Request Frame(uint8_t id, const uint8_t* data, uint16_t count) { return {Shape::WithData, id, 0, data, count}; }
 };
 
-enum class ExchangeResult { Answered, NoAnswer, ShortAnswer };
+// Stopped: the operator asked to stop, before the request went out or during the wait.
+enum class ExchangeResult { Answered, NoAnswer, ShortAnswer, Stopped };
 
 // The outcome of one exchange; data points into RxFrame and stays valid until the next wait.
 struct Reply {
@@ -44,12 +45,16 @@ struct Reply {
     int dataBytes = 0;
 
     bool ok() const { return result == ExchangeResult::Answered; }
+    bool stopped() const { return result == ExchangeResult::Stopped; }
 };
 
 // Sends the request, waits for answerId within the budget (as WaitResponse) and
-// checks that the answer carries at least minDataBytes after its id. The ring is
-// not cleared here: the operations clear it where the protocol needs it.
+// checks that the answer carries at least minDataBytes after its id. An answer
+// counts only for the request it answers: whatever arrived before the request
+// (the late answer of an earlier one that timed out, say) is discarded first.
 Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint32_t budget,
                int minDataBytes = 0);
+// Everything received so far, in the port and the ring, and a partly parsed frame, discarded.
+void DiscardReceived(LinkContext& ctx, SerialLink* link);
 // The waiting half of Exchange, for an answer that comes without a request of its own.
 Reply AwaitReply(LinkContext& ctx, SerialLink* link, uint8_t answerId, uint32_t budget, int minDataBytes = 0);

@@ -34,28 +34,35 @@ std::vector<uint8_t> EncodeFrame(uint8_t id, const uint8_t* data, uint16_t count
     return frame;
 }
 
-int SendCommand(SerialLink* link, uint8_t id)
+bool SendCommand(SerialLink* link, uint8_t id)
 {
+    if (!LinkMaySend(link))
+        return false;
     const auto packet = CommandPacket(id);
     LinkWrite(link, packet.data(), packet.size());
-    return 0;
+    return true;
 }
 
-int SendCommandArg(SerialLink* link, uint8_t id, uint8_t parameter)
+bool SendCommandArg(SerialLink* link, uint8_t id, uint8_t parameter)
 {
+    if (!LinkMaySend(link))
+        return false;
     const auto packet = CommandArgPacket(id, parameter);
     LinkWrite(link, packet.data(), packet.size());
-    return 0;
+    return true;
 }
 
 bool SendFrame(SerialLink* link, uint8_t id, const uint8_t* data, uint16_t count)
 {
-    const uint16_t length = uint16_t(count + 1);
-    const uint8_t head[5] = {0xA0, 0xA2, uint8_t(length & 0xFF), uint8_t(length >> 8), id};
-    const uint16_t sum = uint16_t(id + FrameChecksum(data, count)) & 0x7FFF;
-    const uint8_t tail[4] = {uint8_t(sum & 0xFF), uint8_t(sum >> 8), 0xB0, 0xB3};
-    LinkWrite(link, head, sizeof head);
-    LinkWrite(link, data, count);
-    LinkWrite(link, tail, sizeof tail);
+    if (!LinkMaySend(link))
+        return false;
+    const std::vector<uint8_t> frame = EncodeFrame(id, data, count);
+    LinkWrite(link, frame.data(), uint16_t(frame.size()));
     return true;
+}
+
+void SendLeaveLinkMode(SerialLink* link)
+{
+    const auto packet = CommandPacket(kLeaveLinkMode);
+    LinkWrite(link, packet.data(), packet.size());
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Building and sending request frames. Write results are ignored by design:
-// a failed write shows up as a missing response.
+// a failed write shows up as a missing response. Every request passes here:
+// once a stop was requested (LinkContext::stopRequested) nothing is sent but
+// the request that takes the device out of link mode.
 
 #include <array>
 #include <cstdint>
@@ -18,6 +20,12 @@ std::array<uint8_t, 10> CommandArgPacket(uint8_t id, uint8_t parameter);
 std::vector<uint8_t> EncodeFrame(uint8_t id, const uint8_t* data, uint16_t count);
 uint16_t FrameChecksum(const uint8_t* payload, int length);
 
-int SendCommand(SerialLink* link, uint8_t id);
-int SendCommandArg(SerialLink* link, uint8_t id, uint8_t parameter);
+inline constexpr uint8_t kLeaveLinkMode = 14;
+
+// Each returns false when the request was not sent because a stop was requested.
+bool SendCommand(SerialLink* link, uint8_t id);
+bool SendCommandArg(SerialLink* link, uint8_t id, uint8_t parameter);
+// The frame goes out in one write, so a stop never leaves half a frame on the line.
 bool SendFrame(SerialLink* link, uint8_t id, const uint8_t* data, uint16_t count);
+// The command that ends link mode: sent after a stop too.
+void SendLeaveLinkMode(SerialLink* link);

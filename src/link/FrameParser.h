@@ -46,6 +46,9 @@ public:
     // Feeds one byte; returns the payload length L when it completed a valid frame, else 0.
     uint16_t ParseByte(uint8_t b);
 
+    // Drops a partly received frame: the next byte is looked at as a frame start.
+    void Restart() { state_ = 0; }
+
     // Counters (except the payload byte sum), remaining count and checksum to 0.
     void ResetLinkStatistics();
 

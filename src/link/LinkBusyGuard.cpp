@@ -6,7 +6,7 @@ LinkBusyGuard::LinkBusyGuard(LinkContext& ctx) : ctx_(ctx)
 {
     // Busy and called from inside a pump the owner started: a re-entered handler.
     if (ctx_.busyDepth > 0 && ctx_.pumpDepth > ctx_.busyOwnerPumpDepth) {
-        ctx_.host.messageBox(kLinkBusyText);
+        ctx_.host.logLine(kLinkBusyText);
         return;
     }
     acquired_ = true;

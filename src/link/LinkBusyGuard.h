@@ -2,6 +2,8 @@
 // Refuses a second link operation started from a handler that a wait's message
 // pump re-entered, so two exchanges never interleave on the wire. Calls nested
 // directly inside the running operation (connect reading the settings, say) pass.
+// The refusal goes to the message log: a box would hold the running operation up
+// until it was closed.
 
 class LinkContext;
 struct SerialLink;

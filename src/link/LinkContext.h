@@ -13,7 +13,10 @@
 #include "link/SerialLink.h"
 #include "platform/Host.h"
 
-inline constexpr int32_t kLinkRingSize = 8320;
+// The largest answer is a log block of 8192 data bytes in an 8-byte frame around its id;
+// the ring holds two of them, so that an answer arriving behind another loses nothing.
+inline constexpr int32_t kLargestAnswerBytes = 8192 + 1 + 8;
+inline constexpr int32_t kLinkRingSize = 2 * kLargestAnswerBytes + 16;
 inline constexpr int32_t kLinkStagingSize = 8320;
 
 class LinkContext {
@@ -42,12 +45,41 @@ public:
     OpenError lastOpenError = OpenError::None;
     std::string lastOpenDetail;
 
-    // Set when the program ends during an operation (also from a signal handler): every
-    // wait then ends at once as a time-out, and a download asks for no further block.
-    std::atomic<bool> stopWaits{false};
+    // Set when the operator asks to stop (Exit, window close, Disconnect during an
+    // operation; SIGINT or SIGTERM, from a signal handler): every wait ends at once, and
+    // no request goes out but the one that takes the device out of link mode
+    // (SendLeaveLinkMode). The operations then end with kInterrupted.
+    std::atomic<bool> stopRequested{false};
+
+    // A file transfer (log or track store) is running: the window asks before stopping it.
+    bool transferRunning = false;
 
     // Busy guard bookkeeping (see LinkBusyGuard).
     int pumpDepth = 0;
     int busyDepth = 0;
     int busyOwnerPumpDepth = 0;
+};
+
+inline bool StopRequested(const LinkContext& ctx)
+{
+    return ctx.stopRequested.load();
+}
+
+// No port open, or the one open has hung up.
+inline bool LinkGone(const LinkContext& ctx)
+{
+    const SerialLink* link = ctx.ActiveLink;
+    return !link || !link->port || link->port->hungUp();
+}
+
+// Marks a file transfer as running for its lifetime.
+class TransferRunning {
+public:
+    explicit TransferRunning(LinkContext& ctx) : ctx_(ctx) { ctx_.transferRunning = true; }
+    ~TransferRunning() { ctx_.transferRunning = false; }
+    TransferRunning(const TransferRunning&) = delete;
+    TransferRunning& operator=(const TransferRunning&) = delete;
+
+private:
+    LinkContext& ctx_;
 };

@@ -23,6 +23,9 @@ SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::s
     link.stagingSize = stagingSize;
     link.writeIndex = link.readIndex = 0;
     link.hangUpReported = false;
+    link.stopRequested = &ctx.stopRequested;
+    // A frame cut off when the last link went away must not swallow this link's first answers.
+    ctx.parser.Restart();
     link.idlePollMs = IdlePollMs(modeDefinition);
 
     ctx.lastOpenError = OpenError::None;
@@ -68,6 +71,11 @@ bool LinkWrite(SerialLink* link, const uint8_t* bytes, uint16_t count)
     if (!link || !link->port)
         return false;
     return link->port->write(bytes, count);
+}
+
+bool LinkMaySend(const SerialLink* link)
+{
+    return link && !(link->stopRequested && link->stopRequested->load());
 }
 
 void RingPut(SerialLink* link, const uint8_t* bytes, int count)
@@ -132,9 +140,12 @@ void PumpMessages(LinkContext& ctx)
 void SleepPumping(LinkContext& ctx, int milliseconds)
 {
     while (milliseconds > 200) {
+        if (ctx.stopRequested)
+            return;
         ctx.host.sleepMs(200);
         PumpMessages(ctx);
         milliseconds -= 200;
     }
-    ctx.host.sleepMs(milliseconds);
+    if (!ctx.stopRequested)
+        ctx.host.sleepMs(milliseconds);
 }

@@ -4,6 +4,7 @@
 // the ring one at a time. The ring has no full state: more than ringSize - 1
 // unread bytes overwrite the oldest ones.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,6 +28,7 @@ struct SerialLink {
     uint16_t idlePollMs = 1;
     bool hangUpReported = false;
     std::string portLabel;             // how lines about this port name it: "COM7 (/dev/pts/3)"
+    const std::atomic<bool>* stopRequested = nullptr;   // LinkContext's, set by LinkOpen
 };
 
 // Opens the port and sets up the link in caller-provided storage of
@@ -35,7 +37,11 @@ struct SerialLink {
 SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::string& modeDefinition,
                      SerialLink& link, uint8_t* storage, int32_t ringSize, int32_t stagingSize);
 void LinkClose(LinkContext& ctx, SerialLink* link);
+// Writes the bytes as they are; requests go out through the encoder (FrameEncoder.h),
+// which sends nothing once a stop was requested.
 bool LinkWrite(SerialLink* link, const uint8_t* bytes, uint16_t count);
+// False once the operator asked to stop: no request may go out any more.
+bool LinkMaySend(const SerialLink* link);
 // One read from the port of ActiveLink into its ring; the number of bytes it brought.
 int LinkPoll(LinkContext& ctx);
 // LinkPoll repeatedly for the given time; at least once. The number of bytes they brought.
@@ -48,4 +54,5 @@ void RingClear(SerialLink* link);
 void RingPut(SerialLink* link, const uint8_t* bytes, int count);
 
 void PumpMessages(LinkContext& ctx);
+// Sleeps in 200 ms slices with a pump between them; ends early when a stop is requested.
 void SleepPumping(LinkContext& ctx, int milliseconds);

@@ -54,7 +54,7 @@ void GridSaveToFileClick(Program& p, const std::function<std::string()>& askFile
     if (name.empty())
         return;
     if (SaveGridAsCsv(p, name))
-        p.host.messageBox(name + " saved.");
+        p.host.successBox(name + " saved.");
     else
         p.host.messageBox("Cannot write " + name);
 }

@@ -31,10 +31,11 @@ int ClearDeviceLog(Program& p)
     p.host.setBusyCursor(true);
     RingClear(link);
     p.host.logLine("Clearing log data...");
-    if (!Exchange(p.link, link, Request::CommandArg(5, 4), kAck, 2000).ok()) {
-        p.host.logLine("Timeout:No ack!");
+    if (const Reply reply = Exchange(p.link, link, Request::CommandArg(5, 4), kAck, 2000); !reply.ok()) {
+        if (!reply.stopped())
+            p.host.logLine("Timeout:No ack!");
         p.host.setBusyCursor(false);
-        return kNoAck;
+        return reply.stopped() ? kInterrupted : kNoAck;
     }
     SleepPumping(p.link, 1000);
     // The device reports the end of the erase with 0x84; the gauge ticks once per wait.
@@ -42,21 +43,29 @@ int ClearDeviceLog(Program& p)
         if (WaitResponse(p.link, link, 0x84, 1000) == 0) {
             // The log is gone either way; a track slot or waypoint that stayed makes it incomplete.
             bool incomplete = false;
-            for (uint8_t n = 0; n < 4; ++n)
+            for (uint8_t n = 0; n < 4 && !StopRequested(p.link); ++n)
                 incomplete |= EraseTrackSlot(p, n) != kOk;
-            for (uint8_t n = 0; n < 4; ++n)
+            for (uint8_t n = 0; n < 4 && !StopRequested(p.link); ++n)
                 incomplete |= ClearWaypointSlot(p, n) != kOk;
             p.host.setBusyCursor(false);
+            if (StopRequested(p.link))
+                return kInterrupted;
             gauge.position = gauge.maximum;
             p.host.logLine("Log data cleared successfully");
             p.pointsLogged = 0;
             ShowIdentity(p);
             return incomplete ? kIncomplete : kOk;
         }
+        if (StopRequested(p.link))
+            break;
         ++gauge.position;
         PumpMessages(p.link);
     }
     gauge.position = 0;
+    if (StopRequested(p.link)) {
+        p.host.setBusyCursor(false);
+        return kInterrupted;
+    }
     p.host.logLine("Time out, Failed to clear data");
     p.host.setBusyCursor(false);
     return kTimeOut;
@@ -72,10 +81,13 @@ int ClearWaypointSlot(Program& p, uint8_t slot)
     if (!link)
         return kNoLink;
     p.host.logLine("Clearing waypoint ...");
-    if (Exchange(p.link, link, Request::CommandArg(50, slot), kAck, 2000).ok()) {
+    const Reply reply = Exchange(p.link, link, Request::CommandArg(50, slot), kAck, 2000);
+    if (reply.ok()) {
         p.host.logLine("Waypoint cleared successfully...");
         return kOk;
     }
+    if (reply.stopped())
+        return kInterrupted;
     p.host.logLine("Timeout:No ack!");
     return kNoAck;
 }
@@ -97,8 +109,11 @@ int EraseTrackSlot(Program& p, uint8_t slot)
         PutLe32(data, address);
         int sends = 0;
         for (;;) {
-            if (Exchange(p.link, link, Request::Frame(0x1E, data, sizeof data), kAck, 5000).ok())
+            const Reply reply = Exchange(p.link, link, Request::Frame(0x1E, data, sizeof data), kAck, 5000);
+            if (reply.ok())
                 break;
+            if (reply.stopped())
+                return kInterrupted;
             if (++sends == kSectorSends) {
                 p.host.messageBox(" Erase Track:No ack!,retry failed ");
                 return kNoAck;
@@ -140,7 +155,9 @@ int Button_Clear_LogClick(Program& p)
     if (!link)
         return kNoLink;
     RingClear(link);
-    if (!Exchange(p.link, link, Request::Command(11), kAck, 1500).ok()) {
+    if (const Reply reply = Exchange(p.link, link, Request::Command(11), kAck, 1500); !reply.ok()) {
+        if (reply.stopped())
+            return kInterrupted;
         p.host.logLine("Timeout:No ack!");
         return kNoAck;
     }

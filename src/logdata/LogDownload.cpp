@@ -25,12 +25,6 @@ constexpr uint32_t kWrapAddress = 0x10000;
 // The largest log area believed: the grid keeps every record in memory.
 constexpr uint32_t kLargestLogArea = 64u << 20;
 
-bool LinkGone(const Program& p)
-{
-    const SerialLink* link = p.link.ActiveLink;
-    return !link || !link->port || link->port->hungUp();
-}
-
 // A consistent device keeps both ring addresses inside its area, which itself fits in memory.
 bool AreaIsPlausible(const LogAreaRecord& a)
 {
@@ -68,7 +62,9 @@ int Button_downloadlogClick(Program& p)
 
     // Without a fresh answer the ring is unknown: that is a link failure, never an empty log.
     if (const int query = Button_Log_infoClick(p); query != kOk) {
-        if (LinkGone(p)) {
+        if (query == kInterrupted)
+            return query;
+        if (LinkGone(p.link)) {
             p.host.messageBox("Com Port Error!");
             return kNoLink;
         }
@@ -90,7 +86,7 @@ int Button_downloadlogClick(Program& p)
     const uint32_t bytesToFetch = uint32_t(p.pointsLogged) * kSbpRecordBytes;
 
     p.form.logData.convertStatistic.clear();
-    if (LinkGone(p)) {
+    if (LinkGone(p.link)) {
         p.host.messageBox("Com Port Error!");
         return kNoLink;
     }
@@ -105,13 +101,14 @@ int Button_downloadlogClick(Program& p)
         return kCannotOpen;
     }
 
+    const TransferRunning transfer(p.link);
     SerialLink* link = p.link.ActiveLink;
     RingClear(link);
     uint32_t remaining = bytesToFetch;
     uint32_t done = 0;
     p.host.logLine(".........");
     p.link.parser.ResetLinkStatistics();
-    if (LinkGone(p)) {
+    if (LinkGone(p.link)) {
         p.host.messageBox("Com Port Error!");
         file.close();
         return kNoLink;
@@ -149,7 +146,7 @@ int Button_downloadlogClick(Program& p)
         int wrongLength = 0;
         bool answered = false;
         bool send = true;
-        while (attempts > 0 && !p.link.stopWaits) {
+        while (attempts > 0 && !p.link.stopRequested) {
             if (send)
                 SendFrame(link, kReadBlock, request, sizeof request);
             send = true;
@@ -192,7 +189,13 @@ int Button_downloadlogClick(Program& p)
     if (writeFailed)
         ReportWriteError(p, name, file.errorCode());
     const bool complete = remaining == 0 && !writeFailed;
-    if (complete) {
+    const bool stopped = !complete && !writeFailed && StopRequested(p.link);
+    if (stopped) {
+        std::error_code sizeError;
+        const uintmax_t kept = std::filesystem::file_size(name, sizeError);
+        p.host.logLine("The download was stopped; " + name + " holds " + std::to_string(sizeError ? 0 : kept) +
+                       " bytes (incomplete)");
+    } else if (complete) {
         p.form.browse.gridEnabled = true;
         p.form.browse.gridFileName = name;
         p.grid.sourceFile = name;
@@ -205,7 +208,7 @@ int Button_downloadlogClick(Program& p)
     p.host.setBusyCursor(false);
 
     if (!complete)
-        return writeFailed ? kWriteFailed : kTimeOut;
+        return writeFailed ? kWriteFailed : stopped ? kInterrupted : kTimeOut;
     if (p.records)
         p.records->logDownloaded(p, name);
     if (p.form.logData.autoClearAfterDownload)

@@ -14,6 +14,9 @@ public:
     virtual void logLine(const std::string& text) = 0;
     // A modal box with the text and an OK button.
     virtual void messageBox(const std::string& text) = 0;
+    // A box that reports a success: the same box in the window; the command line
+    // prints it with the command's own output.
+    virtual void successBox(const std::string& text) { messageBox(text); }
     // A modal Yes/No question; true for Yes.
     virtual bool askYesNo(const std::string& text) = 0;
     // Hourglass while busy, arrow otherwise. A state, not a stack: setting it

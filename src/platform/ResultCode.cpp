@@ -15,6 +15,7 @@ const char* ResultCodeMeaning(int code)
     case kWriteFailed: return "write failed";
     case kIncomplete: return "incomplete: some steps failed";
     case kRefused: return "refused: not attempted";
+    case kInterrupted: return "interrupted: the operator asked to stop";
     case kCannotOpen: return "cannot open or create the file";
     default: return "unknown";
     }

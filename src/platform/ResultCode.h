@@ -15,6 +15,7 @@ enum ResultCode : int {
     kWriteFailed = 9,        // a file could not be written in full
     kIncomplete = 10,        // some steps of a multi-step operation failed
     kRefused = 11,           // not attempted: the input or the device state does not allow it
+    kInterrupted = 130,      // the operator asked to stop (vr60ctl: 128 + the signal)
     kCannotOpen = 140,       // a file could not be opened or created
 };
 

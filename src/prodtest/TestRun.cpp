@@ -99,7 +99,7 @@ void ReadSignalStrength(Program& p, SerialLink* link, const RunInputs& in, int64
     TestPage& t = p.form.test;
     // The receiver needs the whole measurement time; the window stays served
     // meanwhile, and the busy guard keeps other link operations out.
-    for (int64_t elapsed = NowMs(p) - measurementStartMs; elapsed < kSnrMeasurementMs;
+    for (int64_t elapsed = NowMs(p) - measurementStartMs; elapsed < kSnrMeasurementMs && !StopRequested(p.link);
          elapsed = NowMs(p) - measurementStartMs)
         SleepPumping(p.link, int(kSnrMeasurementMs - elapsed));
     const Reply reply = Exchange(p.link, link, Request::Command(kSnrRead), kSnrAnswer, 1500, 2);
@@ -151,7 +151,10 @@ int StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int64_t mea
 
     uint8_t mask[4];
     PutLe32(mask, selection);
-    if (!Exchange(p.link, link, Request::Frame(kSelfTestStart, mask, sizeof mask), kAck, 2500).ok()) {
+    const Reply started = Exchange(p.link, link, Request::Frame(kSelfTestStart, mask, sizeof mask), kAck, 2500);
+    if (started.stopped())
+        return kInterrupted;
+    if (!started.ok()) {
         StopWithBox(p, "BIT Timeout Error");
         t.lamp = TestLamp::Red;
         return kNoAck;
@@ -167,6 +170,8 @@ int StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int64_t mea
 
     // A result too short to hold the mask is no result.
     const Reply result = AwaitReply(p.link, link, kSelfTestResult, ResultBudget(p, in.abortSeconds), 4);
+    if (result.stopped())
+        return kInterrupted;
     if (!result.ok()) {
         StopWithBox(p, "BIT timeout abort!");
         t.lamp = TestLamp::Red;
@@ -180,6 +185,9 @@ int StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int64_t mea
         ReadSignalStrength(p, link, in, measurementStartMs);
     if (Checked(p, "CheckBox_GPS_RMC") || Checked(p, "CheckBox_KEY"))
         ReadVersions(p, link);
+    // Readings cut short by a stop judge nothing.
+    if (StopRequested(p.link))
+        return kInterrupted;
 
     const bool passed = (selection & r.result) == selection;
     t.lamp = passed ? TestLamp::Green : TestLamp::Yellow;
@@ -254,7 +262,12 @@ int BitBtn_TestClick(Program& p)
     if (p.records)
         p.records->selfTestJudged(p, verdict);
 
-    // Also after a failed start or a missing result.
+    // Also after a failed start or a missing result, but never after a stop.
+    if (verdict == kInterrupted) {
+        p.host.setBusyCursor(false);
+        t.testEnabled = true;
+        return kInterrupted;
+    }
     int finishing = kOk;
     LogFollowUpsSource(p);
     if (ClearFollows(p))

@@ -34,7 +34,7 @@ int64_t SerialShown(const Program& p)
 
 const char* Outcome(const Program& p, int verdict)
 {
-    if (p.link.stopWaits)
+    if (verdict == kInterrupted || p.link.stopRequested)
         return kOutcomeInterrupted;
     switch (verdict) {
     case kOk: return kOutcomePass;

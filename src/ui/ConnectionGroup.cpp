@@ -12,6 +12,8 @@ void MainWindow::bindConnectionGroup()
     bindRows({
         {"BitBtn_connect",
          [](MainWindow& w, Program& p) {
+             if (w.DisconnectAfterStop())
+                 return;
              BitBtn_connectClick(p);
              if (p.connected == 0) {
                  w.refresh();

@@ -9,10 +9,38 @@ namespace {
 // window's caption, which the program sets itself.
 const QString kBoxTitle = QStringLiteral("VR60 Utility");
 
+// A path has no blank to wrap at: the box may break it after any folder separator, and
+// keeps the word that follows it on the same line (" exists!" stays with the file name).
+QString WrappablePaths(const QString& line)
+{
+    QStringList words = line.split(QLatin1Char(' '));
+    QString out;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        const bool path = word.contains(QLatin1Char('/')) || word.contains(QLatin1Char('\\'));
+        if (path) {
+            for (const QChar c : word) {
+                out += c;
+                if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
+                    out += QChar(0x200B);   // zero-width space: a break opportunity
+            }
+        } else {
+            out += word;
+        }
+        if (i + 1 < words.size())
+            out += path ? QChar(0x00A0) : QLatin1Char(' ');
+    }
+    return out;
+}
+
 // The operations break box lines with a carriage return.
 QString BoxText(QString text)
 {
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = WrappablePaths(line);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString FilterText(const FileQuestion& q)

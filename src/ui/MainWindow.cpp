@@ -11,6 +11,7 @@
 #include <QScreen>
 
 #include "connection/AppShell.h"
+#include "connection/ConnectionSequence.h"
 #include "connection/PortHotPlug.h"
 #include "program/Program.h"
 #include "logdata/LogBrowser.h"
@@ -184,9 +185,37 @@ void MainWindow::runHandler(QWidget* sender, const std::function<void()>& operat
     if (ownsSender)
         sender->setEnabled(true);
     refresh();
-    // An exit asked for while an operation ran: that operation has now stopped.
-    if (handlerDepth_ == 0 && exitRequested_ && !exitDone_ && p_.link.busyDepth == 0)
-        runExitSteps(ui_->BitBtn_Exit);
+    // An exit or disconnect asked for while an operation ran: that operation has now stopped.
+    if (handlerDepth_ == 0 && p_.link.busyDepth == 0) {
+        if (exitRequested_ && !exitDone_)
+            runExitSteps(ui_->BitBtn_Exit);
+        else if (disconnectRequested_)
+            runStoppedDisconnect();
+    }
+}
+
+bool MainWindow::DisconnectAfterStop()
+{
+    if (p_.link.busyDepth == 0 || p_.connected != 1)
+        return false;
+    if (!disconnectRequested_) {
+        disconnectRequested_ = true;
+        p_.link.stopRequested = true;
+        appendLog("Stopping the running operation; the device is disconnected when it has stopped.");
+    }
+    return true;
+}
+
+void MainWindow::runStoppedDisconnect()
+{
+    disconnectRequested_ = false;
+    ++handlerDepth_;
+    if (p_.connected == 1)
+        BitBtn_connectClick(p_);
+    --handlerDepth_;
+    // The stop was for the operation that ran; the next one starts afresh.
+    p_.link.stopRequested = false;
+    refresh();
 }
 
 void MainWindow::bindRows(const std::vector<HandlerRow>& rows)
@@ -208,8 +237,12 @@ void MainWindow::BitBtn_ExitClick(QWidget* sender)
     if (p_.link.busyDepth > 0) {
         // Called from inside a running operation's wait: stop it; the exit follows when it has ended.
         if (!exitRequested_) {
+            // A transfer is stopped only when the operator says so; No lets it go on.
+            if (p_.link.transferRunning &&
+                !host_.dialogs().askYesNo(this, QString::fromUtf8(kStopTransferQuestion)))
+                return;
             exitRequested_ = true;
-            p_.link.stopWaits = true;
+            p_.link.stopRequested = true;
             appendLog("Stopping the running operation; the program ends when it has stopped.");
         }
         return;

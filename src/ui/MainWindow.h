@@ -25,6 +25,10 @@ namespace Ui {
 class MainWindow;
 }
 
+// Asked when Exit or the window's close comes during a file transfer.
+inline constexpr const char* kStopTransferQuestion =
+    "A transfer is running. Stop it and exit?\r\nThe file keeps what has arrived; No lets the transfer go on.";
+
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -49,6 +53,9 @@ public:
     // CGauge_uart.
     void showProgress(int64_t position, int64_t maximum);
     void BitBtn_ExitClick(QWidget* sender);
+    // Disconnect pressed while an operation runs: stops it; the disconnect follows when it has
+    // ended. False when nothing runs (the click disconnects at once).
+    bool DisconnectAfterStop();
     // True once the program is leaving: the exit steps ran, or are waiting for an operation to stop.
     bool ending() const { return exitRequested_ || exitDone_; }
     bool exitDone() const { return exitDone_; }
@@ -115,6 +122,7 @@ private:
     void bindUnseenControls();
     void bindServiceGestures();
     void runExitSteps(QWidget* sender);
+    void runStoppedDisconnect();
     void loadPictures();
 
     Program& p_;
@@ -128,6 +136,7 @@ private:
     std::string startFolder_;
     bool shownOnce_ = false;
     bool exitRequested_ = false;   // Exit or close while an operation runs: stop it, then leave
+    bool disconnectRequested_ = false;   // Disconnect while an operation runs: stop it, then disconnect
     bool exitDone_ = false;
     int handlerDepth_ = 0;
 };

@@ -6,6 +6,9 @@
 #include <filesystem>
 
 #include "connection/ConnectionSequence.h"
+#include "link/Exchange.h"
+#include "link/FrameEncoder.h"
+#include "platform/ResultCode.h"
 #include "support/SimRig.h"
 
 namespace {
@@ -265,6 +268,33 @@ TEST(ConnectionSequence, reconnectingToAPlainDeviceAfterAnExtendedOneReadsCleanl
     EXPECT_FALSE(rig.p().extendedSettings);
     EXPECT_EQ(rig.p().form.settings.unit, 1);
     EXPECT_EQ(rig.p().form.settings.minSpeed, 3);
+}
+
+TEST(ConnectionSequence, reconnectAfterTheCableDroppedMidAnswerConnects)
+{
+    SimRig rig;
+    rig.connect();
+    // Half of an 8 KB block, then the cable is gone: the parser holds a partly received frame.
+    const std::vector<uint8_t> block(8192, 0x11);
+    const std::vector<uint8_t> frame = EncodeFrame(0x84, block.data(), uint16_t(block.size()));
+    rig.device.replyRaw(std::vector<uint8_t>(frame.begin(), frame.begin() + 4000));
+    EXPECT_EQ(WaitResponse(rig.p().link, rig.p().link.ActiveLink, 0x84, 50), 1);
+    rig.connect();   // Disconnect
+    rig.clearEvents();
+    EXPECT_EQ(rig.connect(), 0);
+    EXPECT_EQ(rig.host.logs().back(), "Device connected ");
+}
+
+TEST(ConnectionSequence, stopWhileConnectingLeavesLinkModeAndSaysNothingFailed)
+{
+    SimRig rig;
+    rig.host.onPump = [&] { rig.p().link.stopRequested = true; };
+    rig.device.faults.dropAnswers[1] = 2;   // sync waits long enough to pump
+    EXPECT_EQ(rig.connect(), kInterrupted);
+    EXPECT_EQ(rig.host.logs(), (std::vector<std::string>{"Device in MTN mode.", "Detecting device...",
+                                                         "Device disconnected."}));
+    EXPECT_TRUE(rig.host.boxes().empty());
+    EXPECT_EQ(rig.device.requestLog(), (std::vector<int>{31, 1, 14}));
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST(StationRecords, everySelfTestLeavesOneRecordBeforeTheClearWithItsOutcome)
             b.checked = b.caption == "RTC" || b.caption == "Battery";
         rig.clearEvents();
 
-        p.link.stopWaits = row.stop;
+        p.link.stopRequested = row.stop;
         const int code = BitBtn_TestClick(p);
         const std::vector<std::string> logs = rig.host.logs();
         const auto stored = std::find(logs.begin(), logs.end(), "Test record stored in " + target.path + ".");

@@ -5,6 +5,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTabWidget>
 
 #include "WindowRig.h"
@@ -338,4 +340,56 @@ TEST(Window, GesturesFlipTheirOwnFlagsInSequence)
     rig.window->appendLog("a line");
     DoubleClick(u.Memo_MP->viewport());
     EXPECT_EQ(rig.log(), "");
+}
+
+namespace {
+
+// The width a caption needs in its control, or 0 for controls whose caption is not checked.
+int CaptionWidth(QWidget* w)
+{
+    const QFontMetrics fm = w->fontMetrics();
+    QStyle* style = w->style();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        if (g->title().isEmpty())
+            return 0;
+        QStyleOptionGroupBox option;
+        option.initFrom(g);
+        option.text = g->title();
+        option.textAlignment = g->alignment();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        const QRect label = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, g);
+        return label.left() + fm.horizontalAdvance(g->title()) + 1;
+    }
+    if (auto* c = qobject_cast<QCheckBox*>(w))
+        return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
+               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w) + fm.horizontalAdvance(c->text());
+    if (auto* b = qobject_cast<QPushButton*>(w))
+        return fm.horizontalAdvance(b->text()) + 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
+    return 0;
+}
+
+} // namespace
+
+TEST(Window, NoCaptionIsCutAndRevealedItemsOverlapNothing)
+{
+    WindowRig rig;
+    rig.show();
+    Ui::MainWindow& u = rig.ui();
+    QTabWidget* pages = u.PageControl;
+    pages->setTabVisible(pages->indexOf(u.TabBIT), true);
+    DoubleClick(u.Image2);   // reveals the Test page's extra controls, GPS_TTFF among them
+    for (QWidget* page : {u.TabSheet_sno, u.TabSheet_logdata, u.TabSheet_Browse, u.TabBIT}) {
+        pages->setCurrentWidget(page);
+        QApplication::processEvents();
+        for (QWidget* w : rig.window->findChildren<QWidget*>()) {
+            if (!w->isVisible() || !InsideParents(w, u.Panel1) || w->objectName().isEmpty())
+                continue;
+            EXPECT_LE(CaptionWidth(w), w->width()) << w->objectName().toStdString() << " is cut";
+        }
+    }
+    // The revealed item stays clear of the group captions of the item list.
+    ASSERT_TRUE(u.CheckBox_TTFF->isVisible());
+    for (QLabel* caption : {u.Label_PCBA_Test, u.Label_VIS_TEST})
+        EXPECT_FALSE(u.CheckBox_TTFF->geometry().intersects(caption->geometry()))
+            << caption->objectName().toStdString();
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "WindowRig.h"
+#include "link/LinkBusyGuard.h"
 
 namespace {
 
@@ -194,13 +195,14 @@ INSTANTIATE_TEST_SUITE_P(, WindowExit,
                                            ExitCase{"CloseConnected", true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WindowExitDuringTransfer, StopsTheTransferKeepsTheFileAndClearsNothing)
+TEST(WindowExitDuringTransfer, AsksThenStopsTheTransferKeepsTheFileAndClearsNothing)
 {
     for (bool viaClose : {false, true}) {
         SCOPED_TRACE(viaClose ? "close" : "Exit");
         WindowRig rig;
         rig.show();
         rig.connect();
+        rig.dialogs.answers = {true};   // stop it
         rig.p().form.logData.autoClearAfterDownload = true;
         // The third block goes unanswered, so the download waits (and pumps) there.
         int blocks = 0;
@@ -224,6 +226,7 @@ TEST(WindowExitDuringTransfer, StopsTheTransferKeepsTheFileAndClearsNothing)
         rig.ui().Button_downloadlog->click();
 
         EXPECT_TRUE(asked);
+        EXPECT_EQ(rig.dialogs.questions, std::vector<std::string>{kStopTransferQuestion});
         EXPECT_TRUE(rig.window->exitDone());
         EXPECT_FALSE(rig.window->isVisible());
         const std::vector<uint8_t> all = rig.device.logArea.loggedBytes(rig.device);
@@ -236,8 +239,62 @@ TEST(WindowExitDuringTransfer, StopsTheTransferKeepsTheFileAndClearsNothing)
         EXPECT_TRUE(std::all_of(firstBlock, requests.end(), [](int id) { return id == 4 || id == 14; }));
         EXPECT_EQ(requests.back(), 14);
         EXPECT_EQ(rig.p().link.ActiveLink, nullptr);
-        EXPECT_TRUE(rig.dialogs.boxes.empty());   // the stop's boxes went to the log
+        EXPECT_TRUE(rig.dialogs.boxes.empty());
+        EXPECT_EQ(Count(rig.log(), "The download was stopped; " + file.string() + " holds 16384 bytes (incomplete)"), 1);
+        EXPECT_EQ(Count(rig.log(), "Failed to download log data!"), 0);
         EXPECT_EQ(Count(rig.log(), "Device disconnected."), 1);
         EXPECT_TRUE(std::filesystem::exists(rig.home.work("VR60Test.ini")));
     }
+}
+
+TEST(WindowDuringTransfer, NoKeepsItGoingASecondPressIsLoggedAndDisconnectStopsIt)
+{
+    WindowRig rig;
+    rig.show();
+    rig.connect();
+    // The third block request goes unanswered once, so the download waits (and pumps) there.
+    int blocks = 0;
+    const SimDevice::Handler readBlock = rig.device.handler(4);
+    rig.device.setHandler(4, [&](SimDevice& d, const uint8_t* payload, int length) {
+        if (++blocks != 3)
+            readBlock(d, payload, length);
+    });
+    rig.dialogs.answers = {false};   // keep going
+    rig.host.onPump = [&] {
+        if (blocks == 3) {
+            ++blocks;
+            rig.ui().BitBtn_Exit->click();
+            rig.ui().Button_downloadlog->click();
+        }
+    };
+    const std::filesystem::path whole = rig.home.work("whole.sbp");
+    rig.p().form.logData.logFileName = whole.string();
+    rig.ui().Button_downloadlog->click();
+    EXPECT_EQ(rig.dialogs.questions, std::vector<std::string>{kStopTransferQuestion});
+    EXPECT_FALSE(rig.window->ending());
+    EXPECT_EQ(Bytes(whole), rig.device.logArea.loggedBytes(rig.device));
+    // The busy notice went to the message log and held nothing up.
+    EXPECT_TRUE(rig.dialogs.boxes.empty());
+    EXPECT_EQ(Count(rig.log(), kLinkBusyText), 1);
+
+    // Disconnect during a transfer stops it, then disconnects; the next Connect works as ever.
+    blocks = 0;
+    rig.host.onPump = [&] {
+        if (blocks == 3) {
+            ++blocks;
+            rig.ui().BitBtn_connect->click();
+        }
+    };
+    rig.p().form.logData.logFileName = rig.home.work("cut.sbp").string();
+    const size_t before = rig.device.requestLog().size();
+    rig.ui().Button_downloadlog->click();
+    EXPECT_EQ(rig.p().connected, 0);
+    EXPECT_EQ(rig.ui().BitBtn_connect->text().toStdString(), "Connect");
+    const std::vector<int> after(rig.device.requestLog().begin() + long(before), rig.device.requestLog().end());
+    EXPECT_EQ(after, (std::vector<int>{0x4B, 4, 4, 4, 14}));
+    EXPECT_EQ(Count(rig.log(), "cut.sbp holds 16384 bytes (incomplete)"), 1);
+    rig.host.onPump = nullptr;
+    rig.connect();
+    EXPECT_EQ(rig.p().connected, 1);
+    EXPECT_NE(rig.log().rfind("Device connected "), std::string::npos);
 }
