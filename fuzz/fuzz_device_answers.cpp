@@ -20,9 +20,11 @@
 
 #include "FuzzHost.h"
 #include "connection/ConnectionSequence.h"
+#include "connection/SettingsRead.h"
 #include "device/PoiSlots.h"
 #include "device/SettingsOperations.h"
 #include "device/TopSpeeds.h"
+#include "logdata/LogAreaQuery.h"
 #include "platform/ResultCode.h"
 #include "prodtest/TestRun.h"
 #include "program/Program.h"

@@ -11,7 +11,7 @@
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
-#include "prodtest/TestConfig.h"
+#include "connection/TextFields.h"
 #include "program/Program.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "logdata/GridCsv.h"
 
 #include "program/Program.h"
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
 #include "platform/FileAccess.h"
 
 bool SaveGridAsCsv(Program& p, const PointGrid& grid, const std::string& fileName)

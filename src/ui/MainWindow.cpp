@@ -10,7 +10,7 @@
 #include <QHeaderView>
 #include <QScreen>
 
-#include "connection/AppShell.h"
+#include "shell/AppShell.h"
 #include "connection/PortHotPlug.h"
 #include "program/Program.h"
 #include "logdata/LogBrowser.h"

@@ -1,5 +1,6 @@
 // Page "Settings": the device settings and the identity.
 
+#include "connection/SettingsRead.h"
 #include "program/Program.h"
 #include "device/IdentityWrites.h"
 #include "device/SettingsOperations.h"

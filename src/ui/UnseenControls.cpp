@@ -1,10 +1,10 @@
 // The controls placed beyond the window's edge: they exist and operations use
 // them, but the operator never sees them.
 
+#include "logdata/LogAreaQuery.h"
 #include "program/Program.h"
 #include "device/ControlCommands.h"
 #include "device/PoiSlots.h"
-#include "device/TopSpeeds.h"
 #include "device/TrackConversion.h"
 #include "device/TrackStore.h"
 #include "prodtest/TestConfig.h"

@@ -11,7 +11,7 @@
 #include "logdata/GpsBabelJob.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
 #include "logdata/SbpExportText.h"
 #include "platform/ResultCode.h"
 

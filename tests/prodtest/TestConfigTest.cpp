@@ -8,6 +8,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "connection/TextFields.h"
 #include "program/Program.h"
 #include "prodtest/MinIni.h"
 #include "prodtest/TestConfig.h"
