@@ -36,7 +36,7 @@ void PrintUsage(std::ostream& out)
            "\n"
            "Message-log lines go to stdout, message boxes to stderr. The exit status is 0 on\n"
            "success, 2 for a bad command line, else the failing step's result code:\n";
-    for (int code : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 140})
+    for (int code : {1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 140})
         out << "  " << (code < 10 ? "  " : code < 100 ? " " : "") << code << "  " << ResultCodeMeaning(code) << "\n";
     out << "  130  interrupted by SIGINT (Ctrl-C), 143 by SIGTERM: the running step stops, the device\n"
            "       leaves link mode, nothing is cleared\n"

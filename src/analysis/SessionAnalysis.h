@@ -54,7 +54,7 @@ SessionResults AnalyzeTrack(const SessionTrack& track);
 SessionAnalysis AnalyzeSbpImage(const std::vector<uint8_t>& image, const PointFilter& filter);
 
 struct SbpFileAnalysis {
-    int status = 0;          // 0, or ReadWholeFile's 2 (empty) / 140 (cannot open)
+    int status = 0;          // 0, or ReadWholeFile's kEmptyFile / kCannotOpen
     bool cut = false;        // the file is longer than a log can be; only its start was read
     SessionAnalysis analysis;
 };
