@@ -34,18 +34,16 @@ std::vector<uint8_t> EncodeFrame(uint8_t id, const uint8_t* data, uint16_t count
     return frame;
 }
 
-int SendCommand(SerialLink* link, uint8_t id)
+void SendCommand(SerialLink* link, uint8_t id)
 {
     const auto packet = CommandPacket(id);
     LinkWrite(link, packet.data(), packet.size());
-    return 0;
 }
 
-int SendCommandArg(SerialLink* link, uint8_t id, uint8_t parameter)
+void SendCommandArg(SerialLink* link, uint8_t id, uint8_t parameter)
 {
     const auto packet = CommandArgPacket(id, parameter);
     LinkWrite(link, packet.data(), packet.size());
-    return 0;
 }
 
 bool SendFrame(SerialLink* link, uint8_t id, const uint8_t* data, uint16_t count)

@@ -18,6 +18,6 @@ std::array<uint8_t, 10> CommandArgPacket(uint8_t id, uint8_t parameter);
 std::vector<uint8_t> EncodeFrame(uint8_t id, const uint8_t* data, uint16_t count);
 uint16_t FrameChecksum(const uint8_t* payload, int length);
 
-int SendCommand(SerialLink* link, uint8_t id);
-int SendCommandArg(SerialLink* link, uint8_t id, uint8_t parameter);
+void SendCommand(SerialLink* link, uint8_t id);
+void SendCommandArg(SerialLink* link, uint8_t id, uint8_t parameter);
 bool SendFrame(SerialLink* link, uint8_t id, const uint8_t* data, uint16_t count);

@@ -44,14 +44,18 @@ bool SaveGridAsCsv(Program& p, const std::string& fileName)
     return SaveGridAsCsv(p, p.grid, fileName);
 }
 
-void GridSaveToFileClick(Program& p, const std::function<std::string()>& askFileName)
+bool GridSaveAllowed(Program& p)
 {
     if (p.grid.rowCount() == 0 || p.browser.loadedSize == 0) {
         p.host.messageBox("Load SBP first !");
-        return;
+        return false;
     }
-    const std::string name = askFileName ? askFileName() : std::string();
-    if (name.empty())
+    return true;
+}
+
+void GridSaveToFileClick(Program& p, const std::string& name)
+{
+    if (name.empty() || !GridSaveAllowed(p))
         return;
     if (SaveGridAsCsv(p, name))
         p.host.messageBox(name + " saved.");

@@ -32,5 +32,8 @@ void MainWindow::bindBrowsePage()
 
 void MainWindow::GridSaveToFileClick()
 {
-    runHandler(nullptr, [this] { ::GridSaveToFileClick(p_, [this] { return askSaveCsvFile(); }); });
+    runHandler(nullptr, [this] {
+        if (GridSaveAllowed(p_))
+            ::GridSaveToFileClick(p_, askSaveCsvFile());
+    });
 }

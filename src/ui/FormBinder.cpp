@@ -31,25 +31,6 @@ std::string BackgroundStyle(Colour colour)
     return "";
 }
 
-void FormBinder::ApplyDesignDefaults(Program& program)
-{
-    FormState& f = program.form;
-    f.connection.comPortText = "COM1";
-    f.connection.comBaudEnabled = false;
-    f.connection.logBaudIndex = -1;            // text "460800bps "
-    f.connection.connectEnabled = false;       // enabled by the start-up
-    f.test.testEnabled = true;
-    f.settings.factoryResetEnabled = true;
-    f.logData.browseDownloadEnabled = true;
-    f.settings.currentSno = "999999999";
-    f.settings.speedAvg = -1;                // text "10S"
-    f.logData.pointsLogged = "0";
-    f.logData.maximumPoints = "0";
-    f.unseen.firmwareCaption = "version";
-    f.logData.logFileName = " ";
-    f.browse.gridFileName = " ";
-}
-
 FormBinder::FormBinder(Ui::MainWindow& ui, Program& program, PointGridModel& gridModel)
     : ui_(ui), p_(program), gridModel_(gridModel)
 {

@@ -33,9 +33,6 @@ public:
     // True when an operation's record field decides whether the control is enabled.
     bool enabledIsBound(const QWidget* control) const;
 
-    // The control's design state for the fields the records start without.
-    static void ApplyDesignDefaults(Program& program);
-
 private:
     void bindConnection();
     void bindIdentity();

@@ -45,7 +45,6 @@ MainWindow::MainWindow(Program& program, WindowHost& host, QWidget* parent)
     ui_->StringGrid1->verticalHeader()->hide();
     ui_->StringGrid1->verticalHeader()->setDefaultSectionSize(20);
     ui_->StringGrid1->setWordWrap(false);
-    FormBinder::ApplyDesignDefaults(p_);
     binder_ = std::make_unique<FormBinder>(*ui_, p_, *gridModel_);
 
     // FormCreate, in its order.
@@ -151,15 +150,6 @@ void MainWindow::appendLog(const std::string& text)
     // Lines must show while an operation waits without pumping.
     if (ui_->Memo_MP->isVisible())
         ui_->Memo_MP->viewport()->repaint();
-}
-
-void MainWindow::showProgress(int64_t position, int64_t maximum)
-{
-    QProgressBar* gauge = ui_->CGauge_uart;
-    const int top = int(std::clamp<int64_t>(maximum, 1, INT32_MAX));
-    if (gauge->maximum() != top)
-        gauge->setMaximum(top);
-    gauge->setValue(int(std::clamp<int64_t>(position, 0, top)));
 }
 
 void MainWindow::ShowStatusLamp(int colour)

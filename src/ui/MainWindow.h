@@ -46,8 +46,6 @@ public:
     // The message log, the lamp, and the exit.
     void appendLog(const std::string& text);
     void ShowStatusLamp(int colour);
-    // CGauge_uart.
-    void showProgress(int64_t position, int64_t maximum);
     void BitBtn_ExitClick(QWidget* sender);
     // True once the program is leaving: the exit steps ran, or are waiting for an operation to stop.
     bool ending() const { return exitRequested_ || exitDone_; }
@@ -75,15 +73,7 @@ public:
     void FormKeyDown(int key);
 
     // Handlers that no control invokes.
-    void Button7Click();
-    void Button8Click();
-    void Memo1DblClick();
-    void MemoBinDblClick();
-    void Button_Debug_Dump_UARTClick();
     void Button_scan_portClick();
-    void Button_Switch_FW_UpdateClick();
-    void Button6Click();
-    void FormDblClick();
     void Button_utc_offset_testClick();
     void Button_QuickClearClick();
     void Button_Clear_LogClick();
@@ -93,7 +83,6 @@ public:
     struct ServiceFlags {
         bool extraFunctions = false;
         bool commonCommands = false;
-        bool uartTrace = false;
     };
     const ServiceFlags& serviceFlags() const { return flags_; }
 
