@@ -30,23 +30,21 @@ bool Replay(const std::filesystem::path& file)
 
 int main(int argc, char** argv)
 {
-    int replayed = 0;
+    // Every file first: a target may change the working folder.
+    std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path(argv[i]);
+        const std::filesystem::path path = std::filesystem::absolute(argv[i]);
         if (std::filesystem::is_directory(path)) {
-            for (const auto& entry : std::filesystem::directory_iterator(path)) {
-                if (!entry.is_regular_file())
-                    continue;
-                if (!Replay(entry.path()))
-                    return 1;
-                ++replayed;
-            }
+            for (const auto& entry : std::filesystem::directory_iterator(path))
+                if (entry.is_regular_file())
+                    files.push_back(entry.path());
         } else {
-            if (!Replay(path))
-                return 1;
-            ++replayed;
+            files.push_back(path);
         }
     }
-    std::printf("%d inputs replayed\n", replayed);
-    return replayed > 0 ? 0 : 1;
+    for (const std::filesystem::path& file : files)
+        if (!Replay(file))
+            return 1;
+    std::printf("%zu inputs replayed\n", files.size());
+    return files.empty() ? 1 : 0;
 }
