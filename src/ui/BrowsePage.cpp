@@ -19,7 +19,7 @@ void MainWindow::bindBrowsePage()
     connect(grid, &QTableView::doubleClicked, this, [this] { runHandler(nullptr, [this] { StringGrid1DblClick(p_); }); });
 
     bindRows({
-        {"Load_SBP",
+        {ui_->Load_SBP,
          [](MainWindow& w, Program& p) {
              const std::string chosen = w.askOpenSbpFile();
              w.enterFolderOf(chosen);

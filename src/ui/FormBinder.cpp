@@ -3,9 +3,11 @@
 #include <QHeaderView>
 #include <QSignalBlocker>
 
+#include <array>
+#include <utility>
+
 #include "program/Program.h"
 #include "logdata/PointGridModel.h"
-#include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 
 namespace {
@@ -120,13 +122,10 @@ void FormBinder::index(QComboBox* combo, int& field)
     });
 }
 
-void FormBinder::radio(QWidget* group, int count, int& field)
+void FormBinder::radio(const std::vector<QAbstractButton*>& buttons, int& field)
 {
-    std::vector<QAbstractButton*> buttons;
-    for (int i = 0; i < count; ++i)
-        buttons.push_back(group->findChild<QAbstractButton*>(group->objectName() + QLatin1Char('_') + QString::number(i)));
-    for (int i = 0; i < count; ++i)
-        QObject::connect(buttons[size_t(i)], &QAbstractButton::toggled, group, [i, &field](bool on) {
+    for (int i = 0; i < int(buttons.size()); ++i)
+        QObject::connect(buttons[size_t(i)], &QAbstractButton::toggled, buttons[size_t(i)], [i, &field](bool on) {
             if (on)
                 field = i;
         });
@@ -242,8 +241,11 @@ void FormBinder::bindIdentity()
 void FormBinder::bindSettings()
 {
     FormState& f = p_.form;
-    radio(ui_.RadioGroup_lang, 10, f.unseen.language);
-    radio(ui_.RadioGroup_unit, 3, f.unseen.unitRadio);
+    radio({ui_.RadioGroup_lang_0, ui_.RadioGroup_lang_1, ui_.RadioGroup_lang_2, ui_.RadioGroup_lang_3,
+           ui_.RadioGroup_lang_4, ui_.RadioGroup_lang_5, ui_.RadioGroup_lang_6, ui_.RadioGroup_lang_7,
+           ui_.RadioGroup_lang_8, ui_.RadioGroup_lang_9},
+          f.unseen.language);
+    radio({ui_.RadioGroup_unit_0, ui_.RadioGroup_unit_1, ui_.RadioGroup_unit_2}, f.unseen.unitRadio);
     index(ui_.ComboBox_LOG, f.settings.logMode);
     index(ui_.ComboBox_MIN_SPEED, f.settings.minSpeed);
     index(ui_.ComboBox_UNIT, f.settings.unit);
@@ -289,10 +291,28 @@ void FormBinder::bindLogData()
 void FormBinder::bindTestPage()
 {
     TestPage& t = p_.form.test;
-    for (TestItemBox& item : t.items) {
-        auto* box = ui_.GroupBoxTestItems->findChild<QCheckBox*>(Q(item.name), Qt::FindDirectChildrenOnly);
-        if (!box)
+    const std::pair<const char*, QCheckBox*> boxes[] = {
+        {"CheckBox_RTC", ui_.CheckBox_RTC},
+        {"CheckBox_FlashMemory", ui_.CheckBox_FlashMemory},
+        {"CheckBox_M_ID", ui_.CheckBox_M_ID},
+        {"CheckBox_G_ID", ui_.CheckBox_G_ID},
+        {"CheckBox_GYRO_ID", ui_.CheckBox_GYRO_ID},
+        {"CheckBox_BATT", ui_.CheckBox_BATT},
+        {"CheckBox_GPS_RMC", ui_.CheckBox_GPS_RMC},
+        {"CheckBox_HRM", ui_.CheckBox_HRM},
+        {"CheckBox_HRM_BPM", ui_.CheckBox_HRM_BPM},
+        {"CheckBox_Buzzer", ui_.CheckBox_Buzzer},
+        {"CheckBox_LCD", ui_.CheckBox_LCD},
+        {"CheckBox_VIBRATOR", ui_.CheckBox_VIBRATOR},
+        {"CheckBox_TTFF", ui_.CheckBox_TTFF},
+        {"CheckBox_KEY", ui_.CheckBox_KEY},
+        {"CheckBox_GPS_SNR", ui_.CheckBox_GPS_SNR},
+    };
+    for (const auto& [name, box] : boxes) {
+        TestItemBox* found = t.find(name);
+        if (!found)
             continue;
+        TestItemBox& item = *found;
         checked(box, item.checked);
         enabled(box, item.enabled);
         background(box, item.colour);
@@ -317,17 +337,25 @@ void FormBinder::bindTestPage()
     text(ui_.Edit_TS_Ver_Read, t.tsVerRead);
     background(ui_.Edit_TS_Ver_Read, t.tsVerReadColour);
     text(ui_.Edit_abort, t.abortSeconds);
-    QWidget* window = ui_.Panel1->window();
-    pushers_.push_back([this, window, &t] {
-        if (int(t.lamp) != lampShown_) {
-            lampShown_ = int(t.lamp);
-            if (auto* main = qobject_cast<MainWindow*>(window))
-                main->ShowStatusLamp(int(t.lamp));
-        }
-        if (!p_.form.focusRequest.empty()) {
-            if (QWidget* target = window->findChild<QWidget*>(Q(p_.form.focusRequest)))
-                target->setFocus();
-            p_.form.focusRequest.clear();
-        }
+    // The result picture: one of the four lamps shows, in TestLamp's numbering.
+    const std::array<QLabel*, 4> lamps = {ui_.ImageGRAY, ui_.ImageGREEN, ui_.ImageRED, ui_.ImageYELLOWx};
+    pushers_.push_back([this, lamps, &t] {
+        if (int(t.lamp) == lampShown_)
+            return;
+        lampShown_ = int(t.lamp);
+        for (size_t i = 0; i < lamps.size(); ++i)
+            lamps[i]->setVisible(int(i) == lampShown_);
+        for (QLabel* lamp : lamps)
+            lamp->repaint();
+    });
+    // The controls an operation may move the focus to.
+    const std::array<std::pair<const char*, QWidget*>, 1> focusTargets = {{{"BitBtn_connect", ui_.BitBtn_connect}}};
+    pushers_.push_back([this, focusTargets] {
+        if (p_.form.focusRequest.empty())
+            return;
+        for (const auto& [name, control] : focusTargets)
+            if (p_.form.focusRequest == name)
+                control->setFocus();
+        p_.form.focusRequest.clear();
     });
 }

@@ -45,7 +45,7 @@ private:
     void caption(QAbstractButton* button, const std::string& field);
     void checked(QCheckBox* box, bool& field);
     void index(QComboBox* combo, int& field);
-    void radio(QWidget* group, int count, int& field);
+    void radio(const std::vector<QAbstractButton*>& buttons, int& field);
     void enabled(QWidget* control, const bool& field);
     void background(QWidget* control, const Colour& field);
 
@@ -55,7 +55,7 @@ private:
     std::vector<std::function<void()>> pushers_;
     std::vector<const QWidget*> enabledBound_;
     size_t memo1Shown_ = 0;
-    int lampShown_ = 0;   // the lamp last shown, as ShowStatusLamp numbers it
+    int lampShown_ = -1;   // the lamp last shown (TestLamp), none yet
     size_t gridRows_ = 0;
     size_t gridDecoded_ = 0;
 };

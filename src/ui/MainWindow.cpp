@@ -60,7 +60,6 @@ MainWindow::MainWindow(Program& program, WindowHost& host, QWidget* parent)
     QPalette grey = ui_->MaskEdit_sno->palette();
     grey.setColor(QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
     ui_->MaskEdit_sno->setPalette(grey);
-    ShowStatusLamp(0);
     applyStartUpLayout();
 
     bindConnectionGroup();
@@ -152,17 +151,6 @@ void MainWindow::appendLog(const std::string& text)
         ui_->Memo_MP->viewport()->repaint();
 }
 
-void MainWindow::ShowStatusLamp(int colour)
-{
-    QLabel* lamps[4] = {ui_->ImageGRAY, ui_->ImageGREEN, ui_->ImageRED, ui_->ImageYELLOWx};
-    for (QLabel* lamp : lamps)
-        lamp->setVisible(false);
-    if (colour >= 0 && colour <= 3)
-        lamps[colour]->setVisible(true);
-    for (QLabel* lamp : lamps)
-        lamp->repaint();
-}
-
 void MainWindow::runHandler(QWidget* sender, const std::function<void()>& operation)
 {
     const bool ownsSender = sender && sender->isEnabled() && !binder_->enabledIsBound(sender);
@@ -182,7 +170,7 @@ void MainWindow::runHandler(QWidget* sender, const std::function<void()>& operat
 void MainWindow::bindRows(const std::vector<HandlerRow>& rows)
 {
     for (const HandlerRow& row : rows) {
-        auto* control = findChild<QAbstractButton*>(QLatin1String(row.control));
+        QAbstractButton* control = row.control;
         if (!control || !row.run)
             continue;
         auto run = row.run;

@@ -15,6 +15,8 @@
 
 #include "ui/Dialogs.h"
 
+class QAbstractButton;
+
 struct Program;
 class DeviceChangeWatch;
 class FormBinder;
@@ -28,9 +30,10 @@ class MainWindow;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // A control's click and what it runs; run == nullptr: nothing bound yet.
+    // A control's click and what it runs (the uic member, so the compiler checks the name);
+    // run == nullptr: nothing bound yet.
     struct HandlerRow {
-        const char* control;
+        QAbstractButton* control;
         void (*run)(MainWindow& window, Program& program);
     };
 
@@ -45,7 +48,6 @@ public:
 
     // The message log, the lamp, and the exit.
     void appendLog(const std::string& text);
-    void ShowStatusLamp(int colour);
     void BitBtn_ExitClick(QWidget* sender);
     // True once the program is leaving: the exit steps ran, or are waiting for an operation to stop.
     bool ending() const { return exitRequested_ || exitDone_; }
