@@ -17,6 +17,13 @@ class QLineEdit;
 class QWidget;
 class PointGridModel;
 struct Program;
+struct ConnectionControls;
+struct SettingsPage;
+struct LogDataPage;
+struct BrowsePage;
+struct TestPage;
+struct UnseenControls;
+struct TransferGauge;
 enum class Colour;
 
 namespace Ui {
@@ -34,11 +41,15 @@ public:
     bool enabledIsBound(const QWidget* control) const;
 
 private:
-    void bindConnection();
-    void bindIdentity();
-    void bindSettings();
-    void bindLogData();
-    void bindTestPage();
+    // One section per record: each binds only the record it is given.
+    void bindConnection(ConnectionControls& c);
+    void bindSettings(SettingsPage& s);
+    void bindLogData(LogDataPage& l);
+    void bindBrowse(BrowsePage& b);
+    void bindTestPage(TestPage& t);
+    void bindUnseen(UnseenControls& u);
+    void bindGauge(const TransferGauge& g);
+    void bindFocusRequest(std::string& request);
 
     void text(QLineEdit* edit, std::string& field);
     void caption(QLabel* label, const std::string& field);
