@@ -14,9 +14,9 @@ namespace fs = std::filesystem;
 
 TEST(CtlIniE2E, writesReportSuccessAndFailureInTheExitStatus)
 {
-    const fs::path dir = fs::temp_directory_path() / ("vr60-ini-e2e-w-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string path = (dir / "t.ini").string();
+    ScratchDir scratch;
+    const fs::path& dir = scratch.path;
+    const std::string path = scratch.file("t.ini");
     EXPECT_EQ(RunCtl({"ini", "put", path, "S", "k", "v"}).status, 0);
     EXPECT_EQ(RunCtl({"ini", "putlong", path, "", "n", "-12"}).status, 0);
     EXPECT_EQ(RunCtl({"ini", "getlong", path, "", "n", "5"}).out, "-12\n");
@@ -29,18 +29,16 @@ TEST(CtlIniE2E, writesReportSuccessAndFailureInTheExitStatus)
     fs::create_directory(dir / "t.in~");
     EXPECT_EQ(RunCtl({"ini", "put", path, "S", "k", "v"}).status, 1);
     EXPECT_EQ(RunCtl({"ini", "frobnicate", path, "S"}).status, 2);
-    fs::remove_all(dir);
 }
 
 TEST(CtlIniE2E, testconfigSaveWritesTheConfigurationInTheWorkingDirectory)
 {
-    const fs::path dir = fs::temp_directory_path() / ("vr60-ini-e2e-t-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    ScratchDir scratch;
+    const fs::path& dir = scratch.path;
     const CtlResult r = RunCtl({"testconfig", "save"}, {}, dir.string());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("batt_base_volt 423"), std::string::npos) << r.out;
     EXPECT_TRUE(fs::exists(dir / "VR60Test.ini"));
     const CtlResult shown = RunCtl({"testconfig"}, {}, dir.string());
     EXPECT_NE(shown.out.find("test1 59 (0000003bh)"), std::string::npos) << shown.out;
-    fs::remove_all(dir);
 }
