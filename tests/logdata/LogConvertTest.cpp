@@ -168,7 +168,7 @@ TEST_F(Export, readOnlyFolderWritesNothingAndSaysSo)
     ASSERT_TRUE(QDir::setCurrent("ro"));
     program->form.logData.logFileName = "../t.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), kWriteFailed);
-    QDir::setCurrent(dir.path());
+    QDir::setCurrent(QString::fromStdString(dir.path.string()));
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{" Failed to generate KML file!"}));
     const std::vector<std::string> logs = host.logs();
