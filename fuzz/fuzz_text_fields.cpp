@@ -10,7 +10,7 @@
 #include <string>
 
 #include "connection/TextFields.h"
-#include "device/PoiSlots.h"
+#include "link/PoiCoordinates.h"
 
 namespace {
 

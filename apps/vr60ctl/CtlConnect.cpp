@@ -11,11 +11,11 @@
 #include "CtlHost.h"
 #include "connection/ConnectionSequence.h"
 #include "connection/PortHotPlug.h"
+#include "connection/TextFields.h"
 #include "program/Program.h"
 #include "platform/LinkSettingsStore.h"
 #include "platform/PortTable.h"
 #include "platform/ResultCode.h"
-#include "prodtest/TestConfig.h"
 
 namespace {
 

@@ -17,10 +17,7 @@ public:
     void successBox(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     void setBusyCursor(bool) override {}
-    void showProgress(int64_t, int64_t) override {}
     // No dialogs on the command line: file names come as arguments.
-    std::string askOpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string askSaveFileName(const std::string&, const std::string&, const std::string&) override { return {}; }
     void pumpMessages() override {}
     void sleepMs(int ms) override;
     int64_t clockMicros() override;

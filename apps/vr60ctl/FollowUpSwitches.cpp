@@ -5,7 +5,7 @@
 #include <string>
 
 #include "CtlCommand.h"
-#include "prodtest/StationFollowUps.h"
+#include "device/StationFollowUps.h"
 #include "program/Program.h"
 
 int TakeFollowUpSwitch(const char* command, const std::string& arg, FollowUpChoice* choice)

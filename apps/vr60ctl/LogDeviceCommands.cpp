@@ -7,6 +7,8 @@
 #include <string>
 
 #include "CtlCommand.h"
+#include "CtlInterrupt.h"
+#include "logdata/LogAreaQuery.h"
 #include "prodtest/TestConfig.h"
 #include "program/Program.h"
 #include "device/TopSpeeds.h"

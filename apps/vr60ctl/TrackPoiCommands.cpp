@@ -9,6 +9,7 @@
 #include "device/PoiSlots.h"
 #include "device/TrackConversion.h"
 #include "device/TrackStore.h"
+#include "link/PoiCoordinates.h"
 #include "logdata/LogBrowser.h"
 #include "platform/ResultCode.h"
 #include "program/Program.h"

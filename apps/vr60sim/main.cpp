@@ -149,6 +149,7 @@ int main(int argc, char** argv)
     const int64_t start = NowMicros();
     int64_t sentBytes = 0;
     int64_t paceStart = 0;
+    bool idle = true;
     uint8_t buffer[4096];
     while (!stopRequested) {
         // Idle, it sleeps until a request arrives or a delayed answer falls due.
@@ -176,9 +177,14 @@ int main(int argc, char** argv)
         if (device.hungUp())
             break;
         if (!device.hasOutput()) {
+            idle = true;
+            continue;
+        }
+        // The line's clock starts with each answer: time spent idle before it is no credit.
+        if (idle) {
+            idle = false;
             sentBytes = 0;
             paceStart = now;
-            continue;
         }
         int allowed = int(sizeof buffer);
         if (pace > 0) {

@@ -7,7 +7,7 @@
 #include "program/Program.h"
 #include "connection/StatusQueries.h"
 #include "connection/TextFields.h"
-#include "device/SettingsOperations.h"
+#include "connection/SettingsRead.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"

@@ -3,6 +3,8 @@
 #include <optional>
 
 #include "connection/ConnectionSequence.h"
+#include "connection/TextFields.h"
+#include "link/PortList.h"
 #include "program/Program.h"
 #include "link/LinkBusyGuard.h"
 #include "platform/LinkSettingsStore.h"

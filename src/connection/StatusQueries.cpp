@@ -5,7 +5,7 @@
 
 #include "program/Program.h"
 #include "connection/TextFields.h"
-#include "device/SettingsOperations.h"
+#include "connection/SettingsRead.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "platform/ByteOrder.h"

@@ -114,3 +114,28 @@ std::string FileNameSafe(const std::string& name)
         safe.replace(at, 2, "__");
     return safe;
 }
+
+bool StrictInteger(const std::string& text, int32_t* value)
+{
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i == text.size())
+        return false;
+    long long v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        v = v * 10 + (text[i] - '0');
+        if (v > 2147483648LL)
+            return false;
+    }
+    v = negative ? -v : v;
+    if (v > INT32_MAX || v < INT32_MIN)
+        return false;
+    *value = int32_t(v);
+    return true;
+}

@@ -26,3 +26,6 @@ uint8_t PortNumberOfText(const std::string& comboText);
 // "..", control characters and characters no file system accepts become '_';
 // bytes that are not UTF-8 are read as Latin-1, so the result is valid UTF-8.
 std::string FileNameSafe(const std::string& name);
+
+// Strict integer conversion of an edit box's text.
+bool StrictInteger(const std::string& text, int32_t* value);

@@ -12,8 +12,8 @@
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
-#include "prodtest/StationFollowUps.h"
-#include "prodtest/TestConfig.h"
+#include "connection/TextFields.h"
+#include "device/StationFollowUps.h"
 #include "program/Program.h"
 
 namespace {

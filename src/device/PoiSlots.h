@@ -19,9 +19,3 @@ int CheckBox_POI2Click(Program& p);
 // The default coordinate of the web map (Greenwich, degrees x 10^7).
 inline constexpr const char* kPoiMapLatitude = "514778000";
 inline constexpr const char* kPoiMapLongitude = "-15000";
-
-// Degrees with seven decimals: -123456789 is "-12.3456789", 5 is "0.0000005".
-std::string PoiCoordinateText(int32_t value);
-// "lat,lon" in degrees with at most seven decimals, latitude within ±90 and
-// longitude within ±180; blanks around either number are allowed.
-bool ParsePoiPair(const std::string& text, int32_t* latitude, int32_t* longitude);

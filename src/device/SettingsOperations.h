@@ -2,9 +2,10 @@
 // Reading, writing and factory-resetting the device settings (the "Settings" page).
 // Results: 0 success, 1 no link, 3 no acknowledgement, 4 no (usable) answer.
 
+#include "program/DeviceSettings.h"
+
 struct Program;
 
-int Button_Read_ConfigClick(Program& p);
 int Button_Set_languageClick(Program& p);
 int Button_Factory_ResetClick(Program& p);
 // Selects the UTC offset item for the PC's standard time-zone bias (nothing is sent).
@@ -19,10 +20,6 @@ extern const char* const kLog[2];
 extern const char* const kUnit[3];
 extern const char* const kActionSpeed[2];
 extern const char* const kSpeedFont[2];
-inline constexpr int kUtcOffsetCount = 51;
-inline constexpr int kSpeedAvgCount = 60;
-inline constexpr int kSpeedGenieCount = 32;
-inline constexpr int kMinSpeedCount = 16;
 // "-12:00" .. "+13:00"
 const char* UtcOffset(int index);
 // "1 ", "2 ", "3" .. "60"

@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kTopSpeedEntries = 10;
 constexpr int kTop10DataBytes = 4 * kTopSpeedEntries;   // two tables of 16-bit values
-constexpr int kLogAreaDataBytes = 16;
 
 const float kUnitFactors[3] = {1.0f, 0.6213712f, 0.5399568f};
 const char* const kUnitSuffixes[4] = {"KMH", "MPH", "KTS", "BPM"};
@@ -85,31 +84,4 @@ int Button_TOP10_ClearClick(Program& p)
 {
     return AckCommandWithBoxes(p, 0x4A, 5000, "Com port not open Error!", "Top 10 Speed cleared successfully.",
                                "Operation failed!");
-}
-
-int Button_Log_infoClick(Program& p)
-{
-    LinkBusyGuard guard(p.link);
-    SerialLink* link = guard.linkOr("Com port not open Error!");
-    if (!link)
-        return kNoLink;
-    // A short answer counts as failed: the previous values stay.
-    const Reply reply = Exchange(p.link, link, Request::Command(0x4B), 0xCB, 2000, kLogAreaDataBytes);
-    if (reply.stopped())
-        return kInterrupted;
-    if (!reply.ok()) {
-        p.host.logLine("Read Log Info failed !");
-        return kTimeOut;
-    }
-    const uint8_t* d = reply.data;
-    LogAreaRecord& a = p.logArea;
-    a.areaStart = Le32(d);
-    a.areaSize = Le32(d + 4);
-    a.ringStart = Le32(d + 8);
-    a.ringBlank = Le32(d + 12);
-    char line[96];
-    std::snprintf(line, sizeof line, "DLG addr=%08xh,size=%08xh,cyc_start=%08xh,cyc_blank=%08xh", a.areaStart,
-                  a.areaSize, a.ringStart, a.ringBlank);
-    p.host.logLine(line);
-    return kOk;
 }

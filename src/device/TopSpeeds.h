@@ -1,7 +1,6 @@
 #pragma once
-// The device's two top-10 speed tables ("Top 10 Speed" group) and the log-area
-// query ("Log_info"). Results: 0 success, 1 no link, 3 no acknowledgement,
-// 4 no (usable) answer.
+// The device's two top-10 speed tables ("Top 10 Speed" group): read and clear.
+// Results: 0 success, 1 no link, 3 no acknowledgement, 4 no (usable) answer.
 
 #include <cstdint>
 #include <string>
@@ -10,8 +9,6 @@ struct Program;
 
 int Button_TOP10_ReadClick(Program& p);
 int Button_TOP10_ClearClick(Program& p);
-// Also run by the log download before every transfer; on success p.logArea holds the answer.
-int Button_Log_infoClick(Program& p);
 
 // One raw speed (cm/s) in the display unit: "%3d.%02d" and the unit suffix,
 // computed in 32-bit float and truncated as the device's unit table says.

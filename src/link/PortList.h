@@ -7,16 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "link/PortScanState.h"
+
 class Host;
 
 inline constexpr size_t kPortTableEntries = 256;
-
-struct PortScanState {
-    std::vector<std::string> portList;   // the last scan's names, sorted
-    uint8_t firstScan = 1;               // no scan has completed yet
-    uint8_t rescanRequest = 1;           // a device change was seen
-    uint8_t rescanGate = 1;              // 0 while the timer's rescan runs
-};
 
 // The port names ("COM3") of the system's table, at most kPortTableEntries; -1 when it cannot be read.
 int ReadPortTable(std::vector<std::string>& table);

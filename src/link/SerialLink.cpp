@@ -132,7 +132,6 @@ void RingClear(SerialLink* link)
 void PumpMessages(LinkContext& ctx)
 {
     ++ctx.pumpDepth;
-    ctx.host.showProgress(ctx.gauge.position, ctx.gauge.maximum);
     ctx.host.pumpMessages();
     --ctx.pumpDepth;
 }

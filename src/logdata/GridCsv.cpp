@@ -1,7 +1,7 @@
 #include "logdata/GridCsv.h"
 
 #include "program/Program.h"
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
 #include "platform/FileAccess.h"
 
 bool SaveGridAsCsv(Program& p, const PointGrid& grid, const std::string& fileName)
@@ -44,14 +44,18 @@ bool SaveGridAsCsv(Program& p, const std::string& fileName)
     return SaveGridAsCsv(p, p.grid, fileName);
 }
 
-void GridSaveToFileClick(Program& p, const std::function<std::string()>& askFileName)
+bool GridSaveAllowed(Program& p)
 {
     if (p.grid.rowCount() == 0 || p.browser.loadedSize == 0) {
         p.host.messageBox("Load SBP first !");
-        return;
+        return false;
     }
-    const std::string name = askFileName ? askFileName() : std::string();
-    if (name.empty())
+    return true;
+}
+
+void GridSaveToFileClick(Program& p, const std::string& name)
+{
+    if (name.empty() || !GridSaveAllowed(p))
         return;
     if (SaveGridAsCsv(p, name))
         p.host.successBox(name + " saved.");

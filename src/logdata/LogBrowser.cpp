@@ -8,8 +8,9 @@
 
 #include <QFileInfo>
 
+#include "logdata/PointGridDecode.h"
 #include "program/Program.h"
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
 #include "platform/ResultCode.h"
 
 namespace {

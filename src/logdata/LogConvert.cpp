@@ -6,12 +6,13 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "logdata/PointGridDecode.h"
 #include "program/Program.h"
 #include "link/SerialLink.h"
 #include "logdata/GpsBabelJob.h"
 #include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
 #include "logdata/SbpExportText.h"
 #include "logdata/SbpRecord.h"
 #include "platform/FileAccess.h"

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "logdata/PointGridDecode.h"
 #include "program/Program.h"
-#include "device/TopSpeeds.h"
+#include "logdata/LogAreaQuery.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"

@@ -1,4 +1,5 @@
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
+#include "logdata/PointGridDecode.h"
 
 #include <cinttypes>
 #include <cstdio>

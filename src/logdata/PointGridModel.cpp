@@ -1,6 +1,6 @@
 #include "logdata/PointGridModel.h"
 
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
 
 PointGridModel::PointGridModel(const PointGrid& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid), shownRows_(int(grid.rowCount()))

@@ -1,6 +1,6 @@
 #include "logdata/SbpExportText.h"
 
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
 #include "logdata/SbpRecord.h"
 #include "logdata/SbpText.h"
 

@@ -22,13 +22,7 @@ public:
     // Hourglass while busy, arrow otherwise. A state, not a stack: setting it
     // twice is the same as setting it once, and one false restores the arrow.
     virtual void setBusyCursor(bool busy) = 0;
-    // The transfer gauge CGauge_uart: position out of maximum.
-    virtual void showProgress(int64_t position, int64_t maximum) = 0;
-    // The open and save file dialogs: the chosen path, empty when cancelled.
-    // filter is a dialog filter such as "SBP files (*.sbp)".
-    virtual std::string askOpenFileName(const std::string& title, const std::string& filter) = 0;
-    virtual std::string askSaveFileName(const std::string& title, const std::string& filter,
-                                        const std::string& proposedName) = 0;
+    // File dialogs are the window's own: operations take the chosen name.
     // Dispatch every pending window message (may re-enter handlers).
     virtual void pumpMessages() = 0;
     // Sleep without dispatching messages.

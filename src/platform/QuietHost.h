@@ -16,9 +16,6 @@ public:
     void messageBox(const std::string&) override {}
     bool askYesNo(const std::string&) override { return answer_; }
     void setBusyCursor(bool) override {}
-    void showProgress(int64_t, int64_t) override {}
-    std::string askOpenFileName(const std::string&, const std::string&) override { return {}; }
-    std::string askSaveFileName(const std::string&, const std::string&, const std::string&) override { return {}; }
     void pumpMessages() override {}
     void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     int64_t clockMicros() override

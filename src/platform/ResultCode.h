@@ -1,11 +1,11 @@
 #pragma once
 // The one set of result codes every operation returns (and vr60ctl exits with).
 // Plain ints, never exceptions; each operation has told the operator already.
+// 2 is left out: vr60ctl exits with it for a bad command line, as Unix tools do.
 
 enum ResultCode : int {
     kOk = 0,
     kNoLink = 1,             // no port open, the link is busy, or the port went away
-    kEmptyFile = 2,          // nothing to read: an empty file, or no log data on the device
     kNoAck = 3,              // a command was not acknowledged
     kTimeOut = 4,            // an answer did not come (in full) within its budget
     kNoAnswer = 5,           // no answer in the connection steps
@@ -15,13 +15,14 @@ enum ResultCode : int {
     kWriteFailed = 9,        // a file could not be written in full
     kIncomplete = 10,        // some steps of a multi-step operation failed
     kRefused = 11,           // not attempted: the input or the device state does not allow it
+    kEmptyFile = 12,         // nothing to read: an empty file, or no log data on the device
     kInterrupted = 130,      // the operator asked to stop (vr60ctl: 128 + the signal)
     kCannotOpen = 140,       // a file could not be opened or created
 };
 
 // Every failure code, in the order --help and the manual page list them.
-inline constexpr int kFailureCodes[] = {kNoLink, kEmptyFile, kNoAck, kTimeOut, kNoAnswer, kDeclined,
-                                        kConverterFailed, kTestFailed, kWriteFailed, kIncomplete, kRefused,
+inline constexpr int kFailureCodes[] = {kNoLink, kNoAck, kTimeOut, kNoAnswer, kDeclined, kConverterFailed,
+                                        kTestFailed, kWriteFailed, kIncomplete, kRefused, kEmptyFile,
                                         kCannotOpen};
 
 // A short English phrase for the code, for --help and summaries.

@@ -12,7 +12,7 @@
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
-#include "prodtest/StationFollowUps.h"
+#include "device/StationFollowUps.h"
 #include "prodtest/TestConfig.h"
 
 namespace {

@@ -5,7 +5,8 @@
 // the log clear and the power-off.
 
 #include <cstdint>
-#include <string>
+
+#include "program/SelfTestRecord.h"
 
 struct Program;
 
@@ -14,19 +15,6 @@ inline constexpr uint32_t kGpsSnrBit = 0x80000000;    // the signal-strength che
 inline constexpr int kMinResultWaitSeconds = 6;
 inline constexpr int kMaxResultWaitSeconds = 600;
 inline constexpr int kSnrMeasurementMs = 15000;
-
-// What the last run found.
-struct SelfTestRecord {
-    uint32_t selection = 0;     // items sent, plus kGpsSnrBit with the signal-strength check
-    uint32_t result = 0;        // the device's verdicts with the program's own two bits
-    uint16_t battery = 0;       // 0.01 V
-    uint8_t maxSnr = 0;         // highest signal-to-noise value
-    uint8_t maxSnrSatellite = 0;
-    char tsVersion[8] = "";
-    char gpsVersion[64] = "";
-    bool versionsRead = false;
-    std::string stopText;       // the box that ended the run before its verdict; empty otherwise
-};
 
 // 0 every selected item passed, 8 an item failed, 1 no link (or busy), 3 the start
 // was not acknowledged, 4 no result within the budget, 11 nothing selected or a

@@ -2,6 +2,11 @@
 // What the operations show on the main window, as plain values the window binds
 // to and the command-line tool prints, one record per page or group. Operations
 // write it; nothing here draws.
+//
+// The initial values are the window's designed start, the one start state of the
+// window, vr60ctl and the tests; start-up (StartUpRecords) then enables Connect
+// and picks the port. vr60ctl skips start-up and differs in nothing else: it
+// prints only what the device reported.
 
 #include <array>
 #include <string>
@@ -12,13 +17,13 @@
 // GroupBox_Port "Connection", Common_Command, the caption and the status bar.
 struct ConnectionControls {
     std::vector<std::string> comPortItems;   // "COM%3d" display names
-    std::string comPortText;                 // text of ComboBox_COM
+    std::string comPortText = "COM1";        // text of ComboBox_COM
     bool comPortEnabled = true;
     int comBaudIndex = 7;                    // ComboBox_COM_Baud
-    bool comBaudEnabled = true;
-    int logBaudIndex = 7;                    // ComboBox_logbaudrate
+    bool comBaudEnabled = false;
+    int logBaudIndex = -1;                   // ComboBox_logbaudrate, text "460800bps "
     std::string connectCaption = "Connect ";
-    bool connectEnabled = true;
+    bool connectEnabled = false;             // enabled by start-up
     bool powerOffEnabled = false;            // Button_Power_Off
     std::string windowCaption;
     std::string statusBarText;
@@ -26,18 +31,18 @@ struct ConnectionControls {
 
 // Page "Settings" (TabSheet_sno).
 struct SettingsPage {
-    std::string currentSno = "---------";   // Label_current_sno
+    std::string currentSno = "999999999";   // Label_current_sno
     std::string username;                    // Edit_username
     std::string serialNumberText;            // MaskEdit_sno (hidden)
     std::string vr60Version;                 // Edit_VR60_Ver
     std::string gpsVersion;                  // Edit_log_data_gps_ver
-    bool factoryResetEnabled = false;        // Button_Factory_Reset
+    bool factoryResetEnabled = true;         // Button_Factory_Reset
     // Item indexes of the setting boxes; -1 = no selection.
     int logMode = 0;        // ComboBox_LOG
     int minSpeed = 0;       // ComboBox_MIN_SPEED
     int unit = 0;           // ComboBox_UNIT
     int utcOffset = 24;     // ComboBox_utc_offset
-    int speedAvg = 0;       // ComboBox_SPEED_AVG
+    int speedAvg = -1;      // ComboBox_SPEED_AVG, text "10S"
     int speedGenie = 0;     // ComboBox_SPD_GENIE
     int actionSpeed = 0;    // ComboBox_ACTION_SPD
     int speedFont = 0;      // ComboBox_SPD_FONT
@@ -45,13 +50,13 @@ struct SettingsPage {
 
 // Page "Log Data" (TabSheet_logdata).
 struct LogDataPage {
-    std::string logFileName;                 // Edit_Filename
-    std::string pointsLogged;                // Edit_pointslogged
-    std::string maximumPoints;               // Edit_maximumpoints
+    std::string logFileName = " ";           // Edit_Filename
+    std::string pointsLogged = "0";          // Edit_pointslogged
+    std::string maximumPoints = "0";         // Edit_maximumpoints
     std::string convertStatistic;            // Label_convert_statistic
     bool autoClearAfterDownload = false;     // CheckBox_auto_log_clear_after_download ("Auto clear")
     bool googleEarthView = false;            // CheckBox_Google_Earth_View
-    bool browseDownloadEnabled = false;      // Button_downloadlog, enabled by "Load SBP file"
+    bool browseDownloadEnabled = true;       // Button_downloadlog, enabled by "Load SBP file"
     bool clearLogEnabled = false;            // Button_clearlog
     // "Top 10 Speed": the ten lines of each table last read
     std::vector<std::string> top10MaxSpeed;
@@ -62,7 +67,7 @@ struct LogDataPage {
 struct BrowsePage {
     bool gridEnabled = false;                // StringGrid1
     bool mapViewEnabled = false;             // BitBtn_MapView
-    std::string gridFileName;                // Edit_StringGrid
+    std::string gridFileName = " ";          // Edit_StringGrid
 };
 
 // One check box of GroupBoxTestItems.
@@ -83,7 +88,7 @@ enum class TestLamp { Gray = 0, Green = 1, Red = 2, Yellow = 3 };
 // Page "Test" (TabBIT).
 struct TestPage {
     std::vector<TestItemBox> items = DefaultTestItems();   // the group's own order
-    bool testEnabled = false;               // BitBtn_Test
+    bool testEnabled = true;                // BitBtn_Test
     std::string gpsSnrMin = "40";           // Edit_GPS_SNR_min
     std::string battStd = "423x";           // Edit_batt_std
     std::string battVary = "6x";            // Edit_batt_vary
@@ -115,7 +120,7 @@ struct TestPage {
 // Controls placed beyond the edge of their parent: the operations use them,
 // the operator never sees them.
 struct UnseenControls {
-    std::string firmwareCaption;             // Label2_ver
+    std::string firmwareCaption = "version"; // Label2_ver
     Colour firmwareCaptionColour = Colour::ButtonFace;
     std::string versionMatch = "V1.0";       // Edit_ver_match
     Colour versionMatchColour = Colour::Window;

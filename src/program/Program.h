@@ -6,21 +6,21 @@
 #include <memory>
 #include <string>
 
-#include "connection/DeviceIdentity.h"
-#include "program/FormState.h"
-#include "program/RecordSink.h"
-#include "device/DeviceSettings.h"
-#include "device/LogArea.h"
 #include "link/LinkContext.h"
-#include "link/PortList.h"
-#include "logdata/BrowserRecord.h"
-#include "logdata/PointGrid.h"
+#include "link/PortScanState.h"
 #include "platform/Clock.h"
 #include "platform/ExternalTool.h"
 #include "platform/Shell.h"
-#include "prodtest/StationFollowUps.h"
-#include "prodtest/TestConfig.h"
-#include "prodtest/TestRun.h"
+#include "program/BrowserRecord.h"
+#include "program/DeviceIdentity.h"
+#include "program/DeviceSettings.h"
+#include "program/FollowUpChoice.h"
+#include "program/FormState.h"
+#include "program/LogArea.h"
+#include "program/PointGrid.h"
+#include "program/RecordSink.h"
+#include "program/SelfTestRecord.h"
+#include "program/TestConfigRecord.h"
 
 inline constexpr const char* kProgramVersion = "V0.2B0407B";
 

@@ -1,51 +1,12 @@
 #include "sim/SimPoi.h"
 
-#include <cctype>
-
+#include "link/PoiCoordinates.h"
 #include "sim/SimDevice.h"
-
-namespace {
-
-// Degrees with up to seven decimals, exactly, as degrees x 10^7.
-bool ParseDegrees(const std::string& text, int64_t limit, int32_t* out)
-{
-    size_t at = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative)
-        ++at;
-    int64_t whole = 0;
-    size_t digits = 0;
-    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) && digits < 4; ++at, ++digits)
-        whole = whole * 10 + (text[at] - '0');
-    if (digits == 0)
-        return false;
-    int64_t fraction = 0;
-    int decimals = 0;
-    if (at < text.size() && text[at] == '.') {
-        for (++at; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) && decimals < 7;
-             ++at, ++decimals)
-            fraction = fraction * 10 + (text[at] - '0');
-    }
-    if (at != text.size())
-        return false;
-    for (int i = decimals; i < 7; ++i)
-        fraction *= 10;
-    const int64_t value = whole * 10000000 + fraction;
-    if (value > limit * 10000000)
-        return false;
-    *out = int32_t(negative ? -value : value);
-    return true;
-}
-
-} // namespace
 
 bool ParsePoiText(const std::string& text, SimPoiPoint* point)
 {
-    const size_t comma = text.find(',');
-    if (comma == std::string::npos)
-        return false;
     SimPoiPoint p{};
-    if (!ParseDegrees(text.substr(0, comma), 90, &p.latitude) || !ParseDegrees(text.substr(comma + 1), 180, &p.longitude))
+    if (!ParsePoiPair(text, &p.latitude, &p.longitude))
         return false;
     *point = p;
     return true;

@@ -22,5 +22,5 @@ struct SimPoi {
     static void install(SimDevice& device);
 };
 
-// "lat,lon" in degrees with up to seven decimals ("-12.3456789,98.7"), within ±90 and ±180.
+// "lat,lon" as the program reads a POI box (ParsePoiPair), so both accept the same texts.
 bool ParsePoiText(const std::string& text, SimPoiPoint* point);

@@ -9,8 +9,10 @@
 #include <QSysInfo>
 #include <QUuid>
 
-#include "program/Program.h"
 #include "platform/ResultCode.h"
+#include "prodtest/TestConfig.h"
+#include "prodtest/TestRun.h"
+#include "program/Program.h"
 #include "storage/Database.h"
 
 namespace {

@@ -19,7 +19,7 @@ void MainWindow::bindBrowsePage()
     connect(grid, &QTableView::doubleClicked, this, [this] { runHandler(nullptr, [this] { StringGrid1DblClick(p_); }); });
 
     bindRows({
-        {"Load_SBP",
+        {ui_->Load_SBP,
          [](MainWindow& w, Program& p) {
              const std::string chosen = w.askOpenSbpFile();
              w.enterFolderOf(chosen);
@@ -32,5 +32,8 @@ void MainWindow::bindBrowsePage()
 
 void MainWindow::GridSaveToFileClick()
 {
-    runHandler(nullptr, [this] { ::GridSaveToFileClick(p_, [this] { return askSaveCsvFile(); }); });
+    runHandler(nullptr, [this] {
+        if (GridSaveAllowed(p_))
+            ::GridSaveToFileClick(p_, askSaveCsvFile());
+    });
 }

@@ -10,7 +10,7 @@
 void MainWindow::bindConnectionGroup()
 {
     bindRows({
-        {"BitBtn_connect",
+        {ui_->BitBtn_connect,
          [](MainWindow& w, Program& p) {
              if (w.DisconnectAfterStop())
                  return;
@@ -20,9 +20,9 @@ void MainWindow::bindConnectionGroup()
                  w.form().BitBtn_connect->setFocus();
              }
          }},
-        {"BitBtn_Exit", [](MainWindow& w, Program&) { w.BitBtn_ExitClick(w.form().BitBtn_Exit); }},
-        {"Button_debug", [](MainWindow&, Program& p) { Button_debugClick(p); }},
-        {"Button_Power_Off",
+        {ui_->BitBtn_Exit, [](MainWindow& w, Program&) { w.BitBtn_ExitClick(w.form().BitBtn_Exit); }},
+        {ui_->Button_debug, [](MainWindow&, Program& p) { Button_debugClick(p); }},
+        {ui_->Button_Power_Off,
          [](MainWindow&, Program& p) { Button_Power_OffClick(p, &p.form.connection.powerOffEnabled); }},
     });
     connect(ui_->ComboBox_COM, &PortComboBox::aboutToShowPopup, this,

@@ -3,9 +3,11 @@
 #include <QHeaderView>
 #include <QSignalBlocker>
 
+#include <array>
+#include <utility>
+
 #include "program/Program.h"
 #include "logdata/PointGridModel.h"
-#include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 
 namespace {
@@ -31,33 +33,18 @@ std::string BackgroundStyle(Colour colour)
     return "";
 }
 
-void FormBinder::ApplyDesignDefaults(Program& program)
-{
-    FormState& f = program.form;
-    f.connection.comPortText = "COM1";
-    f.connection.comBaudEnabled = false;
-    f.connection.logBaudIndex = -1;            // text "460800bps "
-    f.connection.connectEnabled = false;       // enabled by the start-up
-    f.test.testEnabled = true;
-    f.settings.factoryResetEnabled = true;
-    f.logData.browseDownloadEnabled = true;
-    f.settings.currentSno = "999999999";
-    f.settings.speedAvg = -1;                // text "10S"
-    f.logData.pointsLogged = "0";
-    f.logData.maximumPoints = "0";
-    f.unseen.firmwareCaption = "version";
-    f.logData.logFileName = " ";
-    f.browse.gridFileName = " ";
-}
-
 FormBinder::FormBinder(Ui::MainWindow& ui, Program& program, PointGridModel& gridModel)
     : ui_(ui), p_(program), gridModel_(gridModel)
 {
-    bindConnection();
-    bindIdentity();
-    bindSettings();
-    bindLogData();
-    bindTestPage();
+    FormState& f = program.form;
+    bindConnection(f.connection);
+    bindSettings(f.settings);
+    bindLogData(f.logData);
+    bindBrowse(f.browse);
+    bindTestPage(f.test);
+    bindUnseen(f.unseen);
+    bindGauge(program.link.gauge);
+    bindFocusRequest(f.focusRequest);
 }
 
 void FormBinder::push()
@@ -139,13 +126,10 @@ void FormBinder::index(QComboBox* combo, int& field)
     });
 }
 
-void FormBinder::radio(QWidget* group, int count, int& field)
+void FormBinder::radio(const std::vector<QAbstractButton*>& buttons, int& field)
 {
-    std::vector<QAbstractButton*> buttons;
-    for (int i = 0; i < count; ++i)
-        buttons.push_back(group->findChild<QAbstractButton*>(group->objectName() + QLatin1Char('_') + QString::number(i)));
-    for (int i = 0; i < count; ++i)
-        QObject::connect(buttons[size_t(i)], &QAbstractButton::toggled, group, [i, &field](bool on) {
+    for (int i = 0; i < int(buttons.size()); ++i)
+        QObject::connect(buttons[size_t(i)], &QAbstractButton::toggled, buttons[size_t(i)], [i, &field](bool on) {
             if (on)
                 field = i;
         });
@@ -172,15 +156,14 @@ void FormBinder::background(QWidget* control, const Colour& field)
     });
 }
 
-void FormBinder::bindConnection()
+void FormBinder::bindConnection(ConnectionControls& c)
 {
-    FormState& f = p_.form;
     PortComboBox* com = ui_.ComboBox_COM;
-    QObject::connect(com, &QComboBox::editTextChanged, com, [&f](const QString& t) { f.connection.comPortText = t.toStdString(); });
-    pushers_.push_back([com, &f] {
+    QObject::connect(com, &QComboBox::editTextChanged, com, [&c](const QString& t) { c.comPortText = t.toStdString(); });
+    pushers_.push_back([com, &c] {
         const QSignalBlocker block(com);
         QStringList items;
-        for (const std::string& name : f.connection.comPortItems)
+        for (const std::string& name : c.comPortItems)
             items << Q(name);
         QStringList shown;
         for (int i = 0; i < com->count(); ++i)
@@ -189,112 +172,69 @@ void FormBinder::bindConnection()
             com->clear();
             com->addItems(items);
         }
-        if (com->currentText() != Q(f.connection.comPortText)) {
-            const int i = com->findText(Q(f.connection.comPortText), Qt::MatchExactly);
+        if (com->currentText() != Q(c.comPortText)) {
+            const int i = com->findText(Q(c.comPortText), Qt::MatchExactly);
             com->setCurrentIndex(i);
             if (i < 0)
-                com->setEditText(Q(f.connection.comPortText));
+                com->setEditText(Q(c.comPortText));
         }
     });
-    enabled(com, f.connection.comPortEnabled);
-    index(ui_.ComboBox_COM_Baud, f.connection.comBaudIndex);
-    enabled(ui_.ComboBox_COM_Baud, f.connection.comBaudEnabled);
-    index(ui_.ComboBox_logbaudrate, f.connection.logBaudIndex);
-    caption(ui_.BitBtn_connect, f.connection.connectCaption);
-    enabled(ui_.BitBtn_connect, f.connection.connectEnabled);
-    enabled(ui_.BitBtn_Test, f.test.testEnabled);
-    enabled(ui_.Button_Power_Off, f.connection.powerOffEnabled);
-    enabled(ui_.Button_clearlog, f.logData.clearLogEnabled);
-    enabled(ui_.Button_off_and_clear, f.unseen.offAndClearEnabled);
-    enabled(ui_.Button_Factory_Reset, f.settings.factoryResetEnabled);
+    enabled(com, c.comPortEnabled);
+    index(ui_.ComboBox_COM_Baud, c.comBaudIndex);
+    enabled(ui_.ComboBox_COM_Baud, c.comBaudEnabled);
+    index(ui_.ComboBox_logbaudrate, c.logBaudIndex);
+    caption(ui_.BitBtn_connect, c.connectCaption);
+    enabled(ui_.BitBtn_connect, c.connectEnabled);
+    enabled(ui_.Button_Power_Off, c.powerOffEnabled);
 
     QWidget* window = ui_.Panel1->window();
-    pushers_.push_back([window, &f] {
-        if (!f.connection.windowCaption.empty() && window->windowTitle() != Q(f.connection.windowCaption))
-            window->setWindowTitle(Q(f.connection.windowCaption));
+    pushers_.push_back([window, &c] {
+        if (!c.windowCaption.empty() && window->windowTitle() != Q(c.windowCaption))
+            window->setWindowTitle(Q(c.windowCaption));
     });
     QStatusBar* status = ui_.StatusBar1;
-    pushers_.push_back([status, &f] {
-        if (status->currentMessage() != Q(f.connection.statusBarText))
-            status->showMessage(Q(f.connection.statusBarText));
-    });
-    QPlainTextEdit* memo1 = ui_.Memo1;
-    pushers_.push_back([this, memo1, &f] {
-        if (f.unseen.memo1Lines.size() < memo1Shown_) {
-            memo1->clear();
-            memo1Shown_ = 0;
-        }
-        for (; memo1Shown_ < f.unseen.memo1Lines.size(); ++memo1Shown_)
-            memo1->appendPlainText(Q(f.unseen.memo1Lines[memo1Shown_]));
+    pushers_.push_back([status, &c] {
+        if (status->currentMessage() != Q(c.statusBarText))
+            status->showMessage(Q(c.statusBarText));
     });
 }
 
-void FormBinder::bindIdentity()
+void FormBinder::bindSettings(SettingsPage& s)
 {
-    FormState& f = p_.form;
-    caption(ui_.Label_current_sno, f.settings.currentSno);
-    text(ui_.Edit_username, f.settings.username);
-    text(ui_.Edit_pointslogged, f.logData.pointsLogged);
-    text(ui_.Edit_maximumpoints, f.logData.maximumPoints);
-    caption(ui_.Label2_ver, f.unseen.firmwareCaption);
-    background(ui_.Label2_ver, f.unseen.firmwareCaptionColour);
-    text(ui_.Edit_ver_match, f.unseen.versionMatch);
-    background(ui_.Edit_ver_match, f.unseen.versionMatchColour);
-    checked(ui_.CheckBox_VER, f.unseen.checkVersion);
-    text(ui_.Edit_VR60_Ver, f.settings.vr60Version);
-    text(ui_.Edit_log_data_gps_ver, f.settings.gpsVersion);
-    text(ui_.Edit_Filename, f.logData.logFileName);
-    text(ui_.MaskEdit_sno, f.settings.serialNumberText);
-    QLineEdit* const trackEdits[4] = {ui_.Edit_trk1, ui_.Edit_trk2, ui_.Edit_trk3, ui_.Edit_trk4};
-    QCheckBox* const trackBoxes[4] = {ui_.CheckBox_track1, ui_.CheckBox_track2, ui_.CheckBox_track3,
-                                      ui_.CheckBox_track4};
-    QLineEdit* const poiEdits[4] = {ui_.Edit_POI1, ui_.Edit_POI2, ui_.Edit_POI3, ui_.Edit_POI4};
-    QCheckBox* const poiBoxes[4] = {ui_.CheckBox_POI1, ui_.CheckBox_POI2, ui_.CheckBox_POI3, ui_.CheckBox_POI4};
-    for (size_t i = 0; i < 4; ++i) {
-        text(trackEdits[i], f.unseen.trackPoints[i]);
-        checked(trackBoxes[i], f.unseen.trackChecked[i]);
-        text(poiEdits[i], f.unseen.poiText[i]);
-        checked(poiBoxes[i], f.unseen.poiChecked[i]);
-    }
+    caption(ui_.Label_current_sno, s.currentSno);
+    text(ui_.Edit_username, s.username);
+    text(ui_.MaskEdit_sno, s.serialNumberText);
+    text(ui_.Edit_VR60_Ver, s.vr60Version);
+    text(ui_.Edit_log_data_gps_ver, s.gpsVersion);
+    enabled(ui_.Button_Factory_Reset, s.factoryResetEnabled);
+    index(ui_.ComboBox_LOG, s.logMode);
+    index(ui_.ComboBox_MIN_SPEED, s.minSpeed);
+    index(ui_.ComboBox_UNIT, s.unit);
+    index(ui_.ComboBox_utc_offset, s.utcOffset);
+    index(ui_.ComboBox_SPEED_AVG, s.speedAvg);
+    index(ui_.ComboBox_SPD_GENIE, s.speedGenie);
+    index(ui_.ComboBox_ACTION_SPD, s.actionSpeed);
+    index(ui_.ComboBox_SPD_FONT, s.speedFont);
 }
 
-void FormBinder::bindSettings()
+void FormBinder::bindLogData(LogDataPage& l)
 {
-    FormState& f = p_.form;
-    radio(ui_.RadioGroup_lang, 10, f.unseen.language);
-    radio(ui_.RadioGroup_unit, 3, f.unseen.unitRadio);
-    index(ui_.ComboBox_LOG, f.settings.logMode);
-    index(ui_.ComboBox_MIN_SPEED, f.settings.minSpeed);
-    index(ui_.ComboBox_UNIT, f.settings.unit);
-    index(ui_.ComboBox_utc_offset, f.settings.utcOffset);
-    index(ui_.ComboBox_SPEED_AVG, f.settings.speedAvg);
-    index(ui_.ComboBox_SPD_GENIE, f.settings.speedGenie);
-    index(ui_.ComboBox_ACTION_SPD, f.settings.actionSpeed);
-    index(ui_.ComboBox_SPD_FONT, f.settings.speedFont);
+    text(ui_.Edit_Filename, l.logFileName);
+    text(ui_.Edit_pointslogged, l.pointsLogged);
+    text(ui_.Edit_maximumpoints, l.maximumPoints);
+    caption(ui_.Label_convert_statistic, l.convertStatistic);
+    checked(ui_.CheckBox_auto_log_clear_after_download, l.autoClearAfterDownload);
+    checked(ui_.CheckBox_Google_Earth_View, l.googleEarthView);
+    enabled(ui_.Button_downloadlog, l.browseDownloadEnabled);
+    enabled(ui_.Button_clearlog, l.clearLogEnabled);
 }
 
-void FormBinder::bindLogData()
+void FormBinder::bindBrowse(BrowsePage& b)
 {
-    FormState& f = p_.form;
-    checked(ui_.CheckBox_auto_log_clear_after_download, f.logData.autoClearAfterDownload);
-    enabled(ui_.Button_downloadlog, f.logData.browseDownloadEnabled);
-    enabled(ui_.StringGrid1, f.browse.gridEnabled);
-    enabled(ui_.BitBtn_MapView, f.browse.mapViewEnabled);
-    text(ui_.Edit_StringGrid, f.browse.gridFileName);
-    checked(ui_.CheckBox_splite_track, f.unseen.splitTrack);
-    checked(ui_.CheckBox_Google_Earth_View, f.logData.googleEarthView);
-    caption(ui_.Label_convert_statistic, f.logData.convertStatistic);
-
-    QProgressBar* gauge = ui_.CGauge_uart;
-    const TransferGauge& g = p_.link.gauge;
-    pushers_.push_back([gauge, &g] {
-        const int maximum = int(std::clamp<int64_t>(g.maximum, 1, INT32_MAX));
-        if (gauge->maximum() != maximum)
-            gauge->setMaximum(maximum);
-        const int position = int(std::clamp<int64_t>(g.position, 0, maximum));
-        if (gauge->value() != position)
-            gauge->setValue(position);
-    });
+    enabled(ui_.StringGrid1, b.gridEnabled);
+    enabled(ui_.BitBtn_MapView, b.mapViewEnabled);
+    text(ui_.Edit_StringGrid, b.gridFileName);
+    // The rows themselves are the program's point grid.
     pushers_.push_back([this] {
         if (p_.grid.rowCount() != gridRows_) {
             gridReplaced();
@@ -305,13 +245,30 @@ void FormBinder::bindLogData()
     });
 }
 
-void FormBinder::bindTestPage()
+void FormBinder::bindTestPage(TestPage& t)
 {
-    TestPage& t = p_.form.test;
-    for (TestItemBox& item : t.items) {
-        auto* box = ui_.GroupBoxTestItems->findChild<QCheckBox*>(Q(item.name), Qt::FindDirectChildrenOnly);
-        if (!box)
+    const std::pair<const char*, QCheckBox*> boxes[] = {
+        {"CheckBox_RTC", ui_.CheckBox_RTC},
+        {"CheckBox_FlashMemory", ui_.CheckBox_FlashMemory},
+        {"CheckBox_M_ID", ui_.CheckBox_M_ID},
+        {"CheckBox_G_ID", ui_.CheckBox_G_ID},
+        {"CheckBox_GYRO_ID", ui_.CheckBox_GYRO_ID},
+        {"CheckBox_BATT", ui_.CheckBox_BATT},
+        {"CheckBox_GPS_RMC", ui_.CheckBox_GPS_RMC},
+        {"CheckBox_HRM", ui_.CheckBox_HRM},
+        {"CheckBox_HRM_BPM", ui_.CheckBox_HRM_BPM},
+        {"CheckBox_Buzzer", ui_.CheckBox_Buzzer},
+        {"CheckBox_LCD", ui_.CheckBox_LCD},
+        {"CheckBox_VIBRATOR", ui_.CheckBox_VIBRATOR},
+        {"CheckBox_TTFF", ui_.CheckBox_TTFF},
+        {"CheckBox_KEY", ui_.CheckBox_KEY},
+        {"CheckBox_GPS_SNR", ui_.CheckBox_GPS_SNR},
+    };
+    for (const auto& [name, box] : boxes) {
+        TestItemBox* found = t.find(name);
+        if (!found)
             continue;
+        TestItemBox& item = *found;
         checked(box, item.checked);
         enabled(box, item.enabled);
         background(box, item.colour);
@@ -337,17 +294,81 @@ void FormBinder::bindTestPage()
     text(ui_.Edit_TS_Ver_Read, t.tsVerRead);
     background(ui_.Edit_TS_Ver_Read, t.tsVerReadColour);
     text(ui_.Edit_abort, t.abortSeconds);
-    QWidget* window = ui_.Panel1->window();
-    pushers_.push_back([this, window, &t] {
-        if (int(t.lamp) != lampShown_) {
-            lampShown_ = int(t.lamp);
-            if (auto* main = qobject_cast<MainWindow*>(window))
-                main->ShowStatusLamp(int(t.lamp));
+    enabled(ui_.BitBtn_Test, t.testEnabled);
+    // The result picture: one of the four lamps shows, in TestLamp's numbering.
+    const std::array<QLabel*, 4> lamps = {ui_.ImageGRAY, ui_.ImageGREEN, ui_.ImageRED, ui_.ImageYELLOWx};
+    pushers_.push_back([this, lamps, &t] {
+        if (int(t.lamp) == lampShown_)
+            return;
+        lampShown_ = int(t.lamp);
+        for (size_t i = 0; i < lamps.size(); ++i)
+            lamps[i]->setVisible(int(i) == lampShown_);
+        for (QLabel* lamp : lamps)
+            lamp->repaint();
+    });
+}
+
+void FormBinder::bindUnseen(UnseenControls& u)
+{
+    caption(ui_.Label2_ver, u.firmwareCaption);
+    background(ui_.Label2_ver, u.firmwareCaptionColour);
+    text(ui_.Edit_ver_match, u.versionMatch);
+    background(ui_.Edit_ver_match, u.versionMatchColour);
+    checked(ui_.CheckBox_VER, u.checkVersion);
+    radio({ui_.RadioGroup_lang_0, ui_.RadioGroup_lang_1, ui_.RadioGroup_lang_2, ui_.RadioGroup_lang_3,
+           ui_.RadioGroup_lang_4, ui_.RadioGroup_lang_5, ui_.RadioGroup_lang_6, ui_.RadioGroup_lang_7,
+           ui_.RadioGroup_lang_8, ui_.RadioGroup_lang_9},
+          u.language);
+    radio({ui_.RadioGroup_unit_0, ui_.RadioGroup_unit_1, ui_.RadioGroup_unit_2}, u.unitRadio);
+    enabled(ui_.Button_off_and_clear, u.offAndClearEnabled);
+    checked(ui_.CheckBox_splite_track, u.splitTrack);
+    QLineEdit* const trackEdits[4] = {ui_.Edit_trk1, ui_.Edit_trk2, ui_.Edit_trk3, ui_.Edit_trk4};
+    QCheckBox* const trackBoxes[4] = {ui_.CheckBox_track1, ui_.CheckBox_track2, ui_.CheckBox_track3,
+                                      ui_.CheckBox_track4};
+    QLineEdit* const poiEdits[4] = {ui_.Edit_POI1, ui_.Edit_POI2, ui_.Edit_POI3, ui_.Edit_POI4};
+    QCheckBox* const poiBoxes[4] = {ui_.CheckBox_POI1, ui_.CheckBox_POI2, ui_.CheckBox_POI3, ui_.CheckBox_POI4};
+    for (size_t i = 0; i < 4; ++i) {
+        text(trackEdits[i], u.trackPoints[i]);
+        checked(trackBoxes[i], u.trackChecked[i]);
+        text(poiEdits[i], u.poiText[i]);
+        checked(poiBoxes[i], u.poiChecked[i]);
+    }
+    QPlainTextEdit* memo1 = ui_.Memo1;
+    pushers_.push_back([this, memo1, &u] {
+        if (u.memo1Lines.size() < memo1Shown_) {
+            memo1->clear();
+            memo1Shown_ = 0;
         }
-        if (!p_.form.focusRequest.empty()) {
-            if (QWidget* target = window->findChild<QWidget*>(Q(p_.form.focusRequest)))
-                target->setFocus();
-            p_.form.focusRequest.clear();
-        }
+        for (; memo1Shown_ < u.memo1Lines.size(); ++memo1Shown_)
+            memo1->appendPlainText(Q(u.memo1Lines[memo1Shown_]));
+    });
+}
+
+// The link's transfer gauge record.
+void FormBinder::bindGauge(const TransferGauge& g)
+{
+    QProgressBar* gauge = ui_.CGauge_uart;
+    pushers_.push_back([gauge, &g] {
+        const int maximum = int(std::clamp<int64_t>(g.maximum, 1, INT32_MAX));
+        if (gauge->maximum() != maximum)
+            gauge->setMaximum(maximum);
+        const int position = int(std::clamp<int64_t>(g.position, 0, maximum));
+        if (gauge->value() != position)
+            gauge->setValue(position);
+    });
+}
+
+// FormState's focus request.
+void FormBinder::bindFocusRequest(std::string& request)
+{
+    // The controls an operation may move the focus to.
+    const std::array<std::pair<const char*, QWidget*>, 1> focusTargets = {{{"BitBtn_connect", ui_.BitBtn_connect}}};
+    pushers_.push_back([&request, focusTargets] {
+        if (request.empty())
+            return;
+        for (const auto& [name, control] : focusTargets)
+            if (request == name)
+                control->setFocus();
+        request.clear();
     });
 }

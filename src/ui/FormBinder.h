@@ -17,6 +17,13 @@ class QLineEdit;
 class QWidget;
 class PointGridModel;
 struct Program;
+struct ConnectionControls;
+struct SettingsPage;
+struct LogDataPage;
+struct BrowsePage;
+struct TestPage;
+struct UnseenControls;
+struct TransferGauge;
 enum class Colour;
 
 namespace Ui {
@@ -33,22 +40,23 @@ public:
     // True when an operation's record field decides whether the control is enabled.
     bool enabledIsBound(const QWidget* control) const;
 
-    // The control's design state for the fields the records start without.
-    static void ApplyDesignDefaults(Program& program);
-
 private:
-    void bindConnection();
-    void bindIdentity();
-    void bindSettings();
-    void bindLogData();
-    void bindTestPage();
+    // One section per record: each binds only the record it is given.
+    void bindConnection(ConnectionControls& c);
+    void bindSettings(SettingsPage& s);
+    void bindLogData(LogDataPage& l);
+    void bindBrowse(BrowsePage& b);
+    void bindTestPage(TestPage& t);
+    void bindUnseen(UnseenControls& u);
+    void bindGauge(const TransferGauge& g);
+    void bindFocusRequest(std::string& request);
 
     void text(QLineEdit* edit, std::string& field);
     void caption(QLabel* label, const std::string& field);
     void caption(QAbstractButton* button, const std::string& field);
     void checked(QCheckBox* box, bool& field);
     void index(QComboBox* combo, int& field);
-    void radio(QWidget* group, int count, int& field);
+    void radio(const std::vector<QAbstractButton*>& buttons, int& field);
     void enabled(QWidget* control, const bool& field);
     void background(QWidget* control, const Colour& field);
 
@@ -58,7 +66,7 @@ private:
     std::vector<std::function<void()>> pushers_;
     std::vector<const QWidget*> enabledBound_;
     size_t memo1Shown_ = 0;
-    int lampShown_ = 0;   // the lamp last shown, as ShowStatusLamp numbers it
+    int lampShown_ = -1;   // the lamp last shown (TestLamp), none yet
     size_t gridRows_ = 0;
     size_t gridDecoded_ = 0;
 };

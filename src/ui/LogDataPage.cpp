@@ -8,21 +8,22 @@
 #include "logdata/LogConvert.h"
 #include "ui/FormBinder.h"
 #include "ui/MainWindow.h"
+#include "ui_MainWindow.h"
 
 void MainWindow::bindLogDataPage()
 {
     bindRows({
-        {"Button_downloadlog", [](MainWindow&, Program& p) { Button_downloadlogClick(p); }},
-        {"Button_clearlog", [](MainWindow&, Program& p) { Button_clearlogClick(p, &p.form.logData.clearLogEnabled); }},
-        {"BitBtn_offline_convert", [](MainWindow&, Program& p) { BitBtn_offline_convertClick(p); }},
-        {"Button_Browse",
+        {ui_->Button_downloadlog, [](MainWindow&, Program& p) { Button_downloadlogClick(p); }},
+        {ui_->Button_clearlog, [](MainWindow&, Program& p) { Button_clearlogClick(p, &p.form.logData.clearLogEnabled); }},
+        {ui_->BitBtn_offline_convert, [](MainWindow&, Program& p) { BitBtn_offline_convertClick(p); }},
+        {ui_->Button_Browse,
          [](MainWindow& w, Program& p) {
              const std::string chosen = w.askOpenSbpFile();
              w.enterFolderOf(chosen);
              Button_BrowseClick(p, chosen);
          }},
-        {"Button_TOP10_Read", [](MainWindow&, Program& p) { Button_TOP10_ReadClick(p); }},
-        {"Button_TOP10_Clear", [](MainWindow&, Program& p) { Button_TOP10_ClearClick(p); }},
+        {ui_->Button_TOP10_Read, [](MainWindow&, Program& p) { Button_TOP10_ReadClick(p); }},
+        {ui_->Button_TOP10_Clear, [](MainWindow&, Program& p) { Button_TOP10_ClearClick(p); }},
     });
 }
 

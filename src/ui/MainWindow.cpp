@@ -10,8 +10,8 @@
 #include <QHeaderView>
 #include <QScreen>
 
-#include "connection/AppShell.h"
 #include "connection/ConnectionSequence.h"
+#include "shell/AppShell.h"
 #include "connection/PortHotPlug.h"
 #include "program/Program.h"
 #include "logdata/LogBrowser.h"
@@ -46,7 +46,6 @@ MainWindow::MainWindow(Program& program, WindowHost& host, QWidget* parent)
     ui_->StringGrid1->verticalHeader()->hide();
     ui_->StringGrid1->verticalHeader()->setDefaultSectionSize(20);
     ui_->StringGrid1->setWordWrap(false);
-    FormBinder::ApplyDesignDefaults(p_);
     binder_ = std::make_unique<FormBinder>(*ui_, p_, *gridModel_);
 
     // FormCreate, in its order.
@@ -62,7 +61,6 @@ MainWindow::MainWindow(Program& program, WindowHost& host, QWidget* parent)
     QPalette grey = ui_->MaskEdit_sno->palette();
     grey.setColor(QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
     ui_->MaskEdit_sno->setPalette(grey);
-    ShowStatusLamp(0);
     applyStartUpLayout();
 
     bindConnectionGroup();
@@ -154,26 +152,6 @@ void MainWindow::appendLog(const std::string& text)
         ui_->Memo_MP->viewport()->repaint();
 }
 
-void MainWindow::showProgress(int64_t position, int64_t maximum)
-{
-    QProgressBar* gauge = ui_->CGauge_uart;
-    const int top = int(std::clamp<int64_t>(maximum, 1, INT32_MAX));
-    if (gauge->maximum() != top)
-        gauge->setMaximum(top);
-    gauge->setValue(int(std::clamp<int64_t>(position, 0, top)));
-}
-
-void MainWindow::ShowStatusLamp(int colour)
-{
-    QLabel* lamps[4] = {ui_->ImageGRAY, ui_->ImageGREEN, ui_->ImageRED, ui_->ImageYELLOWx};
-    for (QLabel* lamp : lamps)
-        lamp->setVisible(false);
-    if (colour >= 0 && colour <= 3)
-        lamps[colour]->setVisible(true);
-    for (QLabel* lamp : lamps)
-        lamp->repaint();
-}
-
 void MainWindow::runHandler(QWidget* sender, const std::function<void()>& operation)
 {
     const bool ownsSender = sender && sender->isEnabled() && !binder_->enabledIsBound(sender);
@@ -221,7 +199,7 @@ void MainWindow::runStoppedDisconnect()
 void MainWindow::bindRows(const std::vector<HandlerRow>& rows)
 {
     for (const HandlerRow& row : rows) {
-        auto* control = findChild<QAbstractButton*>(QLatin1String(row.control));
+        QAbstractButton* control = row.control;
         if (!control || !row.run)
             continue;
         auto run = row.run;

@@ -15,6 +15,8 @@
 
 #include "ui/Dialogs.h"
 
+class QAbstractButton;
+
 struct Program;
 class DeviceChangeWatch;
 class FormBinder;
@@ -32,9 +34,10 @@ inline constexpr const char* kStopTransferQuestion =
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // A control's click and what it runs; run == nullptr: nothing bound yet.
+    // A control's click and what it runs (the uic member, so the compiler checks the name);
+    // run == nullptr: nothing bound yet.
     struct HandlerRow {
-        const char* control;
+        QAbstractButton* control;
         void (*run)(MainWindow& window, Program& program);
     };
 
@@ -49,9 +52,6 @@ public:
 
     // The message log, the lamp, and the exit.
     void appendLog(const std::string& text);
-    void ShowStatusLamp(int colour);
-    // CGauge_uart.
-    void showProgress(int64_t position, int64_t maximum);
     void BitBtn_ExitClick(QWidget* sender);
     // Disconnect pressed while an operation runs: stops it; the disconnect follows when it has
     // ended. False when nothing runs (the click disconnects at once).
@@ -82,15 +82,7 @@ public:
     void FormKeyDown(int key);
 
     // Handlers that no control invokes.
-    void Button7Click();
-    void Button8Click();
-    void Memo1DblClick();
-    void MemoBinDblClick();
-    void Button_Debug_Dump_UARTClick();
     void Button_scan_portClick();
-    void Button_Switch_FW_UpdateClick();
-    void Button6Click();
-    void FormDblClick();
     void Button_utc_offset_testClick();
     void Button_QuickClearClick();
     void Button_Clear_LogClick();
@@ -100,7 +92,6 @@ public:
     struct ServiceFlags {
         bool extraFunctions = false;
         bool commonCommands = false;
-        bool uartTrace = false;
     };
     const ServiceFlags& serviceFlags() const { return flags_; }
 

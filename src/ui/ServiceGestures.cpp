@@ -57,54 +57,7 @@ void MainWindow::FormKeyDown(int key)
     setAutoFillBackground(true);
 }
 
-void MainWindow::Button7Click()
-{
-    ui_->PageControl->setCurrentWidget(ui_->TabBIT);
-    ui_->TabBIT->setEnabled(true);
-    ui_->TabSheet_sno->setEnabled(false);
-}
-
-void MainWindow::Button8Click()
-{
-    ui_->PageControl->setCurrentWidget(ui_->TabSheet_sno);
-    ui_->TabSheet_sno->setEnabled(true);
-    ui_->TabBIT->setEnabled(false);
-}
-
-void MainWindow::Memo1DblClick()
-{
-    p_.form.unseen.memo1Lines.clear();
-    refresh();
-}
-
-void MainWindow::MemoBinDblClick()
-{
-    ui_->MemoBin->clear();
-}
-
-void MainWindow::Button_Debug_Dump_UARTClick()
-{
-    flags_.uartTrace = !flags_.uartTrace;
-    const QString style = flags_.uartTrace ? QStringLiteral("background-color: rgb(128,128,128);") : QString();
-    ui_->Memo1->setStyleSheet(style);
-    ui_->MemoBin->setStyleSheet(style);
-}
-
 void MainWindow::Button_scan_portClick()
 {
     RequestPortRescan(p_);
-}
-
-void MainWindow::Button_Switch_FW_UpdateClick() {}
-
-void MainWindow::Button6Click()
-{
-    host_.messageBox("1.86");
-}
-
-void MainWindow::FormDblClick()
-{
-    // Panel1 covers the client area, so this never fires; kept as the window had it.
-    const int memoBottom = ui_->Memo1->geometry().bottom();
-    setFixedHeight(height() == memoBottom ? ui_->Memo1->y() + 10 : memoBottom);
 }

@@ -53,31 +53,6 @@ void WindowHost::setBusyCursor(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
-void WindowHost::showProgress(int64_t position, int64_t maximum)
-{
-    if (window_)
-        window_->showProgress(position, maximum);
-}
-
-std::string WindowHost::askOpenFileName(const std::string& title, const std::string& filter)
-{
-    if (window_ && window_->ending())
-        return {};
-    return dialogs_->openFile(window_, {QString::fromStdString(title), QString::fromStdString(filter), {}, {}})
-        .toStdString();
-}
-
-std::string WindowHost::askSaveFileName(const std::string& title, const std::string& filter,
-                                        const std::string& proposedName)
-{
-    if (window_ && window_->ending())
-        return {};
-    return dialogs_
-        ->saveFile(window_, {QString::fromStdString(title), QString::fromStdString(filter), {},
-                             QString::fromStdString(proposedName)})
-        .toStdString();
-}
-
 void WindowHost::pumpMessages()
 {
     if (window_)

@@ -23,10 +23,6 @@ public:
     void messageBox(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     void setBusyCursor(bool busy) override;
-    void showProgress(int64_t position, int64_t maximum) override;
-    std::string askOpenFileName(const std::string& title, const std::string& filter) override;
-    std::string askSaveFileName(const std::string& title, const std::string& filter,
-                                const std::string& proposedName) override;
     void pumpMessages() override;
     void sleepMs(int ms) override;
     int64_t clockMicros() override;

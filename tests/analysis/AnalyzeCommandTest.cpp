@@ -14,6 +14,7 @@
 #include "analysis/SessionAnalysis.h"
 #include "analysis/SyntheticLog.h"
 #include "logdata/DownloadRig.h"
+#include "platform/ResultCode.h"
 #include "support/Processes.h"
 
 namespace {
@@ -70,7 +71,7 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
     const Case cases[] = {
         {{"analyze"}, 2, "usage"},
         {{"analyze", dir.file("missing.sbp")}, 140, "cannot open"},
-        {{"analyze", empty}, 2, "is empty"},
+        {{"analyze", empty}, kEmptyFile, "is empty"},
         {{"analyze", file, "--max-hdop", "abc"}, 2, "not a valid value"},
         {{"analyze", file, "--min-sats", "2.5"}, 2, "not a valid value"},
         {{"analyze", file, "--max-gap", "0"}, 2, "not a valid value"},

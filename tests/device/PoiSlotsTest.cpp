@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "device/PoiSlots.h"
+#include "link/PoiCoordinates.h"
 #include "logdata/LogFileFixture.h"
 #include "sim/SimWire.h"
 #include "support/SimRig.h"

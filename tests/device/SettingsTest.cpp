@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "connection/SettingsRead.h"
 #include "device/SettingsOperations.h"
 #include "support/SimRig.h"
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "device/TopSpeeds.h"
+#include "logdata/LogAreaQuery.h"
 #include "support/SimRig.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "device/TrackRig.h"
 #include "device/TrackStore.h"
 #include "platform/ByteOrder.h"
+#include "platform/ResultCode.h"
 #include "sim/SimTrackStore.h"
 #include "support/Processes.h"
 
@@ -112,7 +113,7 @@ TEST(TrackConversion, failuresAreSaidAndNeverClaimedAsCreated)
     };
     const std::vector<Case> cases = {
         {-1, "", 140, {"Import trk file(64K bin) failed!"}},
-        {0, "", 2, {"Import trk file(64K bin) failed!"}},
+        {0, "", kEmptyFile, {"Import trk file(64K bin) failed!"}},
         {65535, "", 11, {"Import trk file(64K bin) file size error!"}},
         {65536, nullptr, 7, {"--> TRK0_153012.NMEA created.", missing, "TRK To RMC/GPX/KML conversion completed."}},
         {65536, "#!/bin/sh\neval out=\\${$#}\ncase \"$out\" in *.gpx) echo '<gpx/></gpx>';; *) echo '<kml></kml>';; esac > \"$out\"\n", 7,

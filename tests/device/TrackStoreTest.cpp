@@ -7,6 +7,7 @@
 #include "device/TrackRig.h"
 #include "device/TrackStore.h"
 #include "platform/ByteOrder.h"
+#include "platform/ResultCode.h"
 #include "sim/SimTrackStore.h"
 
 namespace {
@@ -138,8 +139,8 @@ TEST(TrackStore, uploadWritesTheWholeImageInTheLargestBlocksTheDeviceTakes)
 TEST(TrackStore, uploadRefusesABadFileBeforeErasingAndStopsWhenTheDeviceGoes)
 {
     const std::vector<std::tuple<long, const char*, int>> files = {
-        {-1, "Load trk file(64K bin) failed!", 140},
-        {0, "Load trk file(64K bin) failed!", 2},
+        {-1, "Load trk file(64K bin) failed!", kCannotOpen},
+        {0, "Load trk file(64K bin) failed!", kEmptyFile},
         {65535, "Load trk file(64K bin) file size error!", 11},
         {65537, "Load trk file(64K bin) file size error!", 11},
     };

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "logdata/DownloadRig.h"
+#include "platform/ResultCode.h"
 #include "sim/SimDevice.h"
 #include "sim/SimOptions.h"
 #include "support/Processes.h"
@@ -62,7 +63,7 @@ TEST(CtlDownloadE2E, wrappedLogFromAFileIsCopiedExactlyThenCleared)
     EXPECT_TRUE(Contains(r.out, "Log data cleared successfully")) << r.out;
 
     const CtlResult again = RunCtl({"--port", sim.ptyPath(), "download", "--out", work.file("again.sbp")});
-    EXPECT_EQ(again.status, 2);
+    EXPECT_EQ(again.status, kEmptyFile);
     EXPECT_EQ(Lines(again.err), std::vector<std::string>{"No log data!"});
     EXPECT_FALSE(std::filesystem::exists(work.file("again.sbp")));
 }

@@ -19,7 +19,7 @@
 
 #include <sys/resource.h>
 
-#include "connection/AppShell.h"
+#include "shell/AppShell.h"
 #include "prodtest/TestConfig.h"
 #include "sim/SimDevice.h"
 #include "sim/SimTrackStore.h"

@@ -128,16 +128,18 @@ TEST_F(Browser, tableModelShowsTheGridCells)
 
 TEST_F(Browser, csvSaveNeedsALoadedFile)
 {
-    GridSaveToFileClick(*program, [] { return std::string("x.csv"); });
-    EXPECT_EQ(host.boxes(), (std::vector<std::string>{"Load SBP first !"}));
+    EXPECT_FALSE(GridSaveAllowed(*program));
+    GridSaveToFileClick(*program, "x.csv");
+    EXPECT_EQ(host.boxes(), (std::vector<std::string>{"Load SBP first !", "Load SBP first !"}));
     EXPECT_FALSE(FileExists(path("x.csv")));
 
     WriteBytes(path("ten.sbp"), SampleTrack(10));
     ASSERT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
     host.events.clear();
-    GridSaveToFileClick(*program, [] { return std::string(); });   // cancelled
+    EXPECT_TRUE(GridSaveAllowed(*program));
+    GridSaveToFileClick(*program, "");   // cancelled
     EXPECT_TRUE(host.events.empty());
-    GridSaveToFileClick(*program, [] { return std::string("x.csv"); });
+    GridSaveToFileClick(*program, "x.csv");
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"x.csv CSV file created."}));
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{"x.csv saved."}));
 }

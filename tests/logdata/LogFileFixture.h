@@ -14,7 +14,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "program/Program.h"
 #include "platform/Shell.h"
@@ -59,9 +58,8 @@ class LogFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
         previous = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+        ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path.string())));
         program = std::make_unique<Program>(host, [](const std::string&) { return std::unique_ptr<Transport>(); });
         auto s = std::make_unique<FakeShell>();
         shell = s.get();
@@ -69,7 +67,7 @@ protected:
     }
     void TearDown() override { QDir::setCurrent(previous); }
 
-    std::string path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
+    std::string path(const std::string& name) const { return dir.file(name); }
 
     // A gpsbabel in its own folder that appends its argv (one word a line, then "--") and TZ to argv.log
     // and writes "fake</EXT>" to the file after -F. FAKE_MODE=fail exits 1, FAKE_MODE=empty writes nothing.
@@ -100,7 +98,7 @@ protected:
         return words;
     }
 
-    QTemporaryDir dir;
+    ScratchDir dir;
     QString previous;
     FakeHost host;
     FakeShell* shell = nullptr;

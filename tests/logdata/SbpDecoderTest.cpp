@@ -2,7 +2,8 @@
 
 #include <climits>
 
-#include "logdata/PointGrid.h"
+#include "logdata/PointGridDecode.h"
+#include "program/PointGrid.h"
 #include "logdata/SbpRecord.h"
 #include "SbpTestRecords.h"
 

@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "platform/ExternalTool.h"
 #include "support/Files.h"
@@ -15,20 +14,19 @@ class ExternalToolTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        tool.searchPath = {dir.path().toStdString()};
+        tool.searchPath = {dir.path.string()};
     }
     void script(const std::string& name, const std::string& body)
     {
-        const std::string file = dir.path().toStdString() + "/" + name;
+        const std::string file = dir.path.string() + "/" + name;
         std::ofstream(file) << "#!/bin/sh\n" << body;
         QFile::setPermissions(QString::fromStdString(file),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     std::string read(const std::string& name) { return ReadText(out(name)); }
-    std::string out(const std::string& name) { return dir.path().toStdString() + "/" + name; }
+    std::string out(const std::string& name) { return dir.path.string() + "/" + name; }
 
-    QTemporaryDir dir;
+    ScratchDir dir;
     ExternalTool tool;
 };
 

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <sstream>
 
-#include <QTemporaryDir>
 
 #include "platform/FileAccess.h"
 #include "support/Files.h"
@@ -17,14 +16,14 @@ namespace fs = std::filesystem;
 
 class FileAccessTest : public ::testing::Test {
 protected:
-    std::string path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
+    std::string path(const std::string& name) const { return dir.path.string() + "/" + name; }
     void put(const std::string& name, const std::string& bytes) const
     {
         std::ofstream(path(name), std::ios::binary) << bytes;
     }
     std::string get(const std::string& name) const { return ReadText(path(name)); }
 
-    QTemporaryDir dir;
+    ScratchDir dir;
 };
 
 TEST_F(FileAccessTest, readWholeFileResultsAndLimit)
@@ -32,7 +31,7 @@ TEST_F(FileAccessTest, readWholeFileResultsAndLimit)
     std::vector<uint8_t> image = {9};
     EXPECT_EQ(ReadWholeFile(path("missing"), 16, image), kCannotOpen);
     EXPECT_TRUE(image.empty());
-    EXPECT_EQ(ReadWholeFile(dir.path().toStdString(), 16, image), kCannotOpen);
+    EXPECT_EQ(ReadWholeFile(dir.path.string(), 16, image), kCannotOpen);
     EXPECT_EQ(ReadWholeFile("", 16, image), kCannotOpen);
     put("empty", "");
     EXPECT_EQ(ReadWholeFile(path("empty"), 16, image), kEmptyFile);

@@ -9,9 +9,10 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "connection/TextFields.h"
 #include "program/Program.h"
 #include "prodtest/MinIni.h"
-#include "prodtest/StationFollowUps.h"
+#include "device/StationFollowUps.h"
 #include "prodtest/TestConfig.h"
 #include "support/FakeHost.h"
 

@@ -73,6 +73,8 @@ TEST(SimAnswers, eachRequestIsAnsweredWithItsFrameOrNotAtAll)
          {{0xB0, Concat({LeBytes(123456789), LeBytes(uint32_t(-987654321))})}}},
         {"poi half a degree south", {{"poi", "4=-0.5,180"}}, CmdArg(0x30, 3),
          {{0xB0, Concat({LeBytes(uint32_t(-5000000)), LeBytes(1800000000)})}}},
+        {"poi signed as the window types it", {{"poi", "2=+45.5, +7"}}, CmdArg(0x30, 1),
+         {{0xB0, Concat({LeBytes(455000000), LeBytes(70000000)})}}},
         {"poi empty slot", {{"poi", "1=empty"}}, CmdArg(0x30, 0), {}},
         {"poi slot 5", {}, CmdArg(0x30, 4), {}},
         {"poi short", {{"fault", "short=0x30"}}, CmdArg(0x30, 0), {{0xB0, {0x8D}}}},

@@ -14,7 +14,7 @@
 class FakeHost : public Host {
 public:
     struct Event {
-        enum Kind { Log, Box, Question, OpenFile, SaveFile } kind;
+        enum Kind { Log, Box, Question } kind;
         std::string text;
         bool operator==(const Event& o) const { return kind == o.kind && text == o.text; }
         // How a failing expectation shows an event.
@@ -37,21 +37,6 @@ public:
         return a;
     }
     void setBusyCursor(bool busy) override { busyCursor = busy; }
-    void showProgress(int64_t position, int64_t maximum) override
-    {
-        progressPosition = position;
-        progressMaximum = maximum;
-    }
-    std::string askOpenFileName(const std::string& title, const std::string&) override
-    {
-        events.push_back({Event::OpenFile, title});
-        return takeFileName();
-    }
-    std::string askSaveFileName(const std::string& title, const std::string&, const std::string&) override
-    {
-        events.push_back({Event::SaveFile, title});
-        return takeFileName();
-    }
     void pumpMessages() override
     {
         ++pumps;
@@ -80,24 +65,12 @@ public:
         return out;
     }
 
-    std::string takeFileName()
-    {
-        if (fileNames.empty())
-            return {};
-        std::string name = fileNames.front();
-        fileNames.pop_front();
-        return name;
-    }
-
     std::vector<Event> events;
     std::deque<bool> answers;
-    std::deque<std::string> fileNames;   // answers to file questions; none: cancelled
     std::vector<int> sleeps;
     std::function<void()> onPump;
     int pumps = 0;
     bool busyCursor = false;
-    int64_t progressPosition = 0;
-    int64_t progressMaximum = 0;
     int64_t nowMicros = 0;
     int64_t tickMicros = 250;   // each clock reading advances the virtual clock
 };

@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "Files.h"
+
 namespace {
 
 std::vector<char*> Argv(const std::string& program, const std::vector<std::string>& args)
@@ -24,14 +26,6 @@ std::vector<char*> Argv(const std::string& program, const std::vector<std::strin
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     return argv;
-}
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 } // namespace
@@ -119,7 +113,7 @@ std::string SimProcess::finish()
         problem = "vr60sim died of signal " + std::to_string(WTERMSIG(status_)) + "\n";
     else if (WEXITSTATUS(status_) != 0)
         problem = "vr60sim exited with status " + std::to_string(WEXITSTATUS(status_)) + "\n";
-    const std::string err = Slurp(errName_);
+    const std::string err = ReadText(errName_);
     if (!err.empty())
         problem += "vr60sim stderr:\n" + err;
     return problem;
@@ -181,7 +175,7 @@ CtlProcess::~CtlProcess()
 bool CtlProcess::waitForOutput(const std::string& text, int timeoutMs)
 {
     for (int waited = 0; waited < timeoutMs; waited += 20) {
-        if (Slurp(outName_).find(text) != std::string::npos)
+        if (ReadText(outName_).find(text) != std::string::npos)
             return true;
         usleep(20000);
     }
@@ -201,8 +195,8 @@ CtlResult CtlProcess::finish()
     if (pid_ > 0 && waitpid(pid_, &status, 0) == pid_)
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     pid_ = -1;
-    result.out = Slurp(outName_);
-    result.err = Slurp(errName_);
+    result.out = ReadText(outName_);
+    result.err = ReadText(errName_);
     return result;
 }
 

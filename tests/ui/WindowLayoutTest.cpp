@@ -278,9 +278,10 @@ TEST(Window, StartUpShowsThreePagesTheCaptionAndTheDefaults)
     EXPECT_EQ(u.ComboBox_COM->property("hint").toString().toStdString(), "4 digits(login password)");
     EXPECT_EQ(pages->tabToolTip(pages->indexOf(u.TabSheet_sno)).toStdString(), "start addr");
 
-    // Only the grey lamp; ShowStatusLamp(3) leaves only the yellow one.
+    // Only the grey lamp; the yellow one alone once the record says yellow.
     EXPECT_TRUE(u.ImageGRAY->isVisibleTo(u.GroupBoxTestItems));
-    rig.window->ShowStatusLamp(3);
+    rig.p().form.test.lamp = TestLamp::Yellow;
+    rig.window->refresh();
     const std::pair<QLabel*, bool> lamps[] = {
         {u.ImageGRAY, false}, {u.ImageGREEN, false}, {u.ImageRED, false}, {u.ImageYELLOWx, true}};
     for (auto [lamp, on] : lamps)

@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <stdlib.h>
 
+#include "support/Files.h"
 #include "program/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimTransport.h"
@@ -83,12 +84,11 @@ public:
 
 // HOME, XDG_CONFIG_HOME, the settings path, the alias folder and the working directory in one scratch folder.
 struct ScratchHome {
-    std::filesystem::path root;
+    ScratchDir scratch;
+    std::filesystem::path root = scratch.path;
     std::filesystem::path previousDir;
     ScratchHome()
     {
-        char name[] = "/tmp/vr60-window-test.XXXXXX";
-        root = mkdtemp(name) ? name : "/tmp";
         std::filesystem::create_directories(root / "config");
         std::filesystem::create_directories(root / "ports");
         std::filesystem::create_directories(root / "work");
@@ -103,7 +103,6 @@ struct ScratchHome {
     {
         std::error_code ec;
         std::filesystem::current_path(previousDir, ec);
-        std::filesystem::remove_all(root, ec);
     }
     std::filesystem::path settingsFile() const { return root / "config" / "TRAXELO" / "VR40LINK.conf"; }
     std::filesystem::path work(const std::string& name) const { return root / "work" / name; }

@@ -1,4 +1,4 @@
-#include "prodtest/StationFollowUps.h"
+#include "device/StationFollowUps.h"
 
 #include <vector>
 

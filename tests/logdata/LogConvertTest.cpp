@@ -4,126 +4,18 @@
 #include <climits>
 
 #include <QFileInfo>
-#include <QProcess>
 
 #include "LogFileFixture.h"
+#include "ExportLogs.h"
 #include "SbpTestRecords.h"
 #include "logdata/GpsBabelJob.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
-#include "logdata/PointGrid.h"
+#include "program/PointGrid.h"
 #include "logdata/SbpExportText.h"
 #include "platform/ResultCode.h"
 
-namespace {
-
-// The worked records: 12.5S 0.25W at 1000 cm/s, course 123.45, -15.5 m; a seconds field of 60;
-// 31 April; every field at its maximum; then an ordinary track.
-std::vector<uint8_t> WorkedLog()
-{
-    std::vector<uint8_t> bytes;
-    SbpFields f;
-    f.hdop = 13;
-    f.satellites = 8;
-    f.milliseconds = 1250;
-    f.utc = PackSbpTime(2014, 12, 7, 12, 34, 56);
-    f.latitude = -125000000;
-    f.longitude = -2500000;
-    f.altitude = -1550;
-    f.speed = 1000;
-    f.course = 12345;
-    f.eeVel = 8;
-    AppendSbpRecord(bytes, f);
-    f.utc = PackSbpTime(2014, 12, 7, 12, 34, 60);
-    AppendSbpRecord(bytes, f);
-    f.utc = PackSbpTime(2015, 4, 31, 1, 2, 3);
-    AppendSbpRecord(bytes, f);
-    SbpFields max;
-    max.hdop = max.satellites = max.eeVel = max.eeCr = 255;
-    max.milliseconds = max.speed = max.course = 65535;
-    max.utc = max.svidList = 0xFFFFFFFF;
-    max.latitude = INT32_MIN;
-    max.longitude = INT32_MAX;
-    max.altitude = INT32_MIN;
-    max.climbRate = INT16_MIN;
-    AppendSbpRecord(bytes, max);
-    const std::vector<uint8_t> track = SampleTrack(20);
-    bytes.insert(bytes.end(), track.begin(), track.end());
-    return bytes;
-}
-
-size_t CountLines(const std::string& text, const std::string& prefix = "")
-{
-    size_t n = 0;
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = text.find("\r\n", at);
-        if (end == std::string::npos)
-            break;
-        if (text.compare(at, prefix.size(), prefix) == 0)
-            ++n;
-        at = end + 2;
-    }
-    return n;
-}
-
-} // namespace
-
 using Export = LogFileTest;
-
-TEST(ExportText, workedRecordInEveryFormat)
-{
-    const std::vector<uint8_t> bytes = WorkedLog();
-    std::vector<char> buffer(kSbpTextBytesPerRecord * 4 + 200);
-    const std::string nmea(buffer.data(), WriteSbpNmea(bytes.data(), 1, buffer.data()));
-    EXPECT_EQ(nmea, "$GPGGA,123456.250,1230.0000,S,00015.0000,W,1,08,2.6,-15.00,M,,,,*21\r\n"
-                    "$GPRMC,123456.250,A,1230.0000,S,00015.0000,W,19.44,123.45,071214,,*30\r\n");
-    const std::string plt(buffer.data(), WriteSbpPlt(bytes.data(), 1, buffer.data(), false));
-    EXPECT_EQ(plt, "-12.500000, -0.250000, 1,     -50,   41980.5242593, 07-Dec-2014, 12:34:56\r\n");
-    // Second 60 is written to NMEA as it is and left out of PLT, as is 31 April.
-    const std::string sixty(buffer.data(), WriteSbpNmea(bytes.data() + 32, 1, buffer.data()));
-    EXPECT_EQ(sixty.rfind("$GPGGA,123460.250,", 0), 0u);
-    EXPECT_EQ(WriteSbpPlt(bytes.data() + 32, 2, buffer.data(), false), 0u);
-}
-
-TEST(ExportText, pltSkipsOnlyTheBadDayNotTheChunk)
-{
-    std::vector<uint8_t> bytes = SampleTrack(3);
-    SbpFields april;
-    april.utc = PackSbpTime(2015, 4, 31, 1, 2, 3);
-    AppendSbpRecord(bytes, april);
-    const std::vector<uint8_t> more = SampleTrack(2);
-    bytes.insert(bytes.end(), more.begin(), more.end());
-    std::vector<char> buffer(kSbpWorkBufferBytes);
-    const std::string plt(buffer.data(), WriteSbpPlt(bytes.data(), 6, buffer.data(), true));
-    EXPECT_EQ(CountLines(plt), 6u + 5u);
-    EXPECT_EQ(plt.rfind("OziExplorer Track Point File Version 2.1\r\n", 0), 0u);
-}
-
-TEST(ExportText, chunkStartingWithHeaderBlockSkipsItInNmea)
-{
-    std::vector<uint8_t> bytes = SbpHeaderBlock();
-    const std::vector<uint8_t> track = SampleTrack(3);
-    bytes.insert(bytes.end(), track.begin(), track.end());
-    std::vector<char> a(kSbpWorkBufferBytes), b(kSbpWorkBufferBytes);
-    const size_t n = WriteSbpNmea(bytes.data(), 5, a.data());
-    EXPECT_EQ(std::string(a.data(), n), std::string(b.data(), WriteSbpNmea(track.data(), 3, b.data())));
-    EXPECT_EQ(WriteSbpNmea(bytes.data(), 1, a.data()), 0u);
-}
-
-TEST(ExportText, converterCommandLine)
-{
-    EXPECT_EQ(SplitLogOptionText(false), "");
-    EXPECT_EQ(SplitLogOptionText(true), " -x track,split=1h,title=\"VR40LOG#%c\"");
-    EXPECT_EQ(GpsBabelArguments({"my log.NMEA", "nmea", CommandLineWords(SplitLogOptionText(true)), kGpxFormat,
-                                 "my log.gpx"}),
-              (std::vector<std::string>{"-t", "-i", "nmea", "-f", "my log.NMEA", "-x", "track,split=1h,title=VR40LOG#%c",
-                                        "-o", "gpx", "-F", "my log.gpx"}));
-    EXPECT_EQ(GpsBabelArguments({"a.NMEA", "nmea", {}, kKmlLineFormat, "a.kml"}),
-              (std::vector<std::string>{"-t", "-i", "nmea", "-f", "a.NMEA", "-o",
-                                        "kml,lines=1,points=0,line_width=5,line_color=A00000A0,floating=0", "-F",
-                                        "a.kml"}));
-    EXPECT_EQ(ConvertStatisticText(100, 0, 7), "[Total:100,No Fix:0,Bad:7]");
-}
 
 TEST_F(Export, goldenFilesAndMessages)
 {
@@ -276,7 +168,7 @@ TEST_F(Export, readOnlyFolderWritesNothingAndSaysSo)
     ASSERT_TRUE(QDir::setCurrent("ro"));
     program->form.logData.logFileName = "../t.sbp";
     EXPECT_EQ(BitBtn_offline_convertClick(*program), kWriteFailed);
-    QDir::setCurrent(dir.path());
+    QDir::setCurrent(QString::fromStdString(dir.path.string()));
     QFile::setPermissions("ro", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(host.boxes(), (std::vector<std::string>{" Failed to generate KML file!"}));
     const std::vector<std::string> logs = host.logs();
@@ -323,36 +215,4 @@ TEST_F(Export, realConverterWithBlanksAndNonAsciiNames)
     EXPECT_NE(gpx.find("<time>2014-12-07T08:00:00Z</time>"), std::string::npos);
     EXPECT_NE(kml.find("<LineString>"), std::string::npos);
     EXPECT_NE(gpx.find("VR40LOG#"), std::string::npos);   // the split option reached the converter
-}
-
-TEST_F(Export, vr60ctlConvertEndToEnd)
-{
-    const bool haveConverter = !program->externalTool->find("gpsbabel").empty();
-    WriteBytes(path("trip one.sbp"), SampleTrack(50));
-    QProcess ctl;
-    ctl.setWorkingDirectory(dir.path());
-    ctl.start(VR60CTL_PATH, {"convert", "trip one.sbp"});
-    ASSERT_TRUE(ctl.waitForFinished(60000));
-    const QString out = QString::fromUtf8(ctl.readAllStandardOutput());
-    if (!haveConverter) {
-        EXPECT_EQ(ctl.exitCode(), kConverterFailed);
-        return;
-    }
-    EXPECT_EQ(ctl.exitCode(), 0) << ctl.readAllStandardError().toStdString();
-    EXPECT_EQ(out.toStdString(), "Load SBP file trip one.sbp\n"
-                                 "Total SBP file size=1600, points=50\n"
-                                 "converting...\n"
-                                 "trip one.csv CSV file created.\n"
-                                 "trip one.kml(plt,nmea,gpx) files generated\n"
-                                 "[Total:50,No Fix:0,Bad:0]\n");
-    for (const char* ext : {".NMEA", ".plt", ".csv", ".gpx", ".kml"})
-        EXPECT_GT(QFileInfo(dir.path() + "/trip one" + ext).size(), 0) << ext;
-
-    QProcess link;
-    link.setWorkingDirectory(dir.path());
-    link.start(VR60CTL_PATH, {"maplink", "trip one.sbp", "2"});
-    ASSERT_TRUE(link.waitForFinished(20000));
-    EXPECT_EQ(link.exitCode(), 0);
-    EXPECT_TRUE(link.readAllStandardOutput().endsWith(
-        "\nhttps://maps.google.com/maps?q=22.5001234,114.0002345&spn=0.05636,0.011996&t=k  \n"));
 }

@@ -17,3 +17,11 @@ struct DeviceSettings {
 
 inline constexpr int kSettingsBytes = 4;
 inline constexpr int kExtendedSettingsBytes = 7;
+
+// How many items each settings box offers.
+namespace SettingsItems {
+inline constexpr int kUtcOffsetCount = 51;
+inline constexpr int kSpeedAvgCount = 60;
+inline constexpr int kSpeedGenieCount = 32;
+inline constexpr int kMinSpeedCount = 16;
+}

@@ -11,12 +11,3 @@ struct LogAreaRecord {
     uint32_t ringStart = 0x10000;    // cyc_start: the oldest logged record
     uint32_t ringBlank = 0x10000;    // cyc_blank: the first unwritten byte
 };
-
-// Logged 32-byte records between ring start and ring blank (unsigned arithmetic,
-// the ring wraps when blank lies below start).
-inline uint32_t RecordsInRing(const LogAreaRecord& a)
-{
-    if (a.ringBlank >= a.ringStart)
-        return (a.ringBlank - a.ringStart) / 32;
-    return (a.areaSize + a.ringBlank - a.ringStart) / 32;
-}

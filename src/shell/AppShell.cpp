@@ -1,9 +1,11 @@
-#include "connection/AppShell.h"
+#include "shell/AppShell.h"
 
 #include <string>
 
 #include "connection/ConnectionSequence.h"
 #include "connection/PortHotPlug.h"
+#include "link/PortList.h"
+#include "prodtest/TestConfig.h"
 #include "program/Program.h"
 
 void StartUpRecords(Program& p)

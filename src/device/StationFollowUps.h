@@ -3,16 +3,11 @@
 // test: the full clear and the power-off, as the hidden boxes loaded from the
 // test configuration say, unless the command line decided otherwise for the run.
 
-#include <optional>
 #include <string>
 
-struct Program;
+#include "program/FollowUpChoice.h"
 
-// A command line's choice for one run; never saved into the configuration.
-struct FollowUpChoice {
-    std::optional<bool> clear;      // --clear / --no-clear
-    std::optional<bool> powerOff;   // --power-off / --no-power-off
-};
+struct Program;
 
 bool ClearFollows(const Program& p);
 bool PowerOffFollows(const Program& p);
