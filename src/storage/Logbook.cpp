@@ -94,6 +94,9 @@ QJsonObject SessionJson(const SessionEntry& e)
     for (const CategoryInfo& c : Categories())
         if (const auto& best = e.results[c.category])
             results.insert(c.key, QJsonArray{best->speed, qint64(best->startMs), qint64(best->endMs)});
+    QJsonObject filtered;
+    for (const FilterReasonInfo& f : FilterReasons())
+        filtered.insert(f.key, qint64(e.results.filteredBy[size_t(f.reason)]));
     QJsonObject o{{"sha256", Q(e.sha256)},
                   {"file", Q(e.file)},
                   {"added", Q(e.added)},
@@ -102,6 +105,8 @@ QJsonObject SessionJson(const SessionEntry& e)
                   {"moving_s", e.results.movingSeconds},
                   {"points_used", qint64(e.results.pointsUsed)},
                   {"points_filtered", qint64(e.results.pointsFiltered)},
+                  {"filtered", filtered},
+                  {"truncated", e.results.truncated},
                   {"categories", results}};
     if (e.startMs)
         o.insert("start_ms", qint64(*e.startMs));
@@ -131,6 +136,11 @@ bool SessionFromJson(const QJsonObject& o, SessionEntry& e)
     e.results.movingSeconds = o.value("moving_s").toDouble();
     e.results.pointsUsed = size_t(o.value("points_used").toInteger());
     e.results.pointsFiltered = size_t(o.value("points_filtered").toInteger());
+    e.results.records = e.results.pointsUsed + e.results.pointsFiltered;
+    e.results.truncated = o.value("truncated").toBool();
+    const QJsonObject filtered = o.value("filtered").toObject();
+    for (const FilterReasonInfo& f : FilterReasons())
+        e.results.filteredBy[size_t(f.reason)] = size_t(filtered.value(f.key).toInteger());
     const QJsonObject categories = o.value("categories").toObject();
     for (const CategoryInfo& c : Categories()) {
         const QJsonArray v = categories.value(c.key).toArray();
@@ -147,8 +157,8 @@ bool InsertSession(Database& db, const SessionEntry& e, bool& added, std::string
         return false;
     QSqlQuery q(db.sql());
     q.prepare(QStringLiteral("INSERT INTO sessions (sha256, file, added_utc, start_ms, end_ms, serial, user_name,"
-                             " distance_m, moving_s, points_used, points_filtered)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
+                             " distance_m, moving_s, points_used, points_filtered, truncated)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
     q.addBindValue(Q(e.sha256));
     q.addBindValue(Q(e.file));
     q.addBindValue(Q(e.added));
@@ -160,8 +170,19 @@ bool InsertSession(Database& db, const SessionEntry& e, bool& added, std::string
     q.addBindValue(e.results.movingSeconds);
     q.addBindValue(qint64(e.results.pointsUsed));
     q.addBindValue(qint64(e.results.pointsFiltered));
+    q.addBindValue(e.results.truncated ? 1 : 0);
     bool ok = Database::run(q, error);
     added = ok && q.numRowsAffected() == 1;
+    for (const FilterReasonInfo& f : FilterReasons()) {
+        if (!ok || !added)
+            break;
+        QSqlQuery r(db.sql());
+        r.prepare(QStringLiteral("INSERT INTO session_filtered (sha256, reason, points) VALUES (?, ?, ?)"));
+        r.addBindValue(Q(e.sha256));
+        r.addBindValue(QString::fromLatin1(f.key));
+        r.addBindValue(qint64(e.results.filteredBy[size_t(f.reason)]));
+        ok = Database::run(r, error);
+    }
     for (const CategoryInfo& c : Categories()) {
         const auto& best = e.results[c.category];
         if (!ok || !added || !best)
@@ -190,7 +211,7 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
     QSqlQuery q(db.sql());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT sha256, file, added_utc, start_ms, end_ms, serial, user_name, distance_m,"
-                             " moving_s, points_used, points_filtered FROM sessions"
+                             " moving_s, points_used, points_filtered, truncated FROM sessions"
                              " ORDER BY start_ms IS NULL, start_ms DESC, sha256"));
     if (!Database::run(q, error))
         return false;
@@ -208,6 +229,8 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
         e.results.movingSeconds = q.value(8).toDouble();
         e.results.pointsUsed = size_t(q.value(9).toLongLong());
         e.results.pointsFiltered = size_t(q.value(10).toLongLong());
+        e.results.records = e.results.pointsUsed + e.results.pointsFiltered;
+        e.results.truncated = q.value(11).toInt() != 0;
         index[e.sha256] = out.size();
         out.push_back(std::move(e));
     }
@@ -222,6 +245,18 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
         if (it != index.end() && c)
             out[it->second].results.best[size_t(c->category)] =
                 CategoryResult{r.value(2).toDouble(), r.value(3).toLongLong(), r.value(4).toLongLong(), {}};
+    }
+    QSqlQuery f(db.sql());
+    f.setForwardOnly(true);
+    f.prepare(QStringLiteral("SELECT sha256, reason, points FROM session_filtered"));
+    if (!Database::run(f, error))
+        return false;
+    while (f.next()) {
+        const auto it = index.find(f.value(0).toString().toStdString());
+        const std::string reason = f.value(1).toString().toStdString();
+        for (const FilterReasonInfo& info : FilterReasons())
+            if (it != index.end() && reason == info.key)
+                out[it->second].results.filteredBy[size_t(info.reason)] = size_t(f.value(2).toLongLong());
     }
     return true;
 }

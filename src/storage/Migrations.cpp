@@ -61,6 +61,14 @@ const std::vector<Migration>& Migrations()
           " start_ms BIGINT NOT NULL,"
           " end_ms BIGINT NOT NULL,"
           " PRIMARY KEY (sha256, category))"}},
+        {3,
+         {// The points each filter left out, and whether the analysis read the whole file.
+          "CREATE TABLE session_filtered ("
+          " sha256 TEXT NOT NULL REFERENCES sessions (sha256),"
+          " reason TEXT NOT NULL,"
+          " points BIGINT NOT NULL,"
+          " PRIMARY KEY (sha256, reason))",
+          "ALTER TABLE sessions ADD COLUMN truncated INTEGER NOT NULL DEFAULT 0"}},
     };
     return migrations;
 }
