@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <thread>
+#include <memory>
 
 #include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QThread>
 #include <QVariant>
 
 #include "storage/Database.h"
@@ -257,9 +258,12 @@ TEST(SqliteRecords, twoStationsWritingTheSameFileAtOnceLoseNothing)
         for (int i = 0; i < kEach; ++i)
             EXPECT_TRUE(store.saveTestRecord(SampleTestRecord(firstSerial + i, "2026-03-01T09:00:00Z", kOutcomePass)).stored);
     };
-    std::thread one(station, 1000), two(station, 2000);
-    one.join();
-    two.join();
+    // QThreads, not std::threads: Qt keeps the thread data of a foreign thread that used Qt SQL.
+    std::unique_ptr<QThread> one(QThread::create(station, 1000)), two(QThread::create(station, 2000));
+    one->start();
+    two->start();
+    one->wait();
+    two->wait();
     EXPECT_EQ(AllRecords(target).size(), size_t(2 * kEach));
 }
 
