@@ -8,6 +8,7 @@
 #include "CtlDocs.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <ostream>
 #include <sstream>
@@ -149,6 +150,27 @@ std::vector<Entry> CommandEntries(const CtlCommand& command)
 
 // ---- roff ----
 
+// A UTF-8 sequence starting at text[i] as groff's \[uXXXX] (groff reads its input as
+// Latin-1); i moves to the sequence's last byte. A byte that starts no sequence becomes '?'.
+std::string RoffCharacter(const std::string& text, size_t& i)
+{
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned lead = byte(i);
+    const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || i + length > text.size())
+        return "?";
+    unsigned code = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return "?";
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    i += length - 1;
+    char name[16];
+    std::snprintf(name, sizeof name, "\\[u%04X]", code);
+    return name;
+}
+
 // Every '-' is typed as ASCII by whoever copies a command from the page, hence "\-".
 std::string Roff(const std::string& text)
 {
@@ -163,6 +185,8 @@ std::string Roff(const std::string& text)
             out += "\\-";
         else if (c == '\n')
             out += "\n.br\n";
+        else if (static_cast<unsigned char>(c) >= 0x80)
+            out += RoffCharacter(text, i);
         else
             out += c;
     }
