@@ -277,7 +277,7 @@ bool AddOnce(std::vector<std::string>& words, const std::string& word)
 // '|'), its options (--opt, or --opt=ARG when one follows) and its positional placeholders.
 struct Usage {
     std::vector<std::string> subwords;
-    std::vector<std::string> spec;
+    std::vector<std::string> accepts;   // what the command takes after them
 };
 
 Usage ReadSynopsis(const std::string& synopsis)
@@ -295,9 +295,9 @@ Usage ReadSynopsis(const std::string& synopsis)
         const std::string w = Strip(words[i]);
         if (w.rfind("--", 0) == 0) {
             const bool takesValue = words[i].back() != ']' && i + 1 < words.size() && IsPlaceholder(Strip(words[i + 1]));
-            u.spec.push_back(takesValue ? w + "=" + Strip(words[++i]) : w);
+            u.accepts.push_back(takesValue ? w + "=" + Strip(words[++i]) : w);
         } else if (IsPlaceholder(w)) {
-            u.spec.push_back(w);
+            u.accepts.push_back(w);
         }
     }
     return u;
@@ -398,13 +398,13 @@ _vr60ctl() {
         key="$cmd ${words[j]}"
         j=$((j + 1))
     fi
-    local spec opts=--help args=()
-    spec=$(_vr60ctl_line "$key")
-    for w in $spec; do
+    local accepted opts=--help args=()
+    accepted=$(_vr60ctl_line "$key")
+    for w in $accepted; do
         if [[ $w == -* ]]; then opts+=" ${w%%=*}"; else args+=("$w"); fi
     done
-    if [[ $prev == --* && " $spec " == *" $prev="* ]] && (( n - 1 >= j )); then
-        w=" $spec "; w=${w#*" $prev="}
+    if [[ $prev == --* && " $accepted " == *" $prev="* ]] && (( n - 1 >= j )); then
+        w=" $accepted "; w=${w#*" $prev="}
         _vr60ctl_argument "${w%% *}" "$cur"
         return
     fi
@@ -416,7 +416,7 @@ _vr60ctl() {
     for (( ; j < n; j++ )); do
         w=${words[j]}
         if [[ $w == -* ]]; then
-            [[ " $spec " == *" $w="* ]] && j=$((j + 1))
+            [[ " $accepted " == *" $w="* ]] && j=$((j + 1))
         else
             count=$((count + 1))
         fi
@@ -544,11 +544,11 @@ void PrintBashCompletion(std::ostream& out, const std::string& usage)
             const Usage u = ReadSynopsis(e.synopsis);
             commandSubs.insert(commandSubs.end(), u.subwords.begin(), u.subwords.end());
             for (const std::string& key : u.subwords.empty() ? std::vector<std::string>{""} : u.subwords)
-                if (!u.spec.empty())
+                if (!u.accepts.empty())
                     lines << "        " << Quoted(command.name + (key.empty() ? "" : " " + key)) << ") echo "
-                          << Quoted(Joined(u.spec)) << " ;;\n";
+                          << Quoted(Joined(u.accepts)) << " ;;\n";
             Continue(text, e.text);
-            for (const std::string& w : u.spec) {
+            for (const std::string& w : u.accepts) {
                 const size_t eq = w.find('=');
                 const std::string placeholder = w[0] == '-' && eq != std::string::npos ? w.substr(eq + 1) : w;
                 const std::vector<std::string> list = ListValues(text, placeholder);

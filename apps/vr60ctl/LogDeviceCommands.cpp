@@ -7,7 +7,6 @@
 #include <string>
 
 #include "CtlCommand.h"
-#include "CtlInterrupt.h"
 #include "logdata/LogAreaQuery.h"
 #include "prodtest/TestConfig.h"
 #include "program/Program.h"
