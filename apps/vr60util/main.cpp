@@ -8,6 +8,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QTimer>
 
 #include "program/Program.h"
 #include "platform/LinkSettingsStore.h"
@@ -60,7 +61,6 @@ int main(int argc, char** argv)
     const std::optional<std::string> setting = ReadLinkSetting("RecordsDatabase");
     StationRecords records(ConfiguredTarget(!std::getenv("VR60_DB") && setting ? &*setting : nullptr));
     program.records = &records;
-    program.form.test.recordsToday = TodayLine(records.store(), false);
     MainWindow window(program, host);
     if (!port.empty()) {
         const int number = PortNumberForArgument(port);
@@ -70,6 +70,12 @@ int main(int argc, char** argv)
         }
     }
     window.show();
+    // Today's count asks the records database, which may be a server on the network: once the
+    // window is up, so that an unreachable one does not hold it back.
+    QTimer::singleShot(0, &window, [&] {
+        program.form.test.recordsToday = TodayLine(records.store(), false);
+        window.refresh();
+    });
     // For `make screenshots` only: the Test page is hidden in every configuration.
     if (std::getenv("VR60_SHOW_TEST_PAGE")) {
         QTabWidget* pages = window.form().PageControl;
