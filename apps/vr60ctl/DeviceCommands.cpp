@@ -161,7 +161,7 @@ int RunSettings(CtlContext& ctx, const Args& args)
         if (p.settingsReadResult != 0) {
             std::fprintf(stderr, "vr60ctl: the settings could not be read from the device; nothing %s\n",
                          args.empty() ? "to show" : "was written");
-            return p.settingsReadResult;
+            return int(p.settingsReadResult);
         }
         for (const std::string& a : args) {
             if (IsExtendedSetting(a) && !p.extendedSettings) {

@@ -108,7 +108,7 @@ int BaudIndexOf(long value)
     return 0;
 }
 
-int SyncDevice(Program& p, SerialLink* link)
+ResultCode SyncDevice(Program& p, SerialLink* link)
 {
     RingClear(link);
     p.host.logLine("Detecting device...");
@@ -125,7 +125,7 @@ int SyncDevice(Program& p, SerialLink* link)
     return kNoAnswer;
 }
 
-int ConnectOrDisconnect(Program& p)
+ResultCode ConnectOrDisconnect(Program& p)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
@@ -137,7 +137,7 @@ int ConnectOrDisconnect(Program& p)
     const std::string mode = std::to_string(kBaudRates[baudIndex]) + ",N,8,1";
     const bool wasConnected = p.connected == 1;
     bool detected = false;
-    int result = 0;
+    ResultCode result = kOk;
 
     if (p.connected == 0) {
         // The number is 8-bit in the records: COM300 must never open COM44.
@@ -253,14 +253,14 @@ void ShowDisconnectedControls(Program& p)
     f.connection.powerOffEnabled = f.logData.clearLogEnabled = f.unseen.offAndClearEnabled = false;
 }
 
-int BitBtn_connectClick(Program& p)
+ResultCode BitBtn_connectClick(Program& p)
 {
     FormState& f = p.form;
     f.connection.connectEnabled = false;
     f.connection.logBaudIndex = f.connection.comBaudIndex;
     f.settings.currentSno = "---------";
 
-    const int result = ConnectOrDisconnect(p);
+    const ResultCode result = ConnectOrDisconnect(p);
 
     if (p.connected == 1) {
         f.unseen.versionMatchColour = Colour::Window;

@@ -29,7 +29,7 @@ void ShowSettings(Program& p)
 
 } // namespace
 
-int Button_Read_ConfigClick(Program& p)
+ResultCode Button_Read_ConfigClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");

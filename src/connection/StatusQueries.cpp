@@ -17,7 +17,7 @@ constexpr int kStatusFixedBytes = 12;
 
 } // namespace
 
-int QueryStatus(Program& p)
+ResultCode QueryStatus(Program& p)
 {
     SerialLink* link = p.link.ActiveLink;
     if (!link) {

@@ -2,8 +2,10 @@
 // Firmware version and logger status (points logged, log area, serial number,
 // user name), and their display.
 
+#include "platform/ResultCode.h"
+
 struct Program;
 
-// 0 on success, 5 on failure.
-int QueryStatus(Program& p);
+// kOk, or kNoAnswer when the device did not answer.
+ResultCode QueryStatus(Program& p);
 void ShowIdentity(Program& p);

@@ -97,7 +97,7 @@ int CloseFd(int fd)
 
 } // namespace
 
-int ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& image)
+ResultCode ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& image)
 {
     image.clear();
     QFile file(QString::fromStdString(name));

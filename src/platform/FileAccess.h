@@ -13,7 +13,7 @@
 #include "platform/ResultCode.h"
 
 // Reads at most limit bytes of the file; kOk, kEmptyFile when nothing was read, or kCannotOpen.
-int ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& image);
+ResultCode ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& image);
 
 // Replaces final by temp in one rename; false (errno set) when it failed, temp is then left as it was.
 bool ReplaceFileAtomically(const std::string& temp, const std::string& final);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/FileAccess.h"
 
@@ -227,14 +228,18 @@ long IniGetLong(const char* Section, const char* Key, long DefValue, const char*
     return long(value);
 }
 
-int IniPutLong(const char* Section, const char* Key, long Value, const char* Filename)
+namespace {
+
+std::string LongText(long value)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%ld", Value);
-    return IniPutString(Section, Key, text, Filename);
+    std::snprintf(text, sizeof text, "%ld", value);
+    return text;
 }
 
-int IniPutString(const char* Section, const char* Key, const char* Value, const char* Filename)
+// Rewrites Filename through its temporary file, written with tempOptions.
+int PutString(const char* Section, const char* Key, const char* Value, const char* Filename,
+              const OutputOptions& tempOptions)
 {
     if (!Filename)
         return 0;
@@ -253,7 +258,7 @@ int IniPutString(const char* Section, const char* Key, const char* Value, const 
             return 0;
         if (!writeKey)
             return 1;
-        OutputFile out(temp, kTempFileOptions);
+        OutputFile out(temp, tempOptions);
         if (!out.open())
             return 0;
         Output o(out);
@@ -263,7 +268,7 @@ int IniPutString(const char* Section, const char* Key, const char* Value, const 
         return Commit(out, true, target);
     }
 
-    OutputFile out(temp, kTempFileOptions);
+    OutputFile out(temp, tempOptions);
     if (!out.open()) {
         std::fclose(in);
         return 0;
@@ -343,4 +348,96 @@ int IniPutString(const char* Section, const char* Key, const char* Value, const 
     readError = readError || std::ferror(in);
     std::fclose(in);
     return Commit(out, !readError, target);
+}
+
+} // namespace
+
+int IniPutString(const char* Section, const char* Key, const char* Value, const char* Filename)
+{
+    return PutString(Section, Key, Value, Filename, kTempFileOptions);
+}
+
+int IniPutLong(const char* Section, const char* Key, long Value, const char* Filename)
+{
+    return IniPutString(Section, Key, LongText(Value).c_str(), Filename);
+}
+
+namespace {
+
+// Copies the file into out; false when it cannot be read (errno tells) or out fails.
+bool CopyInto(const std::string& from, OutputFile& out)
+{
+    std::FILE* in = std::fopen(from.c_str(), "rb");
+    if (!in)
+        return false;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        out.write(buffer, n);
+    const bool readOk = !std::ferror(in);
+    std::fclose(in);
+    return readOk && out.ok();
+}
+
+} // namespace
+
+IniEdit::IniEdit(std::string file) : file_(std::move(file)), work_(file_ + ".edit") {}
+
+IniEdit::~IniEdit()
+{
+    std::remove(work_.c_str());
+}
+
+bool IniEdit::start()
+{
+    started_ = true;
+    std::remove(work_.c_str());
+    OutputFile copy(work_);
+    if (!copy.open())
+        return ok_ = false;
+    if (!CopyInto(file_, copy)) {
+        const bool missing = errno == ENOENT && copy.ok();
+        copy.close();
+        std::remove(work_.c_str());
+        // A missing file is created by the first write, as IniPutString would.
+        return ok_ = missing;
+    }
+    return ok_ = copy.close();
+}
+
+bool IniEdit::putString(const char* section, const char* key, const char* value)
+{
+    if (ok_ && !started_)
+        start();
+    ok_ = ok_ && PutString(section, key, value, work_.c_str(), {}) != 0;
+    return ok_;
+}
+
+bool IniEdit::putLong(const char* section, const char* key, long value)
+{
+    return putString(section, key, LongText(value).c_str());
+}
+
+bool IniEdit::commit()
+{
+    if (!ok_)
+        std::remove(work_.c_str());
+    if (!ok_ || !started_)
+        return ok_;
+    OutputFile out(TemporaryNameFor(file_), {.syncOnClose = true, .removeOnFailure = true});
+    if (!out.open())
+        return ok_ = false;
+    if (!CopyInto(work_, out)) {
+        // Nothing was written: the file was missing and stays so.
+        const bool nothingWritten = errno == ENOENT && out.ok();
+        out.close();
+        std::remove(out.name().c_str());
+        return ok_ = nothingWritten;
+    }
+    ok_ = out.close() && ReplaceFileAtomically(out.name(), file_);
+    if (!ok_)
+        std::remove(out.name().c_str());
+    std::remove(work_.c_str());
+    started_ = false;
+    return ok_;
 }

@@ -15,6 +15,8 @@
 // file are checked, the temporary file replaces the target in one rename, and
 // on any failure the original stays untouched and the call returns 0.
 
+#include <string>
+
 inline constexpr int kIniLineBuffer = 512;
 
 // Length of the text left in buffer (the value, or the default when the key is missing).
@@ -25,3 +27,27 @@ long IniGetLong(const char* Section, const char* Key, long DefValue, const char*
 // A null Key deletes the whole section; a null Value deletes the key.
 int IniPutString(const char* Section, const char* Key, const char* Value, const char* Filename);
 int IniPutLong(const char* Section, const char* Key, long Value, const char* Filename);
+
+// Several writes to one file with a single synced replace: they go to a working
+// copy beside it ("name.edit"), which takes the file's place at commit(). Until
+// then, and when any write failed, the file stays as it was.
+class IniEdit {
+public:
+    explicit IniEdit(std::string file);
+    ~IniEdit();   // drops the working copy
+    IniEdit(const IniEdit&) = delete;
+    IniEdit& operator=(const IniEdit&) = delete;
+
+    // As IniPutString and IniPutLong; false once any write failed.
+    bool putString(const char* section, const char* key, const char* value);
+    bool putLong(const char* section, const char* key, long value);
+    // True when every write reached the file.
+    bool commit();
+
+private:
+    bool start();
+    std::string file_;
+    std::string work_;
+    bool started_ = false;
+    bool ok_ = true;
+};

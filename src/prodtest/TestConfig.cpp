@@ -19,6 +19,41 @@ uint32_t BitOf(int tag)
     return tag >= 0 && tag < 15 ? TestItemBits[tag] : 0;
 }
 
+// The numeric keys, in the order a save writes them, with the value a load falls back to.
+struct NumberKey {
+    const char* key;
+    long fallback;
+    int32_t TestConfig::*wide;    // the member, when it is 32 bits wide
+    uint8_t TestConfig::*narrow;  // else this one
+    bool afterConversion;         // saved only once both battery limits converted
+
+    long get(const TestConfig& c) const { return wide ? long(c.*wide) : long(c.*narrow); }
+    void set(TestConfig& c, long value) const
+    {
+        if (wide)
+            c.*wide = int32_t(value);
+        else
+            c.*narrow = uint8_t(value);
+    }
+};
+
+constexpr NumberKey kNumberKeys[] = {
+    {"SNR", 40, nullptr, &TestConfig::SNR, false},
+    {"test1", 255, &TestConfig::test1, nullptr, false},
+    {"test2", 0, &TestConfig::test2, nullptr, false},
+    {"test3", 0, &TestConfig::test3, nullptr, false},
+    {"test4", 0, &TestConfig::test4, nullptr, false},
+    {"sno", 999999999, &TestConfig::sno, nullptr, false},
+    {"AUTO_INCREASED", 1, nullptr, &TestConfig::AUTO_INCREASED, false},
+    {"auto_connect", 1, nullptr, &TestConfig::auto_connect, false},
+    {"auto_poweroff", 1, nullptr, &TestConfig::auto_poweroff, false},
+    {"auto_log_clear", 1, nullptr, &TestConfig::auto_log_clear, false},
+    {"auto_log_clear_after_download", 0, nullptr, &TestConfig::auto_log_clear_after_download, false},
+    {"TESTFUNCTION", 0, nullptr, &TestConfig::TESTFUNCTION, false},
+    {"batt_base_volt", 423, &TestConfig::batt_base_volt, nullptr, true},
+    {"batt_volt_range", 6, &TestConfig::batt_volt_range, nullptr, true},
+};
+
 std::string GetText(const std::string& file, const char* key, const char* def, int bufferSize)
 {
     std::vector<char> buffer(size_t(bufferSize), '\0');
@@ -35,16 +70,6 @@ bool HasKey(const std::string& file, const char* key)
 {
     char buffer[2];
     return IniGetString(kTestConfigSection, key, "", buffer, sizeof buffer, file.c_str()) > 0;
-}
-
-bool PutText(const std::string& file, const char* key, const std::string& value)
-{
-    return IniPutString(kTestConfigSection, key, value.c_str(), file.c_str()) != 0;
-}
-
-bool PutLong(const std::string& file, const char* key, long value)
-{
-    return IniPutLong(kTestConfigSection, key, value, file.c_str()) != 0;
 }
 
 std::string CurrentFolder()
@@ -133,23 +158,11 @@ void LoadTestConfig(Program& p)
 
     TestConfig& c = p.testConfig;
     SetField(c.version, GetText(file, "version", "V0.1", 16), 15);
-    c.SNR = uint8_t(GetLong(file, "SNR", 40));
-    c.test1 = int32_t(GetLong(file, "test1", 255));
-    c.test2 = int32_t(GetLong(file, "test2", 0));
-    c.test3 = int32_t(GetLong(file, "test3", 0));
-    c.test4 = int32_t(GetLong(file, "test4", 0));
-    c.sno = int32_t(GetLong(file, "sno", 999999999));
-    c.AUTO_INCREASED = uint8_t(GetLong(file, "AUTO_INCREASED", 1));
-    c.auto_connect = uint8_t(GetLong(file, "auto_connect", 1));
-    c.auto_poweroff = uint8_t(GetLong(file, "auto_poweroff", 1));
-    c.auto_log_clear = uint8_t(GetLong(file, "auto_log_clear", 1));
-    c.auto_log_clear_after_download = uint8_t(GetLong(file, "auto_log_clear_after_download", 0));
-    c.batt_base_volt = int32_t(GetLong(file, "batt_base_volt", 423));
-    c.batt_volt_range = int32_t(GetLong(file, "batt_volt_range", 6));
+    for (const NumberKey& k : kNumberKeys)
+        k.set(c, GetLong(file, k.key, k.fallback));
     TestPage& t = p.form.test;
     t.battStd = std::to_string(c.batt_base_volt);
     t.battVary = std::to_string(c.batt_volt_range);
-    c.TESTFUNCTION = uint8_t(GetLong(file, "TESTFUNCTION", 0));
     SetField(c.gps_version, GetText(file, "gps_version", "gps ver", 60), 59);
     SetField(c.ts_version, GetText(file, "ts_version", "1", 4), 3);
 
@@ -167,18 +180,18 @@ void LoadTestConfig(Program& p)
     t.tsVerExpect = c.ts_version;
 }
 
-int SaveTestConfig(Program& p, std::string* error)
+ResultCode SaveTestConfig(Program& p, std::string* error)
 {
     TestConfig& c = p.testConfig;
     TestPage& t = p.form.test;
     const LocalDateTime now = p.clock->localNow();
     const std::string stamp = FormatDateStamp(now, true) + " " + FormatTimeStamp(now, true);
-    // After a key that could not be written (a full disk) the others are not tried.
-    bool written = true;
     // Back into the file a load finds, so a copy named in other letter case is not left behind.
+    // All keys reach it in one synced rewrite; after a failed write none do.
     const std::string file = TestConfigFileName();
-    auto putText = [&](const char* key, const std::string& value) { written = written && PutText(file, key, value); };
-    auto putLong = [&](const char* key, long value) { written = written && PutLong(file, key, value); };
+    IniEdit edit(file);
+    auto putText = [&](const char* key, const std::string& value) { edit.putString(kTestConfigSection, key, value.c_str()); };
+    auto putLong = [&](const char* key, long value) { edit.putLong(kTestConfigSection, key, value); };
 
     c.test1 = int32_t(CollectTestItems(p));
     c.test2 = p.form.unseen.checkVersion ? 1 : 0;
@@ -188,7 +201,7 @@ int SaveTestConfig(Program& p, std::string* error)
     if (!StrictInteger(t.gpsSnrMin, &number)) {
         if (error)
             *error = NotAnInteger(t.gpsSnrMin);
-        return 1;
+        return kRefused;
     }
     c.SNR = uint8_t(number);
     c.AUTO_INCREASED = t.snoAutoIncrease ? 1 : 0;
@@ -206,18 +219,9 @@ int SaveTestConfig(Program& p, std::string* error)
     putText("version", c.version);
     putText("gps_version", c.gps_version);
     putText("ts_version", c.ts_version);
-    putLong("SNR", c.SNR);
-    putLong("test1", c.test1);
-    putLong("test2", c.test2);
-    putLong("test3", c.test3);
-    putLong("test4", c.test4);
-    putLong("sno", c.sno);
-    putLong("AUTO_INCREASED", c.AUTO_INCREASED);
-    putLong("auto_connect", c.auto_connect);
-    putLong("auto_poweroff", c.auto_poweroff);
-    putLong("auto_log_clear", c.auto_log_clear);
-    putLong("auto_log_clear_after_download", c.auto_log_clear_after_download);
-    putLong("TESTFUNCTION", c.TESTFUNCTION);
+    for (const NumberKey& k : kNumberKeys)
+        if (!k.afterConversion)
+            putLong(k.key, k.get(c));
 
     // Both battery limits are converted before either is written.
     int32_t baseVolt = 0;
@@ -226,19 +230,21 @@ int SaveTestConfig(Program& p, std::string* error)
         if (!StrictInteger(*text, value)) {
             if (error)
                 *error = NotAnInteger(*text);
-            return 1;
+            edit.commit();   // the keys before the battery limits stay written
+            return kRefused;
         }
     }
     c.batt_base_volt = baseVolt;
     c.batt_volt_range = voltRange;
-    putLong("batt_base_volt", baseVolt);
-    putLong("batt_volt_range", voltRange);
-    if (!written) {
+    for (const NumberKey& k : kNumberKeys)
+        if (k.afterConversion)
+            putLong(k.key, k.get(c));
+    if (!edit.commit()) {
         if (error)
             *error = "Writing " + file + " failed!";
         return kWriteFailed;
     }
-    return 0;
+    return kOk;
 }
 
 void StartUpTestConfig(Program& p)

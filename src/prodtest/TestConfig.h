@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ResultCode.h"
 #include "program/TestConfigRecord.h"
 
 struct Program;
@@ -24,10 +25,10 @@ uint32_t CollectTestItems(Program& p);
 // Loads from TestConfigFileName() and records the origin; a file found under another
 // letter case, or several such files, is said in the message log.
 void LoadTestConfig(Program& p);
-// 0 on success; on a text that is not an integer, 1 with the error text
+// kOk on success; on a text that is not an integer, kRefused with the error text
 // "'%s' is not a valid integer value" (keys written so far stay written);
-// 9 when a key could not be written, with "Writing VR60Test.ini failed!".
-int SaveTestConfig(Program& p, std::string* error);
+// kWriteFailed when the file could not be written, with "Writing VR60Test.ini failed!".
+ResultCode SaveTestConfig(Program& p, std::string* error);
 // What window creation and the first showing do with the configuration:
 // load it, untick the hidden version check and reduce TESTFUNCTION modulo 10.
 void StartUpTestConfig(Program& p);

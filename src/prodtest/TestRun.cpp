@@ -143,7 +143,7 @@ void ReadVersions(Program& p, SerialLink* link)
 
 // From the start of the self test to the verdict: kOk, kTestFailed, or the
 // code of the step that got no answer (the result picture is then red).
-int StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int64_t measurementStartMs)
+ResultCode StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int64_t measurementStartMs)
 {
     SelfTestRecord& r = p.selfTest;
     TestPage& t = p.form.test;
@@ -201,7 +201,7 @@ int StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int64_t mea
 
 } // namespace
 
-int BitBtn_TestClick(Program& p)
+ResultCode BitBtn_TestClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
@@ -216,7 +216,7 @@ int BitBtn_TestClick(Program& p)
     uint32_t selection = CollectTestItems(p);
     std::string error;
     // Nothing is sent to the device when its configuration cannot be recorded.
-    if (const int saved = SaveTestConfig(p, &error); saved != 0) {
+    if (const ResultCode saved = SaveTestConfig(p, &error); saved != kOk) {
         StopWithBox(p, error);
         return saved == kWriteFailed ? kWriteFailed : kRefused;
     }
@@ -258,7 +258,7 @@ int BitBtn_TestClick(Program& p)
     r.selection = selection;
 
     p.host.setBusyCursor(true);
-    const int verdict = StartAndJudge(p, link, in, measurementStartMs);
+    const ResultCode verdict = StartAndJudge(p, link, in, measurementStartMs);
     if (p.records)
         p.records->selfTestJudged(p, verdict);
 
@@ -268,12 +268,12 @@ int BitBtn_TestClick(Program& p)
         t.testEnabled = true;
         return kInterrupted;
     }
-    int finishing = kOk;
+    ResultCode finishing = kOk;
     LogFollowUpsSource(p);
     if (ClearFollows(p))
-        finishing = Button_clearlogClick(p);
+        finishing = ResultCode(Button_clearlogClick(p));
     if (PowerOffFollows(p)) {
-        const int off = Button_Power_OffClick(p);
+        const ResultCode off = ResultCode(Button_Power_OffClick(p));
         if (finishing == kOk)
             finishing = off;
     }

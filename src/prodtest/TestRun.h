@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/ResultCode.h"
 #include "program/SelfTestRecord.h"
 
 struct Program;
@@ -16,8 +17,8 @@ inline constexpr int kMinResultWaitSeconds = 6;
 inline constexpr int kMaxResultWaitSeconds = 600;
 inline constexpr int kSnrMeasurementMs = 15000;
 
-// 0 every selected item passed, 8 an item failed, 1 no link (or busy), 3 the start
-// was not acknowledged, 4 no result within the budget, 11 nothing selected or a
-// box that is not an integer. After a pass, a failed auto clear or power-off
+// kOk every selected item passed, kTestFailed an item failed, kNoLink no link (or busy),
+// kNoAck the start was not acknowledged, kTimeOut no result within the budget, kRefused
+// nothing selected or a box that is not an integer. After a pass, a failed auto clear or power-off
 // gives that step's code.
-int BitBtn_TestClick(Program& p);
+ResultCode BitBtn_TestClick(Program& p);

@@ -10,6 +10,7 @@
 #include "link/PortScanState.h"
 #include "platform/Clock.h"
 #include "platform/ExternalTool.h"
+#include "platform/ResultCode.h"
 #include "platform/Shell.h"
 #include "program/BrowserRecord.h"
 #include "program/DeviceIdentity.h"
@@ -50,7 +51,7 @@ struct Program {
     // Settings
     DeviceSettings settings;
     bool extendedSettings = false;
-    int settingsReadResult = 1;   // of the last settings read since Connect; 0: `settings` is what the device sent
+    ResultCode settingsReadResult = kNoLink;   // of the last settings read since Connect; kOk: `settings` is what the device sent
 
     // Log data
     PointGrid grid;   // StringGrid1

@@ -248,4 +248,42 @@ TEST_F(MinIniTest, fullDiskKeepsTheOldFile)
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
 
+TEST_F(MinIniTest, anEditWritesWhatSeparateWritesWouldInOneReplace)
+{
+    const std::string single = (dir / "single.ini").string();
+    for (const std::string& start : {std::string("[S]\nold=1\n[T]\nx=y\n"), std::string()}) {
+        std::filesystem::remove(single);
+        std::filesystem::remove(file);
+        if (!start.empty()) {
+            std::ofstream(single, std::ios::binary) << start;
+            write(start);
+        }
+        IniPutString("S", "k", "v", single.c_str());
+        IniPutLong("T", "n", -5, single.c_str());
+        IniPutString("S", "old", nullptr, single.c_str());
+
+        IniEdit edit(file);
+        EXPECT_TRUE(edit.putString("S", "k", "v"));
+        EXPECT_TRUE(edit.putLong("T", "n", -5));
+        EXPECT_TRUE(edit.putString("S", "old", nullptr));
+        EXPECT_EQ(fs::exists(file) ? read() : "", start) << "the file changes only at commit";
+        ASSERT_TRUE(edit.commit());
+        EXPECT_EQ(read(), ReadText(single));
+        EXPECT_FALSE(fs::exists(file + ".edit"));
+    }
+
+    // A write that fails drops the whole edit; the file stays as it was.
+    write("[S]\nk=1\n");
+    {
+        IniEdit dropped(file);
+        dropped.putString("S", "k", "2");
+    }
+    fs::create_symlink("/dev/full", file + ".edi~");
+    IniEdit failing(file);
+    EXPECT_FALSE(failing.putString("S", "k", "3"));
+    EXPECT_FALSE(failing.commit());
+    EXPECT_EQ(read(), "[S]\nk=1\n");
+    EXPECT_FALSE(fs::exists(file + ".edit"));
+}
+
 } // namespace

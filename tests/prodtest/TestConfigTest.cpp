@@ -116,7 +116,7 @@ TEST_F(TestConfigTest, firstSaveWritesTheKeysInTheirOrder)
 {
     LoadTestConfig(*program);
     std::string error;
-    ASSERT_EQ(SaveTestConfig(*program, &error), 0) << error;
+    ASSERT_EQ(SaveTestConfig(*program, &error), kOk) << error;
     EXPECT_EQ(keys(), (std::vector<std::string>{"timestamp", "version", "gps_version", "ts_version", "SNR", "test1",
                                                 "test2", "test3", "test4", "sno", "AUTO_INCREASED", "auto_connect",
                                                 "auto_poweroff", "auto_log_clear", "auto_log_clear_after_download",
@@ -128,7 +128,7 @@ TEST_F(TestConfigTest, firstSaveWritesTheKeysInTheirOrder)
     IniGetString("VR60TEST", "timestamp", "", stamp, sizeof stamp, kTestConfigFile);
     EXPECT_EQ(std::string(stamp).substr(19), " t1=0000003bh");
 
-    ASSERT_EQ(SaveTestConfig(*program, &error), 0);
+    ASSERT_EQ(SaveTestConfig(*program, &error), kOk);
     const std::vector<std::string> again = keys();
     EXPECT_EQ(std::count(again.begin(), again.end(), "timestamp"), 1);
     EXPECT_EQ(again.size(), 18u);
@@ -144,7 +144,7 @@ TEST_F(TestConfigTest, controlsGoBackIntoTheFile)
     program->form.logData.autoClearAfterDownload = true;
     program->form.unseen.checkVersion = true;
     std::string error;
-    ASSERT_EQ(SaveTestConfig(*program, &error), 0);
+    ASSERT_EQ(SaveTestConfig(*program, &error), kOk);
     EXPECT_EQ(IniGetLong("VR60TEST", "test1", 0, kTestConfigFile), 0x0800001B);
     EXPECT_EQ(IniGetLong("VR60TEST", "SNR", 0, kTestConfigFile), 44);
     EXPECT_EQ(IniGetLong("VR60TEST", "test2", 0, kTestConfigFile), 1);
@@ -170,13 +170,13 @@ TEST_F(TestConfigTest, nonIntegerTextsStopTheSaveWhereTheyAreMet)
     LoadTestConfig(*program);
     program->form.test.gpsSnrMin = "4O";
     std::string error;
-    EXPECT_EQ(SaveTestConfig(*program, &error), 1);
+    EXPECT_EQ(SaveTestConfig(*program, &error), kRefused);
     EXPECT_EQ(error, "'4O' is not a valid integer value");
     EXPECT_FALSE(fs::exists(kTestConfigFile));
 
     program->form.test.gpsSnrMin = "40";
     program->form.test.battVary = "6x";
-    EXPECT_EQ(SaveTestConfig(*program, &error), 1);
+    EXPECT_EQ(SaveTestConfig(*program, &error), kRefused);
     EXPECT_EQ(error, "'6x' is not a valid integer value");
     const std::vector<std::string> written = keys();
     EXPECT_EQ(written.back(), "TESTFUNCTION");
@@ -190,7 +190,7 @@ TEST_F(TestConfigTest, startUpReducesTestFunctionAndSavesItThatWay)
     EXPECT_EQ(program->testConfig.TESTFUNCTION, 3);
     EXPECT_FALSE(program->form.unseen.checkVersion);
     std::string error;
-    ASSERT_EQ(SaveTestConfig(*program, &error), 0);
+    ASSERT_EQ(SaveTestConfig(*program, &error), kOk);
     EXPECT_EQ(IniGetLong("VR60TEST", "TESTFUNCTION", 0, kTestConfigFile), 3);
     EXPECT_EQ(IniGetLong("VR60TEST", "test2", 9, kTestConfigFile), 0);
 }
@@ -239,7 +239,7 @@ TEST_F(TestConfigTest, aFileNamedInOtherLetterCaseIsReadAndWrittenBackWhenItIsTh
         EXPECT_EQ(host.logs(), said.empty() ? std::vector<std::string>{} : std::vector<std::string>{said});
 
         std::string error;
-        ASSERT_EQ(SaveTestConfig(*program, &error), 0) << error;
+        ASSERT_EQ(SaveTestConfig(*program, &error), kOk) << error;
         for (const auto& entry : fs::directory_iterator(dir)) {
             const std::string name = entry.path().filename().string();
             const std::string text = fs::is_regular_file(entry) ? ReadAll(name) : "";
