@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "device/CheckedSlots.h"
+
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
@@ -37,24 +39,20 @@ int Button_POI_downloadClick(Program& p)
     SerialLink* link = guard.linkOr("Com port not open Error!");
     if (!link)
         return kNoLink;
-    int result = kOk;
-    for (int n = 0; n < 4; ++n) {
-        if (!p.form.unseen.poiChecked[size_t(n)])
-            continue;
+    return ForEachCheckedSlot(p.form.unseen.poiChecked, [&](int n) {
         // An answer without both numbers is no coordinate.
         const Reply reply = Exchange(p.link, link, Request::CommandArg(0x30, uint8_t(n)), 0xB0, kPoiBudget, kPoiDataBytes);
         if (reply.stopped())
-            return kInterrupted;
+            return SlotOutcome::Stopped;
         if (!reply.ok()) {
             LogSlotLine(p, "POI#%d download or null failed.", n);
-            result = kIncomplete;
-            continue;
+            return SlotOutcome::Failed;
         }
         const std::string pair = PairText(int32_t(Le32(reply.data)), int32_t(Le32(reply.data + 4)));
         p.host.logLine("POI#" + std::to_string(n + 1) + "(" + pair + ").");
         p.form.unseen.poiText[size_t(n)] = pair;
-    }
-    return result;
+        return SlotOutcome::Done;
+    });
 }
 
 int Button_POI_deleteClick(Program& p)
@@ -63,21 +61,13 @@ int Button_POI_deleteClick(Program& p)
     SerialLink* link = guard.linkOr("Com port not open Error!");
     if (!link)
         return kNoLink;
-    int result = kOk;
-    for (int n = 0; n < 4; ++n) {
-        if (!p.form.unseen.poiChecked[size_t(n)])
-            continue;
+    return ForEachCheckedSlot(p.form.unseen.poiChecked, [&](int n) {
         const Reply reply = Exchange(p.link, link, Request::CommandArg(0x32, uint8_t(n)), kAck, kPoiBudget);
         if (reply.stopped())
-            return kInterrupted;
-        if (reply.ok()) {
-            LogSlotLine(p, "POI#%d deleted successfully.", n);
-        } else {
-            LogSlotLine(p, "POI#%d delete failed.", n);
-            result = kIncomplete;
-        }
-    }
-    return result;
+            return SlotOutcome::Stopped;
+        LogSlotLine(p, reply.ok() ? "POI#%d deleted successfully." : "POI#%d delete failed.", n);
+        return reply.ok() ? SlotOutcome::Done : SlotOutcome::Failed;
+    });
 }
 
 int Button_POI_uploadClick(Program& p)
@@ -86,35 +76,30 @@ int Button_POI_uploadClick(Program& p)
     SerialLink* link = guard.linkOr("TBD:Com port not open Error!");
     if (!link)
         return kNoLink;
-    int result = kOk;
-    for (int n = 0; n < 4; ++n) {
-        if (!p.form.unseen.poiChecked[size_t(n)])
-            continue;
+    return ForEachCheckedSlot(p.form.unseen.poiChecked, [&](int n) {
         if (StopRequested(p.link))
-            return kInterrupted;
+            return SlotOutcome::Stopped;
         const std::string& text = p.form.unseen.poiText[size_t(n)];
         int32_t lat = 0, lon = 0;
         if (!ParsePoiPair(text, &lat, &lon)) {
             p.host.logLine("POI#" + std::to_string(n + 1) + " not uploaded: '" + text +
                            "' is not latitude,longitude in degrees (at most 7 decimals, latitude -90..90, "
                            "longitude -180..180).");
-            result = kIncomplete;
-            continue;
+            return SlotOutcome::Failed;
         }
         uint8_t data[9] = {uint8_t(n)};
         PutLe32(data + 1, uint32_t(lat));
         PutLe32(data + 5, uint32_t(lon));
         const Reply reply = Exchange(p.link, link, Request::Frame(0x31, data, sizeof data), kAck, kPoiBudget);
         if (reply.stopped())
-            return kInterrupted;
-        if (reply.ok()) {
-            p.host.logLine("POI#" + std::to_string(n + 1) + "(" + PairText(lat, lon) + ") uploaded successfully.");
-        } else {
+            return SlotOutcome::Stopped;
+        if (!reply.ok()) {
             LogSlotLine(p, "POI#%d upload failed.", n);
-            result = kIncomplete;
+            return SlotOutcome::Failed;
         }
-    }
-    return result;
+        p.host.logLine("POI#" + std::to_string(n + 1) + "(" + PairText(lat, lon) + ") uploaded successfully.");
+        return SlotOutcome::Done;
+    });
 }
 
 int CheckBox_POI2Click(Program& p)

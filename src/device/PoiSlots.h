@@ -2,11 +2,13 @@
 // The device's four points of interest (GroupBox_WPT "POI"): read into
 // Edit_POI1..4, deleted, or written from those boxes, for the slots whose
 // CheckBox_POI1..4 is ticked, slot 1 first. A coordinate is degrees x 10^7.
-// Results: 0 every checked slot done, 1 no link (or busy), 10 some slots failed
-// (an empty slot reads as failed, a box without a valid pair is not written).
+// Results: kOk every checked slot done, kNoLink (or busy), kIncomplete some slots failed
+// (an empty slot reads as failed, a box without a valid pair is not written), kInterrupted.
 
 #include <cstdint>
 #include <string>
+
+#include "platform/ResultCode.h"
 
 struct Program;
 

@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "device/CheckedSlots.h"
 #include "device/TrackConversion.h"
+#include "link/BlockRead.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogClear.h"
-#include "logdata/LogDownload.h"
 #include "platform/ByteOrder.h"
 #include "platform/FileAccess.h"
 #include "platform/ResultCode.h"
@@ -22,8 +23,8 @@
 namespace {
 
 constexpr uint16_t kReadBlockBytes = 4096;
-constexpr uint16_t kReadBudget = 250;
-constexpr int kReadAttempts = 4;
+// A healthy device answers every block in order: late answers are not tracked.
+constexpr BlockReadSettings kStoreRead{.requestId = 0x04, .answerId = 0x84, .attempts = 4, .budget = 250};
 constexpr uint16_t kWriteBudget = 800;
 constexpr int kWriteAttempts = 4;
 constexpr uint16_t kExtendedChunk = 240;
@@ -36,33 +37,6 @@ void InsertInMemo1(Program& p, const std::string& text)
     if (memo.empty())
         memo.emplace_back();
     memo.back() += text;
-}
-
-// One block of the store into RxFrame: true when a reply of the right length came.
-bool ReadStoreBlock(Program& p, SerialLink* link, uint32_t address, uint16_t block, uint32_t done)
-{
-    uint8_t request[6];
-    PutLe32(request, address);
-    PutLe16(request + 4, block);
-    TransferGauge& gauge = p.link.gauge;
-    int attempts = kReadAttempts;
-    int wrongLength = 0;
-    while (attempts > 0 && !StopRequested(p.link)) {
-        SendFrame(link, 0x04, request, sizeof request);
-        if (WaitResponse(p.link, link, 0x84, kReadBudget) == 0) {
-            if (p.link.rxFrame.lengthField() == block + 1)
-                return true;
-            // Discarded and asked again, but a device that keeps answering wrongly uses up the attempts.
-            gauge.position = done;
-            if (++wrongLength < kWrongLengthAnswersPerAttempt)
-                continue;
-            wrongLength = 0;
-        }
-        --attempts;
-        gauge.position = done;
-        RingClear(link);
-    }
-    return false;
 }
 
 bool WriteStoreBlock(Program& p, SerialLink* link, uint32_t address, const uint8_t* bytes, uint16_t length)
@@ -125,7 +99,7 @@ int TRK_DownloadClick(Program& p)
     bool writeFailed = false;
     while (remaining > 0) {
         const uint16_t block = uint16_t(std::min<uint32_t>(remaining, kReadBlockBytes));
-        if (!ReadStoreBlock(p, link, address, block, done))
+        if (!ReadBlock(p.link, link, kStoreRead, address, block, done))
             break;
         if (!file.write(p.link.rxFrame.data(), block)) {
             writeFailed = true;
@@ -148,7 +122,7 @@ int TRK_DownloadClick(Program& p)
         std::remove(file.name().c_str());
     }
 
-    int result;
+    ResultCode result;
     if (StopRequested(p.link) && remaining > 0) {
         result = kInterrupted;
     } else if (writeFailed) {
@@ -158,7 +132,7 @@ int TRK_DownloadClick(Program& p)
         result = kWriteFailed;
     } else if (remaining == 0) {
         p.host.logLine("Tracks downloaded successfully (VR40_TRK_64KB.bin).");
-        result = Button_TRK_TO_RMCClick(p);
+        result = ResultCode(Button_TRK_TO_RMCClick(p));
     } else {
         p.host.logLine("Failed to download TRK data!");
         p.host.messageBox("VR40 TRK Download failed!");
@@ -191,12 +165,12 @@ int TRK_EraseClick(Program& p, bool* sender)
         std::snprintf(line, sizeof line, "Track %d deleted.", n + 1);
         p.host.logLine(line);
     }
-    int result = kOk;
+    ResultCode result = kOk;
     if (StopRequested(p.link))
         result = kInterrupted;
     else if (erased > 0) {
         p.host.sleepMs(100);
-        result = TRK_DownloadClick(p);
+        result = ResultCode(TRK_DownloadClick(p));
     }
     if (eraseFailed && result != kInterrupted)
         result = kIncomplete;
@@ -213,7 +187,7 @@ int TRK_UploadClick(Program& p)
     if (!link)
         return kNoLink;
     std::vector<uint8_t> image;
-    const int read = ReadWholeFile(kTrackUploadFile, kWholeFileLimit, image);
+    const ResultCode read = ResultCode(ReadWholeFile(kTrackUploadFile, kWholeFileLimit, image));
     if (read != kOk) {
         p.host.messageBox("Load trk file(64K bin) failed!");
         return read;
@@ -225,7 +199,7 @@ int TRK_UploadClick(Program& p)
     const TransferRunning transfer(p.link);
     // Flash takes a write only into erased bytes: nothing is written over a slot that was not erased.
     for (uint8_t n = 0; n < 4; ++n) {
-        if (const int erased = EraseTrackSlot(p, n); erased != kOk) {
+        if (const ResultCode erased = EraseTrackSlot(p, n); erased != kOk) {
             if (erased != kInterrupted)
                 p.host.logLine("Failed to upload TRK data!");
             p.host.setBusyCursor(false);
@@ -295,19 +269,15 @@ int Button5Click(Program& p)
         return kRefused;
     RingClear(link);
     p.host.logLine("Delete track...");
-    int result = kOk;
-    for (uint8_t n = 0; n < 4; ++n) {
-        if (!p.form.unseen.trackChecked[n])
-            continue;
-        const Reply reply = Exchange(p.link, link, Request::Frame(0x37, &n, 1), kAck, 2000);
-        if (reply.stopped())
-            return kInterrupted;
-        if (reply.ok()) {
-            p.host.logLine("Inavlid trk tag OK. ");
-        } else {
-            p.host.logLine("Invalid trk tag failed!");
-            result = kNoAck;
-        }
-    }
-    return result;
+    return ForEachCheckedSlot(
+        p.form.unseen.trackChecked,
+        [&](int n) {
+            const uint8_t slot = uint8_t(n);
+            const Reply reply = Exchange(p.link, link, Request::Frame(0x37, &slot, 1), kAck, 2000);
+            if (reply.stopped())
+                return SlotOutcome::Stopped;
+            p.host.logLine(reply.ok() ? "Inavlid trk tag OK. " : "Invalid trk tag failed!");
+            return reply.ok() ? SlotOutcome::Done : SlotOutcome::Failed;
+        },
+        kNoAck);
 }

@@ -2,12 +2,14 @@
 // The device's 64 KB track store (addresses 0x0000-0xFFFF, four 16 KB slots of
 // 16-byte track points): copied whole into "VR40_TRK_64KB.bin" and converted,
 // slots erased, an image file written back, slot tags invalidated.
-// Results: 0 done, 1 no link (or busy), 3 no acknowledgement, 4 a block went
-// unanswered, 9 the image file could not be written, 10 some slots failed,
-// 11 refused (wrong image size, or no press left), 140 a file cannot be opened
-// or created; a complete download returns the conversion's result.
+// Results: kOk, kNoLink (or busy), kNoAck, kTimeOut (a block went unanswered),
+// kWriteFailed (the image file could not be written), kIncomplete (some slots failed),
+// kRefused (wrong image size, or no press left), kCannotOpen (a file cannot be opened
+// or created), kInterrupted; a complete download returns the conversion's result.
 
 #include <cstdint>
+
+#include "platform/ResultCode.h"
 
 struct Program;
 

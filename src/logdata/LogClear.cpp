@@ -16,7 +16,7 @@ constexpr int kSectorSends = 3;
 
 } // namespace
 
-int ClearDeviceLog(Program& p)
+ResultCode ClearDeviceLog(Program& p)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
@@ -71,7 +71,7 @@ int ClearDeviceLog(Program& p)
     return kTimeOut;
 }
 
-int ClearWaypointSlot(Program& p, uint8_t slot)
+ResultCode ClearWaypointSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
@@ -92,7 +92,7 @@ int ClearWaypointSlot(Program& p, uint8_t slot)
     return kNoAck;
 }
 
-int EraseTrackSlot(Program& p, uint8_t slot)
+ResultCode EraseTrackSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.acquired())
@@ -123,7 +123,7 @@ int EraseTrackSlot(Program& p, uint8_t slot)
     return kOk;
 }
 
-int Button_clearlogClick(Program& p, bool* sender)
+ResultCode Button_clearlogClick(Program& p, bool* sender)
 {
     if (!p.link.ActiveLink) {
         p.host.messageBox("Com port error!");
@@ -131,24 +131,24 @@ int Button_clearlogClick(Program& p, bool* sender)
     }
     if (sender)
         *sender = false;
-    const int result = ClearDeviceLog(p);
+    const ResultCode result = ClearDeviceLog(p);
     if (sender)
         *sender = true;
     return result;
 }
 
-int Button_QuickClearClick(Program& p, bool* sender)
+ResultCode Button_QuickClearClick(Program& p, bool* sender)
 {
     if (sender)
         *sender = false;
-    const int result = ClearDeviceLog(p);
+    const ResultCode result = ClearDeviceLog(p);
     if (sender)
         *sender = true;
     p.host.setBusyCursor(false);
     return result;
 }
 
-int Button_Clear_LogClick(Program& p)
+ResultCode Button_Clear_LogClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com Port Error!");

@@ -11,6 +11,7 @@
 #include "logdata/LogAreaQuery.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
+#include "link/BlockRead.h"
 #include "link/LinkBusyGuard.h"
 #include "logdata/LogClear.h"
 #include "platform/FileAccess.h"
@@ -18,8 +19,6 @@
 
 namespace {
 
-constexpr uint8_t kReadBlock = 4;
-constexpr uint8_t kReadBlockAnswer = 0x84;
 constexpr int kAttemptsPerBlock = 4;
 // Where the device's log area begins; the read address wraps back here.
 constexpr uint32_t kWrapAddress = 0x10000;
@@ -39,30 +38,11 @@ void ReportWriteError(Program& p, const std::string& name, int error)
     p.host.logLine("Writing " + name + " failed: " + std::strerror(error));
 }
 
-// A block request whose attempt failed: the device may still answer it, late.
-struct Unanswered {
-    uint32_t address;
-    uint16_t length;
-};
-
-// A block answer carries its length but not its address, so an answer of this
-// length could be a late one for another address.
-bool LateAnswerPossible(const std::vector<Unanswered>& unanswered, uint32_t address, uint16_t length)
+// Asks the device for its log area. Without a fresh answer the ring is unknown: that is a
+// link failure, never an empty log.
+ResultCode CheckArea(Program& p)
 {
-    return std::any_of(unanswered.begin(), unanswered.end(),
-                       [&](const Unanswered& u) { return u.length == length && u.address != address; });
-}
-
-} // namespace
-
-int Button_downloadlogClick(Program& p)
-{
-    LinkBusyGuard guard(p.link);
-    if (!guard.linkOr("Com port error!"))
-        return kNoLink;
-
-    // Without a fresh answer the ring is unknown: that is a link failure, never an empty log.
-    if (const int query = Button_Log_infoClick(p); query != kOk) {
+    if (const ResultCode query = ResultCode(Button_Log_infoClick(p)); query != kOk) {
         if (query == kInterrupted)
             return query;
         if (LinkGone(p.link)) {
@@ -72,108 +52,61 @@ int Button_downloadlogClick(Program& p)
         p.host.messageBox("Download failed!");
         return query;
     }
-    const LogAreaRecord area = p.logArea;
-    p.pointsLogged = int32_t(RecordsInRing(area));
-    uint32_t address = area.ringStart;
+    p.pointsLogged = int32_t(RecordsInRing(p.logArea));
     if (p.pointsLogged == 0) {
         p.host.messageBox("No log data!");
         return kEmptyFile;
     }
-    if (!AreaIsPlausible(area)) {
+    if (!AreaIsPlausible(p.logArea)) {
         p.host.logLine("The log area reported by the device is out of range; nothing was downloaded.");
         p.host.messageBox("Download failed!");
         return kTimeOut;
     }
-    const uint32_t bytesToFetch = uint32_t(p.pointsLogged) * kSbpRecordBytes;
+    return kOk;
+}
 
-    p.form.logData.convertStatistic.clear();
-    if (LinkGone(p.link)) {
-        p.host.messageBox("Com Port Error!");
-        return kNoLink;
-    }
-    const std::string name = p.form.logData.logFileName;
+ResultCode OpenLogFile(Program& p, OutputFile& file)
+{
     std::error_code ec;
-    if (std::filesystem::exists(name, ec) && !p.host.askYesNo(name + " exists!\r\nOverwrite?"))
+    if (std::filesystem::exists(file.name(), ec) && !p.host.askYesNo(file.name() + " exists!\r\nOverwrite?"))
         return kDeclined;
-    // Nothing counts as downloaded until the file is safely on the disk.
-    OutputFile file(name, {.syncOnClose = true});
     if (!file.open()) {
-        p.host.messageBox("Create file " + name + " failed!");
+        p.host.messageBox("Create file " + file.name() + " failed!");
         return kCannotOpen;
     }
+    return kOk;
+}
 
-    const TransferRunning transfer(p.link);
-    SerialLink* link = p.link.ActiveLink;
-    RingClear(link);
-    uint32_t remaining = bytesToFetch;
-    uint32_t done = 0;
-    p.host.logLine(".........");
-    p.link.parser.ResetLinkStatistics();
-    if (LinkGone(p.link)) {
-        p.host.messageBox("Com Port Error!");
-        file.close();
-        return kNoLink;
-    }
+struct Fetched {
+    uint32_t remaining = 0;
+    bool writeFailed = false;
+};
 
-    p.host.setBusyCursor(true);
-    RingClear(link);
-    TransferGauge& gauge = p.link.gauge;
-    gauge.maximum = bytesToFetch;
-    gauge.position = 0;
-    gauge.tag = 0;   // the frame parser now advances the gauge per payload byte
-    DecodeSbpRecords(p.grid, nullptr, size_t(p.pointsLogged));
-    p.grid.sourceFile.clear();
-
+// Reads the used stretch of the ring from its start, block by block, into the file and the grid.
+Fetched FetchBlocks(Program& p, SerialLink* link, const LogAreaRecord& area, OutputFile& file)
+{
+    Fetched f{.remaining = uint32_t(p.pointsLogged) * kSbpRecordBytes};
     const uint32_t areaEnd = area.areaStart + area.areaSize;
     const uint16_t blockSize = p.logBlockSize;
     const uint16_t budget = uint16_t((blockSize / 4096) * 250 + 120);
+    const BlockReadSettings read{.requestId = 4, .answerId = 0x84, .attempts = kAttemptsPerBlock, .budget = budget};
     const RxFrame& rx = p.link.rxFrame;
-    bool writeFailed = false;
-    std::vector<Unanswered> unanswered;
-    while (remaining > 0) {
-        uint16_t block = uint16_t(std::min<uint32_t>(remaining, blockSize));
+    LateAnswers late;
+    uint32_t address = area.ringStart;
+    uint32_t done = 0;
+    while (f.remaining > 0) {
+        uint16_t block = uint16_t(std::min<uint32_t>(f.remaining, blockSize));
         // The block never crosses the end of the area.
         if (block >= areaEnd - address)
             block = uint16_t(areaEnd - address);
         // Nor is it asked for with the length of a request still unanswered elsewhere,
         // so that a late answer cannot pass for this block.
-        while (block > kSbpRecordBytes && LateAnswerPossible(unanswered, address, block))
+        while (block > kSbpRecordBytes && late.possible(address, block))
             block = uint16_t(block - kSbpRecordBytes);
-        if (LateAnswerPossible(unanswered, address, block))
-            break;
-        const uint8_t request[6] = {uint8_t(address),      uint8_t(address >> 8), uint8_t(address >> 16),
-                                    uint8_t(address >> 24), uint8_t(block),        uint8_t(block >> 8)};
-        int attempts = kAttemptsPerBlock;
-        int wrongLength = 0;
-        bool answered = false;
-        bool send = true;
-        while (attempts > 0 && !p.link.stopRequested) {
-            if (send)
-                SendFrame(link, kReadBlock, request, sizeof request);
-            send = true;
-            if (WaitResponse(p.link, link, kReadBlockAnswer, budget) == 0) {
-                const uint16_t length = uint16_t(rx.lengthField() - 1);
-                if (length == block) {
-                    answered = true;
-                    break;
-                }
-                // Discarded; asked again (unless it was a late answer and ours is still to come),
-                // but a device that keeps answering wrongly uses up the attempts.
-                gauge.position = done;
-                send = !LateAnswerPossible(unanswered, address, length);
-                if (++wrongLength < kWrongLengthAnswersPerAttempt)
-                    continue;
-                wrongLength = 0;
-            }
-            unanswered.push_back({address, block});
-            --attempts;
-            gauge.position = done;
-            RingClear(link);
-        }
-        if (!answered)
+        if (late.possible(address, block) || !ReadBlock(p.link, link, read, address, block, done, &late))
             break;
         if (!file.write(rx.payload() + 1, block)) {
-            writeFailed = true;
+            f.writeFailed = true;
             break;
         }
         DecodeSbpRecords(p.grid, rx.payload() + 1, block / kSbpRecordBytes);
@@ -181,16 +114,22 @@ int Button_downloadlogClick(Program& p)
         if (address >= areaEnd)
             address = kWrapAddress;
         done += block;
-        remaining -= block;
-        gauge.position = done;
+        f.remaining -= block;
+        p.link.gauge.position = done;
     }
+    return f;
+}
 
+// Closes the file, says how the download went and hands a complete one to the grid.
+ResultCode Finish(Program& p, OutputFile& file, Fetched f)
+{
+    const std::string& name = file.name();
     if (!file.close())
-        writeFailed = true;
-    if (writeFailed)
+        f.writeFailed = true;
+    if (f.writeFailed)
         ReportWriteError(p, name, file.errorCode());
-    const bool complete = remaining == 0 && !writeFailed;
-    const bool stopped = !complete && !writeFailed && StopRequested(p.link);
+    const bool complete = f.remaining == 0 && !f.writeFailed;
+    const bool stopped = !complete && !f.writeFailed && StopRequested(p.link);
     if (stopped) {
         std::error_code sizeError;
         const uintmax_t kept = std::filesystem::file_size(name, sizeError);
@@ -205,13 +144,57 @@ int Button_downloadlogClick(Program& p)
         p.host.logLine("Failed to download log data!");
         p.host.messageBox("Download failed!");
     }
-    gauge.tag = 1;
+    p.link.gauge.tag = 1;
     p.host.setBusyCursor(false);
-
     if (!complete)
-        return writeFailed ? kWriteFailed : stopped ? kInterrupted : kTimeOut;
+        return f.writeFailed ? kWriteFailed : stopped ? kInterrupted : kTimeOut;
+    return kOk;
+}
+
+} // namespace
+
+ResultCode Button_downloadlogClick(Program& p)
+{
+    LinkBusyGuard guard(p.link);
+    if (!guard.linkOr("Com port error!"))
+        return kNoLink;
+    if (const ResultCode checked = CheckArea(p); checked != kOk)
+        return checked;
+    const LogAreaRecord area = p.logArea;
+
+    p.form.logData.convertStatistic.clear();
+    if (LinkGone(p.link)) {
+        p.host.messageBox("Com Port Error!");
+        return kNoLink;
+    }
+    // Nothing counts as downloaded until the file is safely on the disk.
+    OutputFile file(p.form.logData.logFileName, {.syncOnClose = true});
+    if (const ResultCode opened = OpenLogFile(p, file); opened != kOk)
+        return opened;
+
+    const TransferRunning transfer(p.link);
+    SerialLink* link = p.link.ActiveLink;
+    RingClear(link);
+    p.host.logLine(".........");
+    p.link.parser.ResetLinkStatistics();
+    if (LinkGone(p.link)) {
+        p.host.messageBox("Com Port Error!");
+        file.close();
+        return kNoLink;
+    }
+    p.host.setBusyCursor(true);
+    RingClear(link);
+    TransferGauge& gauge = p.link.gauge;
+    gauge.maximum = uint32_t(p.pointsLogged) * kSbpRecordBytes;
+    gauge.position = 0;
+    gauge.tag = 0;   // the frame parser now advances the gauge per payload byte
+    DecodeSbpRecords(p.grid, nullptr, size_t(p.pointsLogged));
+    p.grid.sourceFile.clear();
+
+    if (const ResultCode finished = Finish(p, file, FetchBlocks(p, link, area, file)); finished != kOk)
+        return finished;
     if (p.records)
-        p.records->logDownloaded(p, name);
+        p.records->logDownloaded(p, file.name());
     if (p.form.logData.autoClearAfterDownload)
         return ClearDeviceLog(p);
     return kOk;

@@ -5,13 +5,11 @@
 // clear" is ticked. The device log is cleared only once every byte of the
 // file has been written and synced to disk.
 
+#include "platform/ResultCode.h"
+
 struct Program;
 
 // The result of the download (kOk, kNoLink: no link or the port went away, kEmptyFile: nothing
 // logged, kTimeOut: the log-area query or a block went unanswered, kDeclined, kCannotOpen,
 // kWriteFailed), or after a complete download that of a failing Auto clear.
-int Button_downloadlogClick(Program& p);
-
-// Answers of the wrong length to one block are discarded and the block asked again;
-// this many of them cost the block one of its four attempts.
-inline constexpr int kWrongLengthAnswersPerAttempt = 3;
+ResultCode Button_downloadlogClick(Program& p);

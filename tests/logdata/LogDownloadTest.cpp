@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "link/BlockRead.h"
 #include "logdata/LogDownload.h"
 #include "logdata/DownloadRig.h"
 #include "platform/ResultCode.h"
