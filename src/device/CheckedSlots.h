@@ -2,6 +2,7 @@
 // The four slots of a store (tracks, points of interest) that the operator ticked.
 
 #include <array>
+#include <cstddef>
 
 #include "platform/ResultCode.h"
 
@@ -14,7 +15,7 @@ ResultCode ForEachCheckedSlot(const std::array<bool, 4>& checked, Each each, Res
 {
     ResultCode result = kOk;
     for (int n = 0; n < 4; ++n) {
-        if (!checked[size_t(n)])
+        if (!checked[std::size_t(n)])
             continue;
         switch (each(n)) {
         case SlotOutcome::Done:
