@@ -15,7 +15,7 @@
 
 namespace {
 
-int OneWordCommand(CtlContext& ctx, const Args& args, const char* command, int (*operation)(Program&, bool*))
+int OneWordCommand(CtlContext& ctx, const Args& args, const char* command, ResultCode (*operation)(Program&, bool*))
 {
     if (const int bad = NoArguments(command, args))
         return bad;
@@ -23,7 +23,7 @@ int OneWordCommand(CtlContext& ctx, const Args& args, const char* command, int (
 }
 
 // The operation named by the single argument, or null with a message.
-using Operation = int (*)(Program&, bool*);
+using Operation = ResultCode (*)(Program&, bool*);
 Operation Choose(const char* command, const Args& args, std::initializer_list<std::pair<const char*, Operation>> choices)
 {
     if (args.size() == 1)

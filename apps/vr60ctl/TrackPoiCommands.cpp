@@ -46,7 +46,7 @@ void PrintTrackPoints(const Program& p)
             std::printf("Track#%zu points  %s\n", n + 1, p.form.unseen.trackPoints[n].c_str());
 }
 
-int WithTrackPoints(CtlContext& ctx, int (*operation)(Program&))
+int WithTrackPoints(CtlContext& ctx, ResultCode (*operation)(Program&))
 {
     return WithDevice(ctx, [operation](Program& p) {
         const int result = operation(p);

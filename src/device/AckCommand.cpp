@@ -6,7 +6,7 @@
 #include "link/LinkBusyGuard.h"
 #include "platform/ResultCode.h"
 
-int AckCommandWithBoxes(Program& p, uint8_t id, uint16_t budget, const char* noLinkBox, const char* doneBox,
+ResultCode AckCommandWithBoxes(Program& p, uint8_t id, uint16_t budget, const char* noLinkBox, const char* doneBox,
                         const char* failedBox)
 {
     LinkBusyGuard guard(p.link);

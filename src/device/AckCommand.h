@@ -5,8 +5,10 @@
 
 #include <cstdint>
 
+#include "platform/ResultCode.h"
+
 struct Program;
 
-// 0 acknowledged, 1 no link (or busy), 3 no acknowledgement.
-int AckCommandWithBoxes(Program& p, uint8_t id, uint16_t budget, const char* noLinkBox, const char* doneBox,
+// kOk acknowledged, kNoLink (or busy), kNoAck.
+ResultCode AckCommandWithBoxes(Program& p, uint8_t id, uint16_t budget, const char* noLinkBox, const char* doneBox,
                         const char* failedBox);

@@ -32,10 +32,10 @@ Reply Acknowledged(Program& p, SerialLink* link, uint8_t id)
     return Exchange(p.link, link, Request::Command(id), kAck, kCommandBudget);
 }
 
-int SimpleCommand(Program& p, bool* sender, uint8_t id, const char* ackLine, const char* failedLine)
+ResultCode SimpleCommand(Program& p, bool* sender, uint8_t id, const char* ackLine, const char* failedLine)
 {
     SetEnabled(sender, false);
-    int result = kNoLink;
+    ResultCode result = kNoLink;
     {
         LinkBusyGuard guard(p.link);
         if (SerialLink* link = OpenLink(p, guard)) {
@@ -53,7 +53,7 @@ int SimpleCommand(Program& p, bool* sender, uint8_t id, const char* ackLine, con
 }
 
 // Power off from the log line on; the link is open and the ring already cleared.
-int SendPowerOff(Program& p, SerialLink* link, bool* sender)
+ResultCode SendPowerOff(Program& p, SerialLink* link, bool* sender)
 {
     p.host.logLine("Poweroff device...");
     if (const Reply reply = Exchange(p.link, link, Request::Command(0x40), kAck, kCommandBudget); !reply.ok()) {
@@ -70,35 +70,35 @@ int SendPowerOff(Program& p, SerialLink* link, bool* sender)
 
 } // namespace
 
-int Button_VCON_ONClick(Program& p, bool* sender)
+ResultCode Button_VCON_ONClick(Program& p, bool* sender)
 {
     return SimpleCommand(p, sender, 0x15, "GPS2VCOM ON...", "GPS2VCOM on set failed!");
 }
 
-int Button_GPSVCOM_OFFClick(Program& p, bool* sender)
+ResultCode Button_GPSVCOM_OFFClick(Program& p, bool* sender)
 {
     return SimpleCommand(p, sender, 0x16, "GPS2VCOM OFF...", "GPS2VCOM off set failed!");
 }
 
-int Button_GPSPWRONClick(Program& p, bool* sender)
+ResultCode Button_GPSPWRONClick(Program& p, bool* sender)
 {
     return SimpleCommand(p, sender, 0x17, "GPS PWR On...", "GPS PWR on failed!");
 }
 
-int Button_GPSPWROFFClick(Program& p, bool* sender)
+ResultCode Button_GPSPWROFFClick(Program& p, bool* sender)
 {
     return SimpleCommand(p, sender, 0x18, "GPS PWR Off...", "GPS PWR off failed!");
 }
 
-int Button_debugClick(Program& p, bool* sender)
+ResultCode Button_debugClick(Program& p, bool* sender)
 {
     return SimpleCommand(p, sender, 0x1B, "VRLink debug flag on ...", "VRLink Debug flag failed!");
 }
 
-int Button_RebootClick(Program& p, bool* sender)
+ResultCode Button_RebootClick(Program& p, bool* sender)
 {
     SetEnabled(sender, false);
-    int result = kNoLink;
+    ResultCode result = kNoLink;
     LinkBusyGuard guard(p.link);
     if (SerialLink* link = OpenLink(p, guard)) {
         RingClear(link);
@@ -121,12 +121,12 @@ int Button_RebootClick(Program& p, bool* sender)
     return result;
 }
 
-int Button_GPS_ColdStartClick(Program& p, bool* sender)
+ResultCode Button_GPS_ColdStartClick(Program& p, bool* sender)
 {
     SetEnabled(sender, false);
     // Forwarding on first; the cold start goes on whatever it answered, but the run is then incomplete.
-    const int forwarding = Button_VCON_ONClick(p, sender);
-    int result = kNoLink;
+    const ResultCode forwarding = Button_VCON_ONClick(p, sender);
+    ResultCode result = kNoLink;
     LinkBusyGuard guard(p.link);
     if (SerialLink* link = OpenLink(p, guard)) {
         const Reply reply = Acknowledged(p, link, 0x19);
@@ -149,7 +149,7 @@ int Button_GPS_ColdStartClick(Program& p, bool* sender)
     return result;
 }
 
-int Button_Power_OffClick(Program& p, bool* sender)
+ResultCode Button_Power_OffClick(Program& p, bool* sender)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port error!");
@@ -160,14 +160,14 @@ int Button_Power_OffClick(Program& p, bool* sender)
     return SendPowerOff(p, link, sender);
 }
 
-int Button_off_and_clearClick(Program& p, bool* sender)
+ResultCode Button_off_and_clearClick(Program& p, bool* sender)
 {
     SetEnabled(sender, false);
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port error!");
     if (!link)
         return kNoLink;
-    const int cleared = ClearDeviceLog(p);
+    const ResultCode cleared = ClearDeviceLog(p);
     if (cleared != kOk) {
         // The clear has said what failed; the device stays on and connected for another try.
         SetEnabled(sender, true);

@@ -6,18 +6,20 @@
 //
 // sender: the enabled flag of the pressed control, disabled while the command
 // runs (null when another operation calls it).
-// Results: 0 acknowledged, 1 no link (or busy), 3 no acknowledgement; the
+// Results: kOk acknowledged, kNoLink (or busy), kNoAck; the
 // clear-then-power-off returns the clear's failure code when the clear fails;
-// the cold start returns 10 when the forwarding before it was not acknowledged.
+// the cold start returns kIncomplete when the forwarding before it was not acknowledged.
+
+#include "platform/ResultCode.h"
 
 struct Program;
 
-int Button_RebootClick(Program& p, bool* sender = nullptr);
-int Button_VCON_ONClick(Program& p, bool* sender = nullptr);
-int Button_GPSVCOM_OFFClick(Program& p, bool* sender = nullptr);
-int Button_GPSPWRONClick(Program& p, bool* sender = nullptr);
-int Button_GPSPWROFFClick(Program& p, bool* sender = nullptr);
-int Button_GPS_ColdStartClick(Program& p, bool* sender = nullptr);
-int Button_debugClick(Program& p, bool* sender = nullptr);
-int Button_Power_OffClick(Program& p, bool* sender = nullptr);
-int Button_off_and_clearClick(Program& p, bool* sender = nullptr);
+ResultCode Button_RebootClick(Program& p, bool* sender = nullptr);
+ResultCode Button_VCON_ONClick(Program& p, bool* sender = nullptr);
+ResultCode Button_GPSVCOM_OFFClick(Program& p, bool* sender = nullptr);
+ResultCode Button_GPSPWRONClick(Program& p, bool* sender = nullptr);
+ResultCode Button_GPSPWROFFClick(Program& p, bool* sender = nullptr);
+ResultCode Button_GPS_ColdStartClick(Program& p, bool* sender = nullptr);
+ResultCode Button_debugClick(Program& p, bool* sender = nullptr);
+ResultCode Button_Power_OffClick(Program& p, bool* sender = nullptr);
+ResultCode Button_off_and_clearClick(Program& p, bool* sender = nullptr);

@@ -67,7 +67,7 @@ bool CheckSerialNumberText(Program& p, const std::string& text, uint32_t* number
     return true;
 }
 
-int Button_update_username_binClick(Program& p)
+ResultCode Button_update_username_binClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com Port Error!");
@@ -86,7 +86,7 @@ int Button_update_username_binClick(Program& p)
     RingClear(link);
     // An echo shorter than the name cannot match it.
     const Reply reply = Exchange(p.link, link, Request::Frame(5, data, sizeof data), 0x83, kWriteBudget);
-    int result;
+    ResultCode result;
     if (reply.stopped()) {
         result = kInterrupted;
     } else if (reply.result == ExchangeResult::NoAnswer) {
@@ -105,7 +105,7 @@ int Button_update_username_binClick(Program& p)
     return result;
 }
 
-int UpdateSerialNumber(Program& p, int* writeResult)
+ResultCode UpdateSerialNumber(Program& p, int* writeResult)
 {
     std::string& edit = p.form.settings.serialNumberText;
     uint32_t number = 0;
@@ -113,7 +113,7 @@ int UpdateSerialNumber(Program& p, int* writeResult)
     edit = WithoutBlanks(edit);
     if (!valid)
         return kRefused;
-    int result;
+    ResultCode result;
     {
         LinkBusyGuard guard(p.link);
         SerialLink* link = guard.linkOr("Com Port Error!");
@@ -145,12 +145,12 @@ int UpdateSerialNumber(Program& p, int* writeResult)
     // The production station's follow-ups run whatever the write gave.
     LogFollowUpsSource(p);
     if (ClearFollows(p)) {
-        const int cleared = Button_clearlogClick(p);
+        const ResultCode cleared = Button_clearlogClick(p);
         if (result == kOk || cleared == kInterrupted)
             result = cleared;
     }
     if (PowerOffFollows(p) && result != kInterrupted) {
-        const int off = Button_Power_OffClick(p);
+        const ResultCode off = Button_Power_OffClick(p);
         if (result == kOk)
             result = off;
     }
@@ -158,7 +158,7 @@ int UpdateSerialNumber(Program& p, int* writeResult)
     return result;
 }
 
-int BitBtn_update_snoClick(Program& p)
+ResultCode BitBtn_update_snoClick(Program& p)
 {
     return UpdateSerialNumber(p, nullptr);
 }

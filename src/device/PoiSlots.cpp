@@ -33,7 +33,7 @@ void LogSlotLine(Program& p, const char* format, int slot)
 
 } // namespace
 
-int Button_POI_downloadClick(Program& p)
+ResultCode Button_POI_downloadClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");
@@ -55,7 +55,7 @@ int Button_POI_downloadClick(Program& p)
     });
 }
 
-int Button_POI_deleteClick(Program& p)
+ResultCode Button_POI_deleteClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");
@@ -70,7 +70,7 @@ int Button_POI_deleteClick(Program& p)
     });
 }
 
-int Button_POI_uploadClick(Program& p)
+ResultCode Button_POI_uploadClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("TBD:Com port not open Error!");
@@ -102,7 +102,7 @@ int Button_POI_uploadClick(Program& p)
     });
 }
 
-int CheckBox_POI2Click(Program& p)
+ResultCode CheckBox_POI2Click(Program& p)
 {
     const std::string address = MapLinkFor(kPoiMapLatitude, kPoiMapLongitude);
     if (!p.shell->open(address)) {

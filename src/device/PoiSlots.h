@@ -12,11 +12,11 @@
 
 struct Program;
 
-int Button_POI_downloadClick(Program& p);
-int Button_POI_deleteClick(Program& p);
-int Button_POI_uploadClick(Program& p);
-// Opens the web map at the fixed default coordinate. 0, or 140 when nothing could open it.
-int CheckBox_POI2Click(Program& p);
+ResultCode Button_POI_downloadClick(Program& p);
+ResultCode Button_POI_deleteClick(Program& p);
+ResultCode Button_POI_uploadClick(Program& p);
+// Opens the web map at the fixed default coordinate; kCannotOpen when nothing could open it.
+ResultCode CheckBox_POI2Click(Program& p);
 
 // The default coordinate of the web map (Greenwich, degrees x 10^7).
 inline constexpr const char* kPoiMapLatitude = "514778000";

@@ -63,7 +63,7 @@ void TakeItem(Field& field, int index, int toValue)
 
 } // namespace
 
-int Button_Set_languageClick(Program& p)
+ResultCode Button_Set_languageClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr(" Com port not open Error!");
@@ -102,7 +102,7 @@ int Button_Set_languageClick(Program& p)
     return kOk;
 }
 
-int Button_Factory_ResetClick(Program& p)
+ResultCode Button_Factory_ResetClick(Program& p)
 {
     return AckCommandWithBoxes(p, 0x0F, 5000, "Com port not open Error!", "Device Settings reset successfully.",
                                "Factory reset failed,");

@@ -1,13 +1,15 @@
 #pragma once
 // Reading, writing and factory-resetting the device settings (the "Settings" page).
-// Results: 0 success, 1 no link, 3 no acknowledgement, 4 no (usable) answer.
+// Results: kOk, kNoLink, kNoAck, kTimeOut (no usable answer).
 
 #include "program/DeviceSettings.h"
 
+#include "platform/ResultCode.h"
+
 struct Program;
 
-int Button_Set_languageClick(Program& p);
-int Button_Factory_ResetClick(Program& p);
+ResultCode Button_Set_languageClick(Program& p);
+ResultCode Button_Factory_ResetClick(Program& p);
 // Selects the UTC offset item for the PC's standard time-zone bias (nothing is sent).
 void Button_utc_offset_testClick(Program& p);
 // The item index for a bias in minutes (UTC = local time + bias).

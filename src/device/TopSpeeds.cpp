@@ -36,7 +36,7 @@ std::string TopSpeedText(uint16_t raw, uint8_t unit)
     return text;
 }
 
-int Button_TOP10_ReadClick(Program& p)
+ResultCode Button_TOP10_ReadClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");
@@ -80,7 +80,7 @@ int Button_TOP10_ReadClick(Program& p)
     return kOk;
 }
 
-int Button_TOP10_ClearClick(Program& p)
+ResultCode Button_TOP10_ClearClick(Program& p)
 {
     return AckCommandWithBoxes(p, 0x4A, 5000, "Com port not open Error!", "Top 10 Speed cleared successfully.",
                                "Operation failed!");

@@ -1,14 +1,16 @@
 #pragma once
 // The device's two top-10 speed tables ("Top 10 Speed" group): read and clear.
-// Results: 0 success, 1 no link, 3 no acknowledgement, 4 no (usable) answer.
+// Results: kOk, kNoLink, kNoAck, kTimeOut (no usable answer).
 
 #include <cstdint>
 #include <string>
 
+#include "platform/ResultCode.h"
+
 struct Program;
 
-int Button_TOP10_ReadClick(Program& p);
-int Button_TOP10_ClearClick(Program& p);
+ResultCode Button_TOP10_ReadClick(Program& p);
+ResultCode Button_TOP10_ClearClick(Program& p);
 
 // One raw speed (cm/s) in the display unit: "%3d.%02d" and the unit suffix,
 // computed in 32-bit float and truncated as the device's unit table says.

@@ -119,10 +119,10 @@ size_t TrackToNmea(const uint8_t* slot, int maxPoints, std::string& out, int& po
     return out.size();
 }
 
-int Button_TRK_TO_RMCClick(Program& p)
+ResultCode Button_TRK_TO_RMCClick(Program& p)
 {
     std::vector<uint8_t> image;
-    const int read = ReadWholeFile(kTrackImageFile, kWholeFileLimit, image);
+    const ResultCode read = ReadWholeFile(kTrackImageFile, kWholeFileLimit, image);
     if (read != kOk) {
         p.host.messageBox("Import trk file(64K bin) failed!");
         return read;
@@ -133,8 +133,8 @@ int Button_TRK_TO_RMCClick(Program& p)
     }
     const std::string timeText = LocalTimeText(p);
     ConverterRuns converter(p);
-    int result = kOk;
-    auto fail = [&result](int code) {
+    ResultCode result = kOk;
+    auto fail = [&result](ResultCode code) {
         if (result == kOk)
             result = code;
     };
@@ -182,7 +182,7 @@ int Button_TRK_TO_RMCClick(Program& p)
     return result;
 }
 
-int BitBtn1Click(Program& p)
+ResultCode BitBtn1Click(Program& p)
 {
     const std::string trackName = OwnerTrackName(p, "");
     p.host.messageBox("sed_kml_gpsname.bat " + trackName + " TRK.kml ");

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/ResultCode.h"
+
 struct Program;
 
 inline constexpr int kTrackPointBytes = 16;
@@ -20,10 +22,10 @@ inline constexpr size_t kTrackNmeaBytesPerPoint = 192;
 // or 0xFFFFFFFF) into out; returns the characters written and sets pointCount.
 size_t TrackToNmea(const uint8_t* slot, int maxPoints, std::string& out, int& pointCount);
 
-// "TRK-->RMC". Results: 0, 2 or 140 the image cannot be read, 11 its size is wrong,
-// 7 a converter run failed, 9 a file could not be written (the other slots go on).
-int Button_TRK_TO_RMCClick(Program& p);
+// "TRK-->RMC". Results: kOk, kEmptyFile or kCannotOpen the image cannot be read, kRefused its size is wrong,
+// kConverterFailed a converter run failed, kWriteFailed a file could not be written (the other slots go on).
+ResultCode Button_TRK_TO_RMCClick(Program& p);
 
 // The renaming test: shows the renaming command and names the track of "TRK.kml"
-// "USER_SERIAL". 0, or 7 when the KML could not be named.
-int BitBtn1Click(Program& p);
+// "USER_SERIAL". kOk, or kConverterFailed when the KML could not be named.
+ResultCode BitBtn1Click(Program& p);

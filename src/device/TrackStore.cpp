@@ -58,7 +58,7 @@ bool WriteStoreBlock(Program& p, SerialLink* link, uint32_t address, const uint8
 
 } // namespace
 
-int TRK_DownloadClick(Program& p)
+ResultCode TRK_DownloadClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com Port Error!");
@@ -144,7 +144,7 @@ int TRK_DownloadClick(Program& p)
     return result;
 }
 
-int TRK_EraseClick(Program& p, bool* sender)
+ResultCode TRK_EraseClick(Program& p, bool* sender)
 {
     LinkBusyGuard guard(p.link);
     if (!guard.linkOr("Com port error!"))
@@ -180,7 +180,7 @@ int TRK_EraseClick(Program& p, bool* sender)
     return result;
 }
 
-int TRK_UploadClick(Program& p)
+ResultCode TRK_UploadClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port error!");
@@ -259,7 +259,7 @@ int TRK_UploadClick(Program& p)
     return remaining > 0 ? kNoAck : kOk;
 }
 
-int Button5Click(Program& p)
+ResultCode Button5Click(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port error!");

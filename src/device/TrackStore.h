@@ -19,11 +19,11 @@ inline constexpr uint32_t kTrackStoreBytes = 65536;
 inline constexpr uint32_t kTrackSlotBytes = 16384;
 
 // Reads the store into kTrackImageFile (4096-byte blocks, 4 attempts each), then converts it.
-int TRK_DownloadClick(Program& p);
+ResultCode TRK_DownloadClick(Program& p);
 // Erases the checked slots (CheckBox_track1..4), then downloads again. sender: as the control commands.
-int TRK_EraseClick(Program& p, bool* sender = nullptr);
+ResultCode TRK_EraseClick(Program& p, bool* sender = nullptr);
 // Erases the store and writes kTrackUploadFile into it, in 240- or 48-byte blocks; a slot
 // that fails to erase ends it before anything is written.
-int TRK_UploadClick(Program& p);
+ResultCode TRK_UploadClick(Program& p);
 // "TRK Tag Del": invalidates the checked slots' tags; only the first three presses of a run act.
-int Button5Click(Program& p);
+ResultCode Button5Click(Program& p);

@@ -15,7 +15,7 @@ constexpr int kLogAreaDataBytes = 16;
 
 } // namespace
 
-int Button_Log_infoClick(Program& p)
+ResultCode Button_Log_infoClick(Program& p)
 {
     LinkBusyGuard guard(p.link);
     SerialLink* link = guard.linkOr("Com port not open Error!");

@@ -30,16 +30,16 @@ bool ParseInteger(const std::string& text, int64_t& value)
 
 } // namespace
 
-int Load_SBPClick(Program& p, const std::string& chosenFile)
+ResultCode Load_SBPClick(Program& p, const std::string& chosenFile)
 {
     p.form.logData.browseDownloadEnabled = true;
     p.form.browse.gridEnabled = true;
     p.form.browse.mapViewEnabled = true;
     if (chosenFile.empty())
-        return 0;
+        return kOk;
 
     std::vector<uint8_t> image;
-    const int result = ReadWholeFile(chosenFile, kWholeFileLimit, image);
+    const ResultCode result = ReadWholeFile(chosenFile, kWholeFileLimit, image);
     if (result != kOk) {
         p.host.messageBox("Load SBP failed!");
         return result;
@@ -56,7 +56,7 @@ int Load_SBPClick(Program& p, const std::string& chosenFile)
     std::snprintf(line, sizeof line, "Total SBP file size=%zu, points=%zu", bytes, points);
     p.host.logLine(line);
     p.form.logData.logFileName = chosenFile;
-    return 0;
+    return kOk;
 }
 
 void Button_BrowseClick(Program& p, const std::string& chosenFile)

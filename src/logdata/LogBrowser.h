@@ -11,6 +11,8 @@
 
 #include "platform/FileAccess.h"
 
+#include "platform/ResultCode.h"
+
 struct Program;
 
 inline constexpr size_t kWholeFileLimit = 0x800000;   // 8 MiB; longer files are cut there
@@ -23,8 +25,8 @@ inline constexpr const char* kSbpDialogFileName = "*.sbp";
 // The web map service in front of "/maps?q=...".
 inline constexpr const char* kMapServiceAddress = "https://maps.google.com";
 
-// "Load SBP file" after its dialog. Returns 0, or the ReadWholeFile result after the "Load SBP failed!" box.
-int Load_SBPClick(Program& p, const std::string& chosenFile);
+// "Load SBP file" after its dialog. Returns kOk, or the ReadWholeFile result after the "Load SBP failed!" box.
+ResultCode Load_SBPClick(Program& p, const std::string& chosenFile);
 // "Browse" after its dialog: sets Edit_Filename.
 void Button_BrowseClick(Program& p, const std::string& chosenFile);
 // Grid selection: remembers the row and rebuilds the map link; always allows the selection.

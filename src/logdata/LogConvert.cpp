@@ -65,7 +65,7 @@ std::string SbpExtension(const std::string& input)
     return suffix.isEmpty() ? std::string() : "." + suffix.toStdString();
 }
 
-int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base)
+ResultCode WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base)
 {
     size_t offset = 0;
     if (HasSbpHeader(image.data(), image.size()))
@@ -80,18 +80,18 @@ int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::st
     std::vector<char> work(SbpWorkBufferBytes(total));
     const bool nmeaOk = WriteChunks(p, base + ".NMEA", image.data() + offset, total, work, false);
     const bool pltOk = WriteChunks(p, base + ".plt", image.data() + offset, total, work, true);
-    return nmeaOk && pltOk ? 0 : kWriteFailed;
+    return nmeaOk && pltOk ? kOk : kWriteFailed;
 }
 
-int ExportSbpTracks(Program& p, const std::string& input, const std::string& base)
+ResultCode ExportSbpTracks(Program& p, const std::string& input, const std::string& base)
 {
     std::vector<uint8_t> image;
-    const int read = ReadWholeFile(input, kWholeFileLimit, image);
+    const ResultCode read = ReadWholeFile(input, kWholeFileLimit, image);
     if (read != kOk)
         return read;
-    const int written = WriteSbpExports(p, image, base);
+    const ResultCode written = WriteSbpExports(p, image, base);
     image = {};
-    if (written != 0)
+    if (written != kOk)
         return written;
 
     GpsBabelJob job;
@@ -106,13 +106,13 @@ int ExportSbpTracks(Program& p, const std::string& input, const std::string& bas
             return kConverterFailed;
         }
     }
-    return 0;
+    return kOk;
 }
 
-int ConvertSbpFile(Program& p)
+ResultCode ConvertSbpFile(Program& p)
 {
     const std::string input = p.form.browse.gridFileName;
-    int result = 0;
+    ResultCode result = kOk;
     if (!QFileInfo::exists(QString::fromStdString(input))) {
         p.host.setBusyCursor(false);
         p.host.messageBox(input + " not found!");
@@ -127,7 +127,7 @@ int ConvertSbpFile(Program& p)
         p.host.setBusyCursor(true);
         p.host.logLine("converting...");
         result = ExportSbpTracks(p, input, base);
-        if (result != 0 && result != kConverterFailed) {
+        if (result != kOk && result != kConverterFailed) {
             p.host.setBusyCursor(false);
             p.host.messageBox(" Failed to generate KML file!");
         } else {
@@ -166,7 +166,7 @@ int ConvertSbpFile(Program& p)
     return result;
 }
 
-int BitBtn_offline_convertClick(Program& p)
+ResultCode BitBtn_offline_convertClick(Program& p)
 {
     if (!QFileInfo::exists(QString::fromStdString(p.form.logData.logFileName))) {
         p.host.messageBox("File not exist!");

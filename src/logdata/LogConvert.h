@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ResultCode.h"
+
 struct Program;
 
 // "[Total:%u,No Fix:%u,Bad:%u]".
@@ -16,11 +18,11 @@ std::string ConvertStatisticText(uint32_t total, uint32_t noFix, uint32_t bad);
 std::string SbpBaseName(const std::string& input);
 std::string SbpExtension(const std::string& input);
 
-// Header skip, Total / No Fix / Bad, then base.NMEA and base.plt from a file image: 0 or kWriteFailed.
-int WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base);
-// Reads the file, writes NMEA and PLT, runs the converter: 0, 140, 2, kWriteFailed or kConverterFailed.
-int ExportSbpTracks(Program& p, const std::string& input, const std::string& base);
-// The whole conversion with its messages and statistics line; returns 0 or the failing step's code.
-int ConvertSbpFile(Program& p);
+// Header skip, Total / No Fix / Bad, then base.NMEA and base.plt from a file image: kOk or kWriteFailed.
+ResultCode WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base);
+// Reads the file, writes NMEA and PLT, runs the converter: kOk, kCannotOpen, kEmptyFile, kWriteFailed or kConverterFailed.
+ResultCode ExportSbpTracks(Program& p, const std::string& input, const std::string& base);
+// The whole conversion with its messages and statistics line; returns kOk or the failing step's code.
+ResultCode ConvertSbpFile(Program& p);
 // "Log Convert": checks Edit_Filename, copies it to Edit_StringGrid, converts.
-int BitBtn_offline_convertClick(Program& p);
+ResultCode BitBtn_offline_convertClick(Program& p);

@@ -15,7 +15,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 struct CommandCase {
-    int (*handler)(Program&, bool*);
+    ResultCode (*handler)(Program&, bool*);
     int id;
     Strings acknowledged;   // lines logged when acknowledged
     Strings unanswered;     // lines logged when the command goes unanswered
@@ -114,7 +114,7 @@ TEST(DeviceFeatures, withoutALinkNothingIsSentAndOnlyTheirOwnDialogsShow)
     p.form.settings.serialNumberText = "5";
     for (const CommandCase& c : kCommands)
         EXPECT_EQ(c.handler(p, nullptr), 1);
-    using Operation = int (*)(Program&);
+    using Operation = ResultCode (*)(Program&);
     const std::vector<std::pair<Operation, std::string>> others = {
         {[](Program& p) { return Button_off_and_clearClick(p); }, "Com port error!"},
         {Button_update_username_binClick, "Com Port Error!"},
