@@ -13,6 +13,7 @@
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
+#include "link/TransferStart.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
@@ -72,29 +73,18 @@ ResultCode TRK_DownloadClick(Program& p)
         p.host.messageBox(std::string("Create file ") + kTrackImageFile + " failed!");
         return kCannotOpen;
     }
-    RingClear(link);
+    char startLine[48];
+    std::snprintf(startLine, sizeof startLine, "Start downloading(%d bytes)...", int(kTrackStoreBytes));
+    p.link.statistics.payloadByteSum = 0;
+    if (!BeginTransfer(p.link, link, {.total = kTrackStoreBytes, .startLine = startLine})) {
+        file.close();
+        std::remove(file.name().c_str());
+        return kNoLink;
+    }
+    TransferGauge& gauge = p.link.gauge;
     uint32_t address = 0;
     uint32_t remaining = kTrackStoreBytes;
     uint32_t done = 0;
-    p.host.logLine(".........");
-    p.link.parser.ResetLinkStatistics();
-    p.link.statistics.payloadByteSum = 0;
-    if (LinkGone(p.link)) {
-        file.close();
-        std::remove(file.name().c_str());
-        p.host.messageBox("Com Port Error!");
-        return kNoLink;
-    }
-
-    char startLine[48];
-    std::snprintf(startLine, sizeof startLine, "Start downloading(%d bytes)...", int(kTrackStoreBytes));
-    p.host.setBusyCursor(true);
-    RingClear(link);
-    p.host.logLine(startLine);
-    TransferGauge& gauge = p.link.gauge;
-    gauge.maximum = kTrackStoreBytes;
-    gauge.position = 0;
-    gauge.tag = 0;   // the frame parser now advances the gauge per payload byte
 
     bool writeFailed = false;
     while (remaining > 0) {
@@ -206,16 +196,10 @@ ResultCode TRK_UploadClick(Program& p)
             return erased;
         }
     }
-    if (LinkGone(p.link)) {
-        p.host.messageBox("Com Port Error!");
-        return kNoLink;
-    }
-
     char line[48];
     std::snprintf(line, sizeof line, "Start uploading(%d bytes)...", int(kTrackStoreBytes));
-    p.host.setBusyCursor(true);
-    RingClear(link);
-    p.host.logLine(line);
+    if (!BeginTransfer(p.link, link, {.total = kTrackStoreBytes, .startLine = line, .receiving = false}))
+        return kNoLink;
     const Reply extended = Exchange(p.link, link, Request::Command(0x35), kAck, 2500);
     if (extended.stopped()) {
         p.host.setBusyCursor(false);
@@ -230,8 +214,6 @@ ResultCode TRK_UploadClick(Program& p)
     }
 
     TransferGauge& gauge = p.link.gauge;
-    gauge.maximum = kTrackStoreBytes;
-    gauge.position = 0;
     uint32_t address = 0;
     uint32_t remaining = kTrackStoreBytes;
     uint32_t done = 0;

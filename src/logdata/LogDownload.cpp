@@ -13,6 +13,7 @@
 #include "link/FrameEncoder.h"
 #include "link/BlockRead.h"
 #include "link/LinkBusyGuard.h"
+#include "link/TransferStart.h"
 #include "logdata/LogClear.h"
 #include "platform/FileAccess.h"
 #include "platform/ResultCode.h"
@@ -174,20 +175,10 @@ ResultCode Button_downloadlogClick(Program& p)
 
     const TransferRunning transfer(p.link);
     SerialLink* link = p.link.ActiveLink;
-    RingClear(link);
-    p.host.logLine(".........");
-    p.link.parser.ResetLinkStatistics();
-    if (LinkGone(p.link)) {
-        p.host.messageBox("Com Port Error!");
+    if (!BeginTransfer(p.link, link, {.total = uint32_t(p.pointsLogged) * kSbpRecordBytes})) {
         file.close();
         return kNoLink;
     }
-    p.host.setBusyCursor(true);
-    RingClear(link);
-    TransferGauge& gauge = p.link.gauge;
-    gauge.maximum = uint32_t(p.pointsLogged) * kSbpRecordBytes;
-    gauge.position = 0;
-    gauge.tag = 0;   // the frame parser now advances the gauge per payload byte
     DecodeSbpRecords(p.grid, nullptr, size_t(p.pointsLogged));
     p.grid.sourceFile.clear();
 
