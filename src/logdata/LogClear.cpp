@@ -14,6 +14,15 @@ constexpr uint32_t kTrackSlotBytes = 16384;
 constexpr uint32_t kSectorBytes = 4096;
 constexpr int kSectorSends = 3;
 
+// The slot operations let queued window events run before they take the port.
+SerialLink* SlotLink(Program& p, LinkBusyGuard& guard)
+{
+    if (!guard.acquired())
+        return nullptr;
+    PumpMessages(p.link);
+    return guard.linkOr("COM port access error");
+}
+
 } // namespace
 
 ResultCode ClearDeviceLog(Program& p)
@@ -74,10 +83,7 @@ ResultCode ClearDeviceLog(Program& p)
 ResultCode ClearWaypointSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
-        return kNoLink;
-    PumpMessages(p.link);
-    SerialLink* link = guard.linkOr("COM port access error");
+    SerialLink* link = SlotLink(p, guard);
     if (!link)
         return kNoLink;
     p.host.logLine("Clearing waypoint ...");
@@ -95,10 +101,7 @@ ResultCode ClearWaypointSlot(Program& p, uint8_t slot)
 ResultCode EraseTrackSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
-        return kNoLink;
-    PumpMessages(p.link);
-    SerialLink* link = guard.linkOr("COM port access error");
+    SerialLink* link = SlotLink(p, guard);
     if (!link)
         return kNoLink;
     p.host.setBusyCursor(true);   // the caller restores the arrow
