@@ -25,7 +25,7 @@ public:
 
     const std::vector<uint8_t>& written() const { return written_; }
     int reads() const { return reads_; }
-    std::vector<int> readSizes;   // the size asked by each read (for tests)
+    int lastReadSize = 0;   // the size the last read asked for (for tests)
 
 private:
     SimDevice& device_;

@@ -57,12 +57,12 @@ TEST_F(WaitTest, readChunkDependsOnBudget)
 {
     WaitResponse(c(), link(), kAck, 15);
     EXPECT_EQ(link()->readChunk, 10);
-    EXPECT_EQ(rig.transport->readSizes.back(), 10);
+    EXPECT_EQ(rig.transport->lastReadSize, 10);
     WaitResponse(c(), link(), kAck, 16);
     EXPECT_EQ(link()->readChunk, 128);
-    EXPECT_EQ(rig.transport->readSizes.back(), 128);
+    EXPECT_EQ(rig.transport->lastReadSize, 128);
     WaitResponseShort(c(), link(), kAck, 800);
-    EXPECT_EQ(rig.transport->readSizes.back(), 9);
+    EXPECT_EQ(rig.transport->lastReadSize, 9);
 }
 
 TEST_F(WaitTest, frameCutByATimeOutCompletesAtTheNextWait)
