@@ -45,6 +45,8 @@ using Args = std::vector<std::string>;
 int RunPorts(CtlContext& ctx, const Args& args);
 int RunInfo(CtlContext& ctx, const Args& args);
 int RunSettings(CtlContext& ctx, const Args& args);
+// The --help lines of settings, with the values of every setting.
+const char* SettingsUsage();
 int RunFactoryReset(CtlContext& ctx, const Args& args);
 int RunLogInfo(CtlContext& ctx, const Args& args);
 int RunDownload(CtlContext& ctx, const Args& args);
