@@ -112,6 +112,9 @@ TEST(CtlConnectE2E, commandLineMistakesGetAClearMessageAndStatus2)
         {{"--port", "", "info"}, 2, "", "--port needs a port", {}},
         {{"--port", "COM300", "info"}, 2, "", "COM300 cannot be used: port numbers go up to COM255", {}},
         {{"info", "--port", "COM7"}, 2, "", "--port goes before the command", {}},
+        // 48 hundred is no rate here, though a saved BAUD=48 is read as 4800.
+        {{"--baud", "48", "info"}, 2, "", "vr60ctl: 48 is not one of the eight baud rates", {}},
+        {{"--baud", "1234", "info"}, 2, "", "vr60ctl: 1234 is not one of the eight baud rates", {}},
         {{"ports", "extra"}, 2, "", "ports takes no arguments", {}},
         {{"download", "--out"}, 2, "", "--out needs a file name", {}},
         {{"download", "--out=", "--clear"}, 2, "", "vr60ctl: download: --out needs a file name", {}},
