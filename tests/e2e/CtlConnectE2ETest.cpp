@@ -129,6 +129,8 @@ TEST(CtlConnectE2E, commandLineMistakesGetAClearMessageAndStatus2)
         {{"info"}, 2, "", "VR60_TRACE: cannot write /nonexistent-folder/trace", {"VR60_TRACE=/nonexistent-folder/trace"}},
         {{"convert", "--help"}, 0, "convert FILE [--split]", "", {}},
         {{"help", "download"}, 0, "--no-clear", "", {}},
+        {{"records", "--help"}, 0, "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] [--db URL] COMMAND [ARGS]\n  records ",
+         "", {}},
         {{"help"}, 0, "commands:", "", {}},
         {{"-h"}, 0, "commands:", "", {}},
         {{"--version"}, 0, "vr60ctl V0.2B0407B", "", {}},
