@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "CtlHost.h"
 #include "analysis/ResultText.h"
@@ -39,59 +40,54 @@ bool ParseNumber(const std::string& text, double minimum, double& value)
     return true;
 }
 
+// The point filter's options: what a value must be beyond a number from 0, and where it goes.
+const struct {
+    const char* name;
+    bool (*valid)(double);
+    void (*set)(PointFilter&, double);
+} kFilterOptions[] = {
+    {"max-hdop", nullptr, [](PointFilter& f, double v) { f.maxHdop = v; }},
+    {"min-sats", [](double v) { return v == std::floor(v) && v <= 255; },
+     [](PointFilter& f, double v) { f.minSatellites = int(v); }},
+    {"max-accel", nullptr, [](PointFilter& f, double v) { f.maxAcceleration = v; }},
+    {"max-gap", [](double v) { return v > 0; }, [](PointFilter& f, double v) { f.maxGapSeconds = v; }},
+    {"max-jump", nullptr, [](PointFilter& f, double v) { f.maxJumpMetres = v; }},
+    {"max-dropout", nullptr, [](PointFilter& f, double v) { f.maxDropoutSeconds = v; }},
+};
+
 // Returns 0, or 2 after saying what is wrong.
 int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--json") {
-            out.json = true;
-        } else if (a == "--device") {
-            out.device = true;
-        } else if (a == "--max-hdop" || a == "--min-sats" || a == "--max-accel" || a == "--max-gap" ||
-                   a == "--max-jump" || a == "--max-dropout") {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "vr60ctl: analyze: %s needs a value\n", a.c_str());
-                return 2;
-            }
-            const std::string& text = args[++i];
-            double v = 0;
-            bool ok = ParseNumber(text, 0, v);
-            if (a == "--min-sats")
-                ok = ok && v == std::floor(v) && v <= 255;
-            if (a == "--max-gap")
-                ok = ok && v > 0;
-            if (a == "--max-hdop")
-                out.filter.maxHdop = v;
-            else if (a == "--min-sats")
-                out.filter.minSatellites = int(v);
-            else if (a == "--max-accel")
-                out.filter.maxAcceleration = v;
-            else if (a == "--max-jump")
-                out.filter.maxJumpMetres = v;
-            else if (a == "--max-dropout")
-                out.filter.maxDropoutSeconds = v;
-            else
-                out.filter.maxGapSeconds = v;
-            if (!ok) {
-                std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a valid value for %s\n", text.c_str(), a.c_str());
-                return 2;
-            }
-        } else if (!a.empty() && a[0] == '-') {
-            std::fprintf(stderr, "vr60ctl: analyze: unknown option %s (see --help)\n", a.c_str());
-            return 2;
-        } else if (out.file.empty()) {
-            out.file = a;
-        } else {
-            std::fprintf(stderr, "vr60ctl: analyze: only one file, please ('%s')\n", a.c_str());
+    std::vector<CommandOption> list = {{"json"}, {"device"}};
+    for (const auto& o : kFilterOptions)
+        list.push_back({o.name, "a value"});
+    CommandOptions options("analyze", list);
+    if (const int bad = options.parse(args, CommandOptions::kAnyCount))
+        return bad;
+    out.json = options.isSet("json");
+    out.device = options.isSet("device");
+    for (const auto& o : kFilterOptions) {
+        if (!options.isSet(o.name))
+            continue;
+        const std::string text = options.value(o.name);
+        double v = 0;
+        if (!ParseNumber(text, 0, v) || (o.valid && !o.valid(v))) {
+            std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a valid value for --%s\n", text.c_str(), o.name);
             return 2;
         }
+        o.set(out.filter, v);
     }
-    if (out.file.empty()) {
+    const Args& files = options.arguments();
+    if (files.size() > 1) {
+        std::fprintf(stderr, "vr60ctl: analyze: only one file, please ('%s')\n", files[1].c_str());
+        return 2;
+    }
+    if (files.empty()) {
         std::fprintf(stderr, "usage: vr60ctl analyze FILE.sbp [--json] [--device] [--max-hdop X] [--min-sats N] "
                              "[--max-accel A] [--max-gap S] [--max-jump M] [--max-dropout S]\n");
         return 2;
     }
+    out.file = files[0];
     return 0;
 }
 

@@ -2,9 +2,9 @@
 // writes and the one-shot device commands.
 
 #include <cstdio>
-#include <optional>
 #include <string>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "device/ControlCommands.h"
 #include "device/IdentityWrites.h"
@@ -60,30 +60,24 @@ int RunUserName(CtlContext& ctx, const Args& args)
 int RunSerial(CtlContext& ctx, const Args& args)
 {
     Program& p = ctx.program;
-    std::optional<std::string> text;
-    for (const std::string& arg : args) {
-        if (const int taken = TakeFollowUpSwitch("serial", arg, &p.followUps)) {
-            if (taken < 0)
-                return 2;
-        } else if (text || arg.rfind("--", 0) == 0) {
-            text.reset();
-            break;
-        } else {
-            text = arg;
-        }
-    }
-    if (!text) {
+    CommandOptions options("serial", FollowUpOptions());
+    if (const int bad = options.parse(args, CommandOptions::kAnyCount))
+        return bad;
+    if (const int bad = TakeFollowUps(options, &p.followUps))
+        return bad;
+    if (options.arguments().size() != 1) {
         std::fprintf(stderr, "usage: vr60ctl serial [--clear | --no-clear] [--power-off | --no-power-off] NUMBER\n");
         return 2;
     }
+    const std::string& text = options.arguments()[0];
     uint32_t number = 0;
-    if (!CheckSerialNumberText(p, *text, &number))
+    if (!CheckSerialNumberText(p, text, &number))
         return kRefused;
     // "auto log/trk/wpt clear" and "auto poweroff" as the window starts with them.
     StartUpTestConfig(p);
     AnnounceFollowUps(p, "the serial number write, whatever its outcome");
     return WithDevice(ctx, [&](Program& p) {
-        p.form.settings.serialNumberText = *text;
+        p.form.settings.serialNumberText = text;
         int written = kOk;
         const int result = UpdateSerialNumber(p, &written);
         // The window shows the number, or nothing for a wrong echo; the command line says either.
@@ -126,11 +120,10 @@ int RunDebugFlag(CtlContext& ctx, const Args& args)
 
 int RunPowerOff(CtlContext& ctx, const Args& args)
 {
-    const bool clear = args.size() == 1 && args[0] == "--clear";
-    if (!args.empty() && !clear) {
-        std::fprintf(stderr, "vr60ctl: power-off takes only --clear\n");
-        return 2;
-    }
+    CommandOptions options("power-off", {{"clear"}});
+    if (const int bad = options.parse(args))
+        return bad;
+    const bool clear = options.isSet("clear");
     return WithDevice(ctx, [clear](Program& p) {
         return clear ? Button_off_and_clearClick(p, &p.form.unseen.offAndClearEnabled)
                      : Button_Power_OffClick(p, &p.form.connection.powerOffEnabled);

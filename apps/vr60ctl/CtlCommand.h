@@ -7,12 +7,13 @@
 // success, else the failing step's result code.
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 struct Program;
 struct FollowUpChoice;
+struct CommandOption;
+class CommandOptions;
 class CtlHost;
 
 struct CtlOptions {
@@ -45,6 +46,8 @@ using Args = std::vector<std::string>;
 int RunPorts(CtlContext& ctx, const Args& args);
 int RunInfo(CtlContext& ctx, const Args& args);
 int RunSettings(CtlContext& ctx, const Args& args);
+// The --help lines of settings, with the values of every setting.
+const char* SettingsUsage();
 int RunFactoryReset(CtlContext& ctx, const Args& args);
 int RunLogInfo(CtlContext& ctx, const Args& args);
 int RunDownload(CtlContext& ctx, const Args& args);
@@ -78,13 +81,10 @@ int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation);
 int DefaultPortNumber(std::string* why);
 // A command that takes no arguments: 0 when there are none, else 2 with a message.
 int NoArguments(const char* command, const Args& args);
-// One of a pair of opposite switches: 1 when arg is on or off and agrees with any
-// given before (the choice kept in *choice), 0 when it is neither, -1 when it
-// contradicts an earlier one (the message is given).
-int TakeSwitchPair(const char* command, const std::string& arg, const char* on, const char* off,
-                   std::optional<bool>* choice);
-// --clear/--no-clear and --power-off/--no-power-off of serial and selftest, as TakeSwitchPair.
-int TakeFollowUpSwitch(const char* command, const std::string& arg, FollowUpChoice* choice);
+// --clear/--no-clear and --power-off/--no-power-off of serial and selftest: the options,
+// and the choice they make (0), or 2 after saying that both of a pair were given.
+std::vector<CommandOption> FollowUpOptions();
+int TakeFollowUps(const CommandOptions& options, FollowUpChoice* choice);
 // The line that says, before connecting, which of the clear and the power-off follow
 // the operation and what decided it; nothing when neither follows.
 void AnnounceFollowUps(const Program& p, const char* after);

@@ -10,13 +10,7 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              used without --port"},
         {"info", RunInfo,
          "  info                        connect as the Connect button does, print the identity, disconnect"},
-        {"settings", RunSettings,
-         "  settings [NAME=VALUE ...]   read the settings and print them; with assignments, write them first\n"
-         "                              log=OFF|5HZ  min-speed=0..15  unit=KM|MI|MN  gmt=-12:00..+13:00\n"
-         "                              (half hours)  spd-avg=1..60  spd-genie=0..31  action-spd=SPEED|NS-AVG\n"
-         "                              spd-font=SMALL|BIG   (the last four need the extended block: status\n"
-         "                              11 without it). Nothing is written or shown when the settings\n"
-         "                              could not be read at connect (status 4)"},
+        {"settings", RunSettings, SettingsUsage()},
         {"factory-reset", RunFactoryReset,
          "  factory-reset               restore the device's factory settings"},
         {"loginfo", RunLogInfo,

@@ -113,11 +113,9 @@ PortChoice DefaultPort(const std::vector<PortEntry>& ports)
 int CtlConnect(CtlContext& ctx)
 {
     Program& p = ctx.program;
-    int baudIndex = -1;
-    for (int i = 0; i < 8; ++i)
-        if (kBaudRates[i] == ctx.options.baud)
-            baudIndex = i;
-    if (baudIndex < 0) {
+    // BaudIndexOf also takes a rate in hundreds and gives 0 for an unknown one: only the rate itself is taken.
+    const int baudIndex = BaudIndexOf(ctx.options.baud);
+    if (kBaudRates[baudIndex] != ctx.options.baud) {
         std::fprintf(stderr, "vr60ctl: %ld is not one of the eight baud rates (see --help)\n", ctx.options.baud);
         return 2;
     }

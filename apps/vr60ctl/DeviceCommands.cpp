@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "CtlCommand.h"
 #include "program/Program.h"
@@ -14,112 +16,145 @@
 
 namespace {
 
+using namespace SettingsItems;
+
 std::string Upper(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
     return s;
 }
 
-const char* ItemText(const char* const* items, int count, int index)
+// One row per setting: its NAME in NAME=VALUE, its label in the printout, the box it
+// sets and the items of that box.
+struct SettingRow {
+    const char* name;
+    const char* label;
+    int SettingsPage::*field;
+    int count;
+    int lowest;                       // -1: VALUE is an item's text (a blank as '-'), else the number lowest + index
+    std::string (*item)(int index);   // as printed; none: the number
+    bool extended;                    // only in the extended settings block
+    const char* note = nullptr;       // after the values in --help
+};
+
+template <const auto& items>
+std::string Item(int index)
 {
-    return index >= 0 && index < count ? items[index] : "(none)";
+    return items[index];
 }
 
-std::string NumberItem(int index, int offset, int count)
+const SettingRow kSettingRows[] = {
+    {"log", "LOGGING", &SettingsPage::logMode, int(std::size(kLog)), -1, Item<kLog>, false},
+    {"min-speed", "MIN SPEED", &SettingsPage::minSpeed, kMinSpeedCount, 0, nullptr, false},
+    {"unit", "UNIT", &SettingsPage::unit, int(std::size(kUnit)), -1, Item<kUnit>, false},
+    {"gmt", "GMT", &SettingsPage::utcOffset, kUtcOffsetCount, -1, [](int i) { return std::string(UtcOffset(i)); },
+     false, "(half hours)"},
+    // "1 " and "2 " as the box has them.
+    {"spd-avg", "SPD AVG", &SettingsPage::speedAvg, kSpeedAvgCount, 1, [](int i) { return std::string(SpeedAvg(i)); },
+     true},
+    {"spd-genie", "SPD GENIE", &SettingsPage::speedGenie, kSpeedGenieCount, 0, nullptr, true},
+    {"action-spd", "ACTION SPD", &SettingsPage::actionSpeed, int(std::size(kActionSpeed)), -1, Item<kActionSpeed>, true},
+    {"spd-font", "SPD FONT", &SettingsPage::speedFont, int(std::size(kSpeedFont)), -1, Item<kSpeedFont>, true},
+};
+
+const SettingRow* FindSetting(const std::string& name)
 {
-    return index >= 0 && index < count ? std::to_string(index + offset) : "(none)";
+    for (const SettingRow& row : kSettingRows)
+        if (name == row.name)
+            return &row;
+    return nullptr;
+}
+
+std::string Shown(const SettingRow& row, int index)
+{
+    if (index < 0 || index >= row.count)
+        return "(none)";
+    return row.item ? row.item(index) : std::to_string(row.lowest + index);
+}
+
+std::string Argument(std::string item)
+{
+    std::replace(item.begin(), item.end(), ' ', '-');
+    return item;
+}
+
+// The item index of VALUE, or -1.
+int IndexOf(const SettingRow& row, const std::string& value)
+{
+    if (row.lowest >= 0) {
+        if (value.empty() || value.size() > 3 || !std::all_of(value.begin(), value.end(), ::isdigit))
+            return -1;
+        const int index = std::stoi(value) - row.lowest;
+        return index >= 0 && index < row.count ? index : -1;
+    }
+    for (int i = 0; i < row.count; ++i)
+        if (Upper(value) == Upper(row.item(i)) || Upper(value) == Upper(Argument(row.item(i))))
+            return i;
+    return -1;
+}
+
+// "name=A|B", "name=0..15", or for a long list its ends: "name=-12:00..+13:00".
+std::string ValuesHelp(const SettingRow& row)
+{
+    if (row.lowest >= 0)
+        return std::string(row.name) + "=" + std::to_string(row.lowest) + ".." + std::to_string(row.lowest + row.count - 1);
+    if (row.count > 4)
+        return std::string(row.name) + "=" + row.item(0) + ".." + row.item(row.count - 1);
+    std::string items;
+    for (int i = 0; i < row.count; ++i)
+        items += (i ? "|" : "") + Argument(row.item(i));
+    return std::string(row.name) + "=" + items;
+}
+
+// The words joined by two blanks, in lines of at most 100 characters after a 30-character indent.
+std::string Wrapped(const std::vector<std::string>& words)
+{
+    const std::string indent(30, ' ');
+    std::string text = indent, line;
+    for (const std::string& word : words) {
+        if (!line.empty() && indent.size() + line.size() + 2 + word.size() > 100) {
+            text += line + "\n" + indent;
+            line.clear();
+        }
+        line += (line.empty() ? "" : "  ") + word;
+    }
+    return text + line;
 }
 
 // Only what the device reported (or was just sent): the extended fields only where it has them.
 void PrintSettings(const Program& p)
 {
-    using namespace SettingsItems;
-    const FormState& f = p.form;
-    std::printf("LOGGING     %s\n", ItemText(kLog, 2, f.settings.logMode));
-    std::printf("MIN SPEED   %s\n", NumberItem(f.settings.minSpeed, 0, kMinSpeedCount).c_str());
-    std::printf("UNIT        %s\n", ItemText(kUnit, 3, f.settings.unit));
-    std::printf("GMT         %s\n", f.settings.utcOffset >= 0 && f.settings.utcOffset < kUtcOffsetCount ? UtcOffset(f.settings.utcOffset) : "(none)");
-    if (p.extendedSettings) {
-        std::printf("SPD AVG     %s\n", f.settings.speedAvg >= 0 && f.settings.speedAvg < kSpeedAvgCount ? SpeedAvg(f.settings.speedAvg) : "(none)");
-        std::printf("SPD GENIE   %s\n", NumberItem(f.settings.speedGenie, 0, kSpeedGenieCount).c_str());
-        std::printf("ACTION SPD  %s\n", ItemText(kActionSpeed, 2, f.settings.actionSpeed));
-        std::printf("SPD FONT    %s\n", ItemText(kSpeedFont, 2, f.settings.speedFont));
-    } else {
-        std::printf("SPD AVG, SPD GENIE, ACTION SPD, SPD FONT: not on this firmware (no extended block)\n");
+    std::string missing;
+    for (const SettingRow& row : kSettingRows) {
+        if (row.extended && !p.extendedSettings)
+            missing += (missing.empty() ? "" : ", ") + std::string(row.label);
+        else
+            std::printf("%-12s%s\n", row.label, Shown(row, p.form.settings.*row.field).c_str());
     }
-    std::printf("LANGUAGE    %s   (read only)\n", ItemText(kLanguages, 10, f.unseen.language));
+    if (!missing.empty())
+        std::printf("%s: not on this firmware (no extended block)\n", missing.c_str());
+    const int language = p.form.unseen.language;
+    std::printf("%-12s%s   (read only)\n", "LANGUAGE",
+                language >= 0 && language < int(std::size(kLanguages)) ? kLanguages[language] : "(none)");
 }
 
-bool IsExtendedSetting(const std::string& assignment)
+// The row of NAME=VALUE and the item index of VALUE; null after a message on bad input.
+const SettingRow* ReadAssignment(const std::string& assignment, int* index)
 {
-    const std::string name = assignment.substr(0, assignment.find('='));
-    return name == "spd-avg" || name == "spd-genie" || name == "action-spd" || name == "spd-font";
-}
-
-int IndexOfText(const char* const* items, int count, const std::string& value)
-{
-    for (int i = 0; i < count; ++i)
-        if (Upper(items[i]) == Upper(value))
-            return i;
-    return -1;
-}
-
-int IndexOfNumber(const std::string& value, int lowest, int highest)
-{
-    if (value.empty() || value.size() > 3 || !std::all_of(value.begin(), value.end(), ::isdigit))
-        return -1;
-    const int n = std::stoi(value);
-    return n >= lowest && n <= highest ? n - lowest : -1;
-}
-
-// Applies NAME=VALUE to the settings controls; false with a message on bad input.
-bool ApplySetting(FormState& f, const std::string& assignment)
-{
-    using namespace SettingsItems;
     const size_t eq = assignment.find('=');
     const std::string name = assignment.substr(0, eq);
-    const std::string value = eq == std::string::npos ? std::string() : assignment.substr(eq + 1);
-    int index = -1;
-    int* field = nullptr;
-    if (name == "log") {
-        index = IndexOfText(kLog, 2, value);
-        field = &f.settings.logMode;
-    } else if (name == "min-speed") {
-        index = IndexOfNumber(value, 0, 15);
-        field = &f.settings.minSpeed;
-    } else if (name == "unit") {
-        index = IndexOfText(kUnit, 3, value);
-        field = &f.settings.unit;
-    } else if (name == "gmt") {
-        for (int i = 0; i < kUtcOffsetCount; ++i)
-            if (value == UtcOffset(i))
-                index = i;
-        field = &f.settings.utcOffset;
-    } else if (name == "spd-avg") {
-        index = IndexOfNumber(value, 1, 60);
-        field = &f.settings.speedAvg;
-    } else if (name == "spd-genie") {
-        index = IndexOfNumber(value, 0, 31);
-        field = &f.settings.speedGenie;
-    } else if (name == "action-spd") {
-        std::string v = Upper(value);
-        std::replace(v.begin(), v.end(), '-', ' ');
-        index = IndexOfText(kActionSpeed, 2, v);
-        field = &f.settings.actionSpeed;
-    } else if (name == "spd-font") {
-        index = IndexOfText(kSpeedFont, 2, value);
-        field = &f.settings.speedFont;
-    }
-    if (!field || eq == std::string::npos) {
+    const SettingRow* row = FindSetting(name);
+    if (!row || eq == std::string::npos) {
         std::fprintf(stderr, "vr60ctl: unknown setting '%s' (see --help)\n", assignment.c_str());
-        return false;
+        return nullptr;
     }
-    if (index < 0) {
+    const std::string value = assignment.substr(eq + 1);
+    *index = IndexOf(*row, value);
+    if (*index < 0) {
         std::fprintf(stderr, "vr60ctl: '%s' is not a value of %s (see --help)\n", value.c_str(), name.c_str());
-        return false;
+        return nullptr;
     }
-    *field = index;
-    return true;
+    return row;
 }
 
 void PrintIdentity(const Program& p, const std::string& port)
@@ -138,6 +173,24 @@ void PrintIdentity(const Program& p, const std::string& port)
 
 } // namespace
 
+const char* SettingsUsage()
+{
+    static const std::string usage = [] {
+        std::vector<std::string> values;
+        for (const SettingRow& row : kSettingRows) {
+            values.push_back(ValuesHelp(row));
+            if (row.note)
+                values.push_back(row.note);
+        }
+        return "  settings [NAME=VALUE ...]   read the settings and print them; with assignments, write them first\n" +
+               Wrapped(values) +
+               "   (the last four need the extended block: status\n"
+               "                              11 without it). Nothing is written or shown when the settings\n"
+               "                              could not be read at connect (status 4)";
+    }();
+    return usage.c_str();
+}
+
 int RunInfo(CtlContext& ctx, const Args& args)
 {
     if (const int bad = NoArguments("info", args))
@@ -151,10 +204,14 @@ int RunInfo(CtlContext& ctx, const Args& args)
 int RunSettings(CtlContext& ctx, const Args& args)
 {
     // Check every assignment before touching the device.
-    FormState check;
-    for (const std::string& a : args)
-        if (!ApplySetting(check, a))
+    std::vector<std::pair<const SettingRow*, int>> assignments;
+    for (const std::string& a : args) {
+        int index = -1;
+        const SettingRow* row = ReadAssignment(a, &index);
+        if (!row)
             return 2;
+        assignments.emplace_back(row, index);
+    }
     return WithDevice(ctx, [&](Program& p) {
         // Nobody sees the values before a write here: a write on top of a failed read
         // would send defaults for every other field.
@@ -163,19 +220,19 @@ int RunSettings(CtlContext& ctx, const Args& args)
                          args.empty() ? "to show" : "was written");
             return int(p.settingsReadResult);
         }
-        for (const std::string& a : args) {
-            if (IsExtendedSetting(a) && !p.extendedSettings) {
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (assignments[i].first->extended && !p.extendedSettings) {
                 std::fprintf(stderr,
                              "vr60ctl: %s needs the extended settings block, which firmware \"%s\" does not "
                              "have; nothing was written\n",
-                             a.c_str(), p.firmwareVersion);
+                             args[i].c_str(), p.firmwareVersion);
                 return int(kRefused);
             }
         }
         int result = 0;
         if (!args.empty()) {
-            for (const std::string& a : args)
-                ApplySetting(p.form, a);
+            for (const auto& [row, index] : assignments)
+                p.form.settings.*row->field = index;
             result = Button_Set_languageClick(p);
         }
         if (result == 0)

@@ -4,15 +4,21 @@
 #include <cstdio>
 #include <string>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "device/StationFollowUps.h"
 #include "program/Program.h"
 
-int TakeFollowUpSwitch(const char* command, const std::string& arg, FollowUpChoice* choice)
+std::vector<CommandOption> FollowUpOptions()
 {
-    if (const int taken = TakeSwitchPair(command, arg, "--clear", "--no-clear", &choice->clear))
-        return taken;
-    return TakeSwitchPair(command, arg, "--power-off", "--no-power-off", &choice->powerOff);
+    return {{"clear"}, {"no-clear"}, {"power-off"}, {"no-power-off"}};
+}
+
+int TakeFollowUps(const CommandOptions& options, FollowUpChoice* choice)
+{
+    if (const int bad = options.pair("clear", "no-clear", &choice->clear))
+        return bad;
+    return options.pair("power-off", "no-power-off", &choice->powerOff);
 }
 
 void AnnounceFollowUps(const Program& p, const char* after)

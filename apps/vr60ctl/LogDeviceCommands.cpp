@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "logdata/LogAreaQuery.h"
 #include "prodtest/TestConfig.h"
@@ -40,25 +41,16 @@ int RunLogInfo(CtlContext& ctx, const Args& args)
 
 int RunDownload(CtlContext& ctx, const Args& args)
 {
-    std::string out;
+    CommandOptions options("download", {{"out", "a file name"}, {"clear"}, {"no-clear"}});
     std::optional<bool> clear;   // none: the default
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (const int taken = TakeSwitchPair("download", args[i], "--clear", "--no-clear", &clear)) {
-            if (taken < 0)
-                return 2;
-            continue;
-        }
-        if (args[i] == "--out") {
-            if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1][0] == '-') {
-                std::fprintf(stderr, "vr60ctl: download: --out needs a file name\n");
-                return 2;
-            }
-            out = args[++i];
-        } else {
-            std::fprintf(stderr, "vr60ctl: download: unexpected '%s' (see vr60ctl download --help)\n", args[i].c_str());
-            return 2;
-        }
-    }
+    if (const int bad = options.parse(args))
+        return bad;
+    if (const int bad = options.pair("clear", "no-clear", &clear))
+        return bad;
+    const std::string out = options.value("out");
+    // The next option in the file name's place, as in --out --clear.
+    if (out.rfind('-', 0) == 0)
+        return options.missingValue("out");
     if (clear) {
         ctx.program.form.logData.autoClearAfterDownload = *clear;
     } else if (DefaultAutoClear(ctx)) {
@@ -83,11 +75,10 @@ int RunDownload(CtlContext& ctx, const Args& args)
 
 int RunClear(CtlContext& ctx, const Args& args)
 {
-    const bool quick = args.size() == 1 && args[0] == "--quick";
-    if (!args.empty() && !quick) {
-        std::fprintf(stderr, "vr60ctl: clear takes only --quick\n");
-        return 2;
-    }
+    CommandOptions options("clear", {{"quick"}});
+    if (const int bad = options.parse(args))
+        return bad;
+    const bool quick = options.isSet("quick");
     return WithDevice(ctx, [quick](Program& p) {
         return quick ? Button_Clear_LogClick(p) : Button_clearlogClick(p, &p.form.logData.clearLogEnabled);
     });
@@ -95,11 +86,10 @@ int RunClear(CtlContext& ctx, const Args& args)
 
 int RunTop10(CtlContext& ctx, const Args& args)
 {
-    const bool clear = args.size() == 1 && args[0] == "--clear";
-    if (!args.empty() && !clear) {
-        std::fprintf(stderr, "vr60ctl: top10 takes only --clear\n");
-        return 2;
-    }
+    CommandOptions options("top10", {{"clear"}});
+    if (const int bad = options.parse(args))
+        return bad;
+    const bool clear = options.isSet("clear");
     return WithDevice(ctx, [clear](Program& p) {
         const int result = clear ? Button_TOP10_ClearClick(p) : Button_TOP10_ReadClick(p);
         // The window says nothing when the tables do not arrive; the command line does.

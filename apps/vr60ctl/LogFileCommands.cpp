@@ -3,14 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "program/Program.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
-
-namespace {
-
-} // namespace
 
 int RunLoad(CtlContext& ctx, const Args& args)
 {
@@ -23,15 +20,18 @@ int RunLoad(CtlContext& ctx, const Args& args)
 
 int RunConvert(CtlContext& ctx, const Args& args)
 {
-    if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "--split")) {
+    CommandOptions options("convert", {{"split"}});
+    if (const int bad = options.parse(args, CommandOptions::kAnyCount))
+        return bad;
+    if (options.arguments().size() != 1) {
         std::fprintf(stderr, "usage: vr60ctl convert FILE [--split]\n");
         return 2;
     }
     Program& p = ctx.program;
-    const int loaded = Load_SBPClick(p, args[0]);
+    const int loaded = Load_SBPClick(p, options.arguments()[0]);
     if (loaded != 0)
         return loaded;
-    p.form.unseen.splitTrack = args.size() == 2;
+    p.form.unseen.splitTrack = options.isSet("split");
     const int result = BitBtn_offline_convertClick(p);
     if (!p.form.logData.convertStatistic.empty())
         std::printf("%s\n", p.form.logData.convertStatistic.c_str());

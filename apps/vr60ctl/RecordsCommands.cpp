@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "analysis/ResultText.h"
 #include "platform/ResultCode.h"
@@ -136,26 +137,23 @@ int RunRecords(CtlContext& ctx, const Args& args)
     if (args.size() == 1 && args[0] == "sync")
         return RunSync(ctx);
     const char* usage = "records [--serial N] [--since YYYY-MM-DD] [--json | --csv] | records --summary | records sync";
-    TestRecordFilter filter;
-    bool json = false, csv = false, summary = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--json") {
-            json = true;
-        } else if (a == "--csv") {
-            csv = true;
-        } else if (a == "--summary") {
-            summary = true;
-        } else if (a == "--serial" && i + 1 < args.size() && IsSerial(args[i + 1])) {
-            filter.serial = std::strtoll(args[++i].c_str(), nullptr, 10);
-        } else if (a == "--since" && i + 1 < args.size() && IsDay(args[i + 1])) {
-            filter.since = args[++i];
-        } else {
-            return Usage(usage);
-        }
-    }
+    CommandOptions options("records", {{"serial", "a serial number"}, {"since", "a day"}, {"json"}, {"csv"}, {"summary"}});
+    if (const int bad = options.parse(args))
+        return bad;
+    const bool json = options.isSet("json"), csv = options.isSet("csv"), summary = options.isSet("summary");
     if ((json && csv) || (summary && (json || csv)))
         return Usage(usage);
+    TestRecordFilter filter;
+    if (options.isSet("serial")) {
+        if (!IsSerial(options.value("serial")))
+            return Usage(usage);
+        filter.serial = std::strtoll(options.value("serial").c_str(), nullptr, 10);
+    }
+    if (options.isSet("since")) {
+        if (!IsDay(options.value("since")))
+            return Usage(usage);
+        filter.since = options.value("since");
+    }
     int status = 0;
     std::unique_ptr<Database> db = OpenOrSay(ctx, &status);
     if (!db)
@@ -233,11 +231,13 @@ int RunLogbook(CtlContext& ctx, const Args& args)
             return Usage(usage);
         return AddFiles(ctx, Args(args.begin() + 1, args.end()));
     }
-    const bool best = !args.empty() && args[0] == "best";
-    const Args rest(args.begin() + (best ? 1 : 0), args.end());
-    if (rest.size() > 1 || (rest.size() == 1 && rest[0] != "--json"))
+    CommandOptions options("logbook", {{"json"}});
+    if (const int bad = options.parse(args, 1))
+        return bad;
+    const bool best = !options.arguments().empty();
+    if (best && options.arguments()[0] != "best")
         return Usage(usage);
-    const bool json = rest.size() == 1;
+    const bool json = options.isSet("json");
     int status = 0;
     std::unique_ptr<Database> db = OpenOrSay(ctx, &status);
     if (!db)

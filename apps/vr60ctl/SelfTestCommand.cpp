@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "program/Program.h"
 #include "prodtest/TestConfig.h"
@@ -110,36 +111,24 @@ void PrintVerdicts(const Program& p, bool snrCheck)
     }
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "vr60ctl: usage: selftest [--items LIST] [--snr | --no-snr] [--clear | --no-clear] "
-                 "[--power-off | --no-power-off] (see --help)\n");
-    return 2;
-}
-
 } // namespace
 
 int RunSelfTest(CtlContext& ctx, const Args& args)
 {
     Program& p = ctx.program;
-    std::optional<std::string> items;
+    std::vector<CommandOption> list = FollowUpOptions();
+    list.insert(list.end(), {{"items", "a list of test items"}, {"snr"}, {"no-snr"}});
+    CommandOptions options("selftest", list);
     std::optional<bool> snr;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const int snrTaken = TakeSwitchPair("selftest", args[i], "--snr", "--no-snr", &snr);
-        const int followUpTaken = snrTaken ? 0 : TakeFollowUpSwitch("selftest", args[i], &p.followUps);
-        if (snrTaken < 0 || followUpTaken < 0)
-            return 2;
-        if (snrTaken || followUpTaken)
-            continue;
-        if (args[i] == "--items" && i + 1 < args.size() && !args[i + 1].empty())
-            items = args[++i];
-        else
-            return Usage();
-    }
-
+    if (const int bad = options.parse(args))
+        return bad;
+    if (const int bad = options.pair("snr", "no-snr", &snr))
+        return bad;
+    if (const int bad = TakeFollowUps(options, &p.followUps))
+        return bad;
     // As the window has it when its Test page is used.
     StartUpTestConfig(p);
-    if (items && !SelectItems(p, *items))
+    if (options.isSet("items") && !SelectItems(p, options.value("items")))
         return 2;
     TestItemBox* snrBox = p.form.test.find("CheckBox_GPS_SNR");
     if (snr && snrBox)

@@ -25,10 +25,12 @@
 
 namespace {
 
+constexpr const char* kUsageLine = "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] [--db URL] COMMAND [ARGS]\n";
+
 void PrintUsage(std::ostream& out)
 {
-    out << "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] [--db URL] COMMAND [ARGS]\n"
-           "       vr60ctl help [COMMAND] | COMMAND --help | --version\n"
+    out << kUsageLine
+        << "       vr60ctl help [COMMAND] | COMMAND --help | --version\n"
            "\n"
            "  --port PORT  COMn (as listed by 'ports') or a device path such as /dev/ttyACM0.\n"
            "               Without it: the port of the last successful connection, else the first\n"
@@ -53,6 +55,12 @@ void PrintUsage(std::ostream& out)
            "commands:\n";
     for (const CtlCommand& c : CtlCommands())
         out << c.usage << "\n";
+}
+
+int PrintCommandUsage(const CtlCommand& command)
+{
+    std::cout << kUsageLine << command.usage << "\n";
+    return 0;
 }
 
 const CtlCommand* FindCommand(const std::string& name)
@@ -176,16 +184,13 @@ int main(int argc, char** argv)
         const CtlCommand* command = args.size() == 1 ? FindCommand(args[0]) : nullptr;
         if (!command)
             return UnknownCommand(args[0] + (args.size() > 1 ? " ..." : ""));
-        std::cout << "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] COMMAND [ARGS]\n" << command->usage << "\n";
-        return 0;
+        return PrintCommandUsage(*command);
     }
     const CtlCommand* command = FindCommand(name);
     if (!command)
         return UnknownCommand(name);
-    if (!args.empty() && IsHelp(args[0])) {
-        std::cout << "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] COMMAND [ARGS]\n" << command->usage << "\n";
-        return 0;
-    }
+    if (!args.empty() && IsHelp(args[0]))
+        return PrintCommandUsage(*command);
     if (!TraceFileWritable())
         return 2;
 

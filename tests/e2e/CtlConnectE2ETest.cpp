@@ -34,14 +34,37 @@ TEST(CtlConnectE2E, comAliasAndSettingsWriteReachTheDevice)
     const CtlResult ports = RunCtl({"ports"}, sim.aliasDir());
     EXPECT_NE(ports.out.find("COM 11  " + sim.ptyPath()), std::string::npos) << ports.out;
 
-    CtlResult w = RunCtl({"--port", "COM11", "settings", "gmt=-03:30", "unit=MI", "spd-font=BIG"}, sim.aliasDir());
+    // Every setting at once, in any letter case, a blank typed as '-'.
+    const CtlResult w = RunCtl({"--port", "COM11", "settings", "log=5hz", "min-speed=15", "unit=Mi", "gmt=-03:30",
+                                "spd-avg=2", "spd-genie=31", "action-spd=ns-avg", "spd-font=BIG"},
+                               sim.aliasDir());
     EXPECT_EQ(w.status, 0) << w.out << w.err;
     const CtlResult r = RunCtl({"--port", "COM11", "settings"}, sim.aliasDir());
-    EXPECT_NE(r.out.find("GMT         -03:30"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("UNIT        MI"), std::string::npos);
-    EXPECT_NE(r.out.find("SPD FONT    BIG"), std::string::npos);
+    EXPECT_TRUE(Contains(r.out, "LOGGING     5HZ\nMIN SPEED   15\nUNIT        MI\nGMT         -03:30\nSPD AVG     2 \n"
+                                "SPD GENIE   31\nACTION SPD  NS AVG\nSPD FONT    BIG\nLANGUAGE    English   (read only)\n"))
+        << r.out;
 
-    EXPECT_EQ(RunCtl({"--port", "COM11", "settings", "unit=LIGHTYEARS"}, sim.aliasDir()).status, 2);
+    SimProcess old({"--com", "12", "--no-extended"});
+    const CtlResult fourBytes = RunCtl({"--port", "COM12", "settings"}, old.aliasDir());
+    EXPECT_TRUE(Contains(fourBytes.out, "GMT         +08:00\nSPD AVG, SPD GENIE, ACTION SPD, SPD FONT: not on this "
+                                        "firmware (no extended block)\nLANGUAGE    English   (read only)\n"))
+        << fourBytes.out;
+
+    // Refused before connecting.
+    const std::pair<const char*, const char*> refused[] = {
+        {"unit=LIGHTYEARS", "'LIGHTYEARS' is not a value of unit"},
+        {"min-speed=16", "'16' is not a value of min-speed"},
+        {"spd-avg=0", "'0' is not a value of spd-avg"},
+        {"gmt=-3:30", "'-3:30' is not a value of gmt"},
+        {"log", "unknown setting 'log'"},
+        {"speed=3", "unknown setting 'speed=3'"},
+    };
+    for (const auto& [assignment, says] : refused) {
+        const CtlResult bad = RunCtl({"--port", "COM11", "settings", "unit=KM", assignment}, sim.aliasDir());
+        EXPECT_EQ(bad.status, 2) << assignment;
+        EXPECT_TRUE(Contains(bad.err, says)) << bad.err;
+        EXPECT_TRUE(bad.out.empty()) << bad.out;
+    }
 }
 
 TEST(CtlConnectE2E, settingsAreWrittenAndShownOnlyAfterAGoodReadOfTheRightBlock)
@@ -89,12 +112,25 @@ TEST(CtlConnectE2E, commandLineMistakesGetAClearMessageAndStatus2)
         {{"--port", "", "info"}, 2, "", "--port needs a port", {}},
         {{"--port", "COM300", "info"}, 2, "", "COM300 cannot be used: port numbers go up to COM255", {}},
         {{"info", "--port", "COM7"}, 2, "", "--port goes before the command", {}},
+        // 48 hundred is no rate here, though a saved BAUD=48 is read as 4800.
+        {{"--baud", "48", "info"}, 2, "", "vr60ctl: 48 is not one of the eight baud rates", {}},
+        {{"--baud", "1234", "info"}, 2, "", "vr60ctl: 1234 is not one of the eight baud rates", {}},
         {{"ports", "extra"}, 2, "", "ports takes no arguments", {}},
         {{"download", "--out"}, 2, "", "--out needs a file name", {}},
+        {{"download", "--out=", "--clear"}, 2, "", "vr60ctl: download: --out needs a file name", {}},
+        {{"download", "--out", "--clear"}, 2, "", "vr60ctl: download: --out needs a file name", {}},
+        {{"download", "--quick"}, 2, "", "vr60ctl: download: unknown option --quick", {}},
+        {{"clear", "--quick", "now"}, 2, "", "vr60ctl: clear: unexpected 'now'", {}},
+        {{"analyze", "x.sbp", "--max-gap=0"}, 2, "", "vr60ctl: analyze: '0' is not a valid value for --max-gap", {}},
+        {{"analyze", "x.sbp", "--json=yes"}, 2, "", "vr60ctl: analyze: ", {}},
+        {{"selftest", "--items="}, 2, "", "vr60ctl: selftest: --items needs a list of test items", {}},
+        {{"records", "--summary", "--csv"}, 2, "", "vr60ctl: usage: records", {}},
         {{"maplink", "log.sbp", "-1"}, 2, "", "ROW must be a row number from 1 ('-1')", {}},
         {{"info"}, 2, "", "VR60_TRACE: cannot write /nonexistent-folder/trace", {"VR60_TRACE=/nonexistent-folder/trace"}},
         {{"convert", "--help"}, 0, "convert FILE [--split]", "", {}},
         {{"help", "download"}, 0, "--no-clear", "", {}},
+        {{"records", "--help"}, 0, "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] [--db URL] COMMAND [ARGS]\n  records ",
+         "", {}},
         {{"help"}, 0, "commands:", "", {}},
         {{"-h"}, 0, "commands:", "", {}},
         {{"--version"}, 0, "vr60ctl V0.2B0407B", "", {}},

@@ -62,7 +62,7 @@ TEST(CtlDownloadE2E, wrappedLogFromAFileIsCopiedExactlyThenCleared)
     EXPECT_EQ(ReadFileBytes(out), records);
     EXPECT_TRUE(Contains(r.out, "Log data cleared successfully")) << r.out;
 
-    const CtlResult again = RunCtl({"--port", sim.ptyPath(), "download", "--out", work.file("again.sbp")});
+    const CtlResult again = RunCtl({"--port", sim.ptyPath(), "download", "--out=" + work.file("again.sbp")});
     EXPECT_EQ(again.status, kEmptyFile);
     EXPECT_EQ(Lines(again.err), std::vector<std::string>{"No log data!"});
     EXPECT_FALSE(std::filesystem::exists(work.file("again.sbp")));
