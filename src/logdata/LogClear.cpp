@@ -14,8 +14,8 @@ constexpr uint32_t kTrackSlotBytes = 16384;
 constexpr uint32_t kSectorBytes = 4096;
 constexpr int kSectorSends = 3;
 
-// The slot operations let queued window events run before they take the port.
-SerialLink* SlotLink(Program& p, LinkBusyGuard& guard)
+// The clears let queued window events run before they take the port.
+SerialLink* ClearingLink(Program& p, LinkBusyGuard& guard)
 {
     if (!guard.acquired())
         return nullptr;
@@ -28,15 +28,12 @@ SerialLink* SlotLink(Program& p, LinkBusyGuard& guard)
 ResultCode ClearDeviceLog(Program& p)
 {
     LinkBusyGuard guard(p.link);
-    if (!guard.acquired())
+    SerialLink* link = ClearingLink(p, guard);
+    if (!link)
         return kNoLink;
     TransferGauge& gauge = p.link.gauge;
     gauge.maximum = 100;
     gauge.position = 0;
-    PumpMessages(p.link);
-    SerialLink* link = guard.linkOr("COM port access error");
-    if (!link)
-        return kNoLink;
     p.host.setBusyCursor(true);
     RingClear(link);
     p.host.logLine("Clearing log data...");
@@ -83,7 +80,7 @@ ResultCode ClearDeviceLog(Program& p)
 ResultCode ClearWaypointSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
-    SerialLink* link = SlotLink(p, guard);
+    SerialLink* link = ClearingLink(p, guard);
     if (!link)
         return kNoLink;
     p.host.logLine("Clearing waypoint ...");
@@ -101,7 +98,7 @@ ResultCode ClearWaypointSlot(Program& p, uint8_t slot)
 ResultCode EraseTrackSlot(Program& p, uint8_t slot)
 {
     LinkBusyGuard guard(p.link);
-    SerialLink* link = SlotLink(p, guard);
+    SerialLink* link = ClearingLink(p, guard);
     if (!link)
         return kNoLink;
     p.host.setBusyCursor(true);   // the caller restores the arrow
