@@ -78,8 +78,8 @@ int RunSerial(CtlContext& ctx, const Args& args)
     AnnounceFollowUps(p, "the serial number write, whatever its outcome");
     return WithDevice(ctx, [&](Program& p) {
         p.form.settings.serialNumberText = text;
-        int written = kOk;
-        const int result = UpdateSerialNumber(p, &written);
+        ResultCode written = kOk;
+        const ResultCode result = UpdateSerialNumber(p, &written);
         // The window shows the number, or nothing for a wrong echo; the command line says either.
         if (written == kOk)
             std::printf("Serial number   %09u written\n", unsigned(number));

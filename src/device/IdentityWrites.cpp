@@ -105,7 +105,7 @@ ResultCode Button_update_username_binClick(Program& p)
     return result;
 }
 
-ResultCode UpdateSerialNumber(Program& p, int* writeResult)
+ResultCode UpdateSerialNumber(Program& p, ResultCode* writeResult)
 {
     std::string& edit = p.form.settings.serialNumberText;
     uint32_t number = 0;

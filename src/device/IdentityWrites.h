@@ -17,7 +17,7 @@ ResultCode Button_update_username_binClick(Program& p);
 // follow when the test configuration's auto boxes are ticked (StationFollowUps).
 ResultCode BitBtn_update_snoClick(Program& p);
 // The same, giving the write's own result in writeResult as well.
-ResultCode UpdateSerialNumber(Program& p, int* writeResult);
+ResultCode UpdateSerialNumber(Program& p, ResultCode* writeResult);
 
 // The checks the two writes make before sending, with their dialogs. The text is
 // taken without its blanks; true with the value when it may be sent.

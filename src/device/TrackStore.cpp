@@ -122,7 +122,7 @@ ResultCode TRK_DownloadClick(Program& p)
         result = kWriteFailed;
     } else if (remaining == 0) {
         p.host.logLine("Tracks downloaded successfully (VR40_TRK_64KB.bin).");
-        result = ResultCode(Button_TRK_TO_RMCClick(p));
+        result = Button_TRK_TO_RMCClick(p);
     } else {
         p.host.logLine("Failed to download TRK data!");
         p.host.messageBox("VR40 TRK Download failed!");
@@ -160,7 +160,7 @@ ResultCode TRK_EraseClick(Program& p, bool* sender)
         result = kInterrupted;
     else if (erased > 0) {
         p.host.sleepMs(100);
-        result = ResultCode(TRK_DownloadClick(p));
+        result = TRK_DownloadClick(p);
     }
     if (eraseFailed && result != kInterrupted)
         result = kIncomplete;
@@ -177,7 +177,7 @@ ResultCode TRK_UploadClick(Program& p)
     if (!link)
         return kNoLink;
     std::vector<uint8_t> image;
-    const ResultCode read = ResultCode(ReadWholeFile(kTrackUploadFile, kWholeFileLimit, image));
+    const ResultCode read = ReadWholeFile(kTrackUploadFile, kWholeFileLimit, image);
     if (read != kOk) {
         p.host.messageBox("Load trk file(64K bin) failed!");
         return read;

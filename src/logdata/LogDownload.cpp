@@ -43,7 +43,7 @@ void ReportWriteError(Program& p, const std::string& name, int error)
 // link failure, never an empty log.
 ResultCode CheckArea(Program& p)
 {
-    if (const ResultCode query = ResultCode(Button_Log_infoClick(p)); query != kOk) {
+    if (const ResultCode query = Button_Log_infoClick(p); query != kOk) {
         if (query == kInterrupted)
             return query;
         if (LinkGone(p.link)) {

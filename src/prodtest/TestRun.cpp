@@ -218,7 +218,7 @@ ResultCode BitBtn_TestClick(Program& p)
     // Nothing is sent to the device when its configuration cannot be recorded.
     if (const ResultCode saved = SaveTestConfig(p, &error); saved != kOk) {
         StopWithBox(p, error);
-        return saved == kWriteFailed ? kWriteFailed : kRefused;
+        return saved;
     }
     RunInputs in;
     // The save has checked the threshold's text.
@@ -271,9 +271,9 @@ ResultCode BitBtn_TestClick(Program& p)
     ResultCode finishing = kOk;
     LogFollowUpsSource(p);
     if (ClearFollows(p))
-        finishing = ResultCode(Button_clearlogClick(p));
+        finishing = Button_clearlogClick(p);
     if (PowerOffFollows(p)) {
-        const ResultCode off = ResultCode(Button_Power_OffClick(p));
+        const ResultCode off = Button_Power_OffClick(p);
         if (finishing == kOk)
             finishing = off;
     }
