@@ -1,4 +1,5 @@
 #include "CtlHost.h"
+#include "TerminalText.h"
 
 #include <chrono>
 #include <iostream>
@@ -13,14 +14,14 @@ std::string OneLine(std::string text)
     for (char& c : text)
         if (c == '\r' || c == '\n')
             c = ' ';
-    return text;
+    return TerminalText(text);
 }
 
 } // namespace
 
 void CtlHost::logLine(const std::string& text)
 {
-    (logToStderr_ ? std::cerr : std::cout) << text << '\n' << std::flush;
+    (logToStderr_ ? std::cerr : std::cout) << TerminalText(text) << '\n' << std::flush;
 }
 
 void CtlHost::messageBox(const std::string& text)

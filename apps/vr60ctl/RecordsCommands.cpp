@@ -13,6 +13,8 @@
 
 #include "CommandOptions.h"
 #include "CtlCommand.h"
+#include "CtlInterrupt.h"
+#include "TerminalText.h"
 #include "analysis/ResultText.h"
 #include "platform/ResultCode.h"
 #include "storage/Database.h"
@@ -26,7 +28,8 @@ DatabaseTarget Target(const CtlContext& ctx)
     return ConfiguredTarget(ctx.options.dbGiven ? &ctx.options.db : nullptr);
 }
 
-// Null after saying why; *status is then the exit status.
+// For reading: nothing is created or migrated. Null after saying why; *status
+// is then the exit status.
 std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status)
 {
     const DatabaseTarget target = Target(ctx);
@@ -36,7 +39,7 @@ std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status)
         return nullptr;
     }
     std::string error;
-    std::unique_ptr<Database> db = Database::open(target, error);
+    std::unique_ptr<Database> db = Database::openForReading(target, error);
     if (!db) {
         std::fprintf(stderr, "vr60ctl: %s\n", error.c_str());
         *status = kCannotOpen;
@@ -60,12 +63,23 @@ int Usage(const char* text)
     return 2;
 }
 
+bool IsNumber(const std::string& text)
+{
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size();
+}
+
+// A cell that a spreadsheet would run as a formula (=, +, -, @, tab, CR first)
+// is written as text, with a leading apostrophe as spreadsheets expect.
 std::string Csv(const std::string& field)
 {
-    if (field.find_first_of(",\"\r\n") == std::string::npos)
-        return field;
+    const bool formula = !field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos && !IsNumber(field);
+    const std::string text = formula ? "'" + field : field;
+    if (!formula && text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
     std::string out = "\"";
-    for (char c : field)
+    for (char c : text)
         out += c == '"' ? std::string("\"\"") : std::string(1, c);
     return out + "\"";
 }
@@ -125,7 +139,9 @@ int RunSync(CtlContext& ctx)
         std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
         return 2;
     }
-    const SyncReport report = RecordStore(target).sync();
+    // Without --db every record goes to the database it was meant for; with it,
+    // only that database's records do.
+    const SyncReport report = RecordStore(target).sync(!ctx.options.dbGiven);
     std::printf("%s\n", report.line.c_str());
     return report.reached && report.waiting == 0 ? kOk : kIncomplete;
 }
@@ -178,8 +194,8 @@ int RunRecords(CtlContext& ctx, const Args& args)
     } else {
         std::printf("%-24s %-9s %-11s %-16s %s\n", "time (UTC)", "serial", "result", "station", "failed items");
         for (const TestRecord& r : records)
-            std::printf("%-24s %-9s %-11s %-16s %s\n", r.time.c_str(), Serial(r.serial).c_str(), r.outcome.c_str(),
-                        r.station.c_str(), FailedItems(r).c_str());
+            std::printf("%-24s %-9s %-11s %-16s %s\n", TerminalText(r.time).c_str(), Serial(r.serial).c_str(),
+                        TerminalText(r.outcome).c_str(), TerminalText(r.station).c_str(), FailedItems(r).c_str());
     }
     return kOk;
 }
@@ -196,16 +212,19 @@ int AddFiles(CtlContext& ctx, const Args& files)
     RecordStore store(target);
     int status = kOk;
     for (const std::string& file : files) {
+        // A stop ends the run between files; what was added stays.
+        if (InterruptSignal())
+            break;
         SessionEntry entry;
         std::string error;
         if (!SessionFromFile(file, entry, error)) {
-            std::fprintf(stderr, "vr60ctl: %s\n", error.c_str());
+            std::fprintf(stderr, "vr60ctl: %s\n", TerminalText(error).c_str());
             if (status == kOk)
                 status = kCannotOpen;
             continue;
         }
         const StoreReport report = store.saveSession(entry);
-        std::printf("%s: %s\n", file.c_str(), report.line.c_str());
+        std::printf("%s: %s\n", TerminalText(file).c_str(), TerminalText(report.line).c_str());
         if (!report.stored && !report.queued && status == kOk)
             status = kWriteFailed;
     }
@@ -258,7 +277,7 @@ int RunLogbook(CtlContext& ctx, const Args& args)
         std::printf("%-14s %8s %8s  %-23s  %s\n", "category", "knots", "km/h", "start (UTC)", "file");
         for (const PersonalBest& b : bests)
             std::printf("%-14s %8.2f %8.2f  %-23s  %s\n", Categories()[size_t(b.category)].label, ::Knots(b.speed),
-                        Kmh(b.speed), UtcTableText(b.startMs).c_str(), b.file.c_str());
+                        Kmh(b.speed), UtcTableText(b.startMs).c_str(), TerminalText(b.file).c_str());
         return kOk;
     }
     if (json) {
@@ -270,6 +289,6 @@ int RunLogbook(CtlContext& ctx, const Args& args)
         std::printf("%-23s %9.3f %7s %7s %7s %7s  %s\n", e.startMs ? UtcTableText(*e.startMs).c_str() : "-",
                     e.results.distanceMetres / 1000, Knots(e, Category::TwoSeconds).c_str(),
                     Knots(e, Category::TenSeconds).c_str(), Knots(e, Category::NauticalMile).c_str(),
-                    Knots(e, Category::OneHour).c_str(), e.file.c_str());
+                    Knots(e, Category::OneHour).c_str(), TerminalText(e.file).c_str());
     return kOk;
 }

@@ -12,6 +12,7 @@
 
 #include "program/Program.h"
 #include "platform/LinkSettingsStore.h"
+#include "link/PortList.h"
 #include "platform/PortTable.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
@@ -65,7 +66,7 @@ int main(int argc, char** argv)
     if (!port.empty()) {
         const int number = PortNumberForArgument(port);
         if (number > 0) {
-            program.form.connection.comPortText = PortDisplayName(number);
+            program.form.connection.comPortText = PortItemText(number);
             window.refresh();
         }
     }
@@ -73,7 +74,7 @@ int main(int argc, char** argv)
     // Today's count asks the records database, which may be a server on the network: once the
     // window is up, so that an unreachable one does not hold it back.
     QTimer::singleShot(0, &window, [&] {
-        program.form.test.recordsToday = TodayLine(records.store(), false);
+        program.form.test.recordsToday = TodayLine(records.store());
         window.refresh();
     });
     // For `make screenshots` only: the Test page is hidden in every configuration.

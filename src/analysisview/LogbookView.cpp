@@ -132,7 +132,7 @@ std::unique_ptr<LogbookView> OpenLogbookView(QString& error)
 {
     const DatabaseTarget target = ConfiguredTarget(nullptr);
     std::string why;
-    std::unique_ptr<Database> db = Database::open(target, why);
+    std::unique_ptr<Database> db = Database::openForReading(target, why);
     std::vector<SessionEntry> sessions;
     if (!db || !ListSessions(*db, sessions, why)) {
         error = QString::fromStdString(target.invalid.empty() ? why : target.invalid);

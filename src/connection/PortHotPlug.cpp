@@ -1,6 +1,8 @@
 #include "connection/PortHotPlug.h"
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "connection/ConnectionSequence.h"
 #include "connection/TextFields.h"
@@ -31,6 +33,15 @@ bool ConnectedPortGone(const Program& p, bool rescanned)
     if (!link->port || link->port->hungUp())
         return true;
     return rescanned && ResolvePortNumber(SelectedPortNumber(p)).empty();
+}
+
+// The path of port n when it is a device path from the command line, else empty.
+std::string CommandLinePath(int number)
+{
+    for (const PortEntry& port : ListPorts())
+        if (port.number == number && port.kind == PortKind::CommandLine)
+            return port.systemPath;
+    return {};
 }
 
 } // namespace
@@ -72,6 +83,14 @@ void RequestPortRescan(Program& p)
     p.ports.rescanRequest = 1;
 }
 
+void RegisterSavedPortPath()
+{
+    const std::optional<std::string> path = ReadLinkSetting("PortPath");
+    std::error_code ignored;
+    if (path && !path->empty() && std::filesystem::exists(*path, ignored))
+        PortNumberForArgument(*path);
+}
+
 void LoadLinkSettings(Program& p)
 {
     p.form.connection.comBaudIndex = BaudIndexOf(SavedNumber("BAUD", 460800));
@@ -80,14 +99,27 @@ void LoadLinkSettings(Program& p)
         p.form.connection.comPortText = p.form.connection.comPortItems.empty() ? std::string() : p.form.connection.comPortItems.front();
     else
         p.form.connection.comPortText = "COM" + std::to_string(port);
+    // A device path connected to last time comes first, as long as it is there.
+    const std::optional<std::string> path = ReadLinkSetting("PortPath");
+    for (const PortEntry& entry : ListPorts())
+        if (path && !path->empty() && entry.kind == PortKind::CommandLine && entry.systemPath == *path)
+            p.form.connection.comPortText = PortItemText(entry.number);
 }
 
 bool SaveLinkSettings(Program& p)
 {
     if (p.savedPortNumber == 0)
         return true;
-    return WriteLinkSetting("COM", std::to_string(p.savedPortNumber)) &&
-           WriteLinkSetting("BAUD", std::to_string(BaudRateAt(p.savedBaudIndex)));
+    const bool baud = WriteLinkSetting("BAUD", std::to_string(BaudRateAt(p.savedBaudIndex)));
+    // A device path has no number of its own: it is remembered as the path, and
+    // "COM" keeps the last real port.
+    const std::string path = CommandLinePath(p.savedPortNumber);
+    if (!path.empty())
+        return WriteLinkSetting("PortPath", path) && baud;
+    bool ok = WriteLinkSetting("COM", std::to_string(p.savedPortNumber)) && baud;
+    if (const std::optional<std::string> saved = ReadLinkSetting("PortPath"); saved && !saved->empty())
+        ok = WriteLinkSetting("PortPath", "") && ok;
+    return ok;
 }
 
 long BaudRateAt(int index)

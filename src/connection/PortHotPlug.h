@@ -12,9 +12,13 @@ void Timer1Timer(Program& p);
 // Asks for a rescan on the next tick (device-change notifications, Button_scan_port).
 void RequestPortRescan(Program& p);
 
+// A device path connected to last time (not a COM port: a pty, a device udev
+// does not list yet) is given its number for this run again, when it is there.
+void RegisterSavedPortPath();
 // The saved baud rate and port applied to the connection controls.
 void LoadLinkSettings(Program& p);
-// Writes "COM" and "BAUD" when a connection succeeded in this run; false when they could not be written.
+// Writes "COM" (or, for a device path, "PortPath") and "BAUD" when a connection
+// succeeded in this run; false when they could not be written.
 bool SaveLinkSettings(Program& p);
 
 // kBaudRates[index]; 0 for an index outside the table.

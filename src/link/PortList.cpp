@@ -16,6 +16,14 @@ int ReadPortTable(std::vector<std::string>& table)
     return int(table.size());
 }
 
+std::string PortItemText(int number)
+{
+    for (const PortEntry& port : ListPorts())
+        if (port.number == number && port.kind == PortKind::CommandLine)
+            return PortDisplayName(number) + " (" + port.systemPath + ")";
+    return PortDisplayName(number);
+}
+
 void ScanPorts(Host& host, PortScanState& state, std::vector<std::string>& items)
 {
     std::vector<std::string> table;
@@ -23,7 +31,7 @@ void ScanPorts(Host& host, PortScanState& state, std::vector<std::string>& items
     if (n >= 0) {
         state.portList.clear();
         for (int i = 0; i < n; ++i) {
-            const std::string name = PortDisplayName(PortNumberOfName(table[size_t(i)]));
+            const std::string name = PortItemText(PortNumberOfName(table[size_t(i)]));
             state.portList.push_back(name);
             const bool known = std::find(items.begin(), items.end(), name) != items.end();
             if (!known && !state.firstScan && !items.empty() && size_t(n) >= items.size() + 1)

@@ -15,5 +15,8 @@ inline constexpr size_t kPortTableEntries = 256;
 
 // The port names ("COM3") of the system's table, at most kPortTableEntries; -1 when it cannot be read.
 int ReadPortTable(std::vector<std::string>& table);
+// The drop-down's text for port n: "COM  7"; a port known to this process only
+// (a device path given on the command line) shows that path: "COM  2 (/dev/pts/3)".
+std::string PortItemText(int number);
 // Rebuilds items (the drop-down's list) from the port table.
 void ScanPorts(Host& host, PortScanState& state, std::vector<std::string>& items);

@@ -6,8 +6,6 @@
 #include <climits>
 #include <cstdio>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QString>
 
 #ifdef _WIN32
@@ -42,6 +40,11 @@ int RemoveName(const std::string& name)
     return _wunlink(Wide(name).c_str());
 }
 
+std::FILE* OpenForReading(const std::string& name)
+{
+    return _wfopen(Wide(name).c_str(), L"rb");
+}
+
 long long WriteSome(int fd, const char* data, size_t size)
 {
     return _write(fd, data, unsigned(std::min<size_t>(size, INT_MAX)));
@@ -72,6 +75,12 @@ int RemoveName(const std::string& name)
     return ::unlink(name.c_str());
 }
 
+// The name's bytes as the system gives them: they need not be UTF-8.
+std::FILE* OpenForReading(const std::string& name)
+{
+    return std::fopen(name.c_str(), "rbe");
+}
+
 long long WriteSome(int fd, const char* data, size_t size)
 {
     long long n;
@@ -100,23 +109,24 @@ int CloseFd(int fd)
 ResultCode ReadWholeFile(const std::string& name, size_t limit, std::vector<uint8_t>& image)
 {
     image.clear();
-    QFile file(QString::fromStdString(name));
-    if (name.empty() || QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
+    std::FILE* file = name.empty() ? nullptr : OpenForReading(name);
+    if (!file)
         return kCannotOpen;
-    const qint64 size = file.size();
-    // A size of 0 may only mean the system does not know it: read up to the limit.
-    image.resize(size > 0 ? size_t(std::min<qint64>(size, qint64(limit))) : limit);
-    qint64 total = 0;
-    while (total < qint64(image.size())) {
-        const qint64 n = file.read(reinterpret_cast<char*>(image.data()) + total, qint64(image.size()) - total);
-        if (n < 0)
-            return image.clear(), kCannotOpen;
+    // A folder opens on some systems but gives a read error, which ends up here too.
+    constexpr size_t kBlock = 1 << 16;
+    while (image.size() < limit) {
+        const size_t before = image.size();
+        image.resize(std::min(limit, before + kBlock));
+        const size_t n = std::fread(image.data() + before, 1, image.size() - before, file);
+        image.resize(before + n);
         if (n == 0)
             break;
-        total += n;
     }
-    image.resize(size_t(total));
-    return total == 0 ? kEmptyFile : kOk;
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        return image.clear(), kCannotOpen;
+    return image.empty() ? kEmptyFile : kOk;
 }
 
 bool ReplaceFileAtomically(const std::string& temp, const std::string& final)

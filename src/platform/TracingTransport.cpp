@@ -24,6 +24,8 @@ void TracingTransport::dump(const char* direction, const uint8_t* data, int coun
     for (int i = 0; i < count; ++i)
         std::fprintf(out_, " %02X", data[i]);
     std::fputc('\n', out_);
+    // Through to the system at once: a trace matters most when the process is killed.
+    std::fflush(out_);
 }
 
 bool TracingTransport::open(const std::string& port, const std::string& mode)
@@ -32,7 +34,8 @@ bool TracingTransport::open(const std::string& port, const std::string& mode)
     openError_ = inner_->lastOpenError();
     openDetail_ = inner_->lastOpenDetail();
     if (out_)
-        std::fprintf(out_, "open %s %s: %s\n", port.c_str(), mode.c_str(), ok ? "ok" : openDetail_.c_str());
+        std::fprintf(out_, "open %s %s: %s\n", port.c_str(), mode.c_str(), ok ? "ok" : openDetail_.c_str()),
+            std::fflush(out_);
     return ok;
 }
 
@@ -52,7 +55,7 @@ bool TracingTransport::write(const uint8_t* data, int count)
 void TracingTransport::close()
 {
     if (out_)
-        std::fprintf(out_, "close\n");
+        std::fprintf(out_, "close\n"), std::fflush(out_);
     inner_->close();
 }
 

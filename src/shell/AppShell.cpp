@@ -10,7 +10,9 @@
 
 void StartUpRecords(Program& p)
 {
+    RegisterSavedPortPath();
     ScanPorts(p.host, p.ports, p.form.connection.comPortItems);
+    p.ports.rescanRequest = 0;   // the list is fresh: the first tick has no change to report
     LoadLinkSettings(p);
     StartUpTestConfig(p);
     p.form.connection.comBaudIndex = 7;

@@ -4,18 +4,26 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
+#include <QUrl>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 
 #include "storage/Migrations.h"
+#include "storage/ServerProbe.h"
 
 namespace {
 
-constexpr int kPostgresConnectSeconds = 5;
+constexpr int kPostgresConnectSeconds = 3;   // a dead server costs this once per run, then the outbox
 constexpr int kSqliteBusyMs = 30000;   // another station or program writing the same file
 constexpr int kMigrationLockKey = 60021;   // PostgreSQL advisory lock held while migrating
+// SQLite's primary result codes that name what went wrong.
+constexpr int kSqliteReadOnly = 8;
+constexpr int kSqliteFull = 13;
+constexpr int kSqliteCantOpen = 14;
+constexpr int kSqliteNotADatabase = 26;
 
 QString NewConnectionName()
 {
@@ -47,50 +55,113 @@ Database::~Database()
     QSqlDatabase::removeDatabase(connectionName_);
 }
 
-std::unique_ptr<Database> Database::open(const DatabaseTarget& target, std::string& error)
+bool Database::connect(bool readOnly, bool immutable, const std::atomic<bool>* stop, std::string& error)
+{
+    const DatabaseTarget& target = target_;
+    const std::string where = target.display();
+    if (target.shared()) {
+        std::string why;
+        switch (ProbePostgresServer(target.host, target.port, kPostgresConnectSeconds * 1000, stop, why)) {
+        case ServerAnswer::Stopped:
+            error = "stopped before the records database " + where + " answered";
+            return false;
+        case ServerAnswer::Silent:
+            error = "cannot open the records database " + where + ": " + why;
+            return false;
+        case ServerAnswer::Answers:
+            break;
+        }
+        db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
+        db_.setHostName(QString::fromStdString(target.host));
+        db_.setPort(target.port);
+        db_.setDatabaseName(QString::fromStdString(target.database));
+        db_.setUserName(QString::fromStdString(target.user));
+        db_.setPassword(QString::fromStdString(target.password));
+        db_.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kPostgresConnectSeconds));
+    } else {
+        const QFileInfo file(QString::fromStdString(target.path));
+        if (file.exists() && !file.isFile()) {
+            error = "the records database " + where + " is not a file";
+            return false;
+        }
+        // Created on first use; only the default's folder is made.
+        if (!readOnly && target.kind == DatabaseTarget::Kind::DefaultSqlite)
+            QDir().mkpath(file.absolutePath());
+        db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyMs);
+        if (readOnly)
+            options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        if (immutable) {
+            // A WAL database in a folder that cannot be written: read as it is.
+            options += QStringLiteral(";QSQLITE_OPEN_URI");
+            db_.setDatabaseName(QStringLiteral("file:") +
+                                QString::fromLatin1(QUrl::toPercentEncoding(file.absoluteFilePath(), "/")) +
+                                QStringLiteral("?immutable=1"));
+        } else {
+            db_.setDatabaseName(file.absoluteFilePath());
+        }
+        db_.setConnectOptions(options);
+    }
+    if (!db_.isValid()) {
+        error = std::string("the Qt SQL driver for ") + (target.shared() ? "PostgreSQL" : "SQLite") +
+                " is missing (Debian: " + (target.shared() ? "libqt6sql6-psql" : "libqt6sql6-sqlite") + ")";
+        return false;
+    }
+    if (!db_.open()) {
+        error = "cannot open the records database " + where + ": " + Message(db_.lastError());
+        return false;
+    }
+    // The server's notices ("already exists, skipping") are not the operator's business.
+    if (target.shared()) {
+        std::string ignored;
+        exec("SET client_min_messages TO WARNING", ignored);
+        if (readOnly)
+            exec("SET default_transaction_read_only = on", ignored);
+    }
+    return true;
+}
+
+std::unique_ptr<Database> Database::open(const DatabaseTarget& target, std::string& error, const std::atomic<bool>* stop)
 {
     if (!target.invalid.empty()) {
         error = target.invalid;
         return nullptr;
     }
     std::unique_ptr<Database> d(new Database(target));
-    const std::string where = target.display();
-    if (target.shared()) {
-        d->db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), d->connectionName_);
-        d->db_.setHostName(QString::fromStdString(target.host));
-        d->db_.setPort(target.port);
-        d->db_.setDatabaseName(QString::fromStdString(target.database));
-        d->db_.setUserName(QString::fromStdString(target.user));
-        d->db_.setPassword(QString::fromStdString(target.password));
-        d->db_.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kPostgresConnectSeconds));
-    } else {
-        const QFileInfo file(QString::fromStdString(target.path));
-        if (file.exists() && !file.isFile()) {
-            error = "the records database " + where + " is not a file";
+    if (!d->connect(false, false, stop, error) || !d->migrate(error))
+        return nullptr;
+    return d;
+}
+
+std::unique_ptr<Database> Database::openForReading(const DatabaseTarget& target, std::string& error)
+{
+    if (!target.invalid.empty()) {
+        error = target.invalid;
+        return nullptr;
+    }
+    std::unique_ptr<Database> d(new Database(target));
+    if (!target.shared() && !QFileInfo::exists(QString::fromStdString(target.path))) {
+        if (target.kind != DatabaseTarget::Kind::DefaultSqlite) {
+            error = "there is no records database " + target.display();
             return nullptr;
         }
-        // Created on first use; only the default's folder is made.
-        if (target.kind == DatabaseTarget::Kind::DefaultSqlite)
-            QDir().mkpath(file.absolutePath());
+        // Nothing recorded on this computer yet: read as an empty database, create none.
         d->db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connectionName_);
-        d->db_.setDatabaseName(file.absoluteFilePath());
-        d->db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyMs));
+        d->db_.setDatabaseName(QStringLiteral(":memory:"));
+        if (!d->db_.open() || !d->migrate(error))
+            return nullptr;
+        return d;
     }
-    if (!d->db_.isValid()) {
-        error = std::string("the Qt SQL driver for ") + (target.shared() ? "PostgreSQL" : "SQLite") +
-                " is missing (Debian: " + (target.shared() ? "libqt6sql6-psql" : "libqt6sql6-sqlite") + ")";
+    if (!d->connect(true, false, nullptr, error))
         return nullptr;
-    }
-    if (!d->db_.open()) {
-        error = "cannot open the records database " + where + ": " + Message(d->db_.lastError());
+    if (d->checkSchema(error))
+        return d;
+    // A WAL database needs its shared-memory file, which a folder that cannot be
+    // written does not let SQLite make: then it is read as it is on disk.
+    if (target.shared() || (d->lastSqliteCode_ != kSqliteCantOpen && d->lastSqliteCode_ != kSqliteReadOnly))
         return nullptr;
-    }
-    // The server's notices ("already exists, skipping") are not the operator's business.
-    if (target.shared()) {
-        std::string ignored;
-        d->exec("SET client_min_messages TO WARNING", ignored);
-    }
-    if (!d->migrate(error))
+    d.reset(new Database(target));
+    if (!d->connect(true, true, nullptr, error) || !d->checkSchema(error))
         return nullptr;
     return d;
 }
@@ -141,7 +212,7 @@ bool Database::migrate(std::string& error)
         // A file that is not an SQLite database fails here, before anything is written.
         QSqlQuery tables(db_);
         if (!tables.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
-            error = where + " is not a records database (" + Message(tables.lastError()) + ")" + leftAlone;
+            error = sqliteFailure(tables.lastError()) + leftAlone;
             return false;
         }
         QStringList names;
@@ -170,7 +241,7 @@ bool Database::migrate(std::string& error)
 
     std::string why;
     if (!begin(why)) {
-        error = "cannot write to the records database " + where + ": " + why;
+        error = postgres() ? "cannot write to the records database " + where + ": " + why : sqliteFailure(db_.lastError());
         return false;
     }
     auto fail = [&](const std::string& text) {
@@ -208,8 +279,77 @@ bool Database::migrate(std::string& error)
         version_ = m.version;
     }
     if (!commit(why)) {
-        error = "cannot write to the records database " + where + ": " + why;
+        error = postgres() ? "cannot write to the records database " + where + ": " + why : sqliteFailure(db_.lastError());
         return false;
     }
     return true;
+}
+
+std::string Database::sqliteFailure(const QSqlError& e)
+{
+    const std::string where = target_.display();
+    lastSqliteCode_ = e.nativeErrorCode().toInt() & 0xFF;   // the primary code of an extended one
+    const QFileInfo file(QString::fromStdString(target_.path));
+    const QFileInfo folder(file.absolutePath());
+    const QStorageInfo disk(folder.absoluteFilePath());
+    const std::string message = Message(e);
+    switch (lastSqliteCode_) {
+    case kSqliteNotADatabase:
+        return where + " is not a records database (" + message + ")";
+    case kSqliteFull:
+        return "cannot write to the records database " + where + ": the disk is full";
+    default:
+        break;
+    }
+    if (disk.isValid() && disk.bytesAvailable() == 0)
+        return "cannot write to the records database " + where + ": the disk is full (" + message + ")";
+    if (folder.exists() && !folder.isWritable())
+        return "cannot write to the records database " + where + ": its folder " +
+               folder.absoluteFilePath().toStdString() + " cannot be written (" + message + ")";
+    if (file.exists() && !file.isWritable())
+        return "cannot write to the records database " + where + ": the file is read-only (" + message + ")";
+    return "cannot use the records database " + where + " (" + message + ")";
+}
+
+// Reading only: the file must already be a records database of this program's schema.
+bool Database::checkSchema(std::string& error)
+{
+    const std::string where = target_.display();
+    QSqlQuery v(db_);
+    if (!postgres()) {
+        QSqlQuery tables(db_);
+        if (!tables.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'schema_version'")) ||
+            !tables.next()) {
+            error = lastSqliteError(tables.lastError());
+            return false;
+        }
+        if (tables.value(0).toInt() == 0) {
+            error = where + " is not a records database (it holds no records)";
+            return false;
+        }
+    }
+    if (!v.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !v.next()) {
+        error = postgres() ? "cannot read the schema version of " + where + ": " + Message(v.lastError())
+                           : lastSqliteError(v.lastError());
+        return false;
+    }
+    version_ = v.value(0).toInt();
+    if (version_ > KnownSchemaVersion()) {
+        error = where + " has schema version " + std::to_string(version_) + ", newer than this program knows (" +
+                std::to_string(KnownSchemaVersion()) + "): use a newer version of the program";
+        return false;
+    }
+    if (version_ < KnownSchemaVersion()) {
+        error = where + " has schema version " + std::to_string(version_) + ", older than this program's (" +
+                std::to_string(KnownSchemaVersion()) + "); reading does not change it: the next record written updates it";
+        return false;
+    }
+    return true;
+}
+
+std::string Database::lastSqliteError(const QSqlError& e)
+{
+    const std::string text = sqliteFailure(e);
+    return lastSqliteCode_ == kSqliteCantOpen || lastSqliteCode_ == kSqliteReadOnly ? "cannot read the records database " + target_.display() + " (" + Message(e) + ")"
+                                              : text;
 }

@@ -3,6 +3,7 @@
 // to date. Opening never changes a file that is not a records database, nor one
 // whose schema is newer than this program knows; the error says which it is.
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -10,12 +11,19 @@
 
 #include "storage/DatabaseUrl.h"
 
+class QSqlError;
 class QSqlQuery;
 
 class Database {
 public:
     // Null with a sentence in `error` when the database cannot be opened or used.
-    static std::unique_ptr<Database> open(const DatabaseTarget& target, std::string& error);
+    // Creates a database where there is none and brings its schema up to date.
+    // A set `stop` ends the wait for a server that does not answer.
+    static std::unique_ptr<Database> open(const DatabaseTarget& target, std::string& error,
+                                          const std::atomic<bool>* stop = nullptr);
+    // For reading only: creates, migrates and writes nothing, and works in a folder
+    // that cannot be written. A default database not made yet reads as empty.
+    static std::unique_ptr<Database> openForReading(const DatabaseTarget& target, std::string& error);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -36,13 +44,20 @@ public:
 
 private:
     Database(const DatabaseTarget& target);
+    bool connect(bool readOnly, bool immutable, const std::atomic<bool>* stop, std::string& error);
     bool migrate(std::string& error);
+    bool checkSchema(std::string& error);
+    // What an SQLite failure means for the operator: not a database, disk full,
+    // a folder or file that cannot be written.
+    std::string sqliteFailure(const QSqlError& e);
+    std::string lastSqliteError(const QSqlError& e);
     bool exec(const char* statement, std::string& error);
 
     DatabaseTarget target_;
     QSqlDatabase db_;
     QString connectionName_;
     int version_ = 0;
+    int lastSqliteCode_ = 0;
 };
 
 // The schema version this program knows (the number of its migrations).

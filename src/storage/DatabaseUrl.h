@@ -18,6 +18,10 @@ struct DatabaseTarget {
     bool shared() const { return kind == Kind::Postgres; }
     // For messages: the file, or the URL without its password.
     std::string display() const;
+    // Which database this is, whatever way it was written: "sqlite:" with the
+    // absolute path (".", ".." and symbolic links resolved), or the URL without
+    // its password. It parses back with ParseDatabaseUrl.
+    std::string key() const;
 };
 
 // The default: records.sqlite in the user's data folder for this program

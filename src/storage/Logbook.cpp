@@ -2,24 +2,37 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
+#include <memory>
+#include <system_error>
 
 #include "analysis/ResultText.h"
 #include "platform/ResultCode.h"
 #include "storage/Database.h"
+#include "storage/LosslessText.h"
 
 namespace {
 
 QString Q(const std::string& s)
 {
     return QString::fromStdString(s);
+}
+
+// Names are bytes; the database and JSON hold them as lossless UTF-8 text.
+QString Name(const std::string& bytes)
+{
+    return QString::fromStdString(LosslessText(bytes));
+}
+
+std::string NameOf(const QVariant& v)
+{
+    return BytesOfLosslessText(v.toString().toStdString());
 }
 
 QVariant Optional(const std::optional<int64_t>& v)
@@ -54,18 +67,24 @@ std::string Number(const char* format, double value)
 bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& error)
 {
     e = SessionEntry();
-    QFile in(Q(file));
-    if (!in.open(QIODevice::ReadOnly)) {
+    // The name as the system gives it: bytes that need not be UTF-8.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"), &std::fclose);
+    if (!in) {
         error = "cannot open " + file;
         return false;
     }
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&in)) {
+    std::vector<char> block(1 << 16);
+    size_t got = 0;
+    while ((got = std::fread(block.data(), 1, block.size(), in.get())) > 0)
+        hash.addData(QByteArrayView(block.data(), qsizetype(got)));
+    if (std::ferror(in.get())) {
         error = "cannot read " + file;
         return false;
     }
     e.sha256 = hash.result().toHex().toStdString();
-    e.file = QFileInfo(in).absoluteFilePath().toStdString();
+    std::error_code ignored;
+    e.file = std::filesystem::absolute(file, ignored).lexically_normal().string();
     const SbpFileAnalysis analysis = AnalyzeSbpFile(file, PointFilter());
     if (analysis.status == kEmptyFile) {
         error = file + " is empty";
@@ -98,9 +117,9 @@ QJsonObject SessionJson(const SessionEntry& e)
     for (const FilterReasonInfo& f : FilterReasons())
         filtered.insert(f.key, qint64(e.results.filteredBy[size_t(f.reason)]));
     QJsonObject o{{"sha256", Q(e.sha256)},
-                  {"file", Q(e.file)},
+                  {"file", Name(e.file)},
                   {"added", Q(e.added)},
-                  {"user_name", Q(e.userName)},
+                  {"user_name", Name(e.userName)},
                   {"distance_m", e.results.distanceMetres},
                   {"moving_s", e.results.movingSeconds},
                   {"points_used", qint64(e.results.pointsUsed)},
@@ -123,9 +142,9 @@ bool SessionFromJson(const QJsonObject& o, SessionEntry& e)
         return false;
     e = SessionEntry();
     e.sha256 = o.value("sha256").toString().toStdString();
-    e.file = o.value("file").toString().toStdString();
+    e.file = NameOf(o.value("file"));
     e.added = o.value("added").toString().toStdString();
-    e.userName = o.value("user_name").toString().toStdString();
+    e.userName = NameOf(o.value("user_name"));
     if (o.contains("start_ms"))
         e.startMs = o.value("start_ms").toInteger();
     if (o.contains("end_ms"))
@@ -160,12 +179,12 @@ bool InsertSession(Database& db, const SessionEntry& e, bool& added, std::string
                              " distance_m, moving_s, points_used, points_filtered, truncated)"
                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
     q.addBindValue(Q(e.sha256));
-    q.addBindValue(Q(e.file));
+    q.addBindValue(Name(e.file));
     q.addBindValue(Q(e.added));
     q.addBindValue(Optional(e.startMs));
     q.addBindValue(Optional(e.endMs));
     q.addBindValue(Optional(e.serial));
-    q.addBindValue(e.userName.empty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(Q(e.userName)));
+    q.addBindValue(e.userName.empty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(Name(e.userName)));
     q.addBindValue(e.results.distanceMetres);
     q.addBindValue(e.results.movingSeconds);
     q.addBindValue(qint64(e.results.pointsUsed));
@@ -219,12 +238,12 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
     while (q.next()) {
         SessionEntry e;
         e.sha256 = q.value(0).toString().toStdString();
-        e.file = q.value(1).toString().toStdString();
+        e.file = NameOf(q.value(1));
         e.added = q.value(2).toString().toStdString();
         e.startMs = Optional(q.value(3));
         e.endMs = Optional(q.value(4));
         e.serial = Optional(q.value(5));
-        e.userName = q.value(6).toString().toStdString();
+        e.userName = NameOf(q.value(6));
         e.results.distanceMetres = q.value(7).toDouble();
         e.results.movingSeconds = q.value(8).toDouble();
         e.results.pointsUsed = size_t(q.value(9).toLongLong());
@@ -285,11 +304,11 @@ std::string LogbookJson(const std::vector<SessionEntry>& sessions)
         if (!results.empty() && results.back() == '\n')
             results.pop_back();
         out += i ? ",\n" : "\n";
-        out += "{\"file\": " + JsonString(e.file) + ", \"sha256\": " + JsonString(e.sha256) +
+        out += "{\"file\": " + JsonString(LosslessText(e.file)) + ", \"sha256\": " + JsonString(e.sha256) +
                ", \"start\": " + (e.startMs ? JsonString(UtcIsoText(*e.startMs)) : "null") +
                ", \"end\": " + (e.endMs ? JsonString(UtcIsoText(*e.endMs)) : "null") +
                ", \"serial\": " + (e.serial ? std::to_string(*e.serial) : "null") +
-               ", \"user_name\": " + (e.userName.empty() ? "null" : JsonString(e.userName)) +
+               ", \"user_name\": " + (e.userName.empty() ? "null" : JsonString(LosslessText(e.userName))) +
                ", \"results\": " + results + "}";
     }
     return out + (sessions.empty() ? "]\n" : "\n]\n");
@@ -303,7 +322,7 @@ std::string PersonalBestsJson(const std::vector<PersonalBest>& bests)
         out += i ? ",\n  " : "\n  ";
         out += JsonString(Categories()[size_t(b.category)].key) + ": {\"knots\": " +
                Number("%.3f", Knots(b.speed)) + ", \"kmh\": " + Number("%.3f", Kmh(b.speed)) +
-               ", \"file\": " + JsonString(b.file) + ", \"start\": " + JsonString(UtcIsoText(b.startMs)) + "}";
+               ", \"file\": " + JsonString(LosslessText(b.file)) + ", \"start\": " + JsonString(UtcIsoText(b.startMs)) + "}";
     }
     return out + (bests.empty() ? "}\n" : "\n}\n");
 }

@@ -1,5 +1,6 @@
 #include "storage/RecordStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -26,10 +27,37 @@ std::string Sentence(const char* what)
 
 bool SameTarget(const DatabaseTarget& a, const DatabaseTarget& b)
 {
-    return a.kind == b.kind && a.display() == b.display();
+    return a.key() == b.key();
 }
 
-bool Enqueue(Database& local, const std::string& id, const char* kind, const std::string& target,
+// The database an outbox row is meant for. Rows written by older versions hold
+// the path as it was given: an absolute one still names its file, a relative
+// one no longer says where it was meant (`known` false).
+struct RowTarget {
+    DatabaseTarget target;
+    std::string key;
+    bool known = true;
+};
+
+RowTarget TargetOfRow(const std::string& text)
+{
+    RowTarget row;
+    std::string error;
+    const bool prefixed = text.rfind("sqlite:", 0) == 0 || text.rfind("postgresql://", 0) == 0;
+    if (prefixed && ParseDatabaseUrl(text, row.target, error)) {
+        row.key = row.target.key();
+    } else if (!prefixed && !text.empty() && text[0] == '/') {
+        row.target.kind = DatabaseTarget::Kind::Sqlite;
+        row.target.path = text;
+        row.key = row.target.key();
+    } else {
+        row.known = false;
+        row.key = text;
+    }
+    return row;
+}
+
+bool Enqueue(Database& local, const std::string& id, const char* kind, const std::string& targetKey,
              const QJsonObject& payload, std::string& error)
 {
     if (!local.begin(error))
@@ -39,7 +67,7 @@ bool Enqueue(Database& local, const std::string& id, const char* kind, const std
                              " ON CONFLICT DO NOTHING"));
     q.addBindValue(QString::fromStdString(id));
     q.addBindValue(QString::fromLatin1(kind));
-    q.addBindValue(QString::fromStdString(target));
+    q.addBindValue(QString::fromStdString(targetKey));
     q.addBindValue(QString::fromStdString(Compact(payload)));
     q.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
     if (!Database::run(q, error)) {
@@ -69,34 +97,45 @@ bool Deliver(Database& target, const std::string& kind, const QJsonObject& paylo
     return InsertSession(target, e, added, error);
 }
 
+struct OutboxRow {
+    std::string id, kind, target;
+    QJsonObject payload;
+};
+
+bool ReadOutbox(Database& local, std::vector<OutboxRow>& rows)
+{
+    QSqlQuery q(local.sql());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT id, kind, target, payload FROM outbox ORDER BY queued_utc, id")))
+        return false;
+    while (q.next())
+        rows.push_back({q.value(0).toString().toStdString(), q.value(1).toString().toStdString(),
+                        q.value(2).toString().toStdString(),
+                        QJsonDocument::fromJson(q.value(3).toString().toUtf8()).object()});
+    return true;
+}
+
 struct Pushed {
     int delivered = 0;
     int waiting = 0;
     std::string error;
 };
 
-// Each queued record in its own transaction on the target, then off the outbox.
-// Should the removal fail, the next push stores it again, which its id turns
-// into nothing.
+// The rows meant for `target` (by key, or as an older version wrote its name),
+// each in its own transaction on the target, then off the outbox. Should the
+// removal fail, the next push stores it again, which its id turns into nothing.
 Pushed PushOutbox(Database& target, Database& local)
 {
     Pushed p;
-    struct Row {
-        std::string id, kind;
-        QJsonObject payload;
-    };
-    std::vector<Row> rows;
-    QSqlQuery q(local.sql());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT id, kind, payload FROM outbox ORDER BY queued_utc, id"))) {
+    std::vector<OutboxRow> rows;
+    if (!ReadOutbox(local, rows)) {
         p.error = "cannot read the outbox";
         return p;
     }
-    while (q.next())
-        rows.push_back({q.value(0).toString().toStdString(), q.value(1).toString().toStdString(),
-                        QJsonDocument::fromJson(q.value(2).toString().toUtf8()).object()});
-    q.finish();
-    for (const Row& row : rows) {
+    const std::string key = target.target().key();
+    for (const OutboxRow& row : rows) {
+        if (TargetOfRow(row.target).key != key && row.target != target.target().display())
+            continue;
         std::string error;
         if (!Deliver(target, row.kind, row.payload, error)) {
             ++p.waiting;
@@ -117,6 +156,38 @@ Pushed PushOutbox(Database& target, Database& local)
     return p;
 }
 
+// Delivers what waits for one database and says how that went.
+void SyncOne(const DatabaseTarget& target, Database& local, SyncReport& report)
+{
+    std::string why;
+    std::unique_ptr<Database> opened;
+    Database* db = &local;
+    if (!SameTarget(target, local.target())) {
+        opened = Database::open(target, why);
+        db = opened.get();
+    }
+    std::string line;
+    if (!db) {
+        std::vector<OutboxRow> rows;
+        ReadOutbox(local, rows);
+        int waiting = 0;
+        for (const OutboxRow& row : rows)
+            waiting += TargetOfRow(row.target).key == target.key() || row.target == target.display();
+        report.reached = false;
+        report.waiting += waiting;
+        line = "The records database " + target.display() + " cannot be used (" + why + "); " +
+               std::to_string(waiting) + " record(s) for it stay in the outbox.";
+    } else {
+        const Pushed pushed = PushOutbox(*db, local);
+        report.delivered += pushed.delivered;
+        report.waiting += pushed.waiting;
+        line = std::to_string(pushed.delivered) + " record(s) delivered to " + target.display() + ", " +
+               std::to_string(pushed.waiting) + " still in the outbox" +
+               (pushed.error.empty() ? "." : " (" + pushed.error + ").");
+    }
+    report.line += (report.line.empty() ? "" : "\n") + line;
+}
+
 } // namespace
 
 RecordStore::RecordStore(DatabaseTarget target, DatabaseTarget local) : target_(std::move(target)), local_(std::move(local))
@@ -131,7 +202,8 @@ StoreReport RecordStore::save(const char* what, const std::string& id, const cha
 {
     StoreReport report;
     std::string why;
-    std::unique_ptr<Database> db = Database::open(target_, why);
+    std::unique_ptr<Database> db = Database::open(target_, why, stop_);
+    targetFailed_ = !db;
     if (db && write(*db, report, why)) {
         report.stored = true;
         report.line = Sentence(what) + (report.added ? " stored in " : " already in ") + target_.display() + ".";
@@ -150,7 +222,7 @@ StoreReport RecordStore::save(const char* what, const std::string& id, const cha
     if (!SameTarget(target_, local_)) {
         std::string localWhy;
         if (std::unique_ptr<Database> local = Database::open(local_, localWhy);
-            local && Enqueue(*local, id, kind, target_.display(), payload, localWhy)) {
+            local && Enqueue(*local, id, kind, target_.key(), payload, localWhy)) {
             report.queued = true;
             report.line = "The records database " + target_.display() + " cannot be used (" + why + "); the " + what +
                           " waits in the outbox of " + local_.display() + " ('vr60ctl records sync' delivers it).";
@@ -178,7 +250,7 @@ StoreReport RecordStore::saveSession(const SessionEntry& session)
                 });
 }
 
-SyncReport RecordStore::sync()
+SyncReport RecordStore::sync(bool everyTarget)
 {
     SyncReport report;
     std::string why;
@@ -187,29 +259,49 @@ SyncReport RecordStore::sync()
         report.line = "The outbox cannot be read: " + why;
         return report;
     }
-    if (SameTarget(target_, local_)) {
-        report.reached = true;
-        QSqlQuery q(local->sql());
-        report.waiting = q.exec(QStringLiteral("SELECT COUNT(*) FROM outbox")) && q.next() ? q.value(0).toInt() : 0;
-        report.line = "The records database is the local one (" + local_.display() + "); " +
-                      std::to_string(report.waiting) + " record(s) wait in its outbox for a shared database (VR60_DB or --db).";
-        return report;
-    }
-    std::unique_ptr<Database> db = Database::open(target_, why);
-    if (!db) {
-        QSqlQuery q(local->sql());
-        report.waiting = q.exec(QStringLiteral("SELECT COUNT(*) FROM outbox")) && q.next() ? q.value(0).toInt() : 0;
-        report.line = "The records database " + target_.display() + " cannot be used (" + why + "); " +
-                      std::to_string(report.waiting) + " record(s) stay in the outbox.";
+    std::vector<OutboxRow> rows;
+    if (!ReadOutbox(*local, rows)) {
+        report.line = "The outbox of " + local_.display() + " cannot be read.";
         return report;
     }
     report.reached = true;
-    const Pushed pushed = PushOutbox(*db, *local);
-    report.delivered = pushed.delivered;
-    report.waiting = pushed.waiting;
-    report.line = std::to_string(pushed.delivered) + " record(s) delivered to " + target_.display() + ", " +
-                  std::to_string(pushed.waiting) + " still in the outbox" +
-                  (pushed.error.empty() ? "." : " (" + pushed.error + ").");
+    if (!everyTarget) {
+        SyncOne(target_, *local, report);
+    } else if (rows.empty()) {
+        report.line = "The outbox of " + local_.display() + " is empty.";
+        return report;
+    }
+    // Every other database something waits for, in the order they were queued;
+    // with `everyTarget` each is delivered, otherwise only named.
+    std::vector<std::string> done;
+    if (!everyTarget)
+        done.push_back(target_.key());
+    for (const OutboxRow& row : rows) {
+        const RowTarget meant = TargetOfRow(row.target);
+        if (std::find(done.begin(), done.end(), meant.key) != done.end() || (!everyTarget && row.target == target_.display()))
+            continue;
+        done.push_back(meant.key);
+        int count = 0;
+        for (const OutboxRow& other : rows)
+            count += TargetOfRow(other.target).key == meant.key;
+        if (!meant.known) {
+            if (everyTarget) {
+                report.waiting += count;
+                report.reached = false;
+            }
+            report.line += (report.line.empty() ? "" : "\n") + std::to_string(count) + " record(s) wait for " +
+                           meant.key + ", a path written relative to a folder not known here: run 'vr60ctl --db sqlite:" +
+                           meant.key + " records sync' in that folder.";
+        } else if (everyTarget) {
+            DatabaseTarget target = meant.target;
+            if (target.kind == DatabaseTarget::Kind::Postgres && meant.key == target_.key())
+                target.password = target_.password;
+            SyncOne(target, *local, report);
+        } else {
+            report.line += (report.line.empty() ? "" : "\n") + std::to_string(count) + " record(s) wait for " +
+                           meant.target.display() + " ('vr60ctl records sync' without --db delivers them).";
+        }
+    }
     return report;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // Where a record goes: the configured database, or, when that cannot be
 // reached, the outbox of the local default database, from which a later
-// successful write or `records sync` delivers it, once (its id decides).
+// successful write to that same database or `records sync` delivers it, once
+// (its id decides). The outbox keeps which database each record is meant for
+// (DatabaseTarget::key, never a password), and a record goes nowhere else.
 // A record is never dropped silently: when even the local database fails, the
 // report carries the record itself as JSON.
 
+#include <atomic>
 #include <string>
 
 #include "storage/DatabaseUrl.h"
@@ -19,10 +22,10 @@ struct StoreReport {
 };
 
 struct SyncReport {
-    bool reached = false;   // the configured database could be opened
+    bool reached = false;   // every database tried could be opened
     int delivered = 0;
-    int waiting = 0;        // still in the outbox
-    std::string line;
+    int waiting = 0;        // for the databases tried, still in the outbox
+    std::string line;       // one line per database something waits for
 };
 
 class RecordStore {
@@ -31,9 +34,18 @@ public:
     explicit RecordStore(DatabaseTarget target, DatabaseTarget local = {});
 
     const DatabaseTarget& target() const { return target_; }
+    // The last write found the target unusable: readers of the same run need not
+    // wait for it a second time.
+    bool targetFailed() const { return targetFailed_; }
+    // While set, a database server that does not answer is not waited for:
+    // the record goes to the outbox at once.
+    void stopWaitsWhen(const std::atomic<bool>* flag) { stop_ = flag; }
     StoreReport saveTestRecord(const TestRecord& record);
     StoreReport saveSession(const SessionEntry& session);
-    SyncReport sync();
+    // Delivers the outbox's records meant for the target, and names the other
+    // databases records wait for; with `everyTarget`, delivers each record to
+    // the database it was meant for, wherever that can be reached.
+    SyncReport sync(bool everyTarget = false);
 
 private:
     template <typename Write>
@@ -41,6 +53,8 @@ private:
 
     DatabaseTarget target_;
     DatabaseTarget local_;
+    bool targetFailed_ = false;
+    const std::atomic<bool>* stop_ = nullptr;
 };
 
 // The database named by `text` (--db), or without it by VR60_DB, or else (unset

@@ -5,7 +5,6 @@
 #include <set>
 
 #include <QDateTime>
-#include <QFileInfo>
 #include <QSysInfo>
 #include <QUuid>
 
@@ -85,6 +84,7 @@ TestRecord TestRecordOfRun(const Program& p, int verdict)
 
 void StationRecords::selfTestJudged(Program& p, int verdict)
 {
+    store_.stopWaitsWhen(&p.link.stopRequested);
     const StoreReport report = store_.saveTestRecord(TestRecordOfRun(p, verdict));
     p.host.logLine(report.line);
     p.form.test.recordsToday = TodayLine(store_);
@@ -101,15 +101,16 @@ void StationRecords::logDownloaded(Program& p, const std::string& file)
     if (p.identity.serialNumber > 0)
         entry.serial = p.identity.serialNumber;
     entry.userName = p.identity.userName;
+    store_.stopWaitsWhen(&p.link.stopRequested);
     p.host.logLine(store_.saveSession(entry).line);
 }
 
-std::string TodayLine(RecordStore& store, bool create)
+std::string TodayLine(RecordStore& store)
 {
-    if (!create && !store.target().shared() && !QFileInfo::exists(QString::fromStdString(store.target().path)))
-        return "Today: 0 units recorded";
+    if (store.targetFailed())
+        return {};
     std::string error;
-    std::unique_ptr<Database> db = Database::open(store.target(), error);
+    std::unique_ptr<Database> db = Database::openForReading(store.target(), error);
     if (!db)
         return {};
     TestRecordFilter filter;

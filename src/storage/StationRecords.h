@@ -26,6 +26,6 @@ private:
 TestRecord TestRecordOfRun(const Program& p, int verdict);
 
 // "Today: 3 units recorded, last 000012345 PASS" for the Test page, from the
-// configured database; empty when it cannot be read. Without `create`, a local
-// database that does not exist yet stays so (no units).
-std::string TodayLine(RecordStore& store, bool create = true);
+// configured database, read only (a database not made yet is not created);
+// empty when it cannot be read.
+std::string TodayLine(RecordStore& store);

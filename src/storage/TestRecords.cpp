@@ -8,17 +8,19 @@
 #include <QVariant>
 
 #include "storage/Database.h"
+#include "storage/LosslessText.h"
 
 namespace {
 
+// Texts such as the logger's user name are bytes, kept exactly (LosslessText).
 QString Q(const std::string& s)
 {
-    return QString::fromStdString(s);
+    return QString::fromStdString(LosslessText(s));
 }
 
 std::string S(const QVariant& v)
 {
-    return v.toString().toStdString();
+    return BytesOfLosslessText(v.toString().toStdString());
 }
 
 } // namespace

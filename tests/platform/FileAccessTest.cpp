@@ -9,6 +9,7 @@
 #include "platform/FileAccess.h"
 #include "support/Files.h"
 #include "platform/ResultCode.h"
+#include "platform/TracingTransport.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ TEST_F(FileAccessTest, readWholeFileResultsAndLimit)
     EXPECT_EQ(std::string(image.begin(), image.end()), "0123456789");
     EXPECT_EQ(ReadWholeFile(path("ten"), 4, image), kOk);
     EXPECT_EQ(std::string(image.begin(), image.end()), "0123");
+    put("caf\xE9.sbp", "latin-1 name");   // names are bytes, not necessarily UTF-8
+    EXPECT_EQ(ReadWholeFile(path("caf\xE9.sbp"), 16, image), kOk);
     // A file whose size the system does not know is read up to the limit.
     EXPECT_EQ(ReadWholeFile("/dev/zero", 100, image), kOk);
     EXPECT_EQ(image.size(), 100u);
@@ -117,6 +120,34 @@ TEST_F(FileAccessTest, replaceFileAtomicallyOverAnExistingFile)
 
     EXPECT_FALSE(ReplaceFileAtomically(path("gone~"), path("target")));
     EXPECT_EQ(get("target"), "new");
+}
+
+} // namespace
+
+namespace {
+
+// Accepts every write and reads nothing: enough for the trace to have something to say.
+class SilentTransport : public Transport {
+public:
+    bool open(const std::string&, const std::string&) override { return true; }
+    int read(uint8_t*, int) override { return 0; }
+    bool write(const uint8_t*, int) override { return true; }
+    void abortReads() override {}
+    void close() override {}
+    bool hungUp() const override { return false; }
+};
+
+TEST(TracingTransport, everyLineIsInTheFileBeforeTheTransportEnds)
+{
+    ScratchDir dir;
+    TracingTransport trace(std::make_unique<SilentTransport>(), dir.file("trace"));
+    ASSERT_TRUE(trace.open("/dev/ttyACM0", "460800,N,8,1"));
+    const uint8_t frame[] = {0xA0, 0xA2, 0x01, 0x00, 0x0B};
+    trace.write(frame, sizeof frame);
+    // A process killed here leaves what the system already has.
+    const std::string text = ReadText(dir.file("trace"));
+    EXPECT_NE(text.find("open /dev/ttyACM0 460800,N,8,1: ok\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" > 5: A0 A2 01 00 0B\n"), std::string::npos) << text;
 }
 
 } // namespace

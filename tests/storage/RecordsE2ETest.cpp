@@ -3,13 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include <sys/stat.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "analysis/SyntheticLog.h"
+#include "storage/RecordSamples.h"
+#include "storage/RecordStore.h"
+#include "support/CtlChild.h"
 #include "support/Files.h"
 #include "support/Processes.h"
 
@@ -99,12 +108,72 @@ TEST(RecordsE2E, aSelfTestAndADownloadAreRecorded_andAnUnusableDatabaseLeavesThe
         EXPECT_EQ(best[key]["file"].toString().toStdString(), work.file("a.sbp"));
     }
 
-    // The outbox is delivered to a database that can be used, once.
+    // A queued record goes only to the database it was meant for: never to the
+    // one a later sync names, and without --db to its own as soon as that can be used.
     const std::vector<std::string> other = {"XDG_DATA_HOME=" + home, "VR60_DB=sqlite:" + work.file("line.sqlite")};
+    const CtlResult stuck = RunCtl({"records", "sync"}, {}, work.path.string(), other);
+    EXPECT_EQ(stuck.status, 10);
+    EXPECT_TRUE(Contains(stuck.out, "The records database " + notes + " cannot be used (")) << stuck.out;
+    EXPECT_TRUE(Contains(stuck.out, "); 1 record(s) for it stay in the outbox.\n")) << stuck.out;
+    EXPECT_EQ(RunCtl({"--db", "sqlite:./line.sqlite", "records", "sync"}, {}, work.path.string(), env).out,
+              "0 record(s) delivered to ./line.sqlite, 0 still in the outbox.\n1 record(s) wait for " + notes +
+                  " ('vr60ctl records sync' without --db delivers them).\n");
+    std::filesystem::remove(notes);
     EXPECT_EQ(RunCtl({"records", "sync"}, {}, work.path.string(), other).out,
-              "1 record(s) delivered to " + work.file("line.sqlite") + ", 0 still in the outbox.\n");
+              "1 record(s) delivered to " + notes + ", 0 still in the outbox.\n");
     EXPECT_EQ(RunCtl({"records", "sync"}, {}, work.path.string(), other).out,
-              "0 record(s) delivered to " + work.file("line.sqlite") + ", 0 still in the outbox.\n");
+              "The outbox of " + database + " is empty.\n");
+    EXPECT_EQ(Json(RunCtl({"--db", "sqlite:line.sqlite", "records", "--json"}, {}, work.path.string(), env).out).array().size(), 0);
+}
+
+TEST(RecordsE2E, aStopWhileAddingToTheLogbookEndsTheRunBetweenFiles)
+{
+    ScratchDir work;
+    const std::vector<uint8_t> log = SyntheticLog().run(60, 5).bytes();
+    for (const char* name : {"a.sbp", "b.sbp"})
+        std::ofstream(work.file(name), std::ios::binary).write(reinterpret_cast<const char*>(log.data()), std::streamsize(log.size()));
+    // Opening a pipe nobody writes to waits: the stop arrives there at the latest.
+    ASSERT_EQ(mkfifo(work.file("pipe.sbp").c_str(), 0600), 0);
+    CtlChild child({"--db", "sqlite:" + work.file("book.sqlite"), "logbook", "add", "a.sbp", "pipe.sbp", "b.sbp"},
+                   work.path.string(), {10000, -1});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(child.pid(), SIGINT);
+    while (!child.poll())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(child.outcome().status, 130) << child.outcome().err;
+    EXPECT_FALSE(Contains(child.outcome().out, "b.sbp:")) << child.outcome().out;
+}
+
+TEST(RecordsE2E, namesFromOutsideReachNeitherTheTerminalNorASpreadsheetAsCommands)
+{
+    ScratchDir work;
+    DatabaseTarget target;
+    target.kind = DatabaseTarget::Kind::Sqlite;
+    target.path = work.file("line.sqlite");
+    TestRecord r = SampleTestRecord(42, "2026-03-01T09:00:00Z", kOutcomePass);
+    r.userName = "=HYPERLINK(\"http://x\",\"click\")";
+    r.station = "line\x1B]0;owned\x07-1";
+    r.operatorName = "-2+3";
+    r.firmware = "-12";   // a number stays a number
+    ASSERT_TRUE(RecordStore(target, target).saveTestRecord(r).stored);
+    const std::vector<std::string> db = {"--db", "sqlite:" + target.path};
+
+    std::vector<std::string> csv = db;
+    csv.insert(csv.end(), {"records", "--csv"});
+    const std::string sheet = RunCtl(csv, {}, work.path.string()).out;
+    EXPECT_TRUE(Contains(sheet, ",\"'-2+3\",")) << sheet;
+    EXPECT_TRUE(Contains(sheet, ",\"'=HYPERLINK(\"\"http://x\"\",\"\"click\"\")\",-12,")) << sheet;
+
+    std::vector<std::string> text = db;
+    text.push_back("records");
+    const CtlResult shown = RunCtl(text, {}, work.path.string());
+    EXPECT_EQ(shown.out.find('\x1B'), std::string::npos) << shown.out;
+    EXPECT_TRUE(Contains(shown.out, "line\\x1B]0;owned\\x07-1")) << shown.out;
+
+    // A URL that does not parse is shown without its password.
+    const CtlResult bad = RunCtl({"--db", "postgresql://line:pw-s3cret@db:54x/r", "records"}, {}, work.path.string());
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.find("pw-s3cret"), std::string::npos) << bad.err;
 }
 
 } // namespace

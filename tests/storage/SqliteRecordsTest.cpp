@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <memory>
 
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -246,6 +250,102 @@ TEST(SqliteRecords, theOutboxIsDeliveredExactlyOnce_bySyncOrByTheNextWrite)
     EXPECT_EQ(Json(all[0]), Json(a));
     EXPECT_EQ(Json(all[1]), Json(b));
     EXPECT_EQ(Json(all[2]), Json(c));
+}
+
+TEST(SqliteRecords, aQueuedRecordGoesOnlyToTheDatabaseItWasMeantFor)
+{
+    ScratchDir dir;
+    const DatabaseTarget local = SqliteAt(dir.file("local.sqlite"));
+    const DatabaseTarget lineA = SqliteAt(dir.file("a/line.sqlite"));
+    const DatabaseTarget lineB = SqliteAt(dir.file("b/line.sqlite"));
+    const DatabaseTarget scratch = SqliteAt(dir.file("scratch.sqlite"));
+    EXPECT_TRUE(RecordStore(lineA, local).saveTestRecord(SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomePass)).queued);
+    EXPECT_TRUE(RecordStore(lineB, local).saveTestRecord(SampleTestRecord(2, "2026-03-01T09:01:00Z", kOutcomePass)).queued);
+
+    // Writes to and syncs of other databases take nothing along.
+    EXPECT_EQ(RecordStore(scratch, local).saveTestRecord(SampleTestRecord(3, "2026-03-01T09:02:00Z", kOutcomePass)).line,
+              "Test record stored in " + scratch.path + ".");
+    const SyncReport named = RecordStore(scratch, local).sync();
+    EXPECT_EQ(named.line, "0 record(s) delivered to " + scratch.path + ", 0 still in the outbox.\n"
+                          "1 record(s) wait for " + lineA.path + " ('vr60ctl records sync' without --db delivers them).\n"
+                          "1 record(s) wait for " + lineB.path + " ('vr60ctl records sync' without --db delivers them).");
+    EXPECT_EQ(AllRecords(scratch).size(), 1u);
+
+    // The local database written another way is still the local one: no outbox.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    const StoreReport self = RecordStore(SqliteAt("./local.sqlite"), local).saveTestRecord(SampleTestRecord(4, "2026-03-01T09:03:00Z", kOutcomePass));
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(self.stored);
+    EXPECT_EQ(RawValue(local.path, "SELECT COUNT(*) FROM outbox").toInt(), 2);
+
+    // Without a named database each goes where it was meant, as soon as it can.
+    std::filesystem::create_directory(dir.file("a"));
+    SyncReport all = RecordStore(scratch, local).sync(true);
+    EXPECT_FALSE(all.reached);
+    EXPECT_EQ(all.delivered, 1);
+    EXPECT_EQ(all.waiting, 1);
+    EXPECT_NE(all.line.find("1 record(s) delivered to " + lineA.path + ", 0 still in the outbox.\nThe records database " +
+                            lineB.path + " cannot be used ("),
+              std::string::npos)
+        << all.line;
+    std::filesystem::create_directory(dir.file("b"));
+    all = RecordStore(scratch, local).sync(true);
+    EXPECT_TRUE(all.reached);
+    EXPECT_EQ(all.line, "1 record(s) delivered to " + lineB.path + ", 0 still in the outbox.");
+    EXPECT_EQ(AllRecords(lineA).size(), 1u);
+    EXPECT_EQ(AllRecords(lineB).size(), 1u);
+    EXPECT_EQ(AllRecords(scratch).size(), 1u);
+    EXPECT_EQ(RecordStore(scratch, local).sync(true).line, "The outbox of " + local.path + " is empty.");
+}
+
+TEST(SqliteRecords, readingCreatesNothing_andWorksInAFolderThatCannotBeWritten)
+{
+    ScratchDir dir;
+    std::string error;
+    // A name that is not there: said so, and still not there.
+    EXPECT_FALSE(Database::openForReading(SqliteAt(dir.file("typo.sqlite")), error));
+    EXPECT_EQ(error, "there is no records database " + dir.file("typo.sqlite"));
+    DatabaseTarget fresh;
+    fresh.path = dir.file("data/records.sqlite");   // the default, before the first record
+    std::vector<TestRecord> none;
+    std::unique_ptr<Database> empty = Database::openForReading(fresh, error);
+    ASSERT_TRUE(empty && ListTestRecords(*empty, {}, none, error)) << error;
+    EXPECT_TRUE(none.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("data")));
+
+    // A good database in a folder only root could write: readers read it, writers
+    // are told what stops them. Checked as nobody, since root writes anywhere.
+    const DatabaseTarget target = SqliteAt(dir.file("shelf/line.sqlite"));
+    std::filesystem::create_directory(dir.file("shelf"));
+    EXPECT_TRUE(RecordStore(target, target).saveTestRecord(SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomePass)).stored);
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_TRUE(nobody);
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir.path, perms::owner_all | perms::group_exec | perms::others_exec);
+    std::filesystem::permissions(dir.file("shelf"), perms::owner_all | perms::others_read | perms::others_exec);
+    std::filesystem::permissions(target.path, perms::owner_read | perms::owner_write | perms::others_read);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+            _exit(10);
+        std::vector<TestRecord> all;
+        std::unique_ptr<Database> reader = Database::openForReading(target, error);
+        if (!reader || !ListTestRecords(*reader, {}, all, error) || all.size() != 1) {
+            std::fprintf(stderr, "reading: %s\n", error.c_str());
+            _exit(11);
+        }
+        reader.reset();
+        if (Database::open(target, error) ||
+            error.find("its folder " + dir.file("shelf") + " cannot be written") == std::string::npos) {
+            std::fprintf(stderr, "writing: %s\n", error.c_str());
+            _exit(12);
+        }
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
 }
 
 TEST(SqliteRecords, twoStationsWritingTheSameFileAtOnceLoseNothing)

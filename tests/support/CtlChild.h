@@ -36,6 +36,7 @@ public:
     // True once the child has ended (or was killed at its limit); then outcome() is complete.
     bool poll();
     const CtlOutcome& outcome() const { return outcome_; }
+    int pid() const { return pid_; }
 
 private:
     void drain();

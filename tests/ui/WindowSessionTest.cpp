@@ -6,7 +6,10 @@
 #include <algorithm>
 
 #include "WindowRig.h"
+#include "connection/PortHotPlug.h"
 #include "link/LinkBusyGuard.h"
+#include "link/PortList.h"
+#include "platform/PortTable.h"
 
 namespace {
 
@@ -45,13 +48,12 @@ TEST(WindowPorts, ListIsSortedAsTextAndANewAliasRaisesOneBox)
     EXPECT_EQ(ListedAliases(rig), (std::vector<std::string>{"COM  2", "COM  3", "COM 10"}));
     EXPECT_TRUE(rig.dialogs.boxes.empty());   // the first scan never warns
 
-    // The first tick rescans once (the request starts set), quietly.
+    // The list was just read: the first ticks have no change to report.
     rig.window->Timer1Timer();
     rig.window->refresh();
-    EXPECT_EQ(Count(rig.log(), "Device changed, com ports rescaned!!!\n"), 1);
-    EXPECT_TRUE(rig.dialogs.boxes.empty());
     rig.window->Timer1Timer();
-    EXPECT_EQ(Count(rig.log(), "rescaned"), 1);
+    EXPECT_EQ(Count(rig.log(), "rescaned"), 0);
+    EXPECT_TRUE(rig.dialogs.boxes.empty());
 
     // An alias appears: the folder watch (here the scan button) asks, the next tick rescans and warns.
     rig.home.alias(5);
@@ -151,6 +153,37 @@ TEST(WindowSession, APortThatGoesAwayEndsTheConnectionAtTheNextTick)
     EXPECT_EQ(rig.p().link.ActiveLink, nullptr);
     EXPECT_EQ(rig.ui().BitBtn_connect->text().toStdString(), "Connect");
     EXPECT_TRUE(rig.ui().ComboBox_COM->isEnabled());
+}
+
+TEST(WindowPorts, aDevicePathIsShownAndRememberedAsThePath_notAsTheNumberItBorrowed)
+{
+    WindowRig rig([](ScratchHome& home) { home.alias(3); });
+    const std::string pty = rig.home.work("pty").string();
+    std::ofstream(pty) << "";
+    Program& p = rig.p();
+    const int number = PortNumberForArgument(pty);
+    ASSERT_GT(number, 0);
+    EXPECT_EQ(PortItemText(number), PortDisplayName(number) + " (" + pty + ")");
+
+    p.savedPortNumber = uint8_t(number);
+    p.savedBaudIndex = 7;
+    ASSERT_TRUE(SaveLinkSettings(p));
+    std::string settings = ReadText(rig.home.settingsFile());
+    EXPECT_NE(settings.find("PortPath=" + pty), std::string::npos) << settings;
+    EXPECT_EQ(settings.find("COM="), std::string::npos) << settings;
+    p.form.connection.comPortText.clear();
+    RegisterSavedPortPath();
+    LoadLinkSettings(p);
+    EXPECT_EQ(p.form.connection.comPortText, PortItemText(number));
+
+    // A real port afterwards: remembered by number, the path forgotten.
+    p.savedPortNumber = 3;
+    ASSERT_TRUE(SaveLinkSettings(p));
+    settings = ReadText(rig.home.settingsFile());
+    EXPECT_NE(settings.find("COM=3"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("PortPath=\n"), std::string::npos) << settings;
+    LoadLinkSettings(p);
+    EXPECT_EQ(p.form.connection.comPortText, "COM3");
 }
 
 struct ExitCase {
