@@ -160,6 +160,10 @@ int RunAnalyze(CtlContext& ctx, const Args& args)
         std::fprintf(stderr, "vr60ctl: cannot open %s\n", a.file.c_str());
         return file.status;
     }
+    if (file.notALog) {
+        std::fprintf(stderr, "vr60ctl: %s; nothing analysed\n", NotALogText(a.file, file.tally).c_str());
+        return kNotALog;
+    }
     if (file.status == kEmptyFile) {
         std::fprintf(stderr, "vr60ctl: %s is empty\n", a.file.c_str());
         return file.status;
@@ -172,6 +176,9 @@ int RunAnalyze(CtlContext& ctx, const Args& args)
     else if (results.truncated)
         std::fprintf(stderr, "vr60ctl: %s holds more than %zu records; only the first %zu were analysed\n",
                      a.file.c_str(), kMaxAnalysedRecords, results.records);
+    if (results.trailingBytes > 0)
+        std::fprintf(stderr, "vr60ctl: %s ends in a partial record: its last %zu bytes were left over and not analysed\n",
+                     a.file.c_str(), results.trailingBytes);
 
     DeviceTables device;
     int deviceResult = 0;

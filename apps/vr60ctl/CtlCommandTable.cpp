@@ -116,7 +116,9 @@ const std::vector<CtlCommand>& CtlCommands()
         {"logbook", RunLogbook,
          "  logbook [--json]            the sessions of the logbook, newest first\n"
          "  logbook best [--json]       the personal best of each category\n"
-         "  logbook add FILE.sbp...     add logs (one session per content, whatever the name)"},
+         "  logbook add FILE.sbp...     add logs (one session per content, whatever the name)\n"
+         "  logbook remove WHAT...      remove sessions named by file, SHA-256 (8 or more digits) or\n"
+         "                              day (YYYY-MM-DD, UTC); nothing when one names none (status 11)"},
     };
     return commands;
 }

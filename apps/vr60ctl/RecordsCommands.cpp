@@ -1,6 +1,7 @@
 // records and logbook: the test records of the station and the session logbook,
 // in the database of --db or VR60_DB (the local default without either).
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -17,8 +18,10 @@
 #include "TerminalText.h"
 #include "analysis/ResultText.h"
 #include "platform/ResultCode.h"
+#include "sbp/SbpLogCheck.h"
 #include "storage/Database.h"
 #include "storage/Logbook.h"
+#include "storage/LogbookRemoval.h"
 #include "storage/RecordStore.h"
 
 namespace {
@@ -28,9 +31,11 @@ DatabaseTarget Target(const CtlContext& ctx)
     return ConfiguredTarget(ctx.options.dbGiven ? &ctx.options.db : nullptr);
 }
 
-// For reading: nothing is created or migrated. Null after saying why; *status
-// is then the exit status.
-std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status)
+enum class Access { Read, Write };
+
+// Reading creates and migrates nothing. Null after saying why; *status is then
+// the exit status.
+std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status, Access access = Access::Read)
 {
     const DatabaseTarget target = Target(ctx);
     if (!target.invalid.empty()) {
@@ -39,7 +44,8 @@ std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status)
         return nullptr;
     }
     std::string error;
-    std::unique_ptr<Database> db = Database::openForReading(target, error);
+    std::unique_ptr<Database> db =
+        access == Access::Write ? Database::open(target, error) : Database::openForReading(target, error);
     if (!db) {
         std::fprintf(stderr, "vr60ctl: %s\n", error.c_str());
         *status = kCannotOpen;
@@ -215,6 +221,13 @@ int AddFiles(CtlContext& ctx, const Args& files)
         // A stop ends the run between files; what was added stays.
         if (InterruptSignal())
             break;
+        SbpLogTally tally;
+        if (TallySbpFile(file, tally) == kOk && !tally.looksLikeLog()) {
+            std::fprintf(stderr, "vr60ctl: %s; not added\n", NotALogText(file, tally).c_str());
+            if (status == kOk)
+                status = kNotALog;
+            continue;
+        }
         SessionEntry entry;
         std::string error;
         if (!SessionFromFile(file, entry, error)) {
@@ -231,6 +244,50 @@ int AddFiles(CtlContext& ctx, const Args& files)
     return status;
 }
 
+// Each WHAT must name a session; all named are removed in one transaction.
+int RemoveNamed(CtlContext& ctx, const Args& names)
+{
+    int status = 0;
+    std::unique_ptr<Database> db = OpenOrSay(ctx, &status, Access::Write);
+    if (!db)
+        return status;
+    std::vector<SessionEntry> sessions;
+    std::string error;
+    if (!ListSessions(*db, sessions, error)) {
+        std::fprintf(stderr, "vr60ctl: cannot read the logbook of %s: %s\n", db->target().display().c_str(),
+                     error.c_str());
+        return kCannotOpen;
+    }
+    std::vector<SessionEntry> doomed;
+    for (const std::string& what : names) {
+        const std::vector<SessionEntry> named = SessionsNamedBy(sessions, what);
+        if (named.empty()) {
+            std::fprintf(stderr, "vr60ctl: no session of the logbook is '%s' (a file, 8 or more digits of its "
+                                 "SHA-256, or a day YYYY-MM-DD)\n", TerminalText(what).c_str());
+            status = kRefused;
+        }
+        for (const SessionEntry& e : named)
+            if (std::none_of(doomed.begin(), doomed.end(), [&](const SessionEntry& d) { return d.sha256 == e.sha256; }))
+                doomed.push_back(e);
+    }
+    if (status != 0) {
+        std::fprintf(stderr, "vr60ctl: nothing removed\n");
+        return status;
+    }
+    std::vector<std::string> hashes;
+    for (const SessionEntry& e : doomed)
+        hashes.push_back(e.sha256);
+    if (!RemoveSessions(*db, hashes, error)) {
+        std::fprintf(stderr, "vr60ctl: cannot remove from the logbook of %s: %s\n", db->target().display().c_str(),
+                     error.c_str());
+        return kWriteFailed;
+    }
+    for (const SessionEntry& e : doomed)
+        std::printf("Removed %s %s (%s)\n", e.startMs ? UtcTableText(*e.startMs).substr(0, 19).c_str() : "-",
+                    e.file.c_str(), e.sha256.substr(0, 12).c_str());
+    return kOk;
+}
+
 std::string Knots(const SessionEntry& e, Category c)
 {
     char text[16];
@@ -244,11 +301,12 @@ std::string Knots(const SessionEntry& e, Category c)
 
 int RunLogbook(CtlContext& ctx, const Args& args)
 {
-    const char* usage = "logbook [--json] | logbook best [--json] | logbook add FILE.sbp...";
-    if (!args.empty() && args[0] == "add") {
+    const char* usage = "logbook [--json] | logbook best [--json] | logbook add FILE.sbp... | logbook remove WHAT...";
+    if (!args.empty() && (args[0] == "add" || args[0] == "remove")) {
         if (args.size() < 2)
             return Usage(usage);
-        return AddFiles(ctx, Args(args.begin() + 1, args.end()));
+        const Args rest(args.begin() + 1, args.end());
+        return args[0] == "add" ? AddFiles(ctx, rest) : RemoveNamed(ctx, rest);
     }
     CommandOptions options("logbook", {{"json"}});
     if (const int bad = options.parse(args, 1))

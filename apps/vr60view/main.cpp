@@ -10,6 +10,7 @@
 
 #include "analysisview/LogbookView.h"
 #include "analysisview/SessionWindow.h"
+#include "platform/ResultCode.h"
 
 int main(int argc, char** argv)
 {
@@ -49,11 +50,12 @@ int main(int argc, char** argv)
         logbook->show();
         return QApplication::exec();
     }
-    std::unique_ptr<SessionWindow> window = OpenSessionWindow(args[1], error);
+    int status = 0;
+    std::unique_ptr<SessionWindow> window = OpenSessionWindow(args[1], error, &status);
     if (!window) {
         std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));
         QMessageBox::critical(nullptr, QStringLiteral("vr60view"), error);
-        return 1;
+        return status == kNotALog ? kNotALog : 1;
     }
     window->show();
     return QApplication::exec();

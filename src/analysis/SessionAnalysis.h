@@ -11,6 +11,7 @@
 
 #include "analysis/BestRun.h"
 #include "analysis/SessionTrack.h"
+#include "sbp/SbpLogCheck.h"
 
 enum class Category { TwoSeconds, TenSeconds, FiveByTen, Metres100, Metres250, Metres500, NauticalMile, OneHour, Alpha500 };
 inline constexpr size_t kCategoryCount = 9;
@@ -38,6 +39,7 @@ struct SessionResults {
     std::array<size_t, kFilterReasonCount> filteredBy{};   // pointsFiltered by reason
     size_t records = 0;       // records analysed: pointsUsed + pointsFiltered
     bool truncated = false;   // the file holds more records than were analysed
+    size_t trailingBytes = 0; // bytes after the last whole record (a file cut mid-record), not analysed
 
     const std::optional<CategoryResult>& operator[](Category c) const { return best[size_t(c)]; }
 };
@@ -61,11 +63,14 @@ SessionAnalysis AnalyzeSbpImage(const std::vector<uint8_t>& image, const PointFi
 inline constexpr size_t kMaxAnalysedRecords = size_t(1) << 24;
 
 struct SbpFileAnalysis {
-    int status = 0;          // kOk, kEmptyFile or kCannotOpen
+    int status = 0;          // kOk, kEmptyFile, kCannotOpen, or kNotALog (then notALog is set)
+    bool notALog = false;    // the file has bytes, but its records are not a log's (SbpLogCheck.h)
     int readError = 0;       // errno of a read that failed part-way (the results are then truncated)
+    SbpLogTally tally;       // of the records analysed
     SessionAnalysis analysis;
 };
 // The file is read as a stream, whole unless it holds more than `maxRecords`
-// records or a read fails part-way: then results.truncated is set.
+// records or a read fails part-way: then results.truncated is set. The
+// analysis is there also for a file that is not a log, for whoever wants it.
 SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filter,
                                size_t maxRecords = kMaxAnalysedRecords);

@@ -27,6 +27,7 @@ public:
     QTableWidget* resultsTable() const { return table_; }
     SpeedChart* chart() const { return chart_; }
     TrackPlot* trackPlot() const { return track_; }
+    QLabel* summary() const { return summary_; }
 
 private:
     void fillTable();
@@ -39,6 +40,10 @@ private:
     TrackPlot* track_;
 };
 
+// Time moving as the summary reads it: "42.5 min", from an hour on "116 h 27 min".
+QString MovingTimeText(double seconds);
+
 // Reads and analyses an .sbp file and builds its window; on failure returns
-// null and sets `error` to a sentence for the user.
-std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error);
+// null and sets `error` to a sentence for the user. `status`: the file's
+// ResultCode (kNotALog for a file that is not a log).
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, int* status = nullptr);

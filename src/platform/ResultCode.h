@@ -16,6 +16,7 @@ enum ResultCode : int {
     kIncomplete = 10,        // some steps of a multi-step operation failed
     kRefused = 11,           // not attempted: the input or the device state does not allow it
     kEmptyFile = 12,         // nothing to read: an empty file, or no log data on the device
+    kNotALog = 12,           // a file whose records are not a log's: nothing to read either
     kInterrupted = 130,      // the operator asked to stop (vr60ctl: 128 + the signal)
     kCannotOpen = 140,       // a file could not be opened or created
 };

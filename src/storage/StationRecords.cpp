@@ -12,6 +12,7 @@
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestRun.h"
 #include "program/Program.h"
+#include "sbp/SbpLogCheck.h"
 #include "storage/Database.h"
 
 namespace {
@@ -92,6 +93,11 @@ void StationRecords::selfTestJudged(Program& p, int verdict)
 
 void StationRecords::logDownloaded(Program& p, const std::string& file)
 {
+    SbpLogTally tally;
+    if (TallySbpFile(file, tally) == kOk && !tally.looksLikeLog()) {
+        p.host.logLine("Not added to the logbook: " + NotALogText(file, tally));
+        return;
+    }
     SessionEntry entry;
     std::string error;
     if (!SessionFromFile(file, entry, error)) {
