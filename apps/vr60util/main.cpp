@@ -13,6 +13,7 @@
 #include "program/Program.h"
 #include "platform/LinkSettingsStore.h"
 #include "platform/PortTable.h"
+#include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
 #include "storage/StationRecords.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
         } else if (std::strncmp(argv[i], "-", 1) == 0 && std::strcmp(argv[i], "-platform") != 0) {
             std::fprintf(stderr, "vr60util: unknown option %s\n", argv[i]);
             Usage();
-            return 2;
+            return kUsageError;
         }
     }
 
