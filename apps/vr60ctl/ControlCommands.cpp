@@ -17,7 +17,7 @@ namespace {
 
 using Operation = ResultCode (*)(Program&, bool*);
 
-int Run(CtlContext& ctx, Operation operation)
+int RunOnDevice(CtlContext& ctx, Operation operation)
 {
     return WithDevice(ctx, [operation](Program& p) { return operation(p, nullptr); });
 }
@@ -66,23 +66,23 @@ int RunSerial(CtlContext& ctx, const CommandOptions& options)
 
 int RunReboot(CtlContext& ctx, const CommandOptions&)
 {
-    return Run(ctx, Button_RebootClick);
+    return RunOnDevice(ctx, Button_RebootClick);
 }
 
 int RunNmea(CtlContext& ctx, const CommandOptions& options)
 {
-    return Run(ctx, options.sub() == "on" ? Button_VCON_ONClick : Button_GPSVCOM_OFFClick);
+    return RunOnDevice(ctx, options.sub() == "on" ? Button_VCON_ONClick : Button_GPSVCOM_OFFClick);
 }
 
 int RunGps(CtlContext& ctx, const CommandOptions& options)
 {
     const std::string& sub = options.sub();
-    return Run(ctx, sub == "on" ? Button_GPSPWRONClick : sub == "off" ? Button_GPSPWROFFClick : Button_GPS_ColdStartClick);
+    return RunOnDevice(ctx, sub == "on" ? Button_GPSPWRONClick : sub == "off" ? Button_GPSPWROFFClick : Button_GPS_ColdStartClick);
 }
 
 int RunDebugFlag(CtlContext& ctx, const CommandOptions&)
 {
-    return Run(ctx, Button_debugClick);
+    return RunOnDevice(ctx, Button_debugClick);
 }
 
 int RunPowerOff(CtlContext& ctx, const CommandOptions& options)

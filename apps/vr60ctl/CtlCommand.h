@@ -1,6 +1,7 @@
 #pragma once
 // vr60ctl commands: one row each in CtlCommands() (CtlCommandTable.cpp);
-// main() parses the global options and dispatches on the first word.
+// main() parses the global options, reads the command's words against its row
+// (CommandOptions: nothing is opened before they pass) and runs it.
 //
 // Conventions: message-log lines go to stdout exactly as the window appends
 // them, message boxes to stderr as one line each; the exit status is 0 on
