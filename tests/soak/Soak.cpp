@@ -99,7 +99,7 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
 std::string LogbookProblem(const std::vector<uint8_t>& log, int complete)
 {
     std::string error;
-    std::unique_ptr<Database> db = Database::open(DatabaseTarget{}, error);
+    std::unique_ptr<Database> db = Database::open(ConfiguredTarget(nullptr), error);
     std::vector<SessionEntry> sessions;
     if (!db || !ListSessions(*db, sessions, error))
         return "the logbook cannot be read: " + error;
@@ -109,7 +109,7 @@ std::string LogbookProblem(const std::vector<uint8_t>& log, int complete)
     if (sessions.size() != expected || (expected && sessions[0].sha256 != sha))
         return "the logbook holds " + std::to_string(sessions.size()) + " sessions after " + std::to_string(complete) +
                " complete downloads of one log" + (sessions.empty() || sessions[0].sha256 == sha ? "" : ", not that log");
-    const SyncReport outbox = RecordStore(DatabaseTarget{}).sync();
+    const SyncReport outbox = RecordStore(ConfiguredTarget(nullptr)).sync();
     if (outbox.waiting != 0)
         return std::to_string(outbox.waiting) + " records wait in the outbox";
     return {};
@@ -154,7 +154,7 @@ int main(int argc, char** argv)
 
     SoakHost host;
     Program p(host, [](const std::string&) { return MakeSystemTransport(); });
-    StationRecords records(DatabaseTarget{});
+    StationRecords records(ConfiguredTarget(nullptr));
     p.records = &records;
     p.form.connection.comPortText = PortDisplayName(PortNumberForArgument(sim.ptyPath()));
     p.form.connection.comBaudIndex = 7;
