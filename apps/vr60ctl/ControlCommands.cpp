@@ -77,7 +77,9 @@ int RunNmea(CtlContext& ctx, const CommandOptions& options)
 int RunGps(CtlContext& ctx, const CommandOptions& options)
 {
     const std::string& sub = options.sub();
-    return RunOnDevice(ctx, sub == "on" ? Button_GPSPWRONClick : sub == "off" ? Button_GPSPWROFFClick : Button_GPS_ColdStartClick);
+    return RunOnDevice(ctx, sub == "on"    ? Button_GPSPWRONClick
+                            : sub == "off" ? Button_GPSPWROFFClick
+                                           : Button_GPS_ColdStartClick);
 }
 
 int RunDebugFlag(CtlContext& ctx, const CommandOptions&)

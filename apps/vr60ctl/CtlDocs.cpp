@@ -359,7 +359,8 @@ bool CommandTableMatchesHelp(std::ostream& err)
             const size_t at = word.find("--");
             if (at == std::string::npos)
                 continue;
-            const std::string name = word.substr(at + 2, word.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2) - at - 2);
+            const size_t end = word.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+            const std::string name = word.substr(at + 2, end == std::string::npos ? end : end - at - 2);
             bool global = false;
             for (const CommandOption& o : GlobalOptions())
                 global = global || name == o.name;

@@ -103,8 +103,8 @@ std::string LogbookProblem(const std::vector<uint8_t>& log, int complete)
     std::vector<SessionEntry> sessions;
     if (!db || !ListSessions(*db, sessions, error))
         return "the logbook cannot be read: " + error;
-    const std::string sha = QCryptographicHash::hash(QByteArray(reinterpret_cast<const char*>(log.data()), qsizetype(log.size())),
-                                                     QCryptographicHash::Sha256).toHex().toStdString();
+    const QByteArray bytes(reinterpret_cast<const char*>(log.data()), qsizetype(log.size()));
+    const std::string sha = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
     const size_t expected = complete > 0 ? 1 : 0;
     if (sessions.size() != expected || (expected && sessions[0].sha256 != sha))
         return "the logbook holds " + std::to_string(sessions.size()) + " sessions after " + std::to_string(complete) +
