@@ -56,14 +56,8 @@ const struct {
 };
 
 // Returns 0, or 2 after saying what is wrong.
-int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
+int ParseArgs(const CommandOptions& options, AnalyzeArgs& out)
 {
-    std::vector<CommandOption> list = {{"json"}, {"device"}};
-    for (const auto& o : kFilterOptions)
-        list.push_back({o.name, "a value"});
-    CommandOptions options("analyze", list);
-    if (const int bad = options.parse(args, CommandOptions::kAnyCount))
-        return bad;
     out.json = options.isSet("json");
     out.device = options.isSet("device");
     for (const auto& o : kFilterOptions) {
@@ -73,21 +67,11 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
         double v = 0;
         if (!ParseNumber(text, 0, v) || (o.valid && !o.valid(v))) {
             std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a valid value for --%s\n", text.c_str(), o.name);
-            return 2;
+            return kUsageError;
         }
         o.set(out.filter, v);
     }
-    const Args& files = options.arguments();
-    if (files.size() > 1) {
-        std::fprintf(stderr, "vr60ctl: analyze: only one file, please ('%s')\n", files[1].c_str());
-        return 2;
-    }
-    if (files.empty()) {
-        std::fprintf(stderr, "usage: vr60ctl analyze FILE.sbp [--json] [--device] [--max-hdop X] [--min-sats N] "
-                             "[--max-accel A] [--max-gap S] [--max-jump M] [--max-dropout S]\n");
-        return 2;
-    }
-    out.file = files[0];
+    out.file = options.arguments()[0];
     return 0;
 }
 
@@ -149,10 +133,18 @@ void PrintBeside(const std::vector<std::string>& left, const DeviceTables& devic
 
 } // namespace
 
-int RunAnalyze(CtlContext& ctx, const Args& args)
+std::vector<CommandOption> AnalyzeOptions()
+{
+    std::vector<CommandOption> options = {{"json"}, {"device"}};
+    for (const auto& o : kFilterOptions)
+        options.push_back({o.name, "a value"});
+    return options;
+}
+
+int RunAnalyze(CtlContext& ctx, const CommandOptions& options)
 {
     AnalyzeArgs a;
-    if (const int bad = ParseArgs(args, a))
+    if (const int bad = ParseArgs(options, a))
         return bad;
 
     const SbpFileAnalysis file = AnalyzeSbpFile(a.file, a.filter);

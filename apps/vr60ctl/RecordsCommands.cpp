@@ -40,7 +40,7 @@ std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status, Access a
     const DatabaseTarget target = Target(ctx);
     if (!target.invalid.empty()) {
         std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
-        *status = 2;
+        *status = kUsageError;
         return nullptr;
     }
     std::string error;
@@ -61,12 +61,6 @@ bool IsSerial(const std::string& text)
 bool IsDay(const std::string& text)
 {
     return text.size() == 10 && QDate::fromString(QString::fromStdString(text), QStringLiteral("yyyy-MM-dd")).isValid();
-}
-
-int Usage(const char* text)
-{
-    std::fprintf(stderr, "vr60ctl: usage: %s (see --help)\n", text);
-    return 2;
 }
 
 bool IsNumber(const std::string& text)
@@ -143,7 +137,7 @@ int RunSync(CtlContext& ctx)
     const DatabaseTarget target = Target(ctx);
     if (!target.invalid.empty()) {
         std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
-        return 2;
+        return kUsageError;
     }
     // Without --db every record goes to the database it was meant for; with it,
     // only that database's records do.
@@ -154,26 +148,24 @@ int RunSync(CtlContext& ctx)
 
 } // namespace
 
-int RunRecords(CtlContext& ctx, const Args& args)
+int RunRecords(CtlContext& ctx, const CommandOptions& options)
 {
-    if (args.size() == 1 && args[0] == "sync")
+    if (options.sub() == "sync")
         return RunSync(ctx);
-    const char* usage = "records [--serial N] [--since YYYY-MM-DD] [--json | --csv] | records --summary | records sync";
-    CommandOptions options("records", {{"serial", "a serial number"}, {"since", "a day"}, {"json"}, {"csv"}, {"summary"}});
-    if (const int bad = options.parse(args))
-        return bad;
     const bool json = options.isSet("json"), csv = options.isSet("csv"), summary = options.isSet("summary");
-    if ((json && csv) || (summary && (json || csv)))
-        return Usage(usage);
+    if (json && csv)
+        return options.fail("--json and --csv together");
+    if (summary && (json || csv))
+        return options.fail(std::string("--summary and ") + (json ? "--json" : "--csv") + " together");
     TestRecordFilter filter;
     if (options.isSet("serial")) {
         if (!IsSerial(options.value("serial")))
-            return Usage(usage);
+            return options.fail("--serial needs a serial number of 1 to 9 digits ('" + options.value("serial") + "')");
         filter.serial = std::strtoll(options.value("serial").c_str(), nullptr, 10);
     }
     if (options.isSet("since")) {
         if (!IsDay(options.value("since")))
-            return Usage(usage);
+            return options.fail("--since needs a day as YYYY-MM-DD ('" + options.value("since") + "' is none)");
         filter.since = options.value("since");
     }
     int status = 0;
@@ -213,7 +205,7 @@ int AddFiles(CtlContext& ctx, const Args& files)
     const DatabaseTarget target = Target(ctx);
     if (!target.invalid.empty()) {
         std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
-        return 2;
+        return kUsageError;
     }
     RecordStore store(target);
     int status = kOk;
@@ -299,21 +291,13 @@ std::string Knots(const SessionEntry& e, Category c)
 
 } // namespace
 
-int RunLogbook(CtlContext& ctx, const Args& args)
+int RunLogbook(CtlContext& ctx, const CommandOptions& options)
 {
-    const char* usage = "logbook [--json] | logbook best [--json] | logbook add FILE.sbp... | logbook remove WHAT...";
-    if (!args.empty() && (args[0] == "add" || args[0] == "remove")) {
-        if (args.size() < 2)
-            return Usage(usage);
-        const Args rest(args.begin() + 1, args.end());
-        return args[0] == "add" ? AddFiles(ctx, rest) : RemoveNamed(ctx, rest);
-    }
-    CommandOptions options("logbook", {{"json"}});
-    if (const int bad = options.parse(args, 1))
-        return bad;
-    const bool best = !options.arguments().empty();
-    if (best && options.arguments()[0] != "best")
-        return Usage(usage);
+    if (options.sub() == "add")
+        return AddFiles(ctx, options.arguments());
+    if (options.sub() == "remove")
+        return RemoveNamed(ctx, options.arguments());
+    const bool best = options.sub() == "best";
     const bool json = options.isSet("json");
     int status = 0;
     std::unique_ptr<Database> db = OpenOrSay(ctx, &status);

@@ -36,12 +36,11 @@ bool Selectable(const TestItemBox& box)
     return box.visible && BitOf(box) != 0;
 }
 
-std::string ItemNames(const Program& p)
+std::string ItemNames()
 {
     std::string names;
-    for (const TestItemBox& box : p.form.test.items)
-        if (Selectable(box))
-            names += (names.empty() ? "" : ",") + ItemArgument(box.caption);
+    for (const std::string& name : SelfTestItemNames())
+        names += (names.empty() ? "" : ",") + name;
     return names;
 }
 
@@ -63,8 +62,7 @@ bool SelectItems(Program& p, const std::string& list)
             return Selectable(box) && ItemArgument(box.caption) == name;
         });
         if (!known) {
-            std::fprintf(stderr, "vr60ctl: '%s' is not a test item; items: %s\n", name.c_str(),
-                         ItemNames(p).c_str());
+            std::fprintf(stderr, "vr60ctl: '%s' is not a test item; items: %s\n", name.c_str(), ItemNames().c_str());
             return false;
         }
     }
@@ -113,15 +111,19 @@ void PrintVerdicts(const Program& p, bool snrCheck)
 
 } // namespace
 
-int RunSelfTest(CtlContext& ctx, const Args& args)
+std::vector<std::string> SelfTestItemNames()
+{
+    std::vector<std::string> names;
+    for (const TestItemBox& box : TestPage().items)
+        if (Selectable(box))
+            names.push_back(ItemArgument(box.caption));
+    return names;
+}
+
+int RunSelfTest(CtlContext& ctx, const CommandOptions& options)
 {
     Program& p = ctx.program;
-    std::vector<CommandOption> list = FollowUpOptions();
-    list.insert(list.end(), {{"items", "a list of test items"}, {"snr"}, {"no-snr"}});
-    CommandOptions options("selftest", list);
     std::optional<bool> snr;
-    if (const int bad = options.parse(args))
-        return bad;
     if (const int bad = options.pair("snr", "no-snr", &snr))
         return bad;
     if (const int bad = TakeFollowUps(options, &p.followUps))
@@ -129,7 +131,7 @@ int RunSelfTest(CtlContext& ctx, const Args& args)
     // As the window has it when its Test page is used.
     StartUpTestConfig(p);
     if (options.isSet("items") && !SelectItems(p, options.value("items")))
-        return 2;
+        return kUsageError;
     TestItemBox* snrBox = p.form.test.find("CheckBox_GPS_SNR");
     if (snr && snrBox)
         snrBox->checked = *snr;

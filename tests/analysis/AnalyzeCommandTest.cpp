@@ -94,7 +94,7 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
         {{"analyze", file, "--max-dropout", "x"}, 2, "not a valid value"},
         {{"analyze", file, "--max-accel"}, 2, "needs a value"},
         {{"analyze", file, "--fast"}, 2, "unknown option"},
-        {{"analyze", file, file}, 2, "only one file"},
+        {{"analyze", file, file}, 2, "unexpected"},
     };
     for (const Case& c : cases) {
         const CtlResult r = RunCtl(c.args);
