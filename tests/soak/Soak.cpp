@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "connection/ConnectionSequence.h"
+#include "logdata/DownloadTarget.h"
 #include "logdata/LogDownload.h"
 #include "platform/PortTable.h"
 #include "platform/QuietHost.h"
@@ -157,6 +158,7 @@ int main(int argc, char** argv)
             ++transfers.failed;
         BitBtn_connectClick(p);
         std::filesystem::remove(logFile);
+        std::filesystem::remove(PartialNameFor(logFile));   // what a failed download left
     };
 
     const auto started = std::chrono::steady_clock::now();
