@@ -91,29 +91,41 @@ std::string Serial(int64_t serial)
     return serial < 0 ? "unknown" : text;
 }
 
+// "GPS RMC, Buzzer"; items the unit never judged as "not judged: RTC, Battery".
 std::string FailedItems(const TestRecord& r)
 {
-    std::string out;
-    for (const auto& [item, passed] : r.items)
-        if (!passed)
-            out += (out.empty() ? "" : ", ") + item;
-    return out;
+    std::string failed, unjudged;
+    for (const auto& [item, verdict] : r.items) {
+        std::string& list = verdict ? failed : unjudged;
+        if (verdict != true)
+            list += (list.empty() ? "" : ", ") + item;
+    }
+    if (unjudged.empty())
+        return failed;
+    return failed + (failed.empty() ? "" : "; ") + "not judged: " + unjudged;
+}
+
+const char* VerdictCsv(const ItemVerdict& verdict)
+{
+    return !verdict ? "" : *verdict ? "1" : "0";
 }
 
 void PrintCsv(const std::vector<TestRecord>& records)
 {
     std::printf("id,time,station,operator,program_version,serial,user_name,firmware,ts_version,gps_version,battery,"
-                "best_snr,best_snr_satellite,selection_mask,result_mask,result,auto_clear,auto_poweroff,items\n");
+                "best_snr,best_snr_satellite,selection_mask,result_mask,result,auto_clear,auto_poweroff,items,"
+                "configured_clear,configured_poweroff\n");
     for (const TestRecord& r : records) {
         std::string items;
-        for (const auto& [item, passed] : r.items)
-            items += (items.empty() ? "" : ";") + item + "=" + (passed ? "1" : "0");
+        for (const auto& [item, verdict] : r.items)
+            items += (items.empty() ? "" : ";") + item + "=" + VerdictCsv(verdict);
         const std::string fields[] = {r.id, r.time, r.station, r.operatorName, r.programVersion,
                                       std::to_string(r.serial), r.userName, r.firmware, r.tsVersion, r.gpsVersion,
                                       std::to_string(r.battery), std::to_string(r.bestSnr),
                                       std::to_string(r.bestSnrSatellite), std::to_string(r.selection),
                                       std::to_string(r.result), r.outcome, r.autoClear ? "1" : "0",
-                                      r.autoPowerOff ? "1" : "0", items};
+                                      r.autoPowerOff ? "1" : "0", items, r.configuredClear ? "1" : "0",
+                                      r.configuredPowerOff ? "1" : "0"};
         std::string line;
         for (const std::string& f : fields)
             line += (line.empty() ? "" : ",") + Csv(f);

@@ -7,9 +7,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "CommandOptions.h"
 #include "CtlCommand.h"
+#include "platform/ResultCode.h"
 #include "program/Program.h"
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestRun.h"
@@ -109,6 +111,19 @@ void PrintVerdicts(const Program& p, bool snrCheck)
     }
 }
 
+// After a stop that came once the verdict was in: which follow-up it cut short or kept back.
+std::string StopNote(const SelfTestRecord& r)
+{
+    const std::pair<FollowUpStep, const char*> steps[] = {{r.clear, "auto clear"}, {r.powerOff, "auto power-off"}};
+    for (const auto& [step, name] : steps) {
+        if (step == FollowUpStep::Stopped)
+            return std::string(", then the ") + name + " was stopped";
+        if (step == FollowUpStep::Skipped)
+            return std::string(", then stopped before the ") + name + " was sent";
+    }
+    return {};
+}
+
 } // namespace
 
 std::vector<std::string> SelfTestItemNames()
@@ -143,7 +158,8 @@ int RunSelfTest(CtlContext& ctx, const CommandOptions& options)
     const TestLamp lamp = p.form.test.lamp;
     if (lamp == TestLamp::Green || lamp == TestLamp::Yellow) {
         PrintVerdicts(p, (r.selection & kGpsSnrBit) != 0);
-        std::printf("%-16s%s\n", "Result", lamp == TestLamp::Green ? "PASS" : "FAIL");
+        std::printf("%-16s%s%s\n", "Result", lamp == TestLamp::Green ? "PASS" : "FAIL",
+                    result == kInterrupted ? StopNote(r).c_str() : "");
     } else if (!r.stopText.empty()) {
         std::printf("%-16s%s\n", "Result", r.stopText.c_str());
     }

@@ -28,6 +28,7 @@
 #include <QCryptographicHash>
 
 #include "connection/ConnectionSequence.h"
+#include "logdata/DownloadTarget.h"
 #include "logdata/LogDownload.h"
 #include "platform/PortTable.h"
 #include "platform/QuietHost.h"
@@ -188,6 +189,7 @@ int main(int argc, char** argv)
             ++transfers.failed;
         BitBtn_connectClick(p);
         std::filesystem::remove(logFile);
+        std::filesystem::remove(PartialNameFor(logFile));   // what a failed download left
     };
 
     const auto started = std::chrono::steady_clock::now();
