@@ -90,7 +90,9 @@ int main(int argc, char** argv)
         return QApplication::exec();
     }
     int status = 0;
-    std::unique_ptr<SessionWindow> window = OpenSessionWindow(file, error, &status);
+    // A name from the command line is opened as the bytes it is.
+    std::unique_ptr<SessionWindow> window =
+        args.file.empty() ? OpenSessionWindow(file, error, &status) : OpenSessionWindow(args.file, error, &status);
     if (!window) {
         std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));
         QMessageBox::critical(nullptr, QStringLiteral("vr60view"), error);

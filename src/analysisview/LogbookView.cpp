@@ -172,7 +172,7 @@ bool LogbookView::openSession(int row)
     if (row < 0 || row >= int(sessions_.size()))
         return false;
     QString error;
-    std::unique_ptr<SessionWindow> window = OpenSessionWindow(QString::fromStdString(sessions_[size_t(row)].file), error);
+    std::unique_ptr<SessionWindow> window = OpenSessionWindow(sessions_[size_t(row)].file, error);
     if (!window) {
         QMessageBox::warning(this, windowTitle(), error);
         return false;

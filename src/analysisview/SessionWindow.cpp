@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -171,25 +172,32 @@ std::optional<Category> SessionWindow::selectedCategory() const
     return Categories()[size_t(row)].category;
 }
 
-std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, int* status)
+std::unique_ptr<SessionWindow> OpenSessionWindow(const std::string& file, QString& error, int* status)
 {
-    SbpFileAnalysis f = AnalyzeSbpFile(file.toStdString(), PointFilter{});
+    // The name is bytes as the system gives them; shown as the locale reads them.
+    const QString shown = QString::fromLocal8Bit(file.c_str());
+    SbpFileAnalysis f = AnalyzeSbpFile(file, PointFilter{});
     if (status)
         *status = f.status;
     if (f.notALog) {
-        error = QString::fromStdString(NotALogText(file.toStdString(), f.tally)) + QObject::tr(".");
+        error = QString::fromLocal8Bit(NotALogText(file, f.tally).c_str()) + QObject::tr(".");
         return nullptr;
     }
     if (f.status == kCannotOpen) {
-        error = QObject::tr("Cannot open %1.").arg(file);
+        error = QObject::tr("Cannot open %1.").arg(shown);
         return nullptr;
     }
     if (f.status == kEmptyFile) {
-        error = QObject::tr("%1 is empty.").arg(file);
+        error = QObject::tr("%1 is empty.").arg(shown);
         return nullptr;
     }
-    QString title = QFileInfo(file).fileName() + QObject::tr(" - VR60 session");
+    QString title = QFileInfo(shown).fileName() + QObject::tr(" - VR60 session");
     if (f.analysis.results.truncated)
         title += QObject::tr(" (only the first %1 records)").arg(f.analysis.results.records);
     return std::make_unique<SessionWindow>(std::move(f.analysis), title);
+}
+
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, int* status)
+{
+    return OpenSessionWindow(QFile::encodeName(file).toStdString(), error, status);
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include <QString>
 #include <QWidget>
@@ -47,3 +48,5 @@ QString MovingTimeText(double seconds);
 // null and sets `error` to a sentence for the user. `status`: the file's
 // ResultCode (kNotALog for a file that is not a log).
 std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, int* status = nullptr);
+// The same for a name as the system gives it (bytes that need not be UTF-8).
+std::unique_ptr<SessionWindow> OpenSessionWindow(const std::string& file, QString& error, int* status = nullptr);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include <QApplication>
@@ -157,6 +158,10 @@ TEST(SessionView, opensFilesDrawsTheTraceAndRefusesWhatItCannotRead)
         for (int x = 0; x < chart.width(); ++x)
             trace += chart.pixel(x, y) == qRgb(20, 70, 160);
     EXPECT_GT(trace, 100);
+
+    // A name that is not UTF-8 (Latin-1 here) opens as the bytes it is.
+    std::filesystem::copy_file(file, dir.file("r\xE9gate.sbp"));
+    EXPECT_TRUE(OpenSessionWindow(dir.file("r\xE9gate.sbp"), error)) << error.toStdString();
 
     EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(dir.file("missing.sbp")), error));
     EXPECT_TRUE(error.contains("Cannot open")) << error.toStdString();
