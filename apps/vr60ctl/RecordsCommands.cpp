@@ -226,7 +226,14 @@ int AddFiles(CtlContext& ctx, const Args& files)
         if (InterruptSignal())
             break;
         SbpLogTally tally;
-        if (TallySbpFile(file, tally) == kOk && !tally.looksLikeLog()) {
+        const int tallied = TallySbpFile(file, tally);
+        if (tallied == kCannotOpen) {
+            std::fprintf(stderr, "vr60ctl: cannot open %s\n", TerminalText(file).c_str());
+            if (status == kOk)
+                status = kCannotOpen;
+            continue;
+        }
+        if (tallied == kOk && !tally.looksLikeLog()) {
             std::fprintf(stderr, "vr60ctl: %s; not added\n", NotALogText(file, tally).c_str());
             if (status == kOk)
                 status = kNotALog;
