@@ -226,7 +226,12 @@ int AddFiles(CtlContext& ctx, const Args& files)
         if (InterruptSignal())
             break;
         SbpLogTally tally;
-        if (TallySbpFile(file, tally) == kOk && !tally.looksLikeLog()) {
+        const int tallied = TallySbpFile(file, tally);
+        // A stop that cut this read short ends the run here: reading the file again would
+        // wait once more (a pipe nobody writes to) with the stop already spent.
+        if (InterruptSignal())
+            break;
+        if (tallied == kOk && !tally.looksLikeLog()) {
             std::fprintf(stderr, "vr60ctl: %s; not added\n", NotALogText(file, tally).c_str());
             if (status == kOk)
                 status = kNotALog;
