@@ -68,7 +68,7 @@ TEST(CtlArgumentsE2E, everyArgumentErrorSaysWhatIsWrong)
         {{"records", "--summary", "--json"}, "vr60ctl: records: --summary and --json together"},
         {{"records", "all"}, "vr60ctl: records: 'all' is not one of sync"},
         {{"logbook", "add"}, "vr60ctl: logbook add: FILE is missing (usage: vr60ctl logbook add FILE...)"},
-        {{"logbook", "worst"}, "vr60ctl: logbook: 'worst' is not one of best|add"},
+        {{"logbook", "worst"}, "vr60ctl: logbook: 'worst' is not one of best|add|remove"},
         {{"logbook", "best", "x"}, "vr60ctl: logbook best: unexpected 'x' (logbook best takes no arguments)"},
         {{"tracks"}, "vr60ctl: tracks takes one of download|convert|erase|upload|untag"},
         {{"tracks", "erase", "5"}, "vr60ctl: tracks erase: SLOTS is a comma list of 1 to 4, such as 1,3 ('5')"},
