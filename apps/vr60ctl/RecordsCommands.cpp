@@ -227,6 +227,10 @@ int AddFiles(CtlContext& ctx, const Args& files)
             break;
         SbpLogTally tally;
         const int tallied = TallySbpFile(file, tally);
+        // A stop that cut this read short ends the run here: reading the file again would
+        // wait once more (a pipe nobody writes to) with the stop already spent.
+        if (InterruptSignal())
+            break;
         if (tallied == kCannotOpen) {
             std::fprintf(stderr, "vr60ctl: cannot open %s\n", TerminalText(file).c_str());
             if (status == kOk)

@@ -19,6 +19,7 @@
 #include "logdata/LogDownload.h"
 #include "support/Files.h"
 #include "support/SimRig.h"
+#include "support/WorkingFolder.h"
 
 namespace {
 
@@ -76,8 +77,8 @@ TEST(HostileNames, deviceNamesStayOneSafeFileNameAndRunNothing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir dir;
-        const fs::path previous = fs::current_path();
-        fs::current_path(dir.path);
+        const WorkingFolder folder(dir.path);
+        const fs::path& previous = folder.previous();
         SimRig rig;
         rig.device.model.userName = c.user;
         rig.device.model.serialNumber = c.serial;
@@ -116,7 +117,6 @@ TEST(HostileNames, deviceNamesStayOneSafeFileNameAndRunNothing)
         std::ofstream("TRK.kml") << kBabelKml;
         EXPECT_EQ(BitBtn1Click(p), 0);
         EXPECT_EQ(FirstKmlName("TRK.kml"), c.safe + "_" + std::string(serial, 9));
-        fs::current_path(previous);
     }
 }
 

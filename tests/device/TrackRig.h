@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "support/Files.h"
 #include "support/SimRig.h"
+#include "support/WorkingFolder.h"
 
 class TrackClock : public Clock {
 public:
@@ -21,13 +22,12 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
 
 struct TrackRig {
     ScratchDir dir;
-    std::filesystem::path previous = std::filesystem::current_path();
+    WorkingFolder folder{dir.path};
     SimRig rig;
     std::string argvLog = dir.file("argv.log");
 
     TrackRig()
     {
-        std::filesystem::current_path(dir.path);
         rig.p().clock = std::make_unique<TrackClock>();
         const std::string script = dir.file("gpsbabel");
         std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" -- >> \"$(dirname \"$0\")/argv.log\"\n"
@@ -37,7 +37,6 @@ struct TrackRig {
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         rig.p().externalTool->searchPath = {dir.path.string()};
     }
-    ~TrackRig() { std::filesystem::current_path(previous); }
 
     Program& p() { return rig.p(); }
     SimDevice& device() { return rig.device; }

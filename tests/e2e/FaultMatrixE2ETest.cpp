@@ -5,7 +5,8 @@
 // cleared on the device after a download that did not complete, and the files
 // in the working folder hold only what the device really sent: an earlier log
 // is replaced only by a whole download, and what an incomplete one left is
-// named in the output. The matrix is printed to the test log.
+// named in the output. The matrix is printed to the test log, and a whole run
+// writes it as a Markdown table to build/tests/fault-matrix.md for the docs.
 
 #include <gtest/gtest.h>
 
@@ -327,6 +328,27 @@ std::string MatrixText(const std::vector<Cell>& cells)
     return text;
 }
 
+// The same marks as a Markdown table, so the reliability page never carries a pasted copy.
+std::string MatrixMarkdown(const std::vector<Cell>& cells)
+{
+    std::string text = "| operation |";
+    std::string rule = "|---|";
+    for (const Fault& f : kFaults) {
+        text += std::string(" `") + f.column + "` |";
+        rule += "---|";
+    }
+    text += "\n" + rule + "\n";
+    for (size_t o = 0; o < kOperations.size(); ++o) {
+        text += std::string("| ") + kOperations[o].name + " |";
+        for (size_t f = 0; f < kFaults.size(); ++f)
+            text += std::string(" ") + cells[o * kFaults.size() + f].mark + " |";
+        text += "\n";
+    }
+    return text + "\n" + std::to_string(kOperations.size()) + " operations x " + std::to_string(kFaults.size()) +
+           " faults. `p`: status 0, the fault recovered or harmless; `F`: a failure, as it must be; "
+           "`!`: a broken promise (the test log lists it).\n";
+}
+
 TEST(FaultMatrixE2E, everyOperationUnderEveryFaultEndsSafely)
 {
     Reference ref;
@@ -399,6 +421,12 @@ TEST(FaultMatrixE2E, everyOperationUnderEveryFaultEndsSafely)
         report += c.output;
     }
     std::printf("%s", report.c_str());
+    if (!only) {
+        const fs::path table = fs::path(VR60_TEST_OUTPUT_DIR) / "fault-matrix.md";
+        std::ofstream out(table, std::ios::binary);
+        out << MatrixMarkdown(cells);
+        EXPECT_TRUE(out.flush().good()) << "cannot write " << table;
+    }
     for (const Cell& c : cells)
         EXPECT_TRUE(c.problems.empty()) << c.op->name << " / " << c.fault->column;
 }

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "connection/TextFields.h"
 #include "program/Program.h"
@@ -15,6 +14,8 @@
 #include "device/StationFollowUps.h"
 #include "prodtest/TestConfig.h"
 #include "support/FakeHost.h"
+#include "support/Files.h"
+#include "support/WorkingFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -24,18 +25,7 @@ class TestConfigTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        previous = fs::current_path();
-        dir = fs::temp_directory_path() / ("vr60-testconfig-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        fs::current_path(dir);
         program = std::make_unique<Program>(host, [](const std::string&) { return std::unique_ptr<Transport>(); });
-    }
-    void TearDown() override
-    {
-        fs::current_path(previous);
-        fs::remove_all(dir);
     }
     void write(const std::string& text) { std::ofstream(kTestConfigFile, std::ios::binary) << text; }
     std::string read() const
@@ -70,8 +60,9 @@ protected:
         return out;
     }
 
-    fs::path previous;
-    fs::path dir;
+    ScratchDir scratch;
+    WorkingFolder folder{scratch.path};
+    const fs::path& dir = scratch.path;
     FakeHost host;
     std::unique_ptr<Program> program;
 };

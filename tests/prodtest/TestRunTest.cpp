@@ -17,6 +17,7 @@
 #include "program/RecordSink.h"
 #include "support/Files.h"
 #include "support/SimRig.h"
+#include "support/WorkingFolder.h"
 
 namespace {
 
@@ -64,10 +65,8 @@ const Strings kSwitchedOff = {"Poweroff device...", "Device off OK.", "Device di
 // The run writes "VR60Test.ini" into the working directory.
 class TestRunTest : public ::testing::Test {
 protected:
-    void SetUp() override { std::filesystem::current_path(dir.path); }
-    void TearDown() override { std::filesystem::current_path(previous); }
-    std::filesystem::path previous = std::filesystem::current_path();
     ScratchDir dir;
+    WorkingFolder folder{dir.path};
 };
 
 TEST_F(TestRunTest, wireCarriesTheSelectionMaskAndPersonItemsGetTheirTime)

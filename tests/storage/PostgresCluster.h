@@ -4,6 +4,7 @@
 // trusting local connections. The server refuses to run as root, so as root it
 // runs as "nobody", which then owns the folder.
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -13,6 +14,12 @@ public:
     static bool available()
     {
         return std::filesystem::exists(binDir() + "/initdb") && std::filesystem::exists(binDir() + "/pg_ctl");
+    }
+    // VR60_REQUIRE_POSTGRES=1: a missing server fails the PostgreSQL tests instead of skipping them.
+    static bool required()
+    {
+        const char* value = std::getenv("VR60_REQUIRE_POSTGRES");
+        return value && std::string(value) == "1";
     }
 
     PostgresCluster();   // initdb and start; error() says what failed

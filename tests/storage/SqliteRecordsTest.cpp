@@ -23,6 +23,7 @@
 #include "storage/RecordStore.h"
 #include "storage/RecordSamples.h"
 #include "support/Files.h"
+#include "support/WorkingFolder.h"
 
 namespace {
 
@@ -324,10 +325,10 @@ TEST(SqliteRecords, aQueuedRecordGoesOnlyToTheDatabaseItWasMeantFor)
     EXPECT_EQ(AllRecords(scratch).size(), 1u);
 
     // The local database written another way is still the local one: no outbox.
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path);
-    const StoreReport self = RecordStore(SqliteAt("./local.sqlite"), local).saveTestRecord(SampleTestRecord(4, "2026-03-01T09:03:00Z", kOutcomePass));
-    std::filesystem::current_path(previous);
+    const StoreReport self = [&] {
+        const WorkingFolder folder(dir.path);
+        return RecordStore(SqliteAt("./local.sqlite"), local).saveTestRecord(SampleTestRecord(4, "2026-03-01T09:03:00Z", kOutcomePass));
+    }();
     EXPECT_TRUE(self.stored);
     EXPECT_EQ(RawValue(local.path, "SELECT COUNT(*) FROM outbox").toInt(), 2);
 

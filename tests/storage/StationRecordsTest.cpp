@@ -19,6 +19,7 @@
 #include "storage/StationRecords.h"
 #include "support/Files.h"
 #include "support/SimRig.h"
+#include "support/WorkingFolder.h"
 
 namespace {
 
@@ -28,8 +29,7 @@ constexpr ItemVerdict kPassed = true, kFailed = false, kNotJudged = std::nullopt
 TEST(StationRecords, everyRunThatBeganLeavesOneRecordAfterItsFollowUpsWithWhatTheUnitAndTheRunDid)
 {
     ScratchDir dir;
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path);
+    const WorkingFolder folder(dir.path);
     DatabaseTarget target;
     target.kind = DatabaseTarget::Kind::Sqlite;
     target.path = dir.file("station.sqlite");
@@ -128,7 +128,6 @@ TEST(StationRecords, everyRunThatBeganLeavesOneRecordAfterItsFollowUpsWithWhatTh
         EXPECT_FALSE(all[0].configuredPowerOff);
         EXPECT_EQ(all[0].firmware, std::string(p.firmwareVersion));
     }
-    std::filesystem::current_path(previous);
 }
 
 // A service manager or cron starts the program without USER or LOGNAME.

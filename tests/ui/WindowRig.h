@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include <stdlib.h>
 
 #include "support/Files.h"
+#include "support/WorkingFolder.h"
 #include "program/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimTransport.h"
@@ -86,7 +88,7 @@ public:
 struct ScratchHome {
     ScratchDir scratch;
     std::filesystem::path root = scratch.path;
-    std::filesystem::path previousDir;
+    std::optional<WorkingFolder> workingFolder;
     ScratchHome()
     {
         std::filesystem::create_directories(root / "config");
@@ -96,13 +98,7 @@ struct ScratchHome {
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
         setenv("VR60_PORT_DIR", (root / "ports").c_str(), 1);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString((root / "config").string()));
-        previousDir = std::filesystem::current_path();
-        std::filesystem::current_path(root / "work");
-    }
-    ~ScratchHome()
-    {
-        std::error_code ec;
-        std::filesystem::current_path(previousDir, ec);
+        workingFolder.emplace(root / "work");
     }
     std::filesystem::path settingsFile() const { return root / "config" / "TRAXELO" / "VR40LINK.conf"; }
     std::filesystem::path work(const std::string& name) const { return root / "work" / name; }
