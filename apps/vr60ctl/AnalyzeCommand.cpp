@@ -26,7 +26,7 @@ struct AnalyzeArgs {
     std::string file;
     bool json = false;
     bool device = false;
-    PointFilter filter;
+    AnalysisRules rules = RulesOf(kDefaultRuleSet);
 };
 
 bool ParseNumber(const std::string& text, double minimum, double& value)
@@ -49,7 +49,8 @@ const struct {
     {"max-hdop", nullptr, [](PointFilter& f, double v) { f.maxHdop = v; }},
     {"min-sats", [](double v) { return v == std::floor(v) && v <= 255; },
      [](PointFilter& f, double v) { f.minSatellites = int(v); }},
-    {"max-accel", nullptr, [](PointFilter& f, double v) { f.maxAcceleration = v; }},
+    {"max-accel", nullptr, [](PointFilter& f, double v) { f.maxAcceleration = {v, v, v}; }},
+    {"max-speed-error", nullptr, [](PointFilter& f, double v) { f.maxSpeedErrorKnots = {v, v, v}; }},
     {"max-gap", [](double v) { return v > 0; }, [](PointFilter& f, double v) { f.maxGapSeconds = v; }},
     {"max-jump", nullptr, [](PointFilter& f, double v) { f.maxJumpMetres = v; }},
     {"max-dropout", nullptr, [](PointFilter& f, double v) { f.maxDropoutSeconds = v; }},
@@ -58,7 +59,7 @@ const struct {
 // Returns 0, or 2 after saying what is wrong.
 int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
 {
-    std::vector<CommandOption> list = {{"json"}, {"device"}};
+    std::vector<CommandOption> list = {{"json"}, {"device"}, {"rules", "a rule set"}, {"hour-floor"}};
     for (const auto& o : kFilterOptions)
         list.push_back({o.name, "a value"});
     CommandOptions options("analyze", list);
@@ -66,6 +67,17 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
         return bad;
     out.json = options.isSet("json");
     out.device = options.isSet("device");
+    // The rule set first: the limits given beside it change its own.
+    if (options.isSet("rules")) {
+        const std::optional<RuleSet> set = RuleSetNamed(options.value("rules"));
+        if (!set) {
+            std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a rule set (%s)\n", options.value("rules").c_str(),
+                         RuleSetNames());
+            return 2;
+        }
+        out.rules = RulesOf(*set);
+    }
+    out.rules.hourFloor = options.isSet("hour-floor");
     for (const auto& o : kFilterOptions) {
         if (!options.isSet(o.name))
             continue;
@@ -75,7 +87,7 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
             std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a valid value for --%s\n", text.c_str(), o.name);
             return 2;
         }
-        o.set(out.filter, v);
+        o.set(out.rules.filter, v);
     }
     const Args& files = options.arguments();
     if (files.size() > 1) {
@@ -83,8 +95,9 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
         return 2;
     }
     if (files.empty()) {
-        std::fprintf(stderr, "usage: vr60ctl analyze FILE.sbp [--json] [--device] [--max-hdop X] [--min-sats N] "
-                             "[--max-accel A] [--max-gap S] [--max-jump M] [--max-dropout S]\n");
+        std::fprintf(stderr, "usage: vr60ctl analyze FILE.sbp [--json] [--device] [--rules gp3s|gpstc|vr60] "
+                             "[--hour-floor] [--max-hdop X] [--min-sats N] [--max-speed-error K] [--max-accel A] "
+                             "[--max-gap S] [--max-jump M] [--max-dropout S]\n");
         return 2;
     }
     out.file = files[0];
@@ -155,7 +168,7 @@ int RunAnalyze(CtlContext& ctx, const Args& args)
     if (const int bad = ParseArgs(args, a))
         return bad;
 
-    const SbpFileAnalysis file = AnalyzeSbpFile(a.file, a.filter);
+    const SbpFileAnalysis file = AnalyzeSbpFile(a.file, a.rules);
     if (file.status == kCannotOpen) {
         std::fprintf(stderr, "vr60ctl: cannot open %s\n", a.file.c_str());
         return file.status;

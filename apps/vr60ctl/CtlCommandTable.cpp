@@ -94,18 +94,20 @@ const std::vector<CtlCommand>& CtlCommands()
         {"maplink", RunMapLink,
          "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE"},
         {"analyze", RunAnalyze,
-         "  analyze FILE [--json] [--device] [--max-hdop X] [--min-sats N] [--max-accel A] [--max-gap S]\n"
-         "          [--max-jump M] [--max-dropout D]\n"
+         "  analyze FILE [--json] [--device] [--rules R] [--hour-floor] [--max-hdop X] [--min-sats N]\n"
+         "          [--max-speed-error K] [--max-accel A] [--max-gap S] [--max-jump M] [--max-dropout D]\n"
          "                              best speeds of a log: 2 s, 10 s, 5 x 10 s, 100 m, 250 m, 500 m,\n"
-         "                              nautical mile, 1 h, alpha 500, distance and time moving; --json\n"
-         "                              prints one JSON object; --device shows the device's top-10 tables\n"
-         "                              beside. Points are left out with HDOP above X (3.0), fewer than N\n"
-         "                              satellites (5), an invalid time, more than A m/s^2 from the\n"
-         "                              point before (8; 0: no check), or a position one or two points\n"
-         "                              off the track by more than M metres (10; 0: no check) beyond\n"
-         "                              what the logged speed allows; a gap over S seconds (2) ends a run,\n"
-         "                              except for 1 h, nautical mile and distance, which span gaps of up\n"
-         "                              to D seconds (30). Status 10: the file was not read whole"},
+         "                              nautical mile, 1 h, alpha 500, distance and time moving, each\n"
+         "                              with its speed error and run; --json prints one JSON object;\n"
+         "                              --device shows the device's top-10 tables beside. R: gp3s (the\n"
+         "                              default), gpstc or vr60, the rules every limit comes from (see the\n"
+         "                              README); --hour-floor: the hour counts only steps at 5 knots or\n"
+         "                              more. The options change the rules' limits: HDOP above X, fewer\n"
+         "                              than N satellites, a speed error above K knots, more than A m/s^2\n"
+         "                              from the point before (0: no check), a position spike beyond M\n"
+         "                              metres (0: no check); a gap over S seconds ends a run, except for\n"
+         "                              1 h, nautical mile and distance, which span gaps of up to D\n"
+         "                              seconds. Status 10: the file was not read whole"},
         {"records", RunRecords,
          "  records [--serial N] [--since YYYY-MM-DD] [--json | --csv]\n"
          "                              list the stored self-test records, oldest first\n"
@@ -114,8 +116,8 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              of --db / VR60_DB, each once (status 10 when that database cannot\n"
          "                              be reached or some still wait)"},
         {"logbook", RunLogbook,
-         "  logbook [--json]            the sessions of the logbook, newest first\n"
-         "  logbook best [--json]       the personal best of each category\n"
+         "  logbook [--json] [--rules R] the sessions of the logbook, newest first, under rule set R\n"
+         "  logbook best [--json] [--rules R]  the personal best of each category under R\n"
          "  logbook add FILE.sbp...     add logs (one session per content, whatever the name)"},
     };
     return commands;

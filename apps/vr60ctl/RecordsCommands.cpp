@@ -244,15 +244,21 @@ std::string Knots(const SessionEntry& e, Category c)
 
 int RunLogbook(CtlContext& ctx, const Args& args)
 {
-    const char* usage = "logbook [--json] | logbook best [--json] | logbook add FILE.sbp...";
+    const char* usage = "logbook [--json] [--rules R] | logbook best [--json] [--rules R] | logbook add FILE.sbp...";
     if (!args.empty() && args[0] == "add") {
         if (args.size() < 2)
             return Usage(usage);
         return AddFiles(ctx, Args(args.begin() + 1, args.end()));
     }
-    CommandOptions options("logbook", {{"json"}});
+    CommandOptions options("logbook", {{"json"}, {"rules", "a rule set"}});
     if (const int bad = options.parse(args, 1))
         return bad;
+    const std::optional<RuleSet> rules = options.isSet("rules") ? RuleSetNamed(options.value("rules")) : kDefaultRuleSet;
+    if (!rules) {
+        std::fprintf(stderr, "vr60ctl: logbook: '%s' is not a rule set (%s)\n", options.value("rules").c_str(),
+                     RuleSetNames());
+        return 2;
+    }
     const bool best = !options.arguments().empty();
     if (best && options.arguments()[0] != "best")
         return Usage(usage);
@@ -268,8 +274,12 @@ int RunLogbook(CtlContext& ctx, const Args& args)
                      error.c_str());
         return kCannotOpen;
     }
+    // Results never mix rules: the others are analysed again where their files are at hand.
+    if (const size_t left = RecomputeUnderRules(sessions, *rules))
+        std::fprintf(stderr, "vr60ctl: %zu session(s) were computed under other rules and their files are not at hand: "
+                             "they are marked [rules] and left out of the personal bests\n", left);
     if (best) {
-        const std::vector<PersonalBest> bests = PersonalBests(sessions);
+        const std::vector<PersonalBest> bests = PersonalBests(sessions, *rules);
         if (json) {
             std::fputs(PersonalBestsJson(bests).c_str(), stdout);
             return kOk;
@@ -289,6 +299,7 @@ int RunLogbook(CtlContext& ctx, const Args& args)
         std::printf("%-23s %9.3f %7s %7s %7s %7s  %s\n", e.startMs ? UtcTableText(*e.startMs).c_str() : "-",
                     e.results.distanceMetres / 1000, Knots(e, Category::TwoSeconds).c_str(),
                     Knots(e, Category::TenSeconds).c_str(), Knots(e, Category::NauticalMile).c_str(),
-                    Knots(e, Category::OneHour).c_str(), TerminalText(e.file).c_str());
+                    Knots(e, Category::OneHour).c_str(),
+                    (TerminalText(e.file) + (e.rules == RuleSetName(*rules) ? "" : " [" + e.rules + "]")).c_str());
     return kOk;
 }

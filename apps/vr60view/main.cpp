@@ -14,9 +14,9 @@
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::printf("usage: vr60view [FILE.sbp | --logbook]\n\nShows the best speeds of a log, its speed over time and its track;\n"
+        std::printf("usage: vr60view [FILE.sbp [--rules R] | --logbook]\n\nShows the best speeds of a log, its speed over time and its track;\n"
                     "without FILE it asks for one. --logbook: the sessions of the logbook (VR60_DB, else the local\n"
-                    "records database).\n");
+                    "records database). R: the rule set, gp3s (the default), gpstc or vr60.\n");
         return 0;
     }
     const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
@@ -34,8 +34,19 @@ int main(int argc, char** argv)
             return 0;
         args << file;
     }
+    // --rules R after the file, a small local option until the view has a parser of its own.
+    RuleSet rules = kDefaultRuleSet;
+    if (args.size() == 4 && args[2] == QStringLiteral("--rules")) {
+        const std::optional<RuleSet> named = RuleSetNamed(args[3].toStdString());
+        if (!named) {
+            std::fprintf(stderr, "vr60view: '%s' is not a rule set (%s)\n", qPrintable(args[3]), RuleSetNames());
+            return 2;
+        }
+        rules = *named;
+        args.resize(2);
+    }
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: vr60view [FILE.sbp | --logbook]\n");
+        std::fprintf(stderr, "usage: vr60view [FILE.sbp [--rules R] | --logbook]\n");
         return 2;
     }
     QString error;
@@ -49,7 +60,7 @@ int main(int argc, char** argv)
         logbook->show();
         return QApplication::exec();
     }
-    std::unique_ptr<SessionWindow> window = OpenSessionWindow(args[1], error);
+    std::unique_ptr<SessionWindow> window = OpenSessionWindow(args[1], error, rules);
     if (!window) {
         std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));
         QMessageBox::critical(nullptr, QStringLiteral("vr60view"), error);

@@ -19,9 +19,14 @@ struct OpenStart {
 
 } // namespace
 
-std::optional<BestRun> BestAlpha(const SessionTrack& t, double minPath, double maxPath, double gate)
+std::optional<BestRun> BestAlpha(const SessionTrack& t, double minPath, double maxPath, double gate,
+                                 DistanceMeasure measure)
 {
+    const bool logged = measure == DistanceMeasure::LoggedSpeed;
+    const std::vector<double>& length = logged ? t.endSpeedIntegral : t.pathMetres;   // what min and max bound
+    const std::vector<double>& integral = logged ? t.endSpeedIntegral : t.speedIntegral;
     const std::vector<double>& path = t.pathMetres;
+    const auto meanSpeed = [&](size_t a, size_t b) { return (integral[b] - integral[a]) / t.seconds(a, b); };
     std::vector<double> seconds(t.points.size());
     for (size_t i = 0; i < seconds.size(); ++i)
         seconds[i] = (t.points[i].timeMs - t.points.front().timeMs) * 1e-3;
@@ -31,26 +36,26 @@ std::optional<BestRun> BestAlpha(const SessionTrack& t, double minPath, double m
 
     std::optional<BestRun> best;
     const auto offer = [&](size_t first, size_t last) {
-        const double speed = t.meanSpeed(first, last);
+        const double speed = meanSpeed(first, last);
         if (!best || speed > best->speed)
-            best = MakeRun(t, first, last);
+            best = MakeRun(t, first, last, &integral);
     };
 
     // Pass 1: each start's steepest end; kept when inside the gate.
     std::vector<OpenStart> open;
-    WindowMaxSlope window(seconds.data(), t.speedIntegral.data());
+    WindowMaxSlope window(seconds.data(), integral.data());
     for (size_t s = 0; s < t.segmentStarts.size(); ++s) {
         const size_t begin = t.segmentStarts[s], end = t.segmentEnd(s);
         size_t lo = begin, hiEnd = begin;   // ends lo..hiEnd-1 are admissible
         window.clear(begin);
         for (size_t first = begin; first < end; ++first) {
             lo = std::max(lo, first + 1);
-            while (lo < end && path[lo] - path[first] < minPath)
+            while (lo < end && length[lo] - length[first] < minPath)
                 ++lo;
             if (lo >= end)
                 break;   // later starts have even less path ahead
             hiEnd = std::max(hiEnd, lo);
-            while (hiEnd < end && path[hiEnd] - path[first] <= maxPath)
+            while (hiEnd < end && length[hiEnd] - length[first] <= maxPath)
                 ++hiEnd;
             if (lo == hiEnd)
                 continue;
@@ -65,11 +70,11 @@ std::optional<BestRun> BestAlpha(const SessionTrack& t, double minPath, double m
                 window.pushBack();
             while (window.begin() < lo)
                 window.popFront();
-            const size_t steepest = window.steepestFrom(seconds[first], t.speedIntegral[first]);
+            const size_t steepest = window.steepestFrom(seconds[first], integral[first]);
             if (inGate(first, steepest))
                 offer(first, steepest);
             else
-                open.push_back({first, lo, hiEnd - 1, t.meanSpeed(first, steepest)});
+                open.push_back({first, lo, hiEnd - 1, meanSpeed(first, steepest)});
         }
     }
 

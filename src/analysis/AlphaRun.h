@@ -20,4 +20,7 @@
 
 struct SessionTrack;
 
-std::optional<BestRun> BestAlpha(const SessionTrack& track, double minPath, double maxPath, double gate);
+// With DistanceMeasure::LoggedSpeed the length is the logged speeds' distance;
+// the great-circle path still bounds how fast the track can come back.
+std::optional<BestRun> BestAlpha(const SessionTrack& track, double minPath, double maxPath, double gate,
+                                 DistanceMeasure measure = DistanceMeasure::Path);

@@ -138,5 +138,6 @@ std::unique_ptr<LogbookView> OpenLogbookView(QString& error)
         error = QString::fromStdString(target.invalid.empty() ? why : target.invalid);
         return nullptr;
     }
+    RecomputeUnderRules(sessions, kDefaultRuleSet);   // personal bests never mix rules
     return std::make_unique<LogbookView>(std::move(sessions), QString::fromStdString(target.display()));
 }

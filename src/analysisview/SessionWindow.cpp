@@ -30,8 +30,9 @@ SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWi
     setWindowTitle(title.isEmpty() ? tr("VR60 session") : title);
     resize(1100, 720);
 
-    table_->setColumnCount(5);
-    table_->setHorizontalHeaderLabels({tr("Category"), tr("knots"), tr("km/h"), tr("start (UTC)"), tr("end (UTC)")});
+    table_->setColumnCount(7);
+    table_->setHorizontalHeaderLabels({tr("Category"), tr("knots"), tr("km/h"), QStringLiteral("\u00b1kn"), tr("run"),
+                                       tr("start (UTC)"), tr("end (UTC)")});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -87,8 +88,13 @@ void SessionWindow::fillTable()
         set(0, QString::fromUtf8(c.label), Qt::AlignLeft);
         set(1, best ? QString::number(Knots(best->speed), 'f', 2) : QStringLiteral("-"), Qt::AlignRight);
         set(2, best ? QString::number(Kmh(best->speed), 'f', 2) : QStringLiteral("-"), Qt::AlignRight);
-        set(3, best ? TimeOfDay(best->startMs) : QString(), Qt::AlignLeft);
-        set(4, best ? TimeOfDay(best->endMs) : QString(), Qt::AlignLeft);
+        // Never a ±0 that was not measured: "?" where the log gives no speed error.
+        set(3, !best ? QString() : best->speedError ? QString::number(Knots(*best->speedError), 'f', 2) : QStringLiteral("?"),
+            Qt::AlignRight);
+        set(4, best && best->runs.size() == 1 && best->runs[0].run ? QString::number(best->runs[0].run) : QString(),
+            Qt::AlignRight);
+        set(5, best ? TimeOfDay(best->startMs) : QString(), Qt::AlignLeft);
+        set(6, best ? TimeOfDay(best->endMs) : QString(), Qt::AlignLeft);
     }
     // Below the categories, the points left out by reason.
     table_->setRowCount(int(kCategoryCount + kFilterReasonCount));
@@ -105,15 +111,17 @@ void SessionWindow::fillTable()
         }
         table_->setItem(row, 0, label);
         table_->setItem(row, 1, count);
-        table_->setSpan(row, 1, 1, 4);
+        table_->setSpan(row, 1, 1, 6);
     }
     table_->resizeColumnsToContents();
 
-    QString text = tr("Distance %1 km, moving %2 min\n%3 points used, %4 left out")
+    QString text = tr("Distance %1 km, moving %2 min\n%3 points used, %4 left out\nRules %5, %6 runs")
                        .arg(r.distanceMetres / 1000, 0, 'f', 2)
                        .arg(r.movingSeconds / 60, 0, 'f', 1)
                        .arg(r.pointsUsed)
-                       .arg(r.pointsFiltered);
+                       .arg(r.pointsFiltered)
+                       .arg(QString::fromLatin1(RuleSetName(r.rules.set)))
+                       .arg(r.runs.size());
     if (r.truncated)
         text += tr("\nOnly the first %1 records of the file were analysed.").arg(r.records);
     if (!analysis_.track.points.empty())
@@ -147,9 +155,9 @@ std::optional<Category> SessionWindow::selectedCategory() const
     return Categories()[size_t(row)].category;
 }
 
-std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error)
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, RuleSet rules)
 {
-    SbpFileAnalysis f = AnalyzeSbpFile(file.toStdString(), PointFilter{});
+    SbpFileAnalysis f = AnalyzeSbpFile(file.toStdString(), RulesOf(rules));
     if (f.status == kCannotOpen) {
         error = QObject::tr("Cannot open %1.").arg(file);
         return nullptr;

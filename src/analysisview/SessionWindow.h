@@ -41,4 +41,5 @@ private:
 
 // Reads and analyses an .sbp file and builds its window; on failure returns
 // null and sets `error` to a sentence for the user.
-std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error);
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error,
+                                                 RuleSet rules = kDefaultRuleSet);

@@ -69,6 +69,10 @@ const std::vector<Migration>& Migrations()
           " points BIGINT NOT NULL,"
           " PRIMARY KEY (sha256, reason))",
           "ALTER TABLE sessions ADD COLUMN truncated INTEGER NOT NULL DEFAULT 0"}},
+        {4,
+         {// The rule set each session's results were computed under; the sessions
+          // stored before had this utility's own definitions, now named vr60.
+          "ALTER TABLE sessions ADD COLUMN rules TEXT NOT NULL DEFAULT 'vr60'"}},
     };
     return migrations;
 }

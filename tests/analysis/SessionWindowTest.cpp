@@ -38,7 +38,7 @@ SessionAnalysis FiveBursts()
     for (const double v : {17, 20, 15, 19, 16, 18})
         log.run(10.2, v, 45 + v * 10).run(20, 5, 90 + v * 10);
     PointFilter f;
-    f.maxAcceleration = 0;
+    f.maxAcceleration = {};
     return AnalyzeSbpImage(log.bytes(), f);
 }
 
@@ -61,7 +61,7 @@ TEST(SessionView, chartColumnsKeepTheExtremesAndBreakAtGaps)
     const uint16_t speeds[] = {100, 900, 200, 800, 300, 700, 400, 600};
     for (size_t i = 0; i < 8; ++i)
         log.point(i).speed = speeds[i];
-    const SessionTrack t = BuildSessionTrack(log.bytes().data(), log.size(), PointFilter{.maxAcceleration = 0});
+    const SessionTrack t = BuildSessionTrack(log.bytes().data(), log.size(), PointFilter{.maxAcceleration = {}});
     const std::vector<ChartColumn> c = MinMaxColumns(t, SyntheticLog::At(0), SyntheticLog::At(4.2), 3);
     ASSERT_EQ(c.size(), 3u);
     EXPECT_TRUE(c[0].any && !c[1].any && c[2].any);
