@@ -40,7 +40,7 @@ struct PointFilter {
 // Why a record was left out, in the order of the JSON members. A record is
 // counted once, under the first check it fails: time, HDOP, satellites, speed
 // error, same time, acceleration, position.
-enum class FilterReason : uint8_t { Hdop, Satellites, Time, SameTime, Acceleration, Position, SpeedError };
+enum class FilterReason : uint8_t { Hdop, Satellites, SpeedError, Time, SameTime, Acceleration, Position };
 inline constexpr size_t kFilterReasonCount = 7;
 
 struct FilterReasonInfo {
