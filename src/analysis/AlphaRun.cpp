@@ -41,6 +41,21 @@ std::optional<BestRun> BestAlpha(const SessionTrack& t, double minPath, double m
             best = MakeRun(t, first, last, &integral);
     };
 
+    // The first end from `from` to `to` inside the gate of `first`, or to + 1. The
+    // straight distance cannot shrink faster than the path grows: an end farther
+    // out skips ahead by the path the track needs to come back.
+    const auto nextInGate = [&](size_t first, size_t from, size_t to) {
+        for (size_t last = from; last <= to;) {
+            const double chordSquared = ChordSquared(sphere[first], sphere[last]);
+            if (chordSquared <= gateChord * gateChord)
+                return last;
+            const double needed = path[last] + (std::sqrt(chordSquared) - gateChord) - kPathSlack;
+            last = size_t(std::lower_bound(path.begin() + long(last) + 1, path.begin() + long(to) + 1, needed) -
+                          path.begin());
+        }
+        return to + 1;
+    };
+
     // Pass 1: each start's steepest end; kept when inside the gate.
     std::vector<OpenStart> open;
     WindowMaxSlope window(seconds.data(), integral.data());
@@ -59,10 +74,8 @@ std::optional<BestRun> BestAlpha(const SessionTrack& t, double minPath, double m
                 ++hiEnd;
             if (lo == hiEnd)
                 continue;
-            // No end can be back inside the gate when the nearest one is farther
-            // out than the path left in the range (the usual case on a reach).
-            const double toFirstEnd = std::sqrt(ChordSquared(sphere[first], sphere[lo]));
-            if (toFirstEnd - gateChord > path[hiEnd - 1] - path[lo] + kPathSlack)
+            // Most starts, all along a straight reach, have no end back inside the gate.
+            if (nextInGate(first, lo, hiEnd - 1) >= hiEnd)
                 continue;
             if (window.end() < lo)
                 window.clear(lo);
@@ -82,18 +95,8 @@ std::optional<BestRun> BestAlpha(const SessionTrack& t, double minPath, double m
     for (const OpenStart& o : open) {
         if (best && o.bound <= best->speed)
             continue;
-        for (size_t last = o.lo; last <= o.hi;) {
-            const double chordSquared = ChordSquared(sphere[o.first], sphere[last]);
-            if (chordSquared <= gateChord * gateChord) {
-                offer(o.first, last);
-                ++last;
-                continue;
-            }
-            // The straight distance cannot shrink faster than the path grows.
-            const double needed = path[last] + (std::sqrt(chordSquared) - gateChord) - kPathSlack;
-            last = size_t(std::lower_bound(path.begin() + long(last) + 1, path.begin() + long(o.hi) + 1, needed) -
-                          path.begin());
-        }
+        for (size_t last = nextInGate(o.first, o.lo, o.hi); last <= o.hi; last = nextInGate(o.first, last + 1, o.hi))
+            offer(o.first, last);
     }
     return best;
 }

@@ -10,9 +10,8 @@
 // than the gate from the start skips ahead by the path the track needs to come
 // back. O(n log n) for the hull pass; the scans add O(k) per start that needs
 // one (k: points in maxPath - minPath of path), which real tracks keep few.
-// Starts whose nearest admissible end is too far out to come back inside the
-// gate within the range (every start along a straight reach) are passed over
-// at once.
+// Starts with no admissible end back inside the gate (every start along a
+// straight reach), found by the same skipping ahead, are passed over at once.
 
 #include <optional>
 

@@ -314,12 +314,15 @@ TEST(SessionAnalysis, searchesAgreeWithBruteForceOnAWanderingTrack)
     }
     const SessionTrack t = BuildSessionTrack(log.bytes().data(), log.size(), NoSpikeCheck());
 
-    std::optional<double> alpha, hundred, tenSeconds;
+    std::optional<double> alpha, hundred, tenSeconds, loggedAlpha;   // the last by the logged speeds' metres, from 250 m
     for (size_t s = 0; s < t.segmentStarts.size(); ++s)
         for (size_t j = t.segmentStarts[s]; j < t.segmentEnd(s); ++j) {
             bool hundredDone = false, tenDone = false;
             for (size_t i = j; i-- > t.segmentStarts[s];) {
                 const double path = t.pathMetres[j] - t.pathMetres[i], v = t.meanSpeed(i, j);
+                const double logged = t.endSpeedIntegral[j] - t.endSpeedIntegral[i];
+                if (logged >= 250 && logged <= 500 && GreatCircleMetres(t.points[i], t.points[j]) <= 50)
+                    loggedAlpha = std::max(loggedAlpha.value_or(0), logged / t.seconds(i, j));
                 if (!hundredDone && path >= 100) {
                     hundred = std::max(hundred.value_or(0), v);
                     hundredDone = true;
@@ -330,11 +333,14 @@ TEST(SessionAnalysis, searchesAgreeWithBruteForceOnAWanderingTrack)
                 }
                 if (path >= 300 && path <= 500 && GreatCircleMetres(t.points[i], t.points[j]) <= 50)
                     alpha = std::max(alpha.value_or(0), v);
-                if (path > 500 && hundredDone && tenDone)
+                if (path > 500 && logged > 500 && hundredDone && tenDone)
                     break;
             }
         }
-    ASSERT_TRUE(alpha && hundred && tenSeconds);
+    ASSERT_TRUE(alpha && hundred && tenSeconds && loggedAlpha);
+    const std::optional<BestRun> foundLoggedAlpha = BestAlpha(t, 250, 500, 50, DistanceMeasure::LoggedSpeed);
+    ASSERT_TRUE(foundLoggedAlpha);
+    EXPECT_DOUBLE_EQ(foundLoggedAlpha->speed, *loggedAlpha);
     const std::optional<BestRun> foundAlpha = BestAlpha(t, 300, 500, 50);
     const std::optional<BestRun> foundHundred = BestOverDistances(t, {100})[0];
     const std::optional<BestRun> foundTen = BestOverDurations(t, {10})[0];
