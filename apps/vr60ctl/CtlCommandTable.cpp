@@ -94,8 +94,8 @@ const std::vector<CtlCommand>& CtlCommands()
         {"maplink", RunMapLink,
          "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE"},
         {"analyze", RunAnalyze,
-         "  analyze FILE [--json] [--device] [--rules R] [--hour-floor] [--max-hdop X] [--min-sats N]\n"
-         "          [--max-speed-error K] [--max-accel A] [--max-gap S] [--max-jump M] [--max-dropout D]\n"
+         "  analyze FILE [--json] [--device] [--max-hdop X] [--min-sats N] [--max-accel A] [--max-gap S]\n"
+         "          [--max-jump M] [--max-dropout D] [--max-speed-error K] [--rules R] [--hour-floor]\n"
          "                              best speeds of a log: 2 s, 10 s, 5 x 10 s, 100 m, 250 m, 500 m,\n"
          "                              nautical mile, 1 h, alpha 500, distance and time moving, each\n"
          "                              with its speed error and run; --json prints one JSON object;\n"
