@@ -116,8 +116,10 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              of --db / VR60_DB, each once (status 10 when that database cannot\n"
          "                              be reached or some still wait)"},
         {"logbook", RunLogbook,
-         "  logbook [--json] [--rules R] the sessions of the logbook, newest first, under rule set R\n"
-         "  logbook best [--json] [--rules R]  the personal best of each category under R\n"
+         "  logbook [--json] [--rules R]  the sessions of the logbook, newest first, their results under\n"
+         "                              rule set R (gp3s, gpstc or vr60; the default gp3s)\n"
+         "  logbook best [--json] [--rules R]\n"
+         "                              the personal best of each category under R\n"
          "  logbook add FILE.sbp...     add logs (one session per content, whatever the name)"},
     };
     return commands;
