@@ -69,6 +69,7 @@ int RunLoad(CtlContext& ctx, const Args& args);
 int RunConvert(CtlContext& ctx, const Args& args);
 int RunMapLink(CtlContext& ctx, const Args& args);
 int RunAnalyze(CtlContext& ctx, const Args& args);
+int RunPost(CtlContext& ctx, const Args& args);
 int RunRecords(CtlContext& ctx, const Args& args);
 int RunLogbook(CtlContext& ctx, const Args& args);
 

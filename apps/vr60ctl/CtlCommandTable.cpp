@@ -108,6 +108,13 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              metres (0: no check); a gap over S seconds ends a run, except for\n"
          "                              1 h, nautical mile and distance, which span gaps of up to D\n"
          "                              seconds. Status 10: the file was not read whole"},
+        {"post", RunPost,
+         "  post gpstc FILE [--out PAGE] [--form-url URL] [--no-open]\n"
+         "                              write the ranking site's form filled in from FILE under the gpstc\n"
+         "                              rules (date, 2 s, 5 x 10 s, 1 h, alpha 500, nautical mile in knots,\n"
+         "                              distance in km, method D) to PAGE (FILE-gpstc.html) and open it in\n"
+         "                              the browser; --form-url: where its Send button posts it. Status 10:\n"
+         "                              no browser could be started, or the file was not read whole"},
         {"records", RunRecords,
          "  records [--serial N] [--since YYYY-MM-DD] [--json | --csv]\n"
          "                              list the stored self-test records, oldest first\n"
