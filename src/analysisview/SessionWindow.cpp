@@ -1,13 +1,20 @@
 #include "analysisview/SessionWindow.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "analysis/PostPage.h"
 #include "analysis/ResultText.h"
 #include "analysisview/SpeedChart.h"
 #include "analysisview/TrackPlot.h"
@@ -25,7 +32,7 @@ QString TimeOfDay(int64_t ms)
 
 SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWidget* parent)
     : QWidget(parent), analysis_(std::move(analysis)), table_(new QTableWidget(this)), summary_(new QLabel(this)),
-      chart_(new SpeedChart(this)), track_(new TrackPlot(this))
+      chart_(new SpeedChart(this)), track_(new TrackPlot(this)), post_(new QPushButton(tr("Post\u2026"), this))
 {
     setWindowTitle(title.isEmpty() ? tr("VR60 session") : title);
     resize(1100, 720);
@@ -44,6 +51,13 @@ SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWi
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(table_, 1);
     leftLayout->addWidget(summary_);
+    leftLayout->addWidget(post_, 0, Qt::AlignLeft);
+    // gp3s and gpstc share their limits; the earlier definitions are not what the site ranks by.
+    const RuleSet rules = analysis_.results.rules.set;
+    post_->setEnabled(rules != RuleSet::Vr60 && !analysis_.track.points.empty() && !analysis_.results.truncated);
+    post_->setToolTip(post_->isEnabled() ? tr("Open the ranking site's form filled in from this session")
+                                         : tr("Needs a whole log analysed under gp3s or gpstc"));
+    connect(post_, &QPushButton::clicked, this, [this] { post(); });
 
     auto* right = new QSplitter(Qt::Vertical, this);
     right->addWidget(chart_);
@@ -153,6 +167,35 @@ std::optional<Category> SessionWindow::selectedCategory() const
     if (row < 0 || row >= int(kCategoryCount))
         return std::nullopt;
     return Categories()[size_t(row)].category;
+}
+
+bool SessionWindow::writePostPage(const QString& page, QString& error) const
+{
+    if (analysis_.track.points.empty()) {
+        error = tr("The session has no point to post.");
+        return false;
+    }
+    const std::string html =
+        GpstcPostPage(analysis_.results, analysis_.track.points.front().timeMs, std::string());
+    QFile out(page);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(html.data(), qint64(html.size())) != qint64(html.size()) || !out.flush()) {
+        error = tr("Cannot write %1.").arg(page);
+        return false;
+    }
+    return true;
+}
+
+void SessionWindow::post()
+{
+    const QString page = QDir::temp().filePath(QStringLiteral("vr60-session-gpstc.html"));
+    QString error;
+    if (!writePostPage(page, error)) {
+        QMessageBox::warning(this, windowTitle(), error);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        QMessageBox::warning(this, windowTitle(), tr("No browser could be started; open %1 yourself.").arg(page));
 }
 
 std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, RuleSet rules)

@@ -11,6 +11,7 @@
 #include "analysis/SessionAnalysis.h"
 
 class QLabel;
+class QPushButton;
 class QTableWidget;
 class SpeedChart;
 class TrackPlot;
@@ -27,16 +28,24 @@ public:
     QTableWidget* resultsTable() const { return table_; }
     SpeedChart* chart() const { return chart_; }
     TrackPlot* trackPlot() const { return track_; }
+    QPushButton* postButton() const { return post_; }
+
+    // The ranking site's form filled in from this session (PostPage.h) written
+    // to `page`; false with a sentence in `error`. "Post…" writes it to a
+    // temporary file and opens that in the browser.
+    bool writePostPage(const QString& page, QString& error) const;
 
 private:
     void fillTable();
     void showRow(int row);
+    void post();
 
     SessionAnalysis analysis_;
     QTableWidget* table_;
     QLabel* summary_;
     SpeedChart* chart_;
     TrackPlot* track_;
+    QPushButton* post_;
 };
 
 // Reads and analyses an .sbp file and builds its window; on failure returns

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QWheelEvent>
 
@@ -145,6 +146,14 @@ TEST(SessionView, opensFilesDrawsTheTraceAndRefusesWhatItCannotRead)
     std::unique_ptr<SessionWindow> w = OpenSessionWindow(QString::fromStdString(file), error);
     ASSERT_TRUE(w) << error.toStdString();
     EXPECT_EQ(w->windowTitle(), "s.sbp - VR60 session");
+    // "Post…" writes the ranking site's form of this session; not under the earlier definitions.
+    EXPECT_TRUE(w->postButton()->isEnabled());
+    const std::string page = dir.file("post.html");
+    ASSERT_TRUE(w->writePostPage(QString::fromStdString(page), error)) << error.toStdString();
+    EXPECT_NE(ReadText(page).find("<input id=\"2s\" name=\"2s\" value=\"15.551\">"), std::string::npos) << ReadText(page);
+    EXPECT_FALSE(w->writePostPage(QString::fromStdString(dir.file("no/such/folder.html")), error));
+    EXPECT_TRUE(error.contains("Cannot write")) << error.toStdString();
+    EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(file), error, RuleSet::Vr60)->postButton()->isEnabled());
     w->resize(1000, 700);
     QImage chart(w->chart()->size(), QImage::Format_RGB32);
     w->chart()->render(&chart);
