@@ -73,6 +73,7 @@ SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWi
     layout->addWidget(split);
 
     chart_->setTrack(&analysis_.track);
+    chart_->setSessionRuns(analysis_.results.runs);
     track_->setTrack(&analysis_.track);
     fillTable();
     connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) { showRow(row); });

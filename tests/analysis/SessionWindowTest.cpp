@@ -101,6 +101,33 @@ TEST(SessionView, clickingAResultMarksItsRunsOnChartAndTrack)
     EXPECT_EQ(table->item(int(Category::OneHour), 1)->text(), "-");
 }
 
+TEST(SessionView, theChartMarksWhereEachLegBegins)
+{
+    EnsureApplication();
+    // Three reaches joined by gybes: two dotted lines inside the plot, none for a single reach.
+    const auto dottedColumns = [](const SyntheticLog& log) {
+        SessionWindow w(AnalyzeSbpImage(log.bytes(), RulesOf(RuleSet::Gp3s)));
+        w.resize(1000, 700);
+        w.show();
+        QImage chart(w.chart()->size(), QImage::Format_RGB32);
+        w.chart()->render(&chart);
+        int columns = 0;
+        for (int x = 60; x < chart.width() - 20; ++x) {
+            int dots = 0;
+            for (int y = 0; y < chart.height(); ++y)
+                dots += chart.pixel(x, y) == qRgb(90, 110, 130);
+            columns += dots > 20;
+        }
+        return std::make_pair(columns, w.analysis().results.runs.size());
+    };
+    SyntheticLog reaches;
+    reaches.run(60, 10, 0).run(6, 8, 0, 6).run(60, 10, 180).run(6, 8, 180, 6).run(60, 10, 0);
+    EXPECT_EQ(dottedColumns(reaches), std::make_pair(2, size_t(3)));
+    SyntheticLog one;
+    one.run(180, 10, 0);
+    EXPECT_EQ(dottedColumns(one), std::make_pair(0, size_t(1)));
+}
+
 TEST(SessionView, trackZoomsAboutThePointerPansAndFitsAgain)
 {
     EnsureApplication();
