@@ -16,6 +16,7 @@ inline constexpr RuleSet kDefaultRuleSet = RuleSet::Gp3s;
 
 inline constexpr double kFloorSpeed = 5 * 1852.0 / 3600;   // m/s: five knots
 
+// Made by RulesOf (or Vr60Rules): the member defaults alone are no rule set.
 struct AnalysisRules {
     RuleSet set = kDefaultRuleSet;
     PointFilter filter;
