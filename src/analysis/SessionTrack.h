@@ -71,10 +71,11 @@ enum class RunScope { Segment, Stretch };
 struct SessionTrack {
     std::vector<TrackPoint> points;      // kept points, in log order
     // Metres: each speed held until the next point, integrated since the first
-    // point; across a spanned drop-out, the straight line between its ends.
+    // point. Across a spanned drop-out (DropoutSpan) the straight line between
+    // its ends, or the speed before it times its time.
     std::vector<double> speedIntegral;
     // Metres as the ranking rules count them: each step's end speed times its
-    // time (across a drop-out spanned by its line, that line).
+    // time (across a spanned drop-out its line, or the speed after it times its time).
     std::vector<double> endSpeedIntegral;
     std::vector<double> pathMetres;      // great-circle path length since the first point (spanned drop-outs included)
     std::vector<SpherePoint> sphere;     // each point's position on the sphere
