@@ -84,7 +84,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its database drivers as plugins, which shlibdeps cannot see: the local records
 # database needs the SQLite one, a shared production-line database the PostgreSQL one.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
+# Map links and the POI map open through xdg-open, a program shlibdeps cannot see either.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gpsbabel, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${pkg}/debian/postinst ${pkg}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

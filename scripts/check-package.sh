@@ -30,6 +30,12 @@ grep -q "^MimeType=application/x-vr60-sbp;" "$root/usr/share/applications/vr60vi
 zcat "$root/usr/share/doc/vr60-utility/changelog.gz" | head -n 1 | grep -q "($version)" ||
   { echo "check-package: packaging/debian/changelog has no entry for $version" >&2; exit 1; }
 
+# What the programs run but shlibdeps cannot see is declared.
+for needed in libqt6sql6-sqlite xdg-utils; do
+  dpkg-deb -f "$deb" Depends | grep -q "\b$needed\b" ||
+    { echo "check-package: $deb does not depend on $needed" >&2; exit 1; }
+done
+
 echo "== lintian"
 status=0
 lintian --fail-on error,warning "$deb" >"$scratch/lintian.txt" 2>&1 || status=$?

@@ -3,6 +3,8 @@
 # connected, identified, its settings read and its log downloaded through vr60ctl.
 set -e
 BUILD=$(cd "${1:-build}" && pwd)
+# The records and the logbook of the demo stay in the build folder, out of the user's own.
+export XDG_DATA_HOME="${VR60_RUN_DATA:-$BUILD/run-data}" VR60_DB=
 LOGDIR="${VR60_DEMO_LOGS:-$(mktemp -d /tmp/vr60-demo-logs.XXXXXX)}"
 mkdir -p "$LOGDIR"
 export VR60_PORT_DIR="${VR60_PORT_DIR:-$(mktemp -d /tmp/vr60-demo-ports.XXXXXX)}"
@@ -20,6 +22,9 @@ echo "== vr60ctl --port COM7 settings"
 echo
 echo "== vr60ctl --port COM7 download   (in $LOGDIR)"
 (cd "$LOGDIR" && "$BUILD/vr60ctl" --port COM7 download)
+echo
+echo "== vr60ctl logbook   (the demo's own, in $XDG_DATA_HOME)"
+"$BUILD/vr60ctl" logbook
 echo
 for f in "$LOGDIR"/*.sbp; do
   [ -e "$f" ] && echo "== The simulated log is in $f ($(wc -c <"$f") bytes)"

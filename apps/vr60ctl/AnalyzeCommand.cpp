@@ -57,14 +57,8 @@ const struct {
 };
 
 // Returns 0, or 2 after saying what is wrong.
-int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
+int ParseArgs(const CommandOptions& options, AnalyzeArgs& out)
 {
-    std::vector<CommandOption> list = {{"json"}, {"device"}, {"rules", "a rule set"}, {"hour-floor"}};
-    for (const auto& o : kFilterOptions)
-        list.push_back({o.name, "a value"});
-    CommandOptions options("analyze", list);
-    if (const int bad = options.parse(args, CommandOptions::kAnyCount))
-        return bad;
     out.json = options.isSet("json");
     out.device = options.isSet("device");
     // The rule set first: the limits given beside it change its own.
@@ -73,7 +67,7 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
         if (!set) {
             std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a rule set (%s)\n", options.value("rules").c_str(),
                          RuleSetNames());
-            return 2;
+            return kUsageError;
         }
         out.rules = RulesOf(*set);
     }
@@ -85,22 +79,11 @@ int ParseArgs(const std::vector<std::string>& args, AnalyzeArgs& out)
         double v = 0;
         if (!ParseNumber(text, 0, v) || (o.valid && !o.valid(v))) {
             std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a valid value for --%s\n", text.c_str(), o.name);
-            return 2;
+            return kUsageError;
         }
         o.set(out.rules.filter, v);
     }
-    const Args& files = options.arguments();
-    if (files.size() > 1) {
-        std::fprintf(stderr, "vr60ctl: analyze: only one file, please ('%s')\n", files[1].c_str());
-        return 2;
-    }
-    if (files.empty()) {
-        std::fprintf(stderr, "usage: vr60ctl analyze FILE.sbp [--json] [--device] [--rules gp3s|gpstc|vr60] "
-                             "[--hour-floor] [--max-hdop X] [--min-sats N] [--max-speed-error K] [--max-accel A] "
-                             "[--max-gap S] [--max-jump M] [--max-dropout S]\n");
-        return 2;
-    }
-    out.file = files[0];
+    out.file = options.arguments()[0];
     return 0;
 }
 
@@ -162,16 +145,28 @@ void PrintBeside(const std::vector<std::string>& left, const DeviceTables& devic
 
 } // namespace
 
-int RunAnalyze(CtlContext& ctx, const Args& args)
+std::vector<CommandOption> AnalyzeOptions()
+{
+    std::vector<CommandOption> options = {{"json"}, {"device"}, {"rules", "a rule set", "R"}, {"hour-floor"}};
+    for (const auto& o : kFilterOptions)
+        options.push_back({o.name, "a value"});
+    return options;
+}
+
+int RunAnalyze(CtlContext& ctx, const CommandOptions& options)
 {
     AnalyzeArgs a;
-    if (const int bad = ParseArgs(args, a))
+    if (const int bad = ParseArgs(options, a))
         return bad;
 
     const SbpFileAnalysis file = AnalyzeSbpFile(a.file, a.rules);
     if (file.status == kCannotOpen) {
         std::fprintf(stderr, "vr60ctl: cannot open %s\n", a.file.c_str());
         return file.status;
+    }
+    if (file.notALog) {
+        std::fprintf(stderr, "vr60ctl: %s; nothing analysed\n", NotALogText(a.file, file.tally).c_str());
+        return kNotALog;
     }
     if (file.status == kEmptyFile) {
         std::fprintf(stderr, "vr60ctl: %s is empty\n", a.file.c_str());
@@ -185,6 +180,9 @@ int RunAnalyze(CtlContext& ctx, const Args& args)
     else if (results.truncated)
         std::fprintf(stderr, "vr60ctl: %s holds more than %zu records; only the first %zu were analysed\n",
                      a.file.c_str(), kMaxAnalysedRecords, results.records);
+    if (results.trailingBytes > 0)
+        std::fprintf(stderr, "vr60ctl: %s ends in a partial record: its last %zu bytes were left over and not analysed\n",
+                     a.file.c_str(), results.trailingBytes);
 
     DeviceTables device;
     int deviceResult = 0;

@@ -15,60 +15,35 @@
 
 namespace {
 
-int OneWordCommand(CtlContext& ctx, const Args& args, const char* command, ResultCode (*operation)(Program&, bool*))
-{
-    if (const int bad = NoArguments(command, args))
-        return bad;
-    return WithDevice(ctx, [operation](Program& p) { return operation(p, nullptr); });
-}
-
-// The operation named by the single argument, or null with a message.
 using Operation = ResultCode (*)(Program&, bool*);
-Operation Choose(const char* command, const Args& args, std::initializer_list<std::pair<const char*, Operation>> choices)
+
+int RunOnDevice(CtlContext& ctx, Operation operation)
 {
-    if (args.size() == 1)
-        for (const auto& [word, operation] : choices)
-            if (args[0] == word)
-                return operation;
-    std::string words;
-    for (const auto& choice : choices)
-        words += std::string(words.empty() ? "" : "|") + choice.first;
-    std::fprintf(stderr, "vr60ctl: %s takes one of %s\n", command, words.c_str());
-    return nullptr;
+    return WithDevice(ctx, [operation](Program& p) { return operation(p, nullptr); });
 }
 
 } // namespace
 
-int RunUserName(CtlContext& ctx, const Args& args)
+int RunUserName(CtlContext& ctx, const CommandOptions& options)
 {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: vr60ctl username NAME\n");
-        return 2;
-    }
+    const std::string& name = options.arguments()[0];
     // Said in the device's own measure (bytes), which the window's dialog counts as characters.
-    const UserNameCheck check = InspectUserName(args[0]);
+    const UserNameCheck check = InspectUserName(name);
     if (check.fault != UserNameFault::None) {
         std::fprintf(stderr, "vr60ctl: username refused: %s\n", UserNameFaultText(check).c_str());
         return kRefused;
     }
     return WithDevice(ctx, [&](Program& p) {
-        p.form.settings.username = args[0];
+        p.form.settings.username = name;
         return Button_update_username_binClick(p);
     });
 }
 
-int RunSerial(CtlContext& ctx, const Args& args)
+int RunSerial(CtlContext& ctx, const CommandOptions& options)
 {
     Program& p = ctx.program;
-    CommandOptions options("serial", FollowUpOptions());
-    if (const int bad = options.parse(args, CommandOptions::kAnyCount))
-        return bad;
     if (const int bad = TakeFollowUps(options, &p.followUps))
         return bad;
-    if (options.arguments().size() != 1) {
-        std::fprintf(stderr, "usage: vr60ctl serial [--clear | --no-clear] [--power-off | --no-power-off] NUMBER\n");
-        return 2;
-    }
     const std::string& text = options.arguments()[0];
     uint32_t number = 0;
     if (!CheckSerialNumberText(p, text, &number))
@@ -89,40 +64,31 @@ int RunSerial(CtlContext& ctx, const Args& args)
     });
 }
 
-int RunReboot(CtlContext& ctx, const Args& args)
+int RunReboot(CtlContext& ctx, const CommandOptions&)
 {
-    return OneWordCommand(ctx, args, "reboot", Button_RebootClick);
+    return RunOnDevice(ctx, Button_RebootClick);
 }
 
-int RunNmea(CtlContext& ctx, const Args& args)
+int RunNmea(CtlContext& ctx, const CommandOptions& options)
 {
-    const Operation operation = Choose("nmea", args, {{"on", Button_VCON_ONClick}, {"off", Button_GPSVCOM_OFFClick}});
-    if (!operation)
-        return 2;
-    return WithDevice(ctx, [operation](Program& p) { return operation(p, nullptr); });
+    return RunOnDevice(ctx, options.sub() == "on" ? Button_VCON_ONClick : Button_GPSVCOM_OFFClick);
 }
 
-int RunGps(CtlContext& ctx, const Args& args)
+int RunGps(CtlContext& ctx, const CommandOptions& options)
 {
-    const Operation operation = Choose("gps", args,
-                                       {{"on", Button_GPSPWRONClick},
-                                        {"off", Button_GPSPWROFFClick},
-                                        {"cold-start", Button_GPS_ColdStartClick}});
-    if (!operation)
-        return 2;
-    return WithDevice(ctx, [operation](Program& p) { return operation(p, nullptr); });
+    const std::string& sub = options.sub();
+    return RunOnDevice(ctx, sub == "on"    ? Button_GPSPWRONClick
+                            : sub == "off" ? Button_GPSPWROFFClick
+                                           : Button_GPS_ColdStartClick);
 }
 
-int RunDebugFlag(CtlContext& ctx, const Args& args)
+int RunDebugFlag(CtlContext& ctx, const CommandOptions&)
 {
-    return OneWordCommand(ctx, args, "debug-flag", Button_debugClick);
+    return RunOnDevice(ctx, Button_debugClick);
 }
 
-int RunPowerOff(CtlContext& ctx, const Args& args)
+int RunPowerOff(CtlContext& ctx, const CommandOptions& options)
 {
-    CommandOptions options("power-off", {{"clear"}});
-    if (const int bad = options.parse(args))
-        return bad;
     const bool clear = options.isSet("clear");
     return WithDevice(ctx, [clear](Program& p) {
         return clear ? Button_off_and_clearClick(p, &p.form.unseen.offAndClearEnabled)

@@ -1,6 +1,7 @@
 #pragma once
 // vr60ctl commands: one row each in CtlCommands() (CtlCommandTable.cpp);
-// main() parses the global options and dispatches on the first word.
+// main() parses the global options, reads the command's words against its row
+// (CommandOptions: nothing is opened before they pass) and runs it.
 //
 // Conventions: message-log lines go to stdout exactly as the window appends
 // them, message boxes to stderr as one line each; the exit status is 0 on
@@ -8,11 +9,11 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Program;
 struct FollowUpChoice;
-struct CommandOption;
 class CommandOptions;
 class CtlHost;
 
@@ -31,47 +32,69 @@ struct CtlContext {
     std::string portLabel;     // the port connected to, as given and its system path
 };
 
-using CtlCommandFn = int (*)(CtlContext& ctx, const std::vector<std::string>& args);
+using Args = std::vector<std::string>;
+
+// A command gets its line read already: the options given and the arguments (CommandOptions.h).
+using CtlCommandFn = int (*)(CtlContext& ctx, const CommandOptions& options);
+
+struct CommandOption {
+    const char* name;              // without the dashes
+    const char* needs = nullptr;   // takes a value: what it is, as "a file name"
+    const char* value = nullptr;   // and the value's placeholder in --help ("FILE"), which completion goes by
+};
+
+// One way to call a command, as a synopsis of its --help shows it. The parser and the
+// completion read these; --help-man checks them against the help text.
+struct CtlForm {
+    const char* word = nullptr;   // the sub-command ("erase"); null: none
+    std::vector<CommandOption> options = {};
+    // The placeholders of the arguments, in order: "[SLOTS]" may be left out, "FILE..." repeats.
+    std::vector<const char*> arguments = {};
+};
 
 struct CtlCommand {
     const char* name;
     CtlCommandFn run;
     const char* usage;   // one or more lines for --help
+    std::vector<CtlForm> forms;
 };
 
 // Every command, in the order of --help.
 const std::vector<CtlCommand>& CtlCommands();
+// The options before the command (--port PORT, ...).
+const std::vector<CommandOption>& GlobalOptions();
 
-using Args = std::vector<std::string>;
-int RunPorts(CtlContext& ctx, const Args& args);
-int RunInfo(CtlContext& ctx, const Args& args);
-int RunSettings(CtlContext& ctx, const Args& args);
+int RunPorts(CtlContext& ctx, const CommandOptions& options);
+int RunInfo(CtlContext& ctx, const CommandOptions& options);
+int RunSettings(CtlContext& ctx, const CommandOptions& options);
 // The --help lines of settings, with the values of every setting.
 const char* SettingsUsage();
-int RunFactoryReset(CtlContext& ctx, const Args& args);
-int RunLogInfo(CtlContext& ctx, const Args& args);
-int RunDownload(CtlContext& ctx, const Args& args);
-int RunClear(CtlContext& ctx, const Args& args);
-int RunTop10(CtlContext& ctx, const Args& args);
-int RunUserName(CtlContext& ctx, const Args& args);
-int RunSerial(CtlContext& ctx, const Args& args);
-int RunReboot(CtlContext& ctx, const Args& args);
-int RunNmea(CtlContext& ctx, const Args& args);
-int RunGps(CtlContext& ctx, const Args& args);
-int RunDebugFlag(CtlContext& ctx, const Args& args);
-int RunPowerOff(CtlContext& ctx, const Args& args);
-int RunTracks(CtlContext& ctx, const Args& args);
-int RunPoi(CtlContext& ctx, const Args& args);
-int RunIni(CtlContext& ctx, const Args& args);
-int RunTestConfig(CtlContext& ctx, const Args& args);
-int RunSelfTest(CtlContext& ctx, const Args& args);
-int RunLoad(CtlContext& ctx, const Args& args);
-int RunConvert(CtlContext& ctx, const Args& args);
-int RunMapLink(CtlContext& ctx, const Args& args);
-int RunAnalyze(CtlContext& ctx, const Args& args);
-int RunPost(CtlContext& ctx, const Args& args);
-int RunRecords(CtlContext& ctx, const Args& args);
-int RunLogbook(CtlContext& ctx, const Args& args);
+// Every setting's name and its values as NAME=VALUE takes them, for the completion.
+std::vector<std::pair<std::string, std::vector<std::string>>> SettingValues();
+int RunFactoryReset(CtlContext& ctx, const CommandOptions& options);
+int RunLogInfo(CtlContext& ctx, const CommandOptions& options);
+int RunDownload(CtlContext& ctx, const CommandOptions& options);
+int RunClear(CtlContext& ctx, const CommandOptions& options);
+int RunTop10(CtlContext& ctx, const CommandOptions& options);
+int RunUserName(CtlContext& ctx, const CommandOptions& options);
+int RunSerial(CtlContext& ctx, const CommandOptions& options);
+int RunReboot(CtlContext& ctx, const CommandOptions& options);
+int RunNmea(CtlContext& ctx, const CommandOptions& options);
+int RunGps(CtlContext& ctx, const CommandOptions& options);
+int RunDebugFlag(CtlContext& ctx, const CommandOptions& options);
+int RunPowerOff(CtlContext& ctx, const CommandOptions& options);
+int RunTracks(CtlContext& ctx, const CommandOptions& options);
+int RunPoi(CtlContext& ctx, const CommandOptions& options);
+int RunIni(CtlContext& ctx, const CommandOptions& options);
+int RunTestConfig(CtlContext& ctx, const CommandOptions& options);
+int RunSelfTest(CtlContext& ctx, const CommandOptions& options);
+int RunLoad(CtlContext& ctx, const CommandOptions& options);
+int RunConvert(CtlContext& ctx, const CommandOptions& options);
+int RunMapLink(CtlContext& ctx, const CommandOptions& options);
+int RunAnalyze(CtlContext& ctx, const CommandOptions& options);
+int RunPost(CtlContext& ctx, const CommandOptions& options);
+int RunRecords(CtlContext& ctx, const CommandOptions& options);
+int RunLogbook(CtlContext& ctx, const CommandOptions& options);
 
 // Connects as the Connect button does (using --port and --baud), runs the
 // operation on the connected device and disconnects again. The result is the
@@ -80,11 +103,13 @@ int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation);
 // The port a device command uses without --port (-1: none) and why: the port of the last
 // successful connection, else the first USB serial device or alias, else the first port.
 int DefaultPortNumber(std::string* why);
-// A command that takes no arguments: 0 when there are none, else 2 with a message.
-int NoArguments(const char* command, const Args& args);
 // --clear/--no-clear and --power-off/--no-power-off of serial and selftest: the options,
 // and the choice they make (0), or 2 after saying that both of a pair were given.
 std::vector<CommandOption> FollowUpOptions();
+// analyze's options (the point filter's thresholds among them).
+std::vector<CommandOption> AnalyzeOptions();
+// The self-test items --items takes, in the order of the Test page.
+std::vector<std::string> SelfTestItemNames();
 int TakeFollowUps(const CommandOptions& options, FollowUpChoice* choice);
 // The line that says, before connecting, which of the clear and the power-off follow
 // the operation and what decided it; nothing when neither follows.

@@ -117,7 +117,7 @@ int CtlConnect(CtlContext& ctx)
     const int baudIndex = BaudIndexOf(ctx.options.baud);
     if (kBaudRates[baudIndex] != ctx.options.baud) {
         std::fprintf(stderr, "vr60ctl: %ld is not one of the eight baud rates (see --help)\n", ctx.options.baud);
-        return 2;
+        return kUsageError;
     }
 
     const std::vector<PortEntry> ports = ListPorts();
@@ -126,7 +126,7 @@ int CtlConnect(CtlContext& ctx)
     const PortChoice port = ctx.options.port.empty() ? DefaultPort(ports) : GivenPort(ctx.options.port, ports);
     if (port.number <= 0) {
         if (!ctx.options.port.empty())
-            return 2;
+            return kUsageError;
         std::fprintf(stderr, "vr60ctl: no serial port found (aliases are read from %s); give one with --port\n",
                      PortAliasFolder().c_str());
         return 1;
@@ -178,16 +178,4 @@ int WithDevice(CtlContext& ctx, const std::function<int(Program&)>& operation)
         result = kNoLink;
     CtlDisconnect(ctx);
     return result;
-}
-
-int NoArguments(const char* command, const Args& args)
-{
-    if (args.empty())
-        return 0;
-    if (args[0] == "--port" || args[0] == "--baud" || args[0] == "--yes")
-        std::fprintf(stderr, "vr60ctl: %s goes before the command: vr60ctl %s ... %s\n", args[0].c_str(),
-                     args[0].c_str(), command);
-    else
-        std::fprintf(stderr, "vr60ctl: %s takes no arguments\n", command);
-    return 2;
 }

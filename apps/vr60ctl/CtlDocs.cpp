@@ -1,12 +1,14 @@
-// The manual page and the bash completion, read off the --help text and the command table.
+// The manual page, read off the --help text and the command table, the environment and
+// files it documents, and the check that the command table and the help text agree.
 //
 // The help text is laid out in entries: a line indented by at most five blanks starts one
 // ("  --port PORT  text", "  download [--out FILE]", "   10  text"), its synopsis running
 // up to the first double blank; lines indented deeper continue its text. Lines at the
-// margin are paragraphs, "commands:" ends the part before the command table.
+// margin are paragraphs, "environment:" ends the part before the variables and the command table.
 
 #include "CtlDocs.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +22,35 @@
 
 namespace {
 
+struct DocEntry {
+    const char* name;
+    const char* text;
+};
+
+const DocEntry kEnvironment[] = {
+    {"VR60_TRACE=FILE", "append a hex dump of every byte block sent and received to FILE, for bug reports; "
+                        "a FILE that cannot be written is a command-line error (status 2)"},
+    {"VR60_DB=URL", "the records database when --db is not given, in the same forms; unset or empty: the "
+                    "local default"},
+    {"VR60_PORT_DIR=DIR", "the port-alias folder: symlinks named COMn in it are listed as ports (vr60sim "
+                          "publishes its pseudo-terminal there); without it $XDG_RUNTIME_DIR/vr60-ports, else "
+                          "/tmp/vr60-ports-UID"},
+    {"XDG_RUNTIME_DIR", "holds the port-alias folder vr60-ports when VR60_PORT_DIR is not set"},
+    {"XDG_CONFIG_HOME", "holds the settings file TRAXELO/VR40LINK.conf (default ~/.config)"},
+    {"XDG_DATA_HOME", "holds the local records database TRAXELO/VR40LINK/records.sqlite (default ~/.local/share)"},
+};
+
+const DocEntry kFiles[] = {
+    {"VR60Test.ini", "In the working directory: test-station settings and the operator options of the window."},
+    {"~/.config/TRAXELO/VR40LINK.conf",
+     "The port and baud rate of the last successful connection, and the numbers given to USB ports."},
+    {"~/.local/share/TRAXELO/VR40LINK/records.sqlite",
+     "The local records database: the test records, the session logbook, and the outbox of records "
+     "waiting for a database that could not be reached (--db and VR60_DB choose another)."},
+    {"/usr/lib/udev/rules.d/60-vr60.rules",
+     "Gives the logged-in user access to the logger and keeps ModemManager from probing it."},
+};
+
 struct Entry {
     std::string synopsis;
     std::string text;
@@ -29,7 +60,6 @@ struct Entry {
 struct UsageParts {
     std::vector<std::string> synopses;     // the "usage:" lines
     std::vector<std::string> description;  // paragraphs
-    std::vector<std::string> environment;  // paragraphs that start with a variable (NAME=...)
     std::string exitIntro;                 // the paragraph before the exit codes
     std::vector<Entry> options;
     std::vector<Entry> exitCodes;
@@ -104,16 +134,14 @@ UsageParts ParseUsage(const std::string& usage)
     auto endParagraph = [&](bool beforeEntries) {
         if (paragraph.empty())
             return;
-        const size_t eq = paragraph.find('=');
-        const bool variable = eq != std::string::npos && eq > 0 && paragraph.find(' ') > eq;
         if (beforeEntries && parts.exitIntro.empty() && entries == &parts.exitCodes)
             parts.exitIntro = paragraph;
         else
-            (variable ? parts.environment : parts.description).push_back(paragraph);
+            parts.description.push_back(paragraph);
         paragraph.clear();
     };
     for (const std::string& line : Lines(usage)) {
-        if (line == "commands:")
+        if (line == "environment:")
             break;
         if (line.rfind("usage: ", 0) == 0 || (Indent(line) > 5 && line.find("vr60ctl ") == Indent(line))) {
             parts.synopses.push_back(Trim(line.rfind("usage: ", 0) == 0 ? line.substr(7) : line));
@@ -236,241 +264,6 @@ void PrintTagged(std::ostream& out, const Entry& e)
     out << ".TP\n" << RoffSynopsis(e.synopsis) << "\n" << (e.text.empty() ? std::string("\\&") : Roff(e.text)) << "\n";
 }
 
-// ---- completion data ----
-
-std::string Joined(const std::vector<std::string>& words)
-{
-    std::string s;
-    for (const std::string& w : words)
-        s += (s.empty() ? "" : " ") + w;
-    return s;
-}
-
-std::string Strip(std::string word)
-{
-    std::string out;
-    for (char c : word)
-        if (c != '[' && c != ']')
-            out += c;
-    return out;
-}
-
-bool IsPlaceholder(const std::string& word)
-{
-    bool upper = false;
-    for (char c : word)
-        upper = upper || std::isupper(static_cast<unsigned char>(c));
-    return upper && word[0] != '-' && !HasLower(word);
-}
-
-// Adds word unless it is there already; true when added.
-bool AddOnce(std::vector<std::string>& words, const std::string& word)
-{
-    for (const std::string& w : words)
-        if (w == word)
-            return false;
-    words.push_back(word);
-    return true;
-}
-
-// One synopsis of a command: its second word when that is literal (alternatives split at
-// '|'), its options (--opt, or --opt=ARG when one follows) and its positional placeholders.
-struct Usage {
-    std::vector<std::string> subwords;
-    std::vector<std::string> accepts;   // what the command takes after them
-};
-
-Usage ReadSynopsis(const std::string& synopsis)
-{
-    Usage u;
-    const std::vector<std::string> words = Words(synopsis);
-    size_t i = 1;
-    if (i < words.size() && Strip(words[i])[0] != '-' && HasLower(words[i])) {
-        std::istringstream alternatives(Strip(words[i]));
-        for (std::string a; std::getline(alternatives, a, '|');)
-            u.subwords.push_back(a);
-        ++i;
-    }
-    for (; i < words.size(); ++i) {
-        const std::string w = Strip(words[i]);
-        if (w.rfind("--", 0) == 0) {
-            const bool takesValue = words[i].back() != ']' && i + 1 < words.size() && IsPlaceholder(Strip(words[i + 1]));
-            u.accepts.push_back(takesValue ? w + "=" + Strip(words[++i]) : w);
-        } else if (IsPlaceholder(w)) {
-            u.accepts.push_back(w);
-        }
-    }
-    return u;
-}
-
-// "LIST: a,b,c" in a text: the values of that placeholder.
-std::vector<std::string> ListValues(const std::string& text, const std::string& placeholder)
-{
-    std::vector<std::string> values;
-    const size_t at = text.find(placeholder + ": ");
-    if (at == std::string::npos)
-        return values;
-    std::string list = text.substr(at + placeholder.size() + 2);
-    list = list.substr(0, list.find_first_of(" ;"));
-    if (list.find(',') == std::string::npos)
-        return values;
-    std::istringstream in(list);
-    for (std::string v; std::getline(in, v, ',');)
-        if (!v.empty())
-            values.push_back(v);
-    return values;
-}
-
-// "name=A|B" or "name=0..15" in the settings text: the setting's name and its values.
-struct Setting {
-    std::string name;
-    std::vector<std::string> values;
-};
-
-std::vector<Setting> Settings(const std::string& text)
-{
-    std::vector<Setting> settings;
-    for (const std::string& word : Words(text)) {
-        const size_t eq = word.find('=');
-        if (eq == std::string::npos || eq == 0 || !std::islower(static_cast<unsigned char>(word[0])))
-            continue;
-        Setting s{word.substr(0, eq), {}};
-        const std::string value = word.substr(eq + 1);
-        const size_t range = value.find("..");
-        if (value.find('|') != std::string::npos) {
-            std::istringstream in(value);
-            for (std::string v; std::getline(in, v, '|');)
-                s.values.push_back(v);
-        } else if (range != std::string::npos && value.find(':') == std::string::npos) {
-            const long low = std::strtol(value.c_str(), nullptr, 10);
-            const long high = std::strtol(value.c_str() + range + 2, nullptr, 10);
-            for (long v = low; v <= high && high - low <= 100; ++v)
-                s.values.push_back(std::to_string(v));
-        }
-        settings.push_back(s);
-    }
-    return settings;
-}
-
-std::string Quoted(const std::string& s)
-{
-    return "'" + s + "'";
-}
-
-constexpr const char* kCompletionBody = R"(
-# The words typed so far, split at blanks only: '=' and ':' stay inside a word.
-_vr60ctl() {
-    local line=${COMP_LINE:0:COMP_POINT} words
-    read -ra words <<< "$line"
-    [[ -z $line || $line == *[[:space:]] ]] && words+=('')
-    local n=$(( ${#words[@]} - 1 ))
-    local cur=${words[n]} prev=${words[n-1]} i=1 w
-    COMPREPLY=()
-    while (( i < n )); do
-        case ${words[i]} in
-            --port|--baud) i=$((i + 2)) ;;
-            -*) i=$((i + 1)) ;;
-            *) break ;;
-        esac
-    done
-    if (( i >= n )); then
-        case $prev in
-            --port) _vr60ctl_reply "$cur" $(command vr60ctl ports 2>/dev/null |
-                        sed -n 's/^COM *\([0-9][0-9]*\) *\([^ ]*\).*/COM\1 \2/p') ;;
-            --baud) _vr60ctl_reply "$cur" $_vr60ctl_bauds ;;
-            *) if [[ $cur == -* ]]; then _vr60ctl_reply "$cur" $_vr60ctl_options
-               else _vr60ctl_reply "$cur" help $_vr60ctl_commands; fi ;;
-        esac
-        return
-    fi
-    local cmd=${words[i]} key=${words[i]} j=$((i + 1))
-    if [[ $cmd == help ]]; then
-        (( n == j )) && _vr60ctl_reply "$cur" $_vr60ctl_commands
-        return
-    fi
-    local subs
-    subs=$(_vr60ctl_subcommands "$cmd")
-    if [[ -n $subs ]]; then
-        if (( n == j )); then
-            if [[ $cur == -* ]]; then _vr60ctl_reply "$cur" --help; else _vr60ctl_reply "$cur" $subs; fi
-            return
-        fi
-        key="$cmd ${words[j]}"
-        j=$((j + 1))
-    fi
-    local accepted opts=--help args=()
-    accepted=$(_vr60ctl_line "$key")
-    for w in $accepted; do
-        if [[ $w == -* ]]; then opts+=" ${w%%=*}"; else args+=("$w"); fi
-    done
-    if [[ $prev == --* && " $accepted " == *" $prev="* ]] && (( n - 1 >= j )); then
-        w=" $accepted "; w=${w#*" $prev="}
-        _vr60ctl_argument "${w%% *}" "$cur"
-        return
-    fi
-    if [[ $cur == -* ]]; then
-        _vr60ctl_reply "$cur" $opts
-        return
-    fi
-    local count=0
-    for (( ; j < n; j++ )); do
-        w=${words[j]}
-        if [[ $w == -* ]]; then
-            [[ " $accepted " == *" $w="* ]] && j=$((j + 1))
-        else
-            count=$((count + 1))
-        fi
-    done
-    (( ${#args[@]} )) || return
-    (( count < ${#args[@]} )) || count=$(( ${#args[@]} - 1 ))
-    _vr60ctl_argument "${args[count]}" "$cur"
-}
-
-# Completes the argument that PLACEHOLDER stands for.
-_vr60ctl_argument() {
-    local values c
-    case $1 in
-        FILE)
-            local IFS=$'\n'
-            compopt -o filenames 2>/dev/null
-            COMPREPLY=($(compgen -f -- "${COMP_WORDS[COMP_CWORD]}")) ;;
-        NAME=VALUE)
-            if [[ $2 == *=* ]]; then
-                values=()
-                for c in $(_vr60ctl_setting_values "${2%%=*}"); do values+=("${2%%=*}=$c"); done
-                _vr60ctl_reply "$2" "${values[@]}"
-            else
-                compopt -o nospace 2>/dev/null
-                _vr60ctl_reply "$2" $(for c in $_vr60ctl_settings; do echo "$c="; done)
-            fi ;;
-        *)
-            values=$(_vr60ctl_list "$1")
-            [[ -z $values ]] && return
-            local head=
-            [[ $2 == *,* ]] && head=${2%,*},
-            _vr60ctl_reply "$2" $(for c in $values; do echo "$head$c"; done) ;;
-    esac
-}
-
-# The candidates that start with CURRENT, cut to what readline replaces: the part after
-# the last word-break character (such as '=' or ':') in the word.
-_vr60ctl_reply() {
-    local cur=$1 c k cut=0
-    shift
-    for c in "$@"; do
-        [[ $c == "$cur"* ]] && COMPREPLY+=("$c")
-    done
-    for (( k = 0; k < ${#cur}; k++ )); do
-        [[ $COMP_WORDBREAKS == *"${cur:k:1}"* ]] && cut=$((k + 1))
-    done
-    for k in "${!COMPREPLY[@]}"; do
-        COMPREPLY[k]=${COMPREPLY[k]:cut}
-    done
-}
-
-complete -F _vr60ctl vr60ctl
-)";
-
 } // namespace
 
 void PrintManPage(std::ostream& out, const std::string& usage)
@@ -499,80 +292,95 @@ void PrintManPage(std::ostream& out, const std::string& usage)
     out << ".SH EXIT STATUS\n" << Roff(parts.exitIntro) << "\n";
     for (const Entry& e : parts.exitCodes)
         PrintTagged(out, e);
-    if (!parts.environment.empty()) {
-        out << ".SH ENVIRONMENT\n";
-        for (const std::string& p : parts.environment)
-            out << ".PP\n" << Roff(p) << "\n";
+    out << ".SH ENVIRONMENT\n";
+    for (const DocEntry& e : kEnvironment) {
+        const std::string name = e.name;
+        const size_t eq = name.find('=');
+        out << ".TP\n\\fB" << Roff(name.substr(0, eq)) << "\\fR";
+        if (eq != std::string::npos)
+            out << "=\\fI" << Roff(name.substr(eq + 1)) << "\\fR";
+        out << "\n" << Roff(e.text) << "\n";
     }
-    out << ".SH FILES\n"
-           ".TP\n\\fIVR60Test.ini\\fR\n"
-           "In the working directory: test\\-station settings and the operator options of the window.\n"
-           ".TP\n\\fI~/.config/TRAXELO/VR40LINK.conf\\fR\n"
-           "The port and baud rate of the last successful connection, and the numbers given to USB ports.\n"
-           ".TP\n\\fI/usr/lib/udev/rules.d/60\\-vr60.rules\\fR\n"
-           "Gives the logged\\-in user access to the logger and keeps ModemManager from probing it.\n"
-           ".SH SEE ALSO\n\\fBvr60util\\fR(1), \\fBvr60view\\fR(1)\n";
+    out << ".SH FILES\n";
+    for (const DocEntry& e : kFiles)
+        out << ".TP\n\\fI" << Roff(e.name) << "\\fR\n" << Roff(e.text) << "\n";
+    out << ".SH SEE ALSO\n\\fBvr60util\\fR(1), \\fBvr60view\\fR(1)\n";
 }
 
-void PrintBashCompletion(std::ostream& out, const std::string& usage)
+void PrintEnvironmentHelp(std::ostream& out)
 {
-    const UsageParts parts = ParseUsage(usage);
-    std::vector<std::string> commands, options, bauds;
-    for (const CtlCommand& c : CtlCommands())
-        commands.push_back(c.name);
-    for (const std::string& s : parts.synopses)
-        for (const std::string& w : Words(s))
-            if (Strip(w).rfind("-", 0) == 0)
-                AddOnce(options, Strip(w));
-    for (const Entry& e : parts.options)
-        AddOnce(options, Words(e.synopsis)[0]);
-    for (long rate : kBaudRates)
-        bauds.push_back(std::to_string(rate));
-
-    out << "# bash completion for vr60ctl, made by vr60ctl --completion bash from its --help.\n\n"
-        << "_vr60ctl_commands=" << Quoted(Joined(commands)) << "\n"
-        << "_vr60ctl_options=" << Quoted(Joined(options)) << "\n"
-        << "_vr60ctl_bauds=" << Quoted(Joined(bauds)) << "\n";
-
-    std::ostringstream subs, lines, lists, values;
-    std::vector<Setting> settings;
-    std::vector<std::string> listed;
-    for (const CtlCommand& command : CtlCommands()) {
-        std::vector<std::string> commandSubs;
-        std::string text;
-        for (const Entry& e : CommandEntries(command)) {
-            const Usage u = ReadSynopsis(e.synopsis);
-            commandSubs.insert(commandSubs.end(), u.subwords.begin(), u.subwords.end());
-            for (const std::string& key : u.subwords.empty() ? std::vector<std::string>{""} : u.subwords)
-                if (!u.accepts.empty())
-                    lines << "        " << Quoted(command.name + (key.empty() ? "" : " " + key)) << ") echo "
-                          << Quoted(Joined(u.accepts)) << " ;;\n";
-            Continue(text, e.text);
-            for (const std::string& w : u.accepts) {
-                const size_t eq = w.find('=');
-                const std::string placeholder = w[0] == '-' && eq != std::string::npos ? w.substr(eq + 1) : w;
-                const std::vector<std::string> list = ListValues(text, placeholder);
-                if (!list.empty() && placeholder != "SLOTS" && AddOnce(listed, placeholder))
-                    lists << "        " << placeholder << ") echo " << Quoted(Joined(list)) << " ;;\n";
+    constexpr size_t kIndent = 22, kWidth = 100;
+    out << "environment:\n";
+    for (const DocEntry& e : kEnvironment) {
+        std::string line = "  " + std::string(e.name);
+        line += std::string(line.size() < kIndent ? kIndent - line.size() : 1, ' ');
+        size_t used = 0;   // words on the line
+        for (const std::string& word : Words(e.text)) {
+            if (used && line.size() + 1 + word.size() > kWidth) {
+                out << line << "\n";
+                line = std::string(kIndent, ' ');
+                used = 0;
             }
+            line += (used++ ? " " : "") + word;
         }
-        if (!commandSubs.empty())
-            subs << "        " << command.name << ") echo " << Quoted(Joined(commandSubs)) << " ;;\n";
-        if (std::string(command.name) == "settings")
-            settings = Settings(text);
+        out << line << "\n";
     }
-    std::vector<std::string> names;
-    for (const Setting& s : settings) {
-        names.push_back(s.name);
-        if (!s.values.empty())
-            values << "        " << s.name << ") echo " << Quoted(Joined(s.values)) << " ;;\n";
+}
+
+bool CommandTableMatchesHelp(std::ostream& err)
+{
+    bool matches = true;
+    auto mismatch = [&](const CtlCommand& c, const std::string& what) {
+        err << "vr60ctl: the command table and the help of " << c.name << " differ: " << what << "\n";
+        matches = false;
+    };
+    for (const CtlCommand& c : CtlCommands()) {
+        // The help's sub-commands: the second word of a synopsis when it is typed as it stands.
+        std::vector<std::string> helpWords;
+        for (const Entry& e : CommandEntries(c)) {
+            const std::vector<std::string> words = Words(e.synopsis);
+            std::string second = words.size() > 1 ? words[1] : "";
+            second.erase(std::remove_if(second.begin(), second.end(), [](char ch) { return ch == '[' || ch == ']'; }),
+                         second.end());
+            std::istringstream alternatives(second);
+            for (std::string word; std::getline(alternatives, word, '|');)
+                if (HasLower(word) && word[0] != '-')
+                    helpWords.push_back(word);
+        }
+        std::vector<std::string> tableWords, tableOptions;
+        for (const CtlForm& f : c.forms) {
+            if (f.word)
+                tableWords.push_back(f.word);
+            for (const CommandOption& o : f.options)
+                tableOptions.push_back(o.name);
+        }
+        std::vector<std::string> helpOptions;
+        for (const std::string& word : Words(c.usage)) {
+            const size_t at = word.find("--");
+            if (at == std::string::npos)
+                continue;
+            const size_t end = word.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+            const std::string name = word.substr(at + 2, end == std::string::npos ? end : end - at - 2);
+            bool global = false;
+            for (const CommandOption& o : GlobalOptions())
+                global = global || name == o.name;
+            if (!global && !name.empty())
+                helpOptions.push_back(name);
+        }
+        const auto missing = [](const std::vector<std::string>& from, const std::vector<std::string>& in) {
+            for (const std::string& w : from)
+                if (std::find(in.begin(), in.end(), w) == in.end())
+                    return w;
+            return std::string();
+        };
+        if (const std::string w = missing(tableWords, helpWords); !w.empty())
+            mismatch(c, "the help has no sub-command " + w);
+        if (const std::string w = missing(helpWords, tableWords); !w.empty())
+            mismatch(c, "the table has no sub-command " + w);
+        if (const std::string o = missing(tableOptions, helpOptions); !o.empty())
+            mismatch(c, "the help has no --" + o);
+        if (const std::string o = missing(helpOptions, tableOptions); !o.empty())
+            mismatch(c, "the table has no --" + o);
     }
-    out << "_vr60ctl_settings=" << Quoted(Joined(names)) << "\n\n"
-        << "_vr60ctl_subcommands() {\n    case $1 in\n" << subs.str() << "    esac\n}\n\n"
-        << "# The options (--opt, or --opt=PLACEHOLDER) and then the arguments of \"COMMAND [SUBCOMMAND]\".\n"
-        << "_vr60ctl_line() {\n    case $1 in\n" << lines.str() << "    esac\n}\n\n"
-        << "# The values of a comma-list placeholder (four track and POI slots).\n"
-        << "_vr60ctl_list() {\n    case $1 in\n        SLOTS) echo '1 2 3 4' ;;\n" << lists.str() << "    esac\n}\n\n"
-        << "_vr60ctl_setting_values() {\n    case $1 in\n" << values.str() << "    esac\n}\n"
-        << kCompletionBody;
+    return matches;
 }

@@ -7,4 +7,9 @@
 
 // usage: the whole --help text; the commands come from CtlCommands().
 void PrintManPage(std::ostream& out, const std::string& usage);
-void PrintBashCompletion(std::ostream& out, const std::string& usage);
+void PrintBashCompletion(std::ostream& out);
+// The "environment:" part of --help.
+void PrintEnvironmentHelp(std::ostream& out);
+// Whether every option and sub-command of the table is in the help of its command and
+// the other way round; what differs goes to err. The build makes the documents only then.
+bool CommandTableMatchesHelp(std::ostream& err);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "program/Program.h"
 #include "device/SettingsOperations.h"
@@ -191,25 +192,36 @@ const char* SettingsUsage()
     return usage.c_str();
 }
 
-int RunInfo(CtlContext& ctx, const Args& args)
+std::vector<std::pair<std::string, std::vector<std::string>>> SettingValues()
 {
-    if (const int bad = NoArguments("info", args))
-        return bad;
+    std::vector<std::pair<std::string, std::vector<std::string>>> settings;
+    for (const SettingRow& row : kSettingRows) {
+        std::vector<std::string> values;
+        for (int i = 0; i < row.count; ++i)
+            values.push_back(row.lowest >= 0 ? std::to_string(row.lowest + i) : Argument(row.item(i)));
+        settings.emplace_back(row.name, values);
+    }
+    return settings;
+}
+
+int RunInfo(CtlContext& ctx, const CommandOptions&)
+{
     return WithDevice(ctx, [&ctx](Program& p) {
         PrintIdentity(p, ctx.portLabel);
         return 0;
     });
 }
 
-int RunSettings(CtlContext& ctx, const Args& args)
+int RunSettings(CtlContext& ctx, const CommandOptions& options)
 {
+    const Args& args = options.arguments();
     // Check every assignment before touching the device.
     std::vector<std::pair<const SettingRow*, int>> assignments;
     for (const std::string& a : args) {
         int index = -1;
         const SettingRow* row = ReadAssignment(a, &index);
         if (!row)
-            return 2;
+            return kUsageError;
         assignments.emplace_back(row, index);
     }
     return WithDevice(ctx, [&](Program& p) {
@@ -241,9 +253,7 @@ int RunSettings(CtlContext& ctx, const Args& args)
     });
 }
 
-int RunFactoryReset(CtlContext& ctx, const Args& args)
+int RunFactoryReset(CtlContext& ctx, const CommandOptions&)
 {
-    if (const int bad = NoArguments("factory-reset", args))
-        return bad;
     return WithDevice(ctx, Button_Factory_ResetClick);
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "program/Program.h"
 #include "prodtest/MinIni.h"
@@ -17,58 +18,47 @@ const char* SectionArg(const std::string& s)
     return s.c_str();   // "" is the unnamed section
 }
 
-bool ParseLong(const std::string& text, long* value)
+// The number of the last argument (DEFAULT or NUMBER); false after saying it is none.
+bool ParseLong(const CommandOptions& options, long* value)
 {
+    const std::string& text = options.arguments().back();
     char* end = nullptr;
     *value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0';
-}
-
-int Usage()
-{
-    std::fprintf(stderr, "vr60ctl: usage: ini get|getlong|put|putlong|delete FILE SECTION ... (see --help)\n");
-    return 2;
+    if (!text.empty() && *end == '\0')
+        return true;
+    options.fail("'" + text + "' is not a number");
+    return false;
 }
 
 } // namespace
 
-int RunIni(CtlContext&, const Args& a)
+int RunIni(CtlContext&, const CommandOptions& options)
 {
-    if (a.size() < 3)
-        return Usage();
-    const std::string& op = a[0];
-    const char* file = a[1].c_str();
-    const char* section = SectionArg(a[2]);
-    if (op == "get" && (a.size() == 4 || a.size() == 5)) {
+    const Args& a = options.arguments();
+    const std::string& op = options.sub();
+    const char* file = a[0].c_str();
+    const char* section = SectionArg(a[1]);
+    const char* key = a.size() > 2 ? a[2].c_str() : nullptr;
+    if (op == "get") {
         char buffer[kIniLineBuffer];
-        IniGetString(section, a[3].c_str(), a.size() == 5 ? a[4].c_str() : "", buffer, sizeof buffer, file);
+        IniGetString(section, key, a.size() == 4 ? a[3].c_str() : "", buffer, sizeof buffer, file);
         std::printf("%s\n", buffer);
         return 0;
     }
     long number = 0;
-    if (op == "getlong" && a.size() == 5) {
-        if (!ParseLong(a[4], &number)) {
-            std::fprintf(stderr, "vr60ctl: '%s' is not a number\n", a[4].c_str());
-            return 2;
-        }
-        std::printf("%ld\n", IniGetLong(section, a[3].c_str(), number, file));
+    if ((op == "getlong" || op == "putlong") && !ParseLong(options, &number))
+        return kUsageError;
+    if (op == "getlong") {
+        std::printf("%ld\n", IniGetLong(section, key, number, file));
         return 0;
     }
     int result = -1;
-    if (op == "put" && a.size() == 5)
-        result = IniPutString(section, a[3].c_str(), a[4].c_str(), file);
-    else if (op == "putlong" && a.size() == 5) {
-        if (!ParseLong(a[4], &number)) {
-            std::fprintf(stderr, "vr60ctl: '%s' is not a number\n", a[4].c_str());
-            return 2;
-        }
-        result = IniPutLong(section, a[3].c_str(), number, file);
-    } else if (op == "delete" && a.size() == 4)
-        result = IniPutString(section, a[3].c_str(), nullptr, file);
-    else if (op == "delete" && a.size() == 3)
-        result = IniPutString(section, nullptr, nullptr, file);
-    else
-        return Usage();
+    if (op == "put")
+        result = IniPutString(section, key, a[3].c_str(), file);
+    else if (op == "putlong")
+        result = IniPutLong(section, key, number, file);
+    else   // delete: a key, or without one the whole section
+        result = IniPutString(section, key, nullptr, file);
     if (result == 1)
         return 0;
     std::fprintf(stderr, "vr60ctl: %s could not be rewritten; it is left as it was\n", file);
@@ -93,25 +83,18 @@ void PrintTestConfig(const Program& p)
     std::printf("\n");
 }
 
-int RunTestConfig(CtlContext& ctx, const Args& args)
+int RunTestConfig(CtlContext& ctx, const CommandOptions& options)
 {
     Program& p = ctx.program;
-    if (args.empty()) {
-        LoadTestConfig(p);
-        PrintTestConfig(p);
-        return 0;
-    }
-    if (args.size() == 1 && args[0] == "save") {
-        // The off-screen "Button_ini_test": load, then save at once.
-        LoadTestConfig(p);
-        std::string error;
+    LoadTestConfig(p);
+    // save: the off-screen "Button_ini_test", which saves at once what it loaded.
+    std::string error;
+    if (options.sub() == "save") {
         if (const int saved = SaveTestConfig(p, &error); saved != 0) {
             p.host.messageBox(error);
             return saved;
         }
-        PrintTestConfig(p);
-        return 0;
     }
-    std::fprintf(stderr, "vr60ctl: usage: testconfig [save]\n");
-    return 2;
+    PrintTestConfig(p);
+    return 0;
 }

@@ -27,10 +27,8 @@ bool DefaultAutoClear(CtlContext& ctx)
 
 } // namespace
 
-int RunLogInfo(CtlContext& ctx, const Args& args)
+int RunLogInfo(CtlContext& ctx, const CommandOptions&)
 {
-    if (const int bad = NoArguments("loginfo", args))
-        return bad;
     return WithDevice(ctx, [](Program& p) {
         const int result = Button_Log_infoClick(p);
         if (result == 0)
@@ -39,18 +37,12 @@ int RunLogInfo(CtlContext& ctx, const Args& args)
     });
 }
 
-int RunDownload(CtlContext& ctx, const Args& args)
+int RunDownload(CtlContext& ctx, const CommandOptions& options)
 {
-    CommandOptions options("download", {{"out", "a file name"}, {"clear"}, {"no-clear"}});
     std::optional<bool> clear;   // none: the default
-    if (const int bad = options.parse(args))
-        return bad;
     if (const int bad = options.pair("clear", "no-clear", &clear))
         return bad;
     const std::string out = options.value("out");
-    // The next option in the file name's place, as in --out --clear.
-    if (out.rfind('-', 0) == 0)
-        return options.missingValue("out");
     if (clear) {
         ctx.program.form.logData.autoClearAfterDownload = *clear;
     } else if (DefaultAutoClear(ctx)) {
@@ -73,22 +65,16 @@ int RunDownload(CtlContext& ctx, const Args& args)
     });
 }
 
-int RunClear(CtlContext& ctx, const Args& args)
+int RunClear(CtlContext& ctx, const CommandOptions& options)
 {
-    CommandOptions options("clear", {{"quick"}});
-    if (const int bad = options.parse(args))
-        return bad;
     const bool quick = options.isSet("quick");
     return WithDevice(ctx, [quick](Program& p) {
         return quick ? Button_Clear_LogClick(p) : Button_clearlogClick(p, &p.form.logData.clearLogEnabled);
     });
 }
 
-int RunTop10(CtlContext& ctx, const Args& args)
+int RunTop10(CtlContext& ctx, const CommandOptions& options)
 {
-    CommandOptions options("top10", {{"clear"}});
-    if (const int bad = options.parse(args))
-        return bad;
     const bool clear = options.isSet("clear");
     return WithDevice(ctx, [clear](Program& p) {
         const int result = clear ? Button_TOP10_ClearClick(p) : Button_TOP10_ReadClick(p);

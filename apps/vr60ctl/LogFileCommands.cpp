@@ -8,25 +8,15 @@
 #include "program/Program.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
+#include "platform/ResultCode.h"
 
-int RunLoad(CtlContext& ctx, const Args& args)
+int RunLoad(CtlContext& ctx, const CommandOptions& options)
 {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: vr60ctl load FILE\n");
-        return 2;
-    }
-    return Load_SBPClick(ctx.program, args[0]);
+    return Load_SBPClick(ctx.program, options.arguments()[0]);
 }
 
-int RunConvert(CtlContext& ctx, const Args& args)
+int RunConvert(CtlContext& ctx, const CommandOptions& options)
 {
-    CommandOptions options("convert", {{"split"}});
-    if (const int bad = options.parse(args, CommandOptions::kAnyCount))
-        return bad;
-    if (options.arguments().size() != 1) {
-        std::fprintf(stderr, "usage: vr60ctl convert FILE [--split]\n");
-        return 2;
-    }
     Program& p = ctx.program;
     const int loaded = Load_SBPClick(p, options.arguments()[0]);
     if (loaded != 0)
@@ -38,17 +28,14 @@ int RunConvert(CtlContext& ctx, const Args& args)
     return result;
 }
 
-int RunMapLink(CtlContext& ctx, const Args& args)
+int RunMapLink(CtlContext& ctx, const CommandOptions& options)
 {
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: vr60ctl maplink FILE ROW\n");
-        return 2;
-    }
+    const Args& args = options.arguments();
     // Digits only: strtoul would take "-1" as the largest row there is.
     const std::string& text = args[1];
     if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
         std::fprintf(stderr, "vr60ctl: maplink: ROW must be a row number from 1 ('%s')\n", text.c_str());
-        return 2;
+        return kUsageError;
     }
     const unsigned long row = std::strtoul(text.c_str(), nullptr, 10);
     Program& p = ctx.program;
@@ -57,12 +44,12 @@ int RunMapLink(CtlContext& ctx, const Args& args)
         return loaded;
     if (row == 0 || row > p.grid.rowCounter()) {
         std::fprintf(stderr, "Row %lu is not a point row (1..%zu)\n", row, p.grid.rowCounter());
-        return 2;
+        return kUsageError;
     }
     StringGrid1SelectCell(p, 0, row);
     if (p.browser.mapLink.empty()) {
         std::fprintf(stderr, "Row %lu has no position\n", row);
-        return 2;
+        return kUsageError;
     }
     std::printf("%s\n", p.browser.mapLink.c_str());
     return 0;

@@ -1,12 +1,11 @@
 #include <cstdio>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "platform/PortTable.h"
 
-int RunPorts(CtlContext&, const Args& args)
+int RunPorts(CtlContext&, const CommandOptions&)
 {
-    if (const int bad = NoArguments("ports", args))
-        return bad;
     const std::vector<PortEntry> ports = ListPorts();
     if (ports.empty())
         std::printf("No serial ports found (aliases are read from %s).\n", PortAliasFolder().c_str());

@@ -26,21 +26,18 @@ std::string PageNameFor(const std::string& file)
 
 } // namespace
 
-int RunPost(CtlContext&, const Args& args)
+int RunPost(CtlContext&, const CommandOptions& options)
 {
-    CommandOptions options("post", {{"out", "a file name"}, {"form-url", "a URL"}, {"no-open"}});
-    if (const int bad = options.parse(args, 2))
-        return bad;
-    const Args& words = options.arguments();
-    if (words.size() != 2 || words[0] != "gpstc") {
-        std::fprintf(stderr, "usage: vr60ctl post gpstc FILE.sbp [--out PAGE.html] [--form-url URL] [--no-open]\n");
-        return 2;
-    }
-    const std::string& file = words[1];
+    // The table takes "gpstc" as the only form, with one FILE.
+    const std::string& file = options.arguments()[0];
     const SbpFileAnalysis f = AnalyzeSbpFile(file, RulesOf(RuleSet::Gpstc));
     if (f.status == kCannotOpen) {
         std::fprintf(stderr, "vr60ctl: cannot open %s\n", file.c_str());
         return f.status;
+    }
+    if (f.notALog) {
+        std::fprintf(stderr, "vr60ctl: %s; nothing posted\n", NotALogText(file, f.tally).c_str());
+        return kNotALog;
     }
     if (f.status == kEmptyFile) {
         std::fprintf(stderr, "vr60ctl: %s is empty\n", file.c_str());

@@ -1,6 +1,7 @@
 // records and logbook: the test records of the station and the session logbook,
 // in the database of --db or VR60_DB (the local default without either).
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -17,8 +18,10 @@
 #include "TerminalText.h"
 #include "analysis/ResultText.h"
 #include "platform/ResultCode.h"
+#include "sbp/SbpLogCheck.h"
 #include "storage/Database.h"
 #include "storage/Logbook.h"
+#include "storage/LogbookRemoval.h"
 #include "storage/RecordStore.h"
 
 namespace {
@@ -28,18 +31,21 @@ DatabaseTarget Target(const CtlContext& ctx)
     return ConfiguredTarget(ctx.options.dbGiven ? &ctx.options.db : nullptr);
 }
 
-// For reading: nothing is created or migrated. Null after saying why; *status
-// is then the exit status.
-std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status)
+enum class Access { Read, Write };
+
+// Reading creates and migrates nothing. Null after saying why; *status is then
+// the exit status.
+std::unique_ptr<Database> OpenOrSay(const CtlContext& ctx, int* status, Access access = Access::Read)
 {
     const DatabaseTarget target = Target(ctx);
     if (!target.invalid.empty()) {
         std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
-        *status = 2;
+        *status = kUsageError;
         return nullptr;
     }
     std::string error;
-    std::unique_ptr<Database> db = Database::openForReading(target, error);
+    std::unique_ptr<Database> db =
+        access == Access::Write ? Database::open(target, error) : Database::openForReading(target, error);
     if (!db) {
         std::fprintf(stderr, "vr60ctl: %s\n", error.c_str());
         *status = kCannotOpen;
@@ -55,12 +61,6 @@ bool IsSerial(const std::string& text)
 bool IsDay(const std::string& text)
 {
     return text.size() == 10 && QDate::fromString(QString::fromStdString(text), QStringLiteral("yyyy-MM-dd")).isValid();
-}
-
-int Usage(const char* text)
-{
-    std::fprintf(stderr, "vr60ctl: usage: %s (see --help)\n", text);
-    return 2;
 }
 
 bool IsNumber(const std::string& text)
@@ -91,29 +91,41 @@ std::string Serial(int64_t serial)
     return serial < 0 ? "unknown" : text;
 }
 
+// "GPS RMC, Buzzer"; items the unit never judged as "not judged: RTC, Battery".
 std::string FailedItems(const TestRecord& r)
 {
-    std::string out;
-    for (const auto& [item, passed] : r.items)
-        if (!passed)
-            out += (out.empty() ? "" : ", ") + item;
-    return out;
+    std::string failed, unjudged;
+    for (const auto& [item, verdict] : r.items) {
+        std::string& list = verdict ? failed : unjudged;
+        if (verdict != true)
+            list += (list.empty() ? "" : ", ") + item;
+    }
+    if (unjudged.empty())
+        return failed;
+    return failed + (failed.empty() ? "" : "; ") + "not judged: " + unjudged;
+}
+
+const char* VerdictCsv(const ItemVerdict& verdict)
+{
+    return !verdict ? "" : *verdict ? "1" : "0";
 }
 
 void PrintCsv(const std::vector<TestRecord>& records)
 {
     std::printf("id,time,station,operator,program_version,serial,user_name,firmware,ts_version,gps_version,battery,"
-                "best_snr,best_snr_satellite,selection_mask,result_mask,result,auto_clear,auto_poweroff,items\n");
+                "best_snr,best_snr_satellite,selection_mask,result_mask,result,auto_clear,auto_poweroff,items,"
+                "configured_clear,configured_poweroff\n");
     for (const TestRecord& r : records) {
         std::string items;
-        for (const auto& [item, passed] : r.items)
-            items += (items.empty() ? "" : ";") + item + "=" + (passed ? "1" : "0");
+        for (const auto& [item, verdict] : r.items)
+            items += (items.empty() ? "" : ";") + item + "=" + VerdictCsv(verdict);
         const std::string fields[] = {r.id, r.time, r.station, r.operatorName, r.programVersion,
                                       std::to_string(r.serial), r.userName, r.firmware, r.tsVersion, r.gpsVersion,
                                       std::to_string(r.battery), std::to_string(r.bestSnr),
                                       std::to_string(r.bestSnrSatellite), std::to_string(r.selection),
                                       std::to_string(r.result), r.outcome, r.autoClear ? "1" : "0",
-                                      r.autoPowerOff ? "1" : "0", items};
+                                      r.autoPowerOff ? "1" : "0", items, r.configuredClear ? "1" : "0",
+                                      r.configuredPowerOff ? "1" : "0"};
         std::string line;
         for (const std::string& f : fields)
             line += (line.empty() ? "" : ",") + Csv(f);
@@ -137,7 +149,7 @@ int RunSync(CtlContext& ctx)
     const DatabaseTarget target = Target(ctx);
     if (!target.invalid.empty()) {
         std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
-        return 2;
+        return kUsageError;
     }
     // Without --db every record goes to the database it was meant for; with it,
     // only that database's records do.
@@ -148,26 +160,24 @@ int RunSync(CtlContext& ctx)
 
 } // namespace
 
-int RunRecords(CtlContext& ctx, const Args& args)
+int RunRecords(CtlContext& ctx, const CommandOptions& options)
 {
-    if (args.size() == 1 && args[0] == "sync")
+    if (options.sub() == "sync")
         return RunSync(ctx);
-    const char* usage = "records [--serial N] [--since YYYY-MM-DD] [--json | --csv] | records --summary | records sync";
-    CommandOptions options("records", {{"serial", "a serial number"}, {"since", "a day"}, {"json"}, {"csv"}, {"summary"}});
-    if (const int bad = options.parse(args))
-        return bad;
     const bool json = options.isSet("json"), csv = options.isSet("csv"), summary = options.isSet("summary");
-    if ((json && csv) || (summary && (json || csv)))
-        return Usage(usage);
+    if (json && csv)
+        return options.fail("--json and --csv together");
+    if (summary && (json || csv))
+        return options.fail(std::string("--summary and ") + (json ? "--json" : "--csv") + " together");
     TestRecordFilter filter;
     if (options.isSet("serial")) {
         if (!IsSerial(options.value("serial")))
-            return Usage(usage);
+            return options.fail("--serial needs a serial number of 1 to 9 digits ('" + options.value("serial") + "')");
         filter.serial = std::strtoll(options.value("serial").c_str(), nullptr, 10);
     }
     if (options.isSet("since")) {
         if (!IsDay(options.value("since")))
-            return Usage(usage);
+            return options.fail("--since needs a day as YYYY-MM-DD ('" + options.value("since") + "' is none)");
         filter.since = options.value("since");
     }
     int status = 0;
@@ -207,7 +217,7 @@ int AddFiles(CtlContext& ctx, const Args& files)
     const DatabaseTarget target = Target(ctx);
     if (!target.invalid.empty()) {
         std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
-        return 2;
+        return kUsageError;
     }
     RecordStore store(target);
     int status = kOk;
@@ -215,6 +225,20 @@ int AddFiles(CtlContext& ctx, const Args& files)
         // A stop ends the run between files; what was added stays.
         if (InterruptSignal())
             break;
+        SbpLogTally tally;
+        const int tallied = TallySbpFile(file, tally);
+        if (tallied == kCannotOpen) {
+            std::fprintf(stderr, "vr60ctl: cannot open %s\n", TerminalText(file).c_str());
+            if (status == kOk)
+                status = kCannotOpen;
+            continue;
+        }
+        if (tallied == kOk && !tally.looksLikeLog()) {
+            std::fprintf(stderr, "vr60ctl: %s; not added\n", NotALogText(file, tally).c_str());
+            if (status == kOk)
+                status = kNotALog;
+            continue;
+        }
         SessionEntry entry;
         std::string error;
         if (!SessionFromFile(file, entry, error)) {
@@ -231,6 +255,50 @@ int AddFiles(CtlContext& ctx, const Args& files)
     return status;
 }
 
+// Each WHAT must name a session; all named are removed in one transaction.
+int RemoveNamed(CtlContext& ctx, const Args& names)
+{
+    int status = 0;
+    std::unique_ptr<Database> db = OpenOrSay(ctx, &status, Access::Write);
+    if (!db)
+        return status;
+    std::vector<SessionEntry> sessions;
+    std::string error;
+    if (!ListSessions(*db, sessions, error)) {
+        std::fprintf(stderr, "vr60ctl: cannot read the logbook of %s: %s\n", db->target().display().c_str(),
+                     error.c_str());
+        return kCannotOpen;
+    }
+    std::vector<SessionEntry> doomed;
+    for (const std::string& what : names) {
+        const std::vector<SessionEntry> named = SessionsNamedBy(sessions, what);
+        if (named.empty()) {
+            std::fprintf(stderr, "vr60ctl: no session of the logbook is '%s' (a file, 8 or more digits of its "
+                                 "SHA-256, or a day YYYY-MM-DD)\n", TerminalText(what).c_str());
+            status = kRefused;
+        }
+        for (const SessionEntry& e : named)
+            if (std::none_of(doomed.begin(), doomed.end(), [&](const SessionEntry& d) { return d.sha256 == e.sha256; }))
+                doomed.push_back(e);
+    }
+    if (status != 0) {
+        std::fprintf(stderr, "vr60ctl: nothing removed\n");
+        return status;
+    }
+    std::vector<std::string> hashes;
+    for (const SessionEntry& e : doomed)
+        hashes.push_back(e.sha256);
+    if (!RemoveSessions(*db, hashes, error)) {
+        std::fprintf(stderr, "vr60ctl: cannot remove from the logbook of %s: %s\n", db->target().display().c_str(),
+                     error.c_str());
+        return kWriteFailed;
+    }
+    for (const SessionEntry& e : doomed)
+        std::printf("Removed %s %s (%s)\n", e.startMs ? UtcTableText(*e.startMs).substr(0, 19).c_str() : "-",
+                    e.file.c_str(), e.sha256.substr(0, 12).c_str());
+    return kOk;
+}
+
 std::string Knots(const SessionEntry& e, Category c)
 {
     char text[16];
@@ -242,26 +310,16 @@ std::string Knots(const SessionEntry& e, Category c)
 
 } // namespace
 
-int RunLogbook(CtlContext& ctx, const Args& args)
+int RunLogbook(CtlContext& ctx, const CommandOptions& options)
 {
-    const char* usage = "logbook [--json] [--rules R] | logbook best [--json] [--rules R] | logbook add FILE.sbp...";
-    if (!args.empty() && args[0] == "add") {
-        if (args.size() < 2)
-            return Usage(usage);
-        return AddFiles(ctx, Args(args.begin() + 1, args.end()));
-    }
-    CommandOptions options("logbook", {{"json"}, {"rules", "a rule set"}});
-    if (const int bad = options.parse(args, 1))
-        return bad;
+    if (options.sub() == "add")
+        return AddFiles(ctx, options.arguments());
+    if (options.sub() == "remove")
+        return RemoveNamed(ctx, options.arguments());
     const std::optional<RuleSet> rules = options.isSet("rules") ? RuleSetNamed(options.value("rules")) : kDefaultRuleSet;
-    if (!rules) {
-        std::fprintf(stderr, "vr60ctl: logbook: '%s' is not a rule set (%s)\n", options.value("rules").c_str(),
-                     RuleSetNames());
-        return 2;
-    }
-    const bool best = !options.arguments().empty();
-    if (best && options.arguments()[0] != "best")
-        return Usage(usage);
+    if (!rules)
+        return options.fail("'" + options.value("rules") + "' is not a rule set (" + RuleSetNames() + ")");
+    const bool best = options.sub() == "best";
     const bool json = options.isSet("json");
     int status = 0;
     std::unique_ptr<Database> db = OpenOrSay(ctx, &status);

@@ -7,9 +7,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "CommandOptions.h"
 #include "CtlCommand.h"
+#include "platform/ResultCode.h"
 #include "program/Program.h"
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestRun.h"
@@ -36,12 +38,11 @@ bool Selectable(const TestItemBox& box)
     return box.visible && BitOf(box) != 0;
 }
 
-std::string ItemNames(const Program& p)
+std::string ItemNames()
 {
     std::string names;
-    for (const TestItemBox& box : p.form.test.items)
-        if (Selectable(box))
-            names += (names.empty() ? "" : ",") + ItemArgument(box.caption);
+    for (const std::string& name : SelfTestItemNames())
+        names += (names.empty() ? "" : ",") + name;
     return names;
 }
 
@@ -63,8 +64,7 @@ bool SelectItems(Program& p, const std::string& list)
             return Selectable(box) && ItemArgument(box.caption) == name;
         });
         if (!known) {
-            std::fprintf(stderr, "vr60ctl: '%s' is not a test item; items: %s\n", name.c_str(),
-                         ItemNames(p).c_str());
+            std::fprintf(stderr, "vr60ctl: '%s' is not a test item; items: %s\n", name.c_str(), ItemNames().c_str());
             return false;
         }
     }
@@ -111,17 +111,34 @@ void PrintVerdicts(const Program& p, bool snrCheck)
     }
 }
 
+// After a stop that came once the verdict was in: which follow-up it cut short or kept back.
+std::string StopNote(const SelfTestRecord& r)
+{
+    const std::pair<FollowUpStep, const char*> steps[] = {{r.clear, "auto clear"}, {r.powerOff, "auto power-off"}};
+    for (const auto& [step, name] : steps) {
+        if (step == FollowUpStep::Stopped)
+            return std::string(", then the ") + name + " was stopped";
+        if (step == FollowUpStep::Skipped)
+            return std::string(", then stopped before the ") + name + " was sent";
+    }
+    return {};
+}
+
 } // namespace
 
-int RunSelfTest(CtlContext& ctx, const Args& args)
+std::vector<std::string> SelfTestItemNames()
+{
+    std::vector<std::string> names;
+    for (const TestItemBox& box : TestPage().items)
+        if (Selectable(box))
+            names.push_back(ItemArgument(box.caption));
+    return names;
+}
+
+int RunSelfTest(CtlContext& ctx, const CommandOptions& options)
 {
     Program& p = ctx.program;
-    std::vector<CommandOption> list = FollowUpOptions();
-    list.insert(list.end(), {{"items", "a list of test items"}, {"snr"}, {"no-snr"}});
-    CommandOptions options("selftest", list);
     std::optional<bool> snr;
-    if (const int bad = options.parse(args))
-        return bad;
     if (const int bad = options.pair("snr", "no-snr", &snr))
         return bad;
     if (const int bad = TakeFollowUps(options, &p.followUps))
@@ -129,7 +146,7 @@ int RunSelfTest(CtlContext& ctx, const Args& args)
     // As the window has it when its Test page is used.
     StartUpTestConfig(p);
     if (options.isSet("items") && !SelectItems(p, options.value("items")))
-        return 2;
+        return kUsageError;
     TestItemBox* snrBox = p.form.test.find("CheckBox_GPS_SNR");
     if (snr && snrBox)
         snrBox->checked = *snr;
@@ -141,7 +158,8 @@ int RunSelfTest(CtlContext& ctx, const Args& args)
     const TestLamp lamp = p.form.test.lamp;
     if (lamp == TestLamp::Green || lamp == TestLamp::Yellow) {
         PrintVerdicts(p, (r.selection & kGpsSnrBit) != 0);
-        std::printf("%-16s%s\n", "Result", lamp == TestLamp::Green ? "PASS" : "FAIL");
+        std::printf("%-16s%s%s\n", "Result", lamp == TestLamp::Green ? "PASS" : "FAIL",
+                    result == kInterrupted ? StopNote(r).c_str() : "");
     } else if (!r.stopText.empty()) {
         std::printf("%-16s%s\n", "Result", r.stopText.c_str());
     }

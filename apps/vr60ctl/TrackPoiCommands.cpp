@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "device/PoiSlots.h"
 #include "device/TrackConversion.h"
@@ -17,15 +18,15 @@
 namespace {
 
 // "1,3" -> slots 1 and 3 ticked; no text ticks all four, as the boxes start.
-bool ParseSlots(const std::string& command, const Args& args, size_t at, std::array<bool, 4>* slots)
+bool ParseSlots(const CommandOptions& options, std::array<bool, 4>* slots)
 {
-    if (args.size() <= at) {
+    if (options.arguments().empty()) {
         slots->fill(true);
         return true;
     }
     slots->fill(false);
-    const std::string& text = args[at];
-    bool ok = args.size() == at + 1;
+    const std::string& text = options.arguments()[0];
+    bool ok = true;
     // One digit, then a comma before each further digit.
     for (size_t i = 0; ok && i < text.size() + 1; i += 2) {
         ok = i < text.size() && text[i] >= '1' && text[i] <= '4' && (i + 1 == text.size() || text[i + 1] == ',');
@@ -35,7 +36,7 @@ bool ParseSlots(const std::string& command, const Args& args, size_t at, std::ar
             break;
     }
     if (!ok)
-        std::fprintf(stderr, "vr60ctl: %s: SLOTS is a comma list of 1 to 4, such as 1,3\n", command.c_str());
+        options.fail("SLOTS is a comma list of 1 to 4, such as 1,3 ('" + text + "')");
     return ok;
 }
 
@@ -56,10 +57,10 @@ int WithTrackPoints(CtlContext& ctx, ResultCode (*operation)(Program&))
 }
 
 // "N=LAT,LON": ticks slot N and puts the pair into its box.
-bool ApplyPoiAssignment(FormState& f, const std::string& text)
+bool ApplyPoiAssignment(const CommandOptions& options, FormState& f, const std::string& text)
 {
     if (text.size() < 3 || text[0] < '1' || text[0] > '4' || text[1] != '=') {
-        std::fprintf(stderr, "vr60ctl: poi write: '%s' is not N=LAT,LON with N 1..4\n", text.c_str());
+        options.fail("'" + text + "' is not N=LAT,LON with N 1..4");
         return false;
     }
     const size_t slot = size_t(text[0] - '1');
@@ -70,44 +71,40 @@ bool ApplyPoiAssignment(FormState& f, const std::string& text)
 
 } // namespace
 
-int RunTracks(CtlContext& ctx, const Args& args)
+int RunTracks(CtlContext& ctx, const CommandOptions& options)
 {
-    const std::string sub = args.empty() ? std::string() : args[0];
+    const std::string& sub = options.sub();
     Program& p = ctx.program;
-    if ((sub == "download" || sub == "convert" || sub == "upload") && args.size() == 1) {
-        if (sub == "download")
-            return WithTrackPoints(ctx, TRK_DownloadClick);
-        if (sub == "upload")
-            return WithDevice(ctx, TRK_UploadClick);
+    if (sub == "download")
+        return WithTrackPoints(ctx, TRK_DownloadClick);
+    if (sub == "upload")
+        return WithDevice(ctx, TRK_UploadClick);
+    if (sub == "convert") {
         const int result = Button_TRK_TO_RMCClick(p);
         PrintTrackPoints(p);
         return result;
     }
-    if (sub == "erase" || sub == "untag") {
-        if (!ParseSlots("tracks " + sub, args, 1, &p.form.unseen.trackChecked))
-            return 2;
-        if (sub == "untag")
-            return WithDevice(ctx, Button5Click);
-        return WithTrackPoints(ctx, [](Program& p) { return TRK_EraseClick(p); });
-    }
-    std::fprintf(stderr, "usage: vr60ctl tracks download|convert|upload, tracks erase|untag [SLOTS]\n");
-    return 2;
+    if (!ParseSlots(options, &p.form.unseen.trackChecked))
+        return kUsageError;
+    if (sub == "untag")
+        return WithDevice(ctx, Button5Click);
+    return WithTrackPoints(ctx, [](Program& p) { return TRK_EraseClick(p); });
 }
 
-int RunPoi(CtlContext& ctx, const Args& args)
+int RunPoi(CtlContext& ctx, const CommandOptions& options)
 {
-    const std::string sub = args.empty() ? std::string() : args[0];
+    const std::string& sub = options.sub();
     Program& p = ctx.program;
     if (sub == "read" || sub == "delete") {
-        if (!ParseSlots("poi " + sub, args, 1, &p.form.unseen.poiChecked))
-            return 2;
+        if (!ParseSlots(options, &p.form.unseen.poiChecked))
+            return kUsageError;
         return WithDevice(ctx, sub == "read" ? Button_POI_downloadClick : Button_POI_deleteClick);
     }
-    if (sub == "write" && args.size() >= 2) {
+    if (sub == "write") {
         p.form.unseen.poiChecked.fill(false);
-        for (size_t i = 1; i < args.size(); ++i)
-            if (!ApplyPoiAssignment(p.form, args[i]))
-                return 2;
+        for (const std::string& assignment : options.arguments())
+            if (!ApplyPoiAssignment(options, p.form, assignment))
+                return kUsageError;
         bool anyPair = false;
         for (size_t n = 0; n < 4; ++n) {
             int32_t latitude = 0, longitude = 0;
@@ -122,10 +119,6 @@ int RunPoi(CtlContext& ctx, const Args& args)
         }
         return WithDevice(ctx, Button_POI_uploadClick);
     }
-    if (sub == "map" && args.size() == 1) {
-        std::printf("%s\n", MapLinkFor(kPoiMapLatitude, kPoiMapLongitude).c_str());
-        return CheckBox_POI2Click(p);
-    }
-    std::fprintf(stderr, "usage: vr60ctl poi read|delete [SLOTS], poi write N=LAT,LON ..., poi map\n");
-    return 2;
+    std::printf("%s\n", MapLinkFor(kPoiMapLatitude, kPoiMapLongitude).c_str());
+    return CheckBox_POI2Click(p);
 }

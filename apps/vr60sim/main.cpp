@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "platform/PortTable.h"
+#include "platform/ResultCode.h"
 #include "sim/SimDevice.h"
 #include "sim/SimOptions.h"
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
         }
         if (arg.rfind("--", 0) != 0) {
             Usage();
-            return 2;
+            return kUsageError;
         }
         const std::string name = arg.substr(2);
         if (name == "no-alias") {
@@ -82,7 +83,7 @@ int main(int argc, char** argv)
         if (needsValue) {
             if (i + 1 >= argc) {
                 std::fprintf(stderr, "vr60sim: %s needs a value\n", arg.c_str());
-                return 2;
+                return kUsageError;
             }
             value = argv[++i];
         }
@@ -91,7 +92,7 @@ int main(int argc, char** argv)
             const long n = std::strtol(value.c_str(), &end, 10);
             if (value.empty() || *end || n <= 0 || (name == "com" && n > 255)) {
                 std::fprintf(stderr, "vr60sim: bad value for %s\n", arg.c_str());
-                return 2;
+                return kUsageError;
             }
             if (name == "com")
                 comNumber = int(n);
@@ -102,7 +103,7 @@ int main(int argc, char** argv)
         std::string error;
         if (!ApplySimOption(device, name, value, &error)) {
             std::fprintf(stderr, "vr60sim: %s\n", error.c_str());
-            return 2;
+            return kUsageError;
         }
     }
 

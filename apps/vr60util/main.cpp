@@ -14,6 +14,7 @@
 #include "platform/LinkSettingsStore.h"
 #include "link/PortList.h"
 #include "platform/PortTable.h"
+#include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
 #include "storage/StationRecords.h"
@@ -48,7 +49,7 @@ int main(int argc, char** argv)
         } else if (std::strncmp(argv[i], "-", 1) == 0 && std::strcmp(argv[i], "-platform") != 0) {
             std::fprintf(stderr, "vr60util: unknown option %s\n", argv[i]);
             Usage();
-            return 2;
+            return kUsageError;
         }
     }
 

@@ -198,6 +198,7 @@ SessionAnalysis AnalyzeSbpImage(const std::vector<uint8_t>& image, const Analysi
     SessionAnalysis a;
     a.track = BuildSessionTrack(image.data() + skip, (image.size() - skip) / 32, rules.filter);
     a.results = AnalyzeTrack(a.track, rules);
+    a.results.trailingBytes = (image.size() - skip) % 32;
     return a;
 }
 
@@ -220,6 +221,7 @@ SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const AnalysisRules& rul
     while (const size_t n = stream.next(&records)) {
         const size_t take = std::min(n, maxRecords - read);
         builder.add(records, take);
+        f.tally.add(records, take);
         read += take;
         if (take < n) {
             truncated = true;
@@ -230,5 +232,11 @@ SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const AnalysisRules& rul
     f.analysis.track = builder.finish();
     f.analysis.results = AnalyzeTrack(f.analysis.track, rules);
     f.analysis.results.truncated = truncated || f.readError != 0;
+    if (!f.analysis.results.truncated)
+        f.analysis.results.trailingBytes = stream.trailingBytes();
+    if (!f.tally.looksLikeLog()) {
+        f.status = kNotALog;
+        f.notALog = true;
+    }
     return f;
 }

@@ -12,6 +12,7 @@
 #include "analysis/AnalysisRules.h"
 #include "analysis/BestRun.h"
 #include "analysis/SessionTrack.h"
+#include "sbp/SbpLogCheck.h"
 
 // FiveByTen follows the rule set (five runs, or five disjoint windows under
 // vr60); FiveByTenDisjoint is the disjoint-window figure beside it.
@@ -64,6 +65,7 @@ struct SessionResults {
     bool truncated = false;   // the file holds more records than were analysed
     std::vector<RunSummary> runs;     // run n is runs[n - 1]
     std::vector<TurnSummary> turns;
+    size_t trailingBytes = 0; // bytes after the last whole record (a file cut mid-record), not analysed
 
     bool reports(Category c) const { return rules.categories >> unsigned(c) & 1; }
 
@@ -91,12 +93,15 @@ SessionAnalysis AnalyzeSbpImage(const std::vector<uint8_t>& image, const PointFi
 inline constexpr size_t kMaxAnalysedRecords = size_t(1) << 24;
 
 struct SbpFileAnalysis {
-    int status = 0;          // kOk, kEmptyFile or kCannotOpen
+    int status = 0;          // kOk, kEmptyFile, kCannotOpen, or kNotALog (then notALog is set)
+    bool notALog = false;    // the file has bytes, but its records are not a log's (SbpLogCheck.h)
     int readError = 0;       // errno of a read that failed part-way (the results are then truncated)
+    SbpLogTally tally;       // of the records analysed
     SessionAnalysis analysis;
 };
 // The file is read as a stream, whole unless it holds more than `maxRecords`
-// records or a read fails part-way: then results.truncated is set.
+// records or a read fails part-way: then results.truncated is set. The
+// analysis is there also for a file that is not a log, for whoever wants it.
 SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const AnalysisRules& rules,
                                size_t maxRecords = kMaxAnalysedRecords);
 SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filter,

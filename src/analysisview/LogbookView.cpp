@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -12,6 +14,7 @@
 #include "analysisview/LogbookChart.h"
 #include "analysisview/SessionWindow.h"
 #include "storage/Database.h"
+#include "storage/LogbookRemoval.h"
 #include "storage/RecordStore.h"
 
 namespace {
@@ -27,7 +30,7 @@ int LogbookColumn(Category category)
 
 LogbookView::LogbookView(std::vector<SessionEntry> sessions, const QString& source, QWidget* parent)
     : QWidget(parent), sessions_(std::move(sessions)), table_(new QTableWidget(this)), category_(new QComboBox(this)),
-      chart_(new LogbookChart(this))
+      chart_(new LogbookChart(this)), remove_(new QPushButton(tr("Remove from logbook..."), this))
 {
     setWindowTitle(tr("VR60 logbook") + (source.isEmpty() ? QString() : QStringLiteral(" - ") + source));
     resize(1200, 720);
@@ -50,8 +53,14 @@ LogbookView::LogbookView(std::vector<SessionEntry> sessions, const QString& sour
     chartLayout->setContentsMargins(0, 0, 0, 0);
     chartLayout->addWidget(category_);
     chartLayout->addWidget(chart_, 1);
+    auto* tablePane = new QWidget(this);
+    auto* tableLayout = new QVBoxLayout(tablePane);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
+    tableLayout->addWidget(table_, 1);
+    tableLayout->addWidget(remove_, 0, Qt::AlignLeft);
+    remove_->setToolTip(tr("Takes the chosen session out of the logbook; its log file stays where it is (Delete)"));
     auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(table_);
+    split->addWidget(tablePane);
     split->addWidget(chartPane);
     split->setSizes({460, 260});
     auto* layout = new QVBoxLayout(this);
@@ -60,7 +69,52 @@ LogbookView::LogbookView(std::vector<SessionEntry> sessions, const QString& sour
     connect(category_, &QComboBox::currentIndexChanged, this,
             [this](int index) { showCategory(Category(category_->itemData(index).toInt())); });
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row) { openSession(row); });
+    connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { updateRemoveButton(); });
+    connect(remove_, &QPushButton::clicked, this, [this] { removeSession(table_->currentRow()); });
+    auto* removeKey = new QShortcut(QKeySequence::Delete, table_);
+    connect(removeKey, &QShortcut::activated, this, [this] {
+        if (remove_->isEnabled())
+            removeSession(table_->currentRow());
+    });
+    ask_ = [this](const QString& question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+    };
+    updateRemoveButton();
     showCategory(Category::TwoSeconds);
+}
+
+void LogbookView::setDatabase(const DatabaseTarget& target)
+{
+    database_ = target;
+    updateRemoveButton();
+}
+
+void LogbookView::updateRemoveButton()
+{
+    remove_->setEnabled(database_ && !table_->selectedItems().isEmpty());
+}
+
+bool LogbookView::removeSession(int row)
+{
+    if (!database_ || row < 0 || row >= int(sessions_.size()))
+        return false;
+    const SessionEntry& e = sessions_[size_t(row)];
+    const QString start = e.startMs ? QString::fromStdString(UtcTableText(*e.startMs).substr(0, 19)) : tr("no fix");
+    if (!ask_(tr("Remove the session of %1 (UTC), %2, from the logbook?\nThe log file stays where it is.")
+                  .arg(start, QString::fromStdString(e.file))))
+        return false;
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(*database_, error);
+    if (!db || !RemoveSessions(*db, {e.sha256}, error)) {
+        QMessageBox::warning(this, windowTitle(), tr("The session was not removed: %1").arg(QString::fromStdString(error)));
+        return false;
+    }
+    sessions_.erase(sessions_.begin() + row);
+    table_->clearSelection();
+    fillTable();
+    showCategory(Category(category_->currentData().toInt()));
+    updateRemoveButton();
+    return true;
 }
 
 LogbookView::~LogbookView() = default;
@@ -118,7 +172,7 @@ bool LogbookView::openSession(int row)
     if (row < 0 || row >= int(sessions_.size()))
         return false;
     QString error;
-    std::unique_ptr<SessionWindow> window = OpenSessionWindow(QString::fromStdString(sessions_[size_t(row)].file), error);
+    std::unique_ptr<SessionWindow> window = OpenSessionWindow(sessions_[size_t(row)].file, error);
     if (!window) {
         QMessageBox::warning(this, windowTitle(), error);
         return false;
@@ -139,5 +193,7 @@ std::unique_ptr<LogbookView> OpenLogbookView(QString& error)
         return nullptr;
     }
     RecomputeUnderRules(sessions, kDefaultRuleSet);   // personal bests never mix rules
-    return std::make_unique<LogbookView>(std::move(sessions), QString::fromStdString(target.display()));
+    auto view = std::make_unique<LogbookView>(std::move(sessions), QString::fromStdString(target.display()));
+    view->setDatabase(target);
+    return view;
 }

@@ -1,17 +1,22 @@
 #pragma once
 // The logbook window of vr60view: every session with its results, the
 // personal best of each category in bold, one category's results over time,
-// and a double-click that opens the session's own window.
+// a double-click that opens the session's own window, and the removal of a
+// session (after a question) from the database it came from.
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QString>
 #include <QWidget>
 
+#include "storage/DatabaseUrl.h"
 #include "storage/Logbook.h"
 
 class QComboBox;
+class QPushButton;
 class QTableWidget;
 class LogbookChart;
 class SessionWindow;
@@ -30,13 +35,27 @@ public:
     bool openSession(int row);
     const std::vector<std::unique_ptr<SessionWindow>>& openedWindows() const { return opened_; }
 
+    // Where removals go; without it the sessions can only be looked at.
+    void setDatabase(const DatabaseTarget& target);
+    // Asks a Yes/No question; by default a message box.
+    void setAsk(std::function<bool(const QString& question)> ask) { ask_ = std::move(ask); }
+    QPushButton* removeButton() const { return remove_; }
+    // Asks, then removes the session of a row from the database and the view; false when
+    // it was not removed (answered No, or the database refused, which a box then says).
+    bool removeSession(int row);
+    const std::vector<SessionEntry>& sessions() const { return sessions_; }
+
 private:
     void fillTable();
+    void updateRemoveButton();
 
     std::vector<SessionEntry> sessions_;
     QTableWidget* table_;
     QComboBox* category_;
     LogbookChart* chart_;
+    QPushButton* remove_;
+    std::optional<DatabaseTarget> database_;
+    std::function<bool(const QString&)> ask_;
     std::vector<std::unique_ptr<SessionWindow>> opened_;
 };
 

@@ -1,5 +1,7 @@
 #include "analysisview/SessionWindow.h"
 
+#include <cmath>
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -17,15 +19,22 @@
 #include "analysis/PostPage.h"
 #include "analysis/ResultText.h"
 #include "analysisview/SpeedChart.h"
+#include "analysisview/TimeTicks.h"
 #include "analysisview/TrackPlot.h"
 #include "platform/ResultCode.h"
 
 namespace {
 
-QString TimeOfDay(int64_t ms)
+// "HH:MM:SS.m", with "YYYY-MM-DD " before it for a log that runs past a UTC midnight.
+QString TableTime(int64_t ms, bool withDate)
 {
-    // "YYYY-MM-DD HH:MM:SS.mmm" without the date
-    return QString::fromStdString(UtcTableText(ms).substr(11, 10));
+    const std::string text = UtcTableText(ms);   // "YYYY-MM-DD HH:MM:SS.mmm"
+    return QString::fromStdString(withDate ? text.substr(0, 21) : text.substr(11, 10));
+}
+
+QString UtcDate(int64_t ms)
+{
+    return QString::fromStdString(UtcTableText(ms).substr(0, 10));
 }
 
 } // namespace
@@ -86,9 +95,19 @@ SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWi
     split->setSizes({table_->horizontalHeader()->length() + 8, 700});
 }
 
+QString MovingTimeText(double seconds)
+{
+    const int64_t minutes = std::llround(seconds / 60);
+    if (minutes < 60)
+        return QObject::tr("%1 min").arg(seconds / 60, 0, 'f', 1);
+    return QObject::tr("%1 h %2 min").arg(minutes / 60).arg(minutes % 60);
+}
+
 void SessionWindow::fillTable()
 {
     const SessionResults& r = analysis_.results;
+    const std::vector<TrackPoint>& points = analysis_.track.points;
+    const bool withDate = !points.empty() && OnDifferentUtcDays(points.front().timeMs, points.back().timeMs);
     table_->setRowCount(int(kCategoryCount));
     for (size_t row = 0; row < kCategoryCount; ++row) {
         const CategoryInfo& c = Categories()[row];
@@ -108,8 +127,8 @@ void SessionWindow::fillTable()
             Qt::AlignRight);
         set(4, best && best->runs.size() == 1 && best->runs[0].run ? QString::number(best->runs[0].run) : QString(),
             Qt::AlignRight);
-        set(5, best ? TimeOfDay(best->startMs) : QString(), Qt::AlignLeft);
-        set(6, best ? TimeOfDay(best->endMs) : QString(), Qt::AlignLeft);
+        set(5, best ? TableTime(best->startMs, withDate) : QString(), Qt::AlignLeft);
+        set(6, best ? TableTime(best->endMs, withDate) : QString(), Qt::AlignLeft);
     }
     // Below the categories, the points left out by reason.
     table_->setRowCount(int(kCategoryCount + kFilterReasonCount));
@@ -130,17 +149,22 @@ void SessionWindow::fillTable()
     }
     table_->resizeColumnsToContents();
 
-    QString text = tr("Distance %1 km, moving %2 min\n%3 points used, %4 left out\nRules %5, %6 runs")
+    QString text = tr("Distance %1 km, moving %2\n%3 points used, %4 left out\nRules %5, %6 runs")
                        .arg(r.distanceMetres / 1000, 0, 'f', 2)
-                       .arg(r.movingSeconds / 60, 0, 'f', 1)
+                       .arg(MovingTimeText(r.movingSeconds))
                        .arg(r.pointsUsed)
                        .arg(r.pointsFiltered)
                        .arg(QString::fromLatin1(RuleSetName(r.rules.set)))
                        .arg(r.runs.size());
     if (r.truncated)
         text += tr("\nOnly the first %1 records of the file were analysed.").arg(r.records);
-    if (!analysis_.track.points.empty())
-        text += tr("\nUTC date %1").arg(QString::fromStdString(UtcTableText(analysis_.track.points.front().timeMs).substr(0, 10)));
+    if (r.trailingBytes > 0)
+        text += tr("\nThe file ends in a partial record: its last %1 bytes were left over.").arg(r.trailingBytes);
+    if (!points.empty()) {
+        const int64_t first = points.front().timeMs, last = points.back().timeMs;
+        text += OnDifferentUtcDays(first, last) ? tr("\nUTC dates %1 to %2").arg(UtcDate(first), UtcDate(last))
+                                                : tr("\nUTC date %1").arg(UtcDate(first));
+    }
     summary_->setText(text);
 }
 
@@ -199,19 +223,32 @@ void SessionWindow::post()
         QMessageBox::warning(this, windowTitle(), tr("No browser could be started; open %1 yourself.").arg(page));
 }
 
-std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, RuleSet rules)
+std::unique_ptr<SessionWindow> OpenSessionWindow(const std::string& file, QString& error, RuleSet rules, int* status)
 {
-    SbpFileAnalysis f = AnalyzeSbpFile(file.toStdString(), RulesOf(rules));
+    // The name is bytes as the system gives them; shown as the locale reads them.
+    const QString shown = QString::fromLocal8Bit(file.c_str());
+    SbpFileAnalysis f = AnalyzeSbpFile(file, RulesOf(rules));
+    if (status)
+        *status = f.status;
+    if (f.notALog) {
+        error = QString::fromLocal8Bit(NotALogText(file, f.tally).c_str()) + QObject::tr(".");
+        return nullptr;
+    }
     if (f.status == kCannotOpen) {
-        error = QObject::tr("Cannot open %1.").arg(file);
+        error = QObject::tr("Cannot open %1.").arg(shown);
         return nullptr;
     }
     if (f.status == kEmptyFile) {
-        error = QObject::tr("%1 is empty.").arg(file);
+        error = QObject::tr("%1 is empty.").arg(shown);
         return nullptr;
     }
-    QString title = QFileInfo(file).fileName() + QObject::tr(" - VR60 session");
+    QString title = QFileInfo(shown).fileName() + QObject::tr(" - VR60 session");
     if (f.analysis.results.truncated)
         title += QObject::tr(" (only the first %1 records)").arg(f.analysis.results.records);
     return std::make_unique<SessionWindow>(std::move(f.analysis), title);
+}
+
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, RuleSet rules, int* status)
+{
+    return OpenSessionWindow(QFile::encodeName(file).toStdString(), error, rules, status);
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include <QString>
 #include <QWidget>
@@ -28,6 +29,7 @@ public:
     QTableWidget* resultsTable() const { return table_; }
     SpeedChart* chart() const { return chart_; }
     TrackPlot* trackPlot() const { return track_; }
+    QLabel* summary() const { return summary_; }
     QPushButton* postButton() const { return post_; }
 
     // The ranking site's form filled in from this session (PostPage.h) written
@@ -48,7 +50,14 @@ private:
     QPushButton* post_;
 };
 
+// Time moving as the summary reads it: "42.5 min", from an hour on "116 h 27 min".
+QString MovingTimeText(double seconds);
+
 // Reads and analyses an .sbp file and builds its window; on failure returns
-// null and sets `error` to a sentence for the user.
-std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error,
-                                                 RuleSet rules = kDefaultRuleSet);
+// null and sets `error` to a sentence for the user. `status`: the file's
+// ResultCode (kNotALog for a file that is not a log).
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, RuleSet rules = kDefaultRuleSet,
+                                                 int* status = nullptr);
+// The same for a name as the system gives it (bytes that need not be UTF-8).
+std::unique_ptr<SessionWindow> OpenSessionWindow(const std::string& file, QString& error,
+                                                 RuleSet rules = kDefaultRuleSet, int* status = nullptr);

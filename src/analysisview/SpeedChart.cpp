@@ -3,19 +3,20 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QDateTime>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "analysis/SessionAnalysis.h"
 #include "analysisview/SpeedColours.h"
+#include "analysisview/TimeTicks.h"
 #include "analysisview/TrackGaps.h"
 
 namespace {
 
 const QColor kRunStartColour(90, 110, 130);
-constexpr int kLeftMargin = 44, kRightMargin = 12, kTopMargin = 10, kBottomMargin = 24;
+constexpr int kLeftMargin = 44, kRightMargin = 12, kBottomMargin = 24;
+constexpr int kTickSpacing = 110;   // pixels per time label, room for "12-07 13:20:10"
 const QColor kGapColour(120, 120, 120, 90);
 const QColor kSpannedGapColour(120, 120, 120, 40);
 
@@ -28,16 +29,6 @@ double NiceStep(double range, int wanted)
         if (raw <= m * magnitude)
             return m * magnitude;
     return 10 * magnitude;
-}
-
-// A step a clock reads well (10 s, 5 min, 2 h, ...) for at most about `wanted` labels over `rangeMs`.
-int64_t ClockStepMs(int64_t rangeMs, int wanted)
-{
-    static const int64_t kSteps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
-    for (const int64_t s : kSteps)
-        if (rangeMs / (s * 1000) <= wanted)
-            return s * 1000;
-    return 86400000 * (rangeMs / 86400000 / std::max(1, wanted) + 1);
 }
 
 } // namespace
@@ -68,9 +59,14 @@ void SpeedChart::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
 }
 
+int SpeedChart::topMargin() const
+{
+    return fontMetrics().height() + 6;   // the legend's line, above the trace
+}
+
 QRect SpeedChart::plotArea() const
 {
-    return rect().adjusted(kLeftMargin, kTopMargin, -kRightMargin, -kBottomMargin);
+    return rect().adjusted(kLeftMargin, topMargin(), -kRightMargin, -kBottomMargin);
 }
 
 double SpeedChart::topKnots() const
@@ -118,16 +114,14 @@ void SpeedChart::paintEvent(QPaintEvent*)
         painter.setPen(textColour);
         painter.drawText(QRectF(0, y - 8, kLeftMargin - 4, 16), Qt::AlignRight | Qt::AlignVCenter, QString::number(k));
     }
-    painter.drawText(QRectF(2, 0, kLeftMargin, kTopMargin + 2), Qt::AlignLeft | Qt::AlignTop, tr("kn"));
-    const int64_t stepMs = ClockStepMs(t1 - t0, std::max(1, area.width() / 110));
-    for (int64_t ms = (t0 + stepMs - 1) / stepMs * stepMs; ms <= t1; ms += stepMs) {
-        const double x = xAt(ms);
+    painter.drawText(QRectF(2, 0, kLeftMargin, topMargin()), Qt::AlignLeft | Qt::AlignVCenter, tr("kn"));
+    for (const TimeTick& tick : TimeTicks(t0, t1, std::max(1, area.width() / kTickSpacing))) {
+        const double x = xAt(tick.ms);
         painter.setPen(gridColour);
         painter.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
         painter.setPen(textColour);
-        const QString label = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(QStringLiteral("HH:mm:ss"));
-        painter.drawText(QRectF(x - 40, area.bottom() + 2, 80, kBottomMargin - 2), Qt::AlignHCenter | Qt::AlignTop,
-                         label);
+        painter.drawText(QRectF(x - kTickSpacing / 2, area.bottom() + 2, kTickSpacing, kBottomMargin - 2),
+                         Qt::AlignHCenter | Qt::AlignTop, tick.label);
     }
 
     // The legs: where each begins, and its number over its middle where there is room.
@@ -208,8 +202,7 @@ void SpeedChart::drawLegend(QPainter& painter, const QRect& area) const
     const QString leftOut = tr("left out"), gap = tr("gap"), spanned = tr("gap spanned by 1 h, nm");
     double x = area.right() - 12.0 - metrics.horizontalAdvance(leftOut) - metrics.horizontalAdvance(gap) -
                metrics.horizontalAdvance(spanned) - 3 * 16 - 2 * 10;
-    const double y = area.top() + 4.0, h = metrics.height();
-    painter.fillRect(QRectF(x - 4, y, area.right() - x, h), QColor(255, 255, 255, 200));
+    const double h = metrics.height(), y = area.top() - h - 3;
     const auto entry = [&](const QString& text, auto drawSwatch) {
         drawSwatch(QRectF(x, y + h / 2 - 5, 12, 10));
         x += 16;

@@ -26,13 +26,15 @@ public:
     void setSessionRuns(std::vector<RunSummary> runs);
 
     QSize sizeHint() const override { return {640, 220}; }
+    // Where the trace is drawn; the legend lies above it.
+    QRect plotArea() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QRect plotArea() const;
+    int topMargin() const;
     double topKnots() const;
     void drawLegend(QPainter& painter, const QRect& area) const;
 

@@ -55,8 +55,11 @@ ResultCode SimpleCommand(Program& p, bool* sender, uint8_t id, const char* ackLi
 // Power off from the log line on; the link is open and the ring already cleared.
 ResultCode SendPowerOff(Program& p, SerialLink* link, bool* sender)
 {
-    p.host.logLine("Poweroff device...");
-    if (const Reply reply = Exchange(p.link, link, Request::Command(0x40), kAck, kCommandBudget); !reply.ok()) {
+    const Reply reply = Exchange(p.link, link, Request::Command(0x40), kAck, kCommandBudget);
+    // Said only of a power-off that was sent: a stop can keep the request back.
+    if (reply.sent)
+        p.host.logLine("Poweroff device...");
+    if (!reply.ok()) {
         if (!reply.stopped())
             p.host.logLine("Device off failed!");
         SetEnabled(sender, true);

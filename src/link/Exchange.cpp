@@ -86,19 +86,22 @@ void DiscardReceived(LinkContext& ctx, SerialLink* link)
 Reply Exchange(LinkContext& ctx, SerialLink* link, const Request& request, uint8_t answerId, uint32_t budget,
                int minDataBytes)
 {
-    Reply reply;
     if (!LinkMaySend(link)) {
+        Reply reply;
         if (link)
             reply.result = ExchangeResult::Stopped;
         return reply;
     }
     DiscardReceived(ctx, link);
+    bool sent = false;
     switch (request.shape) {
-    case Request::Shape::Plain: SendCommand(link, request.id); break;
-    case Request::Shape::WithParameter: SendCommandArg(link, request.id, request.parameter); break;
-    case Request::Shape::WithData: SendFrame(link, request.id, request.data, request.count); break;
+    case Request::Shape::Plain: sent = SendCommand(link, request.id); break;
+    case Request::Shape::WithParameter: sent = SendCommandArg(link, request.id, request.parameter); break;
+    case Request::Shape::WithData: sent = SendFrame(link, request.id, request.data, request.count); break;
     }
-    return AwaitReply(ctx, link, answerId, budget, minDataBytes);
+    Reply reply = AwaitReply(ctx, link, answerId, budget, minDataBytes);
+    reply.sent = sent;
+    return reply;
 }
 
 Reply AwaitReply(LinkContext& ctx, SerialLink* link, uint8_t answerId, uint32_t budget, int minDataBytes)

@@ -43,6 +43,7 @@ struct Reply {
     ExchangeResult result = ExchangeResult::NoAnswer;
     const uint8_t* data = nullptr;
     int dataBytes = 0;
+    bool sent = false;   // the request went out (a stop or a gone port can keep it back)
 
     bool ok() const { return result == ExchangeResult::Answered; }
     bool stopped() const { return result == ExchangeResult::Stopped; }

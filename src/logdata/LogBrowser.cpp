@@ -12,6 +12,7 @@
 #include "program/Program.h"
 #include "program/PointGrid.h"
 #include "platform/ResultCode.h"
+#include "sbp/SbpLogCheck.h"
 
 namespace {
 
@@ -46,17 +47,25 @@ ResultCode Load_SBPClick(Program& p, const std::string& chosenFile)
     }
     p.browser.loadedSize = image.size();
     const size_t points = image.size() / kSbpRecordBytes;
-    DecodeSbpRecords(p.grid, nullptr, points);
-    const size_t bytes = image.size();
-    p.grid.decodeImage(std::move(image), points);   // the grid keeps the file image itself
-    p.grid.sourceFile = QFileInfo(QString::fromStdString(chosenFile)).absoluteFilePath().toStdString();
-
     char line[64];
     p.host.logLine("Load SBP file " + chosenFile);
-    std::snprintf(line, sizeof line, "Total SBP file size=%zu, points=%zu", bytes, points);
+    std::snprintf(line, sizeof line, "Total SBP file size=%zu, points=%zu", image.size(), points);
     p.host.logLine(line);
+    WarnWhenNotALog(p, chosenFile, image, "loaded as it is");
+
+    DecodeSbpRecords(p.grid, nullptr, points);
+    p.grid.decodeImage(std::move(image), points);   // the grid keeps the file image itself
+    p.grid.sourceFile = QFileInfo(QString::fromStdString(chosenFile)).absoluteFilePath().toStdString();
     p.form.logData.logFileName = chosenFile;
     return kOk;
+}
+
+void WarnWhenNotALog(Program& p, const std::string& file, const std::vector<uint8_t>& image, const char* going)
+{
+    SbpLogTally tally;
+    tally.addImage(image.data(), image.size());
+    if (!tally.looksLikeLog())
+        p.host.logLine("Warning: " + NotALogText(file, tally) + "; " + going);
 }
 
 void Button_BrowseClick(Program& p, const std::string& chosenFile)

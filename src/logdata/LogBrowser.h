@@ -27,6 +27,9 @@ inline constexpr const char* kMapServiceAddress = "https://maps.google.com";
 
 // "Load SBP file" after its dialog. Returns kOk, or the ReadWholeFile result after the "Load SBP failed!" box.
 ResultCode Load_SBPClick(Program& p, const std::string& chosenFile);
+// A log line when the image's records do not look like a log's (SbpLogCheck.h);
+// `going` says what happens to it anyway ("loaded as it is").
+void WarnWhenNotALog(Program& p, const std::string& file, const std::vector<uint8_t>& image, const char* going);
 // "Browse" after its dialog: sets Edit_Filename.
 void Button_BrowseClick(Program& p, const std::string& chosenFile);
 // Grid selection: remembers the row and rebuilds the map link; always allows the selection.

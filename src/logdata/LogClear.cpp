@@ -36,8 +36,11 @@ ResultCode ClearDeviceLog(Program& p)
     gauge.position = 0;
     p.host.setBusyCursor(true);
     RingClear(link);
-    p.host.logLine("Clearing log data...");
-    if (const Reply reply = Exchange(p.link, link, Request::CommandArg(5, 4), kAck, 2000); !reply.ok()) {
+    const Reply reply = Exchange(p.link, link, Request::CommandArg(5, 4), kAck, 2000);
+    // Said only of a clear that was sent: a stop can keep the request back.
+    if (reply.sent)
+        p.host.logLine("Clearing log data...");
+    if (!reply.ok()) {
         if (!reply.stopped())
             p.host.logLine("Timeout:No ack!");
         p.host.setBusyCursor(false);

@@ -89,6 +89,8 @@ ResultCode ExportSbpTracks(Program& p, const std::string& input, const std::stri
     const ResultCode read = ReadWholeFile(input, kWholeFileLimit, image);
     if (read != kOk)
         return read;
+    if (!SameFile(p.grid.sourceFile, input))   // else loading it has warned already
+        WarnWhenNotALog(p, input, image, "converted as it is");
     const ResultCode written = WriteSbpExports(p, image, base);
     image = {};
     if (written != kOk)

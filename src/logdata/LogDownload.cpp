@@ -1,11 +1,13 @@
 #include "logdata/LogDownload.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "logdata/DownloadTarget.h"
 #include "logdata/PointGridDecode.h"
 #include "program/Program.h"
 #include "logdata/LogAreaQuery.h"
@@ -66,13 +68,13 @@ ResultCode CheckArea(Program& p)
     return kOk;
 }
 
-ResultCode OpenLogFile(Program& p, OutputFile& file)
+ResultCode OpenLogFile(Program& p, const DownloadTarget& target, OutputFile& file)
 {
     std::error_code ec;
-    if (std::filesystem::exists(file.name(), ec) && !p.host.askYesNo(file.name() + " exists!\r\nOverwrite?"))
+    if (std::filesystem::exists(target.name(), ec) && !p.host.askYesNo(target.name() + " exists!\r\nOverwrite?"))
         return kDeclined;
     if (!file.open()) {
-        p.host.messageBox("Create file " + file.name() + " failed!");
+        p.host.messageBox("Create file " + target.name() + " failed!");
         return kCannotOpen;
     }
     return kOk;
@@ -121,28 +123,33 @@ Fetched FetchBlocks(Program& p, SerialLink* link, const LogAreaRecord& area, Out
     return f;
 }
 
-// Closes the file, says how the download went and hands a complete one to the grid.
-ResultCode Finish(Program& p, OutputFile& file, Fetched f)
+// Closes the file, puts a complete one in place of the asked-for name, says how the
+// download went and hands a complete file to the grid.
+ResultCode Finish(Program& p, DownloadTarget& target, OutputFile& file, Fetched f)
 {
-    const std::string& name = file.name();
     if (!file.close())
         f.writeFailed = true;
+    std::string failedName = file.name();
+    int writeError = file.errorCode();
+    if (!f.writeFailed && f.remaining == 0 && !target.commit()) {
+        f.writeFailed = true;
+        failedName = target.name();
+        writeError = errno;
+    }
     if (f.writeFailed)
-        ReportWriteError(p, name, file.errorCode());
+        ReportWriteError(p, failedName, writeError);
     const bool complete = f.remaining == 0 && !f.writeFailed;
     const bool stopped = !complete && !f.writeFailed && StopRequested(p.link);
     if (stopped) {
-        std::error_code sizeError;
-        const uintmax_t kept = std::filesystem::file_size(name, sizeError);
-        p.host.logLine("The download was stopped; " + name + " holds " + std::to_string(sizeError ? 0 : kept) +
-                       " bytes (incomplete)");
+        p.host.logLine("The download was stopped; " + target.keepIncomplete());
     } else if (complete) {
         p.form.browse.gridEnabled = true;
-        p.form.browse.gridFileName = name;
-        p.grid.sourceFile = name;
+        p.form.browse.gridFileName = target.name();
+        p.grid.sourceFile = target.name();
         p.form.browse.mapViewEnabled = true;
     } else {
         p.host.logLine("Failed to download log data!");
+        p.host.logLine("The download did not complete; " + target.keepIncomplete());
         p.host.messageBox("Download failed!");
     }
     p.link.gauge.tag = 1;
@@ -168,24 +175,26 @@ ResultCode Button_downloadlogClick(Program& p)
         p.host.messageBox("Com Port Error!");
         return kNoLink;
     }
-    // Nothing counts as downloaded until the file is safely on the disk.
-    OutputFile file(p.form.logData.logFileName, {.syncOnClose = true});
-    if (const ResultCode opened = OpenLogFile(p, file); opened != kOk)
+    // Nothing counts as downloaded until the file is safely on the disk under its name.
+    DownloadTarget target(p.form.logData.logFileName);
+    OutputFile file(target.writtenName(), {.syncOnClose = true});
+    if (const ResultCode opened = OpenLogFile(p, target, file); opened != kOk)
         return opened;
 
     const TransferRunning transfer(p.link);
     SerialLink* link = p.link.ActiveLink;
     if (!BeginTransfer(p.link, link, {.total = uint32_t(p.pointsLogged) * kSbpRecordBytes})) {
         file.close();
+        target.discard();
         return kNoLink;
     }
     DecodeSbpRecords(p.grid, nullptr, size_t(p.pointsLogged));
     p.grid.sourceFile.clear();
 
-    if (const ResultCode finished = Finish(p, file, FetchBlocks(p, link, area, file)); finished != kOk)
+    if (const ResultCode finished = Finish(p, target, file, FetchBlocks(p, link, area, file)); finished != kOk)
         return finished;
     if (p.records)
-        p.records->logDownloaded(p, file.name());
+        p.records->logDownloaded(p, target.name());
     if (p.form.logData.autoClearAfterDownload)
         return ClearDeviceLog(p);
     return kOk;

@@ -2,8 +2,10 @@
 // "Log Download ": copies the used stretch of the device's log ring into the
 // file named in Edit_Filename, block by block, decoding each block into the
 // point grid as it arrives, and runs the full clear afterwards when "Auto
-// clear" is ticked. The device log is cleared only once every byte of the
-// file has been written and synced to disk.
+// clear" is ticked. The blocks go into NAME.partial.sbp first (DownloadTarget):
+// only a complete download replaces the named file, and the message log names
+// what an incomplete one left. The device log is cleared only once every byte
+// of the file has been written and synced to disk under its name.
 
 #include "platform/ResultCode.h"
 

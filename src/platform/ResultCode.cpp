@@ -5,7 +5,7 @@ const char* ResultCodeMeaning(int code)
     switch (code) {
     case kOk: return "success";
     case kNoLink: return "no link (no port open, the link is busy, or the port went away)";
-    case kEmptyFile: return "empty file, or no log data on the device";
+    case kEmptyFile: return "empty file, a file that is not a log, or no log data on the device";
     case kNoAck: return "no acknowledgement";
     case kTimeOut: return "time-out: an answer did not come in full";
     case kNoAnswer: return "no answer in the connection steps";

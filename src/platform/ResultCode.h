@@ -1,7 +1,7 @@
 #pragma once
 // The one set of result codes every operation returns (and vr60ctl exits with).
 // Plain ints, never exceptions; each operation has told the operator already.
-// 2 is left out: vr60ctl exits with it for a bad command line, as Unix tools do.
+// 2 is left out: the programs exit with it for a bad command line (kUsageError), as Unix tools do.
 
 enum ResultCode : int {
     kOk = 0,
@@ -16,9 +16,13 @@ enum ResultCode : int {
     kIncomplete = 10,        // some steps of a multi-step operation failed
     kRefused = 11,           // not attempted: the input or the device state does not allow it
     kEmptyFile = 12,         // nothing to read: an empty file, or no log data on the device
+    kNotALog = 12,           // a file whose records are not a log's: nothing to read either
     kInterrupted = 130,      // the operator asked to stop (vr60ctl: 128 + the signal)
     kCannotOpen = 140,       // a file could not be opened or created
 };
+
+// The exit status of a program given a bad command line; no operation returns it.
+inline constexpr int kUsageError = 2;
 
 // Every failure code, in the order --help and the manual page list them.
 inline constexpr int kFailureCodes[] = {kNoLink, kNoAck, kTimeOut, kNoAnswer, kDeclined, kConverterFailed,

@@ -55,6 +55,16 @@ void StopWithBox(Program& p, const std::string& text)
     p.selfTest.stopText = text;
 }
 
+// The unit did not answer: the wait ran out, or the port went away (a unit pulled
+// out mid-test), which no time-out describes.
+ResultCode NoAnswer(Program& p, const char* box, ResultCode code)
+{
+    const bool gone = LinkGone(p.link);
+    StopWithBox(p, gone ? "Com Port Error!" : box);
+    p.form.test.lamp = TestLamp::Red;
+    return gone ? kNoLink : code;
+}
+
 int64_t NowMs(Program& p)
 {
     return p.host.clockMicros() / 1000;
@@ -152,13 +162,11 @@ ResultCode StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int6
     uint8_t mask[4];
     PutLe32(mask, selection);
     const Reply started = Exchange(p.link, link, Request::Frame(kSelfTestStart, mask, sizeof mask), kAck, 2500);
+    r.started = started.sent;
     if (started.stopped())
         return kInterrupted;
-    if (!started.ok()) {
-        StopWithBox(p, "BIT Timeout Error");
-        t.lamp = TestLamp::Red;
-        return kNoAck;
-    }
+    if (!started.ok())
+        return NoAnswer(p, "BIT Timeout Error", kNoAck);
 
     // Time for the items that need a person.
     if (selection & kTouchKeysBit)
@@ -172,11 +180,8 @@ ResultCode StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int6
     const Reply result = AwaitReply(p.link, link, kSelfTestResult, ResultBudget(p, in.abortSeconds), 4);
     if (result.stopped())
         return kInterrupted;
-    if (!result.ok()) {
-        StopWithBox(p, "BIT timeout abort!");
-        t.lamp = TestLamp::Red;
-        return kTimeOut;
-    }
+    if (!result.ok())
+        return NoAnswer(p, "BIT timeout abort!", kTimeOut);
     r.result = Le32(result.data);
 
     ReadBattery(p, link);
@@ -185,9 +190,11 @@ ResultCode StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int6
         ReadSignalStrength(p, link, in, measurementStartMs);
     if (Checked(p, "CheckBox_GPS_RMC") || Checked(p, "CheckBox_KEY"))
         ReadVersions(p, link);
-    // Readings cut short by a stop judge nothing.
+    // Readings cut short by a stop or a unit pulled out judge nothing.
     if (StopRequested(p.link))
         return kInterrupted;
+    if (LinkGone(p.link))
+        return NoAnswer(p, "Com Port Error!", kNoLink);
 
     const bool passed = (selection & r.result) == selection;
     t.lamp = passed ? TestLamp::Green : TestLamp::Yellow;
@@ -197,6 +204,42 @@ ResultCode StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int6
             box.colour = (r.result & bit) != 0 ? Colour::Green : Colour::Red;
     }
     return passed ? kOk : kTestFailed;
+}
+
+FollowUpStep StepOf(ResultCode code)
+{
+    return code == kOk ? FollowUpStep::Done : code == kInterrupted ? FollowUpStep::Stopped : FollowUpStep::Failed;
+}
+
+// The configured clear and power-off, each noted in the run's record; nothing is sent
+// once a stop came or the port went away. kOk, or the code of the first step that did
+// not succeed.
+ResultCode RunFollowUps(Program& p)
+{
+    SelfTestRecord& r = p.selfTest;
+    r.clear = ClearFollows(p) ? FollowUpStep::Skipped : FollowUpStep::NotDue;
+    r.powerOff = PowerOffFollows(p) ? FollowUpStep::Skipped : FollowUpStep::NotDue;
+    if (StopRequested(p.link))
+        return kInterrupted;
+    if (r.clear == FollowUpStep::NotDue && r.powerOff == FollowUpStep::NotDue)
+        return kOk;
+    if (LinkGone(p.link)) {
+        p.host.logLine("The port went away: no auto clear or power-off was sent.");
+        return kNoLink;
+    }
+    LogFollowUpsSource(p);
+    ResultCode finishing = kOk;
+    if (r.clear == FollowUpStep::Skipped) {
+        finishing = Button_clearlogClick(p);
+        r.clear = StepOf(finishing);
+    }
+    if (r.powerOff == FollowUpStep::Skipped && !StopRequested(p.link)) {
+        const ResultCode off = Button_Power_OffClick(p);
+        r.powerOff = StepOf(off);
+        if (finishing == kOk)
+            finishing = off;
+    }
+    return finishing;
 }
 
 } // namespace
@@ -210,6 +253,7 @@ ResultCode BitBtn_TestClick(Program& p)
     SelfTestRecord& r = p.selfTest;
 
     r = SelfTestRecord();
+    r.serialShown = p.form.settings.currentSno;
     p.identity.serialNumber = 0;
     t.battRead = t.gpsVerRead = t.tsVerRead = t.gpsSnrRead = t.maxSnrSid = " ";
 
@@ -259,26 +303,15 @@ ResultCode BitBtn_TestClick(Program& p)
 
     p.host.setBusyCursor(true);
     const ResultCode verdict = StartAndJudge(p, link, in, measurementStartMs);
-    if (p.records)
-        p.records->selfTestJudged(p, verdict);
-
     // Also after a failed start or a missing result, but never after a stop.
-    if (verdict == kInterrupted) {
-        p.host.setBusyCursor(false);
-        t.testEnabled = true;
-        return kInterrupted;
-    }
-    ResultCode finishing = kOk;
-    LogFollowUpsSource(p);
-    if (ClearFollows(p))
-        finishing = Button_clearlogClick(p);
-    if (PowerOffFollows(p)) {
-        const ResultCode off = Button_Power_OffClick(p);
-        if (finishing == kOk)
-            finishing = off;
-    }
+    const ResultCode finishing = verdict == kInterrupted ? kOk : RunFollowUps(p);
+    // A run stopped before its start request went out tested nothing: it leaves no record.
+    if (p.records && (r.started || verdict != kInterrupted))
+        p.records->selfTestJudged(p, verdict);
     p.host.setBusyCursor(false);
     t.testEnabled = true;
+    if (verdict == kInterrupted)
+        return kInterrupted;
     p.form.focusRequest = "BitBtn_connect";
     return verdict == kOk ? finishing : verdict;
 }

@@ -11,8 +11,8 @@ struct Program;
 class RecordSink {
 public:
     virtual ~RecordSink() = default;
-    // The self test has its verdict (a result code of BitBtn_TestClick's), before the
-    // configured clear and power-off run.
+    // The self test has ended with its verdict (a result code of BitBtn_TestClick's), after
+    // the configured clear and power-off (Program::selfTest says what became of them).
     virtual void selfTestJudged(Program& p, int verdict) = 0;
     // A log download is complete and safely on disk in `file`.
     virtual void logDownloaded(Program& p, const std::string& file) = 0;

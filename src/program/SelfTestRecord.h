@@ -4,6 +4,15 @@
 #include <cstdint>
 #include <string>
 
+// What became of a follow-up of the run (the auto clear, the auto power-off).
+enum class FollowUpStep {
+    NotDue,    // neither configured nor asked for, or the run was stopped before its verdict
+    Done,      // sent and completed
+    Failed,    // sent, and it failed
+    Stopped,   // sent, then stopped
+    Skipped,   // due, but not sent: a stop came first, or the port went away
+};
+
 // What the last run found.
 struct SelfTestRecord {
     uint32_t selection = 0;     // items sent, plus kGpsSnrBit with the signal-strength check
@@ -14,5 +23,9 @@ struct SelfTestRecord {
     char tsVersion[8] = "";
     char gpsVersion[64] = "";
     bool versionsRead = false;
+    std::string serialShown;    // the serial number shown when the run began: the follow-ups change it
+    bool started = false;       // the start request went out: the unit was tested
+    FollowUpStep clear = FollowUpStep::NotDue;
+    FollowUpStep powerOff = FollowUpStep::NotDue;
     std::string stopText;       // the box that ended the run before its verdict; empty otherwise
 };

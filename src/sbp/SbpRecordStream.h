@@ -1,8 +1,7 @@
 #pragma once
 // An .sbp file read as a stream of whole records, a block at a time, so a log
 // of any size passes through one fixed buffer. The 64-byte header block is
-// skipped and a partial record at the end is ignored, as every reader of the
-// format does.
+// skipped; a partial record at the end is not passed on, only counted.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +29,8 @@ public:
     size_t next(const uint8_t** records);
     // errno of a read that failed after the first block (0 when none): the stream ended early.
     int readError() const { return readError_; }
+    // Bytes after the last whole record (a file cut mid-record), once next() has returned 0.
+    size_t trailingBytes() const { return atEnd_ ? end_ - begin_ : 0; }
 
 private:
     size_t fill();   // tops up the buffer; bytes now held

@@ -70,6 +70,16 @@ const std::vector<Migration>& Migrations()
           " PRIMARY KEY (sha256, reason))",
           "ALTER TABLE sessions ADD COLUMN truncated INTEGER NOT NULL DEFAULT 0"}},
         {4,
+         {// auto_clear and auto_poweroff now say what the run did; what the configuration said
+          // goes here, which is what the older rows hold in both.
+          "ALTER TABLE test_records ADD COLUMN configured_clear INTEGER NOT NULL DEFAULT 0",
+          "ALTER TABLE test_records ADD COLUMN configured_poweroff INTEGER NOT NULL DEFAULT 0",
+          "UPDATE test_records SET configured_clear = auto_clear, configured_poweroff = auto_poweroff",
+          // Items the unit never judged; older rows hold them as failed in runs without a verdict.
+          "ALTER TABLE test_items ADD COLUMN judged INTEGER NOT NULL DEFAULT 1",
+          "UPDATE test_items SET judged = 0, passed = 0 WHERE record_id IN"
+          " (SELECT id FROM test_records WHERE outcome NOT IN ('PASS', 'FAIL'))"}},
+        {5,
          {// The rule set each session's results were computed under; the sessions
           // stored before had this utility's own definitions, now named vr60.
           "ALTER TABLE sessions ADD COLUMN rules TEXT NOT NULL DEFAULT 'vr60'"}},

@@ -8,38 +8,33 @@
 #include <QSysInfo>
 #include <QUuid>
 
+#include "platform/AccountName.h"
 #include "platform/ResultCode.h"
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestRun.h"
 #include "program/Program.h"
+#include "sbp/SbpLogCheck.h"
 #include "storage/Database.h"
 
 namespace {
 
-std::string OperatorName()
+// The serial number as shown when the run began: the run itself zeroes the remembered one,
+// and a power-off that followed disconnected.
+int64_t SerialShown(const SelfTestRecord& s)
 {
-    for (const char* name : {"USER", "LOGNAME", "USERNAME"})
-        if (const char* value = std::getenv(name); value && *value)
-            return value;
-    return "unknown";
-}
-
-// The serial number as shown since connect: the run itself zeroes the remembered one.
-int64_t SerialShown(const Program& p)
-{
-    const std::string& text = p.form.settings.currentSno;
+    const std::string& text = s.serialShown;
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         return -1;
     return std::strtoll(text.c_str(), nullptr, 10);
 }
 
-const char* Outcome(const Program& p, int verdict)
+const char* Outcome(int verdict)
 {
-    if (verdict == kInterrupted || p.link.stopRequested)
-        return kOutcomeInterrupted;
+    // The verdict alone: a stop during the clear or power-off that followed changes none.
     switch (verdict) {
     case kOk: return kOutcomePass;
     case kTestFailed: return kOutcomeFail;
+    case kInterrupted: return kOutcomeInterrupted;
     case kTimeOut: return kOutcomeBitTimeout;   // started, but no result within the budget
     default: return kOutcomeNoAnswer;           // the start was not acknowledged, or the port went away
     }
@@ -55,9 +50,9 @@ TestRecord TestRecordOfRun(const Program& p, int verdict)
     r.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     r.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toStdString();
     r.station = QSysInfo::machineHostName().toStdString();
-    r.operatorName = OperatorName();
+    r.operatorName = AccountName();
     r.programVersion = kProgramVersion;
-    r.serial = SerialShown(p);
+    r.serial = SerialShown(s);
     r.userName = p.identity.userName;
     r.firmware = p.firmwareVersion;
     r.tsVersion = s.tsVersion;
@@ -67,18 +62,21 @@ TestRecord TestRecordOfRun(const Program& p, int verdict)
     r.bestSnrSatellite = s.maxSnrSatellite;
     r.selection = s.selection;
     r.result = s.result;
-    r.outcome = Outcome(p, verdict);
-    r.autoClear = t.autoLogClear;
-    r.autoPowerOff = t.autoPoweroff;
+    r.outcome = Outcome(verdict);
+    r.autoClear = s.clear == FollowUpStep::Done;
+    r.autoPowerOff = s.powerOff == FollowUpStep::Done;
+    r.configuredClear = t.autoLogClear;
+    r.configuredPowerOff = t.autoPoweroff;
     // Verdicts exist only once the device answered.
     const bool judged = verdict == kOk || verdict == kTestFailed;
+    const auto verdictOf = [&](uint32_t bit) { return judged ? ItemVerdict((s.result & bit) != 0) : std::nullopt; };
     for (const TestItemBox& box : t.items) {
         const uint32_t bit = box.tag >= 0 && box.tag < 15 ? TestItemBits[box.tag] : 0;
         if (box.visible && bit != 0 && (s.selection & bit) != 0)
-            r.items.emplace_back(box.caption, judged && (s.result & bit) != 0);
+            r.items.emplace_back(box.caption, verdictOf(bit));
     }
     if (s.selection & kGpsSnrBit)
-        r.items.emplace_back("GPS SNR", judged && (s.result & kGpsSnrBit) != 0);
+        r.items.emplace_back("GPS SNR", verdictOf(kGpsSnrBit));
     return r;
 }
 
@@ -92,6 +90,11 @@ void StationRecords::selfTestJudged(Program& p, int verdict)
 
 void StationRecords::logDownloaded(Program& p, const std::string& file)
 {
+    SbpLogTally tally;
+    if (TallySbpFile(file, tally) == kOk && !tally.looksLikeLog()) {
+        p.host.logLine("Not added to the logbook: " + NotALogText(file, tally));
+        return;
+    }
     SessionEntry entry;
     std::string error;
     if (!SessionFromFile(file, entry, error)) {

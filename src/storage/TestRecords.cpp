@@ -23,14 +23,26 @@ std::string S(const QVariant& v)
     return BytesOfLosslessText(v.toString().toStdString());
 }
 
+QJsonValue VerdictJson(const ItemVerdict& verdict)
+{
+    return verdict ? QJsonValue(*verdict) : QJsonValue(QJsonValue::Null);
+}
+
+// Only a run that ended in a verdict judged its items: records written before
+// unjudged items were told apart hold "failed" for them.
+bool Judged(const std::string& outcome)
+{
+    return outcome == kOutcomePass || outcome == kOutcomeFail;
+}
+
 } // namespace
 
 QJsonObject TestRecordJson(const TestRecord& r)
 {
     QJsonObject items;
     QJsonArray order;
-    for (const auto& [name, passed] : r.items) {
-        items.insert(Q(name), passed);
+    for (const auto& [name, verdict] : r.items) {
+        items.insert(Q(name), VerdictJson(verdict));
         order.append(Q(name));
     }
     return QJsonObject{
@@ -52,6 +64,8 @@ QJsonObject TestRecordJson(const TestRecord& r)
         {"result", Q(r.outcome)},
         {"auto_clear", r.autoClear},
         {"auto_poweroff", r.autoPowerOff},
+        {"configured_clear", r.configuredClear},
+        {"configured_poweroff", r.configuredPowerOff},
         {"items", items},
         {"item_order", order},
     };
@@ -80,9 +94,15 @@ bool TestRecordFromJson(const QJsonObject& o, TestRecord& r)
     r.outcome = S(o.value("result"));
     r.autoClear = o.value("auto_clear").toBool();
     r.autoPowerOff = o.value("auto_poweroff").toBool();
+    // Older records held the configuration's switches in auto_clear and auto_poweroff.
+    r.configuredClear = o.value("configured_clear").toBool(r.autoClear);
+    r.configuredPowerOff = o.value("configured_poweroff").toBool(r.autoPowerOff);
     const QJsonObject items = o.value("items").toObject();
-    for (const QJsonValue name : o.value("item_order").toArray())
-        r.items.emplace_back(S(name.toVariant()), items.value(name.toString()).toBool());
+    for (const QJsonValue name : o.value("item_order").toArray()) {
+        const QJsonValue verdict = items.value(name.toString());
+        r.items.emplace_back(S(name.toVariant()), verdict.isBool() && Judged(r.outcome) ? ItemVerdict(verdict.toBool())
+                                                                                         : std::nullopt);
+    }
     return true;
 }
 
@@ -94,25 +114,29 @@ bool InsertTestRecord(Database& db, const TestRecord& r, std::string& error)
     q.prepare(QStringLiteral(
         "INSERT INTO test_records (id, time_utc, station, operator, program_version, serial, user_name, firmware,"
         " ts_version, gps_version, battery, best_snr, best_snr_satellite, selection_mask, result_mask, outcome,"
-        " auto_clear, auto_poweroff) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-        " ON CONFLICT DO NOTHING"));
+        " auto_clear, auto_poweroff, configured_clear, configured_poweroff)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
     for (const QVariant& v :
          {QVariant(Q(r.id)), QVariant(Q(r.time)), QVariant(Q(r.station)), QVariant(Q(r.operatorName)),
           QVariant(Q(r.programVersion)), QVariant(qint64(r.serial)), QVariant(Q(r.userName)), QVariant(Q(r.firmware)),
           QVariant(Q(r.tsVersion)), QVariant(Q(r.gpsVersion)), QVariant(r.battery), QVariant(r.bestSnr),
           QVariant(r.bestSnrSatellite), QVariant(qint64(r.selection)), QVariant(qint64(r.result)),
-          QVariant(Q(r.outcome)), QVariant(int(r.autoClear)), QVariant(int(r.autoPowerOff))})
+          QVariant(Q(r.outcome)), QVariant(int(r.autoClear)), QVariant(int(r.autoPowerOff)),
+          QVariant(int(r.configuredClear)), QVariant(int(r.configuredPowerOff))})
         q.addBindValue(v);
     bool ok = Database::run(q, error);
     // Items only with a new record: a repeated id adds nothing.
     const bool inserted = ok && q.numRowsAffected() == 1;
     for (size_t i = 0; ok && inserted && i < r.items.size(); ++i) {
         QSqlQuery item(db.sql());
-        item.prepare(QStringLiteral("INSERT INTO test_items (record_id, position, item, passed) VALUES (?, ?, ?, ?)"));
+        item.prepare(QStringLiteral(
+            "INSERT INTO test_items (record_id, position, item, passed, judged) VALUES (?, ?, ?, ?, ?)"));
+        const ItemVerdict& verdict = r.items[i].second;
         item.addBindValue(Q(r.id));
         item.addBindValue(int(i));
         item.addBindValue(Q(r.items[i].first));
-        item.addBindValue(int(r.items[i].second));
+        item.addBindValue(int(verdict.value_or(false)));
+        item.addBindValue(int(verdict.has_value()));
         ok = Database::run(item, error);
     }
     if (!ok) {
@@ -134,7 +158,8 @@ bool ListTestRecords(Database& db, const TestRecordFilter& filter, std::vector<T
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT id, time_utc, station, operator, program_version, serial, user_name, firmware,"
                              " ts_version, gps_version, battery, best_snr, best_snr_satellite, selection_mask,"
-                             " result_mask, outcome, auto_clear, auto_poweroff FROM test_records") +
+                             " result_mask, outcome, auto_clear, auto_poweroff, configured_clear, configured_poweroff"
+                             " FROM test_records") +
               where + QStringLiteral(" ORDER BY time_utc, id"));
     if (filter.serial)
         q.addBindValue(qint64(*filter.serial));
@@ -163,12 +188,14 @@ bool ListTestRecords(Database& db, const TestRecordFilter& filter, std::vector<T
         r.outcome = S(q.value(15));
         r.autoClear = q.value(16).toInt() != 0;
         r.autoPowerOff = q.value(17).toInt() != 0;
+        r.configuredClear = q.value(18).toInt() != 0;
+        r.configuredPowerOff = q.value(19).toInt() != 0;
         index[r.id] = out.size();
         out.push_back(std::move(r));
     }
     QSqlQuery items(db.sql());
     items.setForwardOnly(true);
-    items.prepare(QStringLiteral("SELECT record_id, item, passed FROM test_items"
+    items.prepare(QStringLiteral("SELECT record_id, item, passed, judged FROM test_items"
                                  " JOIN test_records ON test_records.id = test_items.record_id") +
                   where + QStringLiteral(" ORDER BY record_id, position"));
     if (filter.serial)
@@ -180,7 +207,9 @@ bool ListTestRecords(Database& db, const TestRecordFilter& filter, std::vector<T
     while (items.next()) {
         const auto it = index.find(S(items.value(0)));
         if (it != index.end())
-            out[it->second].items.emplace_back(S(items.value(1)), items.value(2).toInt() != 0);
+            out[it->second].items.emplace_back(S(items.value(1)), items.value(3).toInt() != 0
+                                                                       ? ItemVerdict(items.value(2).toInt() != 0)
+                                                                       : std::nullopt);
     }
     return true;
 }
@@ -197,8 +226,8 @@ std::vector<TestDaySummary> SummarizeByDay(const std::vector<TestRecord>& record
         d.units.insert(r.serial);
         if (r.outcome == kOutcomePass)
             d.passed.insert(r.serial);
-        for (const auto& [item, passed] : r.items)
-            if (!passed)
+        for (const auto& [item, verdict] : r.items)
+            if (verdict == false)
                 ++d.failures[item];
     }
     std::vector<TestDaySummary> out;

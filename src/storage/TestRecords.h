@@ -1,6 +1,7 @@
 #pragma once
-// Production test records: one per self-test run, with each selected item's
-// verdict. Written once under a unique id, so a record pushed twice (from the
+// Production test records: one per self-test run that began on the unit, with
+// each selected item's verdict (none where the run ended before the unit judged
+// it). Written once under a unique id, so a record pushed twice (from the
 // outbox, say) is still stored once.
 
 #include <cstdint>
@@ -20,6 +21,9 @@ inline constexpr const char* kOutcomeBitTimeout = "BIT timeout";
 inline constexpr const char* kOutcomeNoAnswer = "no answer";
 inline constexpr const char* kOutcomeInterrupted = "interrupted";
 
+// An item's verdict: passed, failed, or empty when the run ended before the unit judged it.
+using ItemVerdict = std::optional<bool>;
+
 struct TestRecord {
     std::string id;                // a UUID
     std::string time;              // UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ" (orders the records)
@@ -37,9 +41,11 @@ struct TestRecord {
     uint32_t selection = 0;
     uint32_t result = 0;
     std::string outcome;
-    bool autoClear = false;
-    bool autoPowerOff = false;
-    std::vector<std::pair<std::string, bool>> items;   // selected item -> passed, in the page's order
+    bool autoClear = false;          // the run cleared the unit (the full clear completed)
+    bool autoPowerOff = false;       // the run switched the unit off (acknowledged)
+    bool configuredClear = false;    // what the test configuration said
+    bool configuredPowerOff = false;
+    std::vector<std::pair<std::string, ItemVerdict>> items;   // selected item -> verdict, in the page's order
 };
 
 QJsonObject TestRecordJson(const TestRecord& r);
@@ -61,7 +67,7 @@ struct TestDaySummary {
     int units = 0;            // serial numbers tested
     int passed = 0;           // of those, units with a passing run that day
     int failed = 0;           // units without one
-    std::string mostFailedItem;   // empty when no item failed
+    std::string mostFailedItem;   // empty when no item failed; items not judged count for nothing
     int mostFailedCount = 0;
 };
 // Per UTC day, oldest first.

@@ -15,6 +15,7 @@
 #include "analysis/SyntheticLog.h"
 #include "logdata/DownloadRig.h"
 #include "platform/ResultCode.h"
+#include "support/NotLogs.h"
 #include "support/Processes.h"
 
 namespace {
@@ -59,6 +60,15 @@ TEST(AnalyzeCommand, printsTheLibrarysResultsWithTheFiltersAsked)
     EXPECT_EQ(table.out, Joined(ResultTableLines(AnalyzeSbpFile(file, RulesOf(RuleSet::Gp3s)).analysis.results)));
     EXPECT_NE(table.out.find("rules          gp3s"), std::string::npos) << table.out;
     EXPECT_TRUE(table.err.empty()) << table.err;
+
+    // A file cut mid-record: the same results, and the bytes left over are named.
+    std::vector<uint8_t> cut = log.bytes();
+    cut.resize(cut.size() + 17, 0x42);
+    const CtlResult partial = RunCtl({"analyze", WriteLog(dir, "cut.sbp", cut)});
+    EXPECT_EQ(partial.status, 0) << partial.err;
+    EXPECT_EQ(partial.out, table.out);
+    EXPECT_NE(partial.err.find("cut.sbp ends in a partial record: its last 17 bytes were left over"), std::string::npos)
+        << partial.err;
 }
 
 TEST(AnalyzeCommand, refusesBadInputWithAStatus)
@@ -68,6 +78,9 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
     log.run(5, 5);
     const std::string file = WriteLog(dir, "ok.sbp", log.bytes());
     const std::string empty = WriteLog(dir, "empty.sbp", {});
+    const std::vector<NotALog> notLogs = FilesThatAreNotLogs();
+    const std::string readme = WriteLog(dir, notLogs[0].name, notLogs[0].bytes);
+    const std::string picture = WriteLog(dir, notLogs[1].name, notLogs[1].bytes);
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -77,6 +90,8 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
         {{"analyze"}, 2, "usage"},
         {{"analyze", dir.file("missing.sbp")}, 140, "cannot open"},
         {{"analyze", empty}, kEmptyFile, "is empty"},
+        {{"analyze", readme}, kNotALog, "README.sbp does not look like a VR60 log: only "},
+        {{"analyze", picture}, kNotALog, "picture.sbp does not look like a VR60 log: only "},
         {{"analyze", file, "--max-hdop", "abc"}, 2, "not a valid value"},
         {{"analyze", file, "--min-sats", "2.5"}, 2, "not a valid value"},
         {{"analyze", file, "--max-gap", "0"}, 2, "not a valid value"},
@@ -86,7 +101,7 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
         {{"analyze", file, "--fast"}, 2, "unknown option"},
         {{"analyze", file, "--rules", "fastest"}, 2, "not a rule set"},
         {{"analyze", file, "--max-speed-error", "-2"}, 2, "not a valid value"},
-        {{"analyze", file, file}, 2, "only one file"},
+        {{"analyze", file, file}, 2, "unexpected"},
     };
     for (const Case& c : cases) {
         const CtlResult r = RunCtl(c.args);
@@ -98,10 +113,9 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
 
 TEST(AnalyzeCommand, aFileNotReadWholeIsNoSuccess)
 {
-    // One record more than an analysis reads, as a sparse file of blank records.
+    // One record more than an analysis reads, as a sparse file: a log of one point, then blank records.
     ScratchDir dir;
-    const std::string file = dir.file("huge.sbp");
-    std::ofstream(file, std::ios::binary).put('\0');
+    const std::string file = WriteLog(dir, "huge.sbp", SampleTrack(1));
     std::filesystem::resize_file(file, (kMaxAnalysedRecords + 1) * 32);
     const CtlResult r = RunCtl({"analyze", file, "--json"});
     EXPECT_EQ(r.status, 10) << r.err;
@@ -109,7 +123,7 @@ TEST(AnalyzeCommand, aFileNotReadWholeIsNoSuccess)
     const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(o["truncated"], true) << r.out;
     EXPECT_EQ(o["records"].toDouble(), double(kMaxAnalysedRecords)) << r.out;
-    EXPECT_EQ(o["filtered"]["time"].toDouble(), double(kMaxAnalysedRecords)) << r.out;
+    EXPECT_EQ(o["filtered"]["time"].toDouble(), double(kMaxAnalysedRecords - 1)) << r.out;
 }
 
 TEST(AnalyzeCommand, deviceTablesStandBesideTheResults)

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
@@ -16,8 +18,11 @@
 #include "analysisview/SessionWindow.h"
 #include "analysisview/SpeedChart.h"
 #include "analysisview/SpeedColours.h"
+#include "analysisview/TimeTicks.h"
 #include "analysisview/TrackPlot.h"
 #include "logdata/DownloadRig.h"
+#include "platform/ResultCode.h"
+#include "support/NotLogs.h"
 
 namespace {
 
@@ -190,6 +195,10 @@ TEST(SessionView, opensFilesDrawsTheTraceAndRefusesWhatItCannotRead)
             trace += chart.pixel(x, y) == qRgb(20, 70, 160);
     EXPECT_GT(trace, 100);
 
+    // A name that is not UTF-8 (Latin-1 here) opens as the bytes it is.
+    std::filesystem::copy_file(file, dir.file("r\xE9gate.sbp"));
+    EXPECT_TRUE(OpenSessionWindow(dir.file("r\xE9gate.sbp"), error)) << error.toStdString();
+
     EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(dir.file("missing.sbp")), error));
     EXPECT_TRUE(error.contains("Cannot open")) << error.toStdString();
     EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(dir.file("empty.sbp")), error));
@@ -200,6 +209,109 @@ TEST(SessionView, opensFilesDrawsTheTraceAndRefusesWhatItCannotRead)
     nothing.show();
     EXPECT_FALSE(nothing.selectedCategory());
     EXPECT_FALSE(nothing.grab().isNull());
+}
+
+TEST(SessionView, aLogOverSeveralDaysShowsItsDatesOnTheAxisAndInTheTable)
+{
+    const int64_t day = 86400000, noon = 16411 * day + day / 2;   // 2014-12-07 12:00
+    struct Case {
+        const char* name;
+        int64_t from, to;
+        std::vector<QString> firstLabels;
+    };
+    const Case cases[] = {
+        {"an afternoon", noon, noon + 3 * 3600000, {"12:00:00", "12:30:00"}},
+        {"past midnight", noon + 9 * 3600000, noon + 15 * 3600000, {"12-07 21:00", "12-07 22:00"}},
+        {"a minute at midnight", noon + day / 2 - 30000, noon + day / 2 + 30000, {"12-07 23:59:30", "12-07 23:59:40"}},
+        {"twelve days", noon, noon + 12 * day, {"2014-12-08", "2014-12-11"}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<TimeTick> ticks = TimeTicks(c.from, c.to, 6);
+        ASSERT_GE(ticks.size(), 2u) << c.name;
+        EXPECT_LE(ticks.size(), 7u) << c.name;
+        EXPECT_EQ(ticks[0].label, c.firstLabels[0]) << c.name;
+        EXPECT_EQ(ticks[1].label, c.firstLabels[1]) << c.name;
+        EXPECT_NE(ticks.front().label, ticks.back().label) << c.name;
+        EXPECT_TRUE(ticks.front().ms >= c.from && ticks.back().ms <= c.to) << c.name;
+    }
+
+    // Sailed from 08:00 to 08:01, then again from 04:12 to 04:13 the next day, faster.
+    EnsureApplication();
+    SyntheticLog log;
+    log.run(60, 6).gap(20 * 3600 + 11 * 60).run(60, 9);
+    PointFilter f;
+    f.maxAcceleration = {};
+    SessionWindow w(AnalyzeSbpImage(log.bytes(), f));
+    const QTableWidget* table = w.resultsTable();
+    EXPECT_TRUE(table->item(int(Category::FiveByTen), 5)->text().startsWith("2014-12-08 04:1"));
+    EXPECT_TRUE(table->item(int(Category::TwoSeconds), 6)->text().startsWith("2014-12-08 04:1"));
+    EXPECT_TRUE(w.summary()->text().contains("UTC dates 2014-12-07 to 2014-12-08")) << w.summary()->text().toStdString();
+    SessionWindow oneDay(FiveBursts());
+    EXPECT_EQ(oneDay.resultsTable()->item(int(Category::TwoSeconds), 5)->text().size(), 10);   // "HH:MM:SS.m"
+}
+
+TEST(SessionView, theSummaryReadsLongTimesInHoursAndNamesALeftOverPartialRecord)
+{
+    const struct {
+        double seconds;
+        const char* text;
+    } times[] = {{0, "0.0 min"}, {2550, "42.5 min"}, {3569, "59.5 min"}, {3570, "1 h 0 min"}, {419196, "116 h 27 min"}};
+    for (const auto& t : times)
+        EXPECT_EQ(MovingTimeText(t.seconds), t.text) << t.seconds;
+
+    EnsureApplication();
+    ScratchDir dir;
+    SyntheticLog log;
+    log.run(60, 8);
+    std::vector<uint8_t> bytes = log.bytes();
+    bytes.resize(bytes.size() + 20, 0x33);
+    const std::string file = dir.file("cut.sbp");
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    QString error;
+    std::unique_ptr<SessionWindow> w = OpenSessionWindow(QString::fromStdString(file), error);
+    ASSERT_TRUE(w) << error.toStdString();
+    EXPECT_TRUE(w->summary()->text().contains("The file ends in a partial record: its last 20 bytes were left over."))
+        << w->summary()->text().toStdString();
+    EXPECT_TRUE(w->summary()->text().contains("moving 1.0 min")) << w->summary()->text().toStdString();
+}
+
+TEST(SessionView, theLegendLeavesTheTraceUncovered)
+{
+    // The fastest run at the end: the trace runs along the top of its last sixth.
+    EnsureApplication();
+    SyntheticLog log;
+    log.run(50, 4).run(10, 12);
+    PointFilter f;
+    f.maxAcceleration = {};
+    const SessionAnalysis a = AnalyzeSbpImage(log.bytes(), f);
+    SpeedChart chart;
+    chart.resize(700, 240);
+    chart.setTrack(&a.track);
+    QImage image(chart.size(), QImage::Format_RGB32);
+    chart.render(&image);
+    image.save("/tmp/x/legend.png");
+    const QRect area = chart.plotArea();
+    int trace = 0;
+    for (int y = area.top(); y < area.top() + area.height() / 4; ++y)
+        for (int x = area.right() - area.width() / 10; x < area.right(); ++x)
+            trace += image.pixel(x, y) == qRgb(20, 70, 160);
+    EXPECT_GT(trace, 20);
+}
+
+TEST(SessionView, aFileThatIsNotALogIsRefusedWithStatus12)
+{
+    EnsureApplication();
+    ScratchDir dir;
+    for (const NotALog& n : FilesThatAreNotLogs()) {
+        const std::string file = dir.file(n.name);
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(n.bytes.data()), std::streamsize(n.bytes.size()));
+        QString error;
+        int status = 0;
+        EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(file), error, kDefaultRuleSet, &status)) << n.name;
+        EXPECT_EQ(status, kNotALog) << n.name;
+        EXPECT_TRUE(error.contains(QString::fromStdString(file) + " does not look like a VR60 log: only "))
+            << error.toStdString();
+    }
 }
 
 TEST(SessionView, pointsLeftOutAreShownAndCountedByReason)

@@ -124,7 +124,7 @@ TEST(CtlConnectE2E, commandLineMistakesGetAClearMessageAndStatus2)
         {{"analyze", "x.sbp", "--max-gap=0"}, 2, "", "vr60ctl: analyze: '0' is not a valid value for --max-gap", {}},
         {{"analyze", "x.sbp", "--json=yes"}, 2, "", "vr60ctl: analyze: ", {}},
         {{"selftest", "--items="}, 2, "", "vr60ctl: selftest: --items needs a list of test items", {}},
-        {{"records", "--summary", "--csv"}, 2, "", "vr60ctl: usage: records", {}},
+        {{"records", "--summary", "--csv"}, 2, "", "vr60ctl: records: --summary and --csv together", {}},
         {{"maplink", "log.sbp", "-1"}, 2, "", "ROW must be a row number from 1 ('-1')", {}},
         {{"info"}, 2, "", "VR60_TRACE: cannot write /nonexistent-folder/trace", {"VR60_TRACE=/nonexistent-folder/trace"}},
         {{"convert", "--help"}, 0, "convert FILE [--split]", "", {}},

@@ -103,11 +103,12 @@ TEST(CtlDownloadE2E, autoClearFromTheIniIsAnnouncedAndThePointsWrittenReported)
     EXPECT_EQ(ReadFileBytes(work.file("b.sbp")), ExpectedLog({{"points", "50"}}));
 }
 
-TEST(CtlDownloadE2E, signalStopsTheDownloadLeavesLinkModeAndSaysWhatTheFileHolds)
+// Each over an earlier complete log of the same name, which must stay as it was.
+TEST(CtlDownloadE2E, signalStopsTheDownloadLeavesLinkModeAndKeepsWhatArrivedUnderThePartialName)
 {
     const struct {
         int signal;
-        size_t waitForBytes;   // in the file before the signal
+        size_t waitForBytes;   // in the partial file before the signal
     } cases[] = {{SIGINT, 8192}, {SIGTERM, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.signal);
@@ -115,21 +116,25 @@ TEST(CtlDownloadE2E, signalStopsTheDownloadLeavesLinkModeAndSaysWhatTheFileHolds
         // 32000 bytes at 38400 bps: about 8 s, 2 s a block.
         SimProcess sim({"--points", "1000", "--pace", "38400"});
         const std::string out = work.file("x.sbp");
-        CtlProcess ctl({"--port", sim.ptyPath(), "download", "--out", out, "--clear"}, {}, {},
+        const std::string partial = work.file("x.partial.sbp");
+        const std::vector<uint8_t> earlier = ExpectedLog({{"points", "1200"}});
+        std::ofstream(out, std::ios::binary).write(reinterpret_cast<const char*>(earlier.data()), earlier.size());
+        CtlProcess ctl({"--port", sim.ptyPath(), "--yes", "download", "--out", out, "--clear"}, {}, {},
                        {"VR60_TRACE=" + work.file("trace")});
         ASSERT_TRUE(ctl.waitForOutput(".........", 20000));
-        for (int waited = 0; waited < 20000 && ReadFileBytes(out).size() < c.waitForBytes; waited += 20)
+        for (int waited = 0; waited < 20000 && ReadFileBytes(partial).size() < c.waitForBytes; waited += 20)
             usleep(20000);
         ctl.signal(c.signal);
         const CtlResult r = ctl.finish();
 
         EXPECT_EQ(r.status, 128 + c.signal) << r.out << r.err;
-        const size_t kept = ReadFileBytes(out).size();
+        EXPECT_EQ(ReadFileBytes(out), earlier);
+        const size_t kept = ReadFileBytes(partial).size();
         EXPECT_GE(kept, c.waitForBytes);
         EXPECT_LT(kept, 32000u);
-        EXPECT_TRUE(Contains(r.out, "The download was stopped; " + out + " holds " + std::to_string(kept) +
-                             " bytes (incomplete)"))
-            << r.out;
+        const std::string left = kept ? partial + " holds " + std::to_string(kept) + " bytes (incomplete)"
+                                      : std::string("no log data was kept");
+        EXPECT_TRUE(Contains(r.out, "The download was stopped; " + left + "; " + out + " is as it was\n")) << r.out;
         EXPECT_EQ(Lines(r.out).back(), "Device disconnected.");
         const std::string trace = ReadText(work.file("trace"));
         EXPECT_TRUE(Contains(trace, "A0 A2 01 00 0E 0E 00 B0 B3"));   // link mode left
@@ -137,18 +142,24 @@ TEST(CtlDownloadE2E, signalStopsTheDownloadLeavesLinkModeAndSaysWhatTheFileHolds
     }
 }
 
-TEST(CtlDownloadE2E, hangUpMidDownloadFailsAsThePortGoneAndDoesNotClear)
+TEST(CtlDownloadE2E, hangUpMidDownloadFailsAsThePortGoneKeepsTheEarlierFileAndDoesNotClear)
 {
     ScratchDir work;
     SimProcess sim({"--points", "1000", "--fault", "hangup=4:3"});
     const std::string out = work.file("h.sbp");
-    const CtlResult r = RunCtl({"--port", sim.ptyPath(), "download", "--out", out, "--clear"});
+    std::ofstream(out) << "an earlier log";
+    const CtlResult r = RunCtl({"--port", sim.ptyPath(), "--yes", "download", "--out", out, "--clear"});
     EXPECT_EQ(r.status, 1) << r.out << r.err;
-    EXPECT_TRUE(Contains(r.out, "Failed to download log data!")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "Failed to download log data!\nThe download did not complete; " +
+                                    work.file("h.partial.sbp") + " holds 16384 bytes (incomplete); " + out +
+                                    " is as it was\n"))
+        << r.out;
     EXPECT_TRUE(Contains(r.err, "Download failed!")) << r.err;
     EXPECT_FALSE(Contains(r.out, "Log file"));
     EXPECT_FALSE(Contains(r.out, "Clearing log data..."));
-    EXPECT_EQ(ReadFileBytes(out).size(), 2u * 8192);
+    EXPECT_EQ(ReadText(out), "an earlier log");
+    const std::vector<uint8_t> log = ExpectedLog({{"points", "1000"}});
+    EXPECT_EQ(ReadFileBytes(work.file("h.partial.sbp")), std::vector<uint8_t>(log.begin(), log.begin() + 16384));
 }
 
 } // namespace

@@ -24,8 +24,11 @@ TEST(CtlSelfTestE2E, runsTheStationConfigurationAndExitsWithTheVerdict)
                                {}, work.path.string());
     EXPECT_EQ(r.status, 8) << r.out << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
-    const std::vector<std::string> lines = Lines(r.out);
-    ASSERT_GE(lines.size(), 11u) << r.out;
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_GE(lines.size(), 12u) << r.out;
+    // The record is stored once the power-off is done.
+    EXPECT_EQ(lines[lines.size() - 8].rfind("Test record stored in ", 0), 0u) << r.out;
+    lines.erase(lines.end() - 8);
     EXPECT_EQ(std::vector<std::string>(lines.end() - 11, lines.end()),
               (std::vector<std::string>{"Poweroff device...", "Device off OK.", "Device disconnected.",
                                         "Remove USB Cable now.",

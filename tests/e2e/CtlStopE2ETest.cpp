@@ -22,6 +22,7 @@ struct StopCase {
     std::vector<std::string> simOptions;
     const char* heldRequest;   // as the request log writes its key
     int signal;
+    const char* lastLine = "Device disconnected.";
 };
 
 // Whether the request log holds the key within 30 s.
@@ -40,6 +41,10 @@ TEST(CtlStopE2E, nothingButLeavingLinkModeFollowsTheStop)
 {
     const StopCase cases[] = {
         {"selftest", {"selftest"}, {"--selftest-delay", "60000"}, "0x13", SIGINT},
+        // Passed, then stopped in the auto clear: the power-off that was to follow is not sent.
+        {"selftest: clear", {"selftest", "--items", "rtc", "--no-snr"},
+         {"--selftest-delay", "100", "--fault", "nocompletion=5/4"}, "5/4", SIGINT,
+         "Result          PASS, then the auto clear was stopped"},
         {"serial", {"serial", "77"}, {"--fault", "nocompletion=5/4"}, "5/4", SIGTERM},
         {"clear", {"clear"}, {"--fault", "nocompletion=5/4"}, "5/4", SIGINT},
         {"tracks erase", {"tracks", "erase", "2,3,4"}, {"--late-ms", "60000", "--fault", "late=0x1E:1"}, "0x1E", SIGTERM},
@@ -75,7 +80,7 @@ TEST(CtlStopE2E, nothingButLeavingLinkModeFollowsTheStop)
         EXPECT_EQ(std::vector<std::string>(stop + 1, requests.end()), std::vector<std::string>{"0x0E"});
         EXPECT_EQ(r.status, 128 + c.signal) << r.out << r.err;
         EXPECT_FALSE(std::regex_search(r.out + r.err, wrongAfterStop)) << r.out << r.err;
-        EXPECT_EQ(Lines(r.out).back(), "Device disconnected.") << r.out;
+        EXPECT_EQ(Lines(r.out).back(), c.lastLine) << r.out;
         EXPECT_EQ(Lines(r.err).back(), c.signal == SIGINT ? "vr60ctl: interrupted by SIGINT"
                                                           : "vr60ctl: interrupted by SIGTERM")
             << r.err;

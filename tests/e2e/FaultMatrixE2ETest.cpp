@@ -3,8 +3,9 @@
 // the operation's own request. Per cell: the run ends within its budgets, no
 // signal ends it, a failure is never status 0 and says what failed, nothing is
 // cleared on the device after a download that did not complete, and the files
-// in the working folder hold only what the device really sent. The matrix is
-// printed to the test log.
+// in the working folder hold only what the device really sent: an earlier log
+// is replaced only by a whole download, and what an incomplete one left is
+// named in the output. The matrix is printed to the test log.
 
 #include <gtest/gtest.h>
 
@@ -96,10 +97,10 @@ const std::vector<Operation> kOperations = {
     {"settings write: read",   {"settings", "unit=MI"},           "0x0B", "pFpFFpFppFFFFp", 2.1 + kAnswered},
     {"factory-reset",          {"factory-reset"},                 "0x0F", "pFFFppFppFFFpp", 5.1},
     {"loginfo",                {"loginfo"},                       "0x4B", "pFFFFpFppFFFFp", 2.1},
-    {"download",               {"download", "--out", "log.sbp"},  "0x04", "pFpFFFFppFFFFF", kDownload},
-    {"download --clear",       {"download", "--out", "log.sbp", "--clear"}, "0x04", "pFpFFFFppFFFFF",
+    {"download",               {"--yes", "download", "--out", "log.sbp"}, "0x04", "pFpFFFFppFFFFF", kDownload},
+    {"download --clear",       {"--yes", "download", "--out", "log.sbp", "--clear"}, "0x04", "pFpFFFFppFFFFF",
                                                                                              kDownload + kFullClear},
-    {"download --clear: clear", {"download", "--out", "log.sbp", "--clear"}, "5/4", "pFFFppFppFFFFp",
+    {"download --clear: clear", {"--yes", "download", "--out", "log.sbp", "--clear"}, "5/4", "pFFFppFppFFFFp",
                                                                                              kDownload + kFullClear},
     {"clear",                  {"clear"},                         "5/4",  "pFFFppFppFFFFp", kFullClear + 2.1},
     {"clear: tracks",          {"clear"},                         "0x1E", "pFpFppFpppFFFp", kFullClear + kEraseSectors},
@@ -149,7 +150,7 @@ const std::vector<std::string> kClearKeys = {"5/4", "0x0B", "0x1E", "0x32"};
 struct Reference {
     std::vector<uint8_t> log;          // what the simulated logger holds
     std::vector<uint8_t> trackStore;
-    std::vector<uint8_t> kept;         // a file that was in the folder before the run
+    std::vector<uint8_t> kept;         // a file that was in the folder before the run, also as log.sbp
 };
 
 struct Cell {
@@ -187,8 +188,9 @@ void Start(Cell& c, const Reference& ref)
 {
     c.dir = std::make_unique<ScratchDir>();
     fs::create_directory(c.work());
-    std::ofstream(c.work() / "kept.sbp", std::ios::binary).write(reinterpret_cast<const char*>(ref.kept.data()),
-                                                                 std::streamsize(ref.kept.size()));
+    for (const char* name : {"kept.sbp", "log.sbp"})
+        std::ofstream(c.work() / name, std::ios::binary).write(reinterpret_cast<const char*>(ref.kept.data()),
+                                                               std::streamsize(ref.kept.size()));
     const std::vector<uint8_t> upload = GenerateTrackImage({5, 0, 7, 0});
     std::ofstream(c.work() / "VR40_TRK_64KB_X.BIN", std::ios::binary)
         .write(reinterpret_cast<const char*>(upload.data()), std::streamsize(upload.size()));
@@ -272,8 +274,18 @@ void Judge(Cell& c, const Reference& ref)
     const std::vector<uint8_t> image = ReadFileBytes((c.work() / "VR40_TRK_64KB.bin").string());
     if (!TrackImageIsTrue(image, ref.trackStore))
         problem("VR40_TRK_64KB.bin holds bytes that are not the device's track store");
-    if (r.status == 0 && c.op->args[0] == std::string("download") && log != ref.log)
+    // The log download is the only operation with --out.
+    const bool download = std::find(c.op->args.begin(), c.op->args.end(), "--out") != c.op->args.end();
+    if (r.status == 0 && download && log != ref.log)
         problem("status 0 but log.sbp is not the whole log");
+    // The earlier log.sbp is replaced only by a whole download; what an incomplete one
+    // left is under a name that says so, and the output names it.
+    if (log != ref.kept && log != ref.log)
+        problem("log.sbp is neither the earlier file nor the whole log");
+    const std::vector<uint8_t> partial = ReadFileBytes((c.work() / "log.partial.sbp").string());
+    if (!partial.empty() && !std::regex_search(r.out, std::regex("log\\.partial\\.sbp holds " +
+                                                                 std::to_string(partial.size()) + " bytes")))
+        problem("log.partial.sbp is left but the output does not say what it holds");
     if (r.status == 0 && c.op->args == std::vector<std::string>{"tracks", "download"} && image != ref.trackStore)
         problem("status 0 but VR40_TRK_64KB.bin is not the whole track store");
 

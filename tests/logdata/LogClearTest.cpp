@@ -64,6 +64,19 @@ TEST(LogClear, missingAcknowledgementAndMissingCompletionAreReported)
     EXPECT_EQ(d.deviceLog(), log);
 }
 
+// A stop that came before the request went out: no line claims a clear.
+TEST(LogClear, clearStoppedBeforeItsRequestSaysNothingAndSendsNothing)
+{
+    DownloadRig d(300);
+    d.connectTo("unused.sbp");
+    const size_t before = d.device().requestLog().size();
+    d.p().link.stopRequested = true;
+    EXPECT_EQ(ClearDeviceLog(d.p()), kInterrupted);
+    EXPECT_TRUE(d.rig.host.logs().empty()) << testing::PrintToString(d.rig.host.logs());
+    EXPECT_EQ(d.device().requestLog().size(), before);
+    EXPECT_EQ(d.deviceLog().size(), 300u * 32);
+}
+
 TEST(LogClear, aTrackSlotOrWaypointThatStaysMakesTheClearIncomplete)
 {
     const struct {

@@ -14,6 +14,7 @@
 #include "program/PointGrid.h"
 #include "logdata/SbpExportText.h"
 #include "platform/ResultCode.h"
+#include "support/NotLogs.h"
 
 using Export = LogFileTest;
 
@@ -86,6 +87,38 @@ TEST_F(Export, csvHoldsTheInputNotWhatTheGridShows)
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
     EXPECT_EQ(CountLines(ReadText(path("b.csv"))), 8u);
     EXPECT_EQ(program->grid.rowCount(), 4u);   // the browser still shows a.sbp
+}
+
+TEST_F(Export, aFileThatIsNotALogIsConvertedWithOneWarning)
+{
+    useFakeConverter();
+    const NotALog text = FilesThatAreNotLogs()[0];
+    WriteBytes(path(text.name), text.bytes);
+    const auto warnings = [&](const char* ending) {
+        size_t n = 0;
+        for (const std::string& line : host.logs())
+            n += line.rfind(std::string("Warning: ") + text.name + " does not look like a VR60 log: ", 0) == 0 &&
+                 line.ends_with(ending);
+        return n;
+    };
+    program->form.logData.logFileName = text.name;
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
+    EXPECT_EQ(warnings(""), 1u) << ::testing::PrintToString(host.logs());
+    EXPECT_EQ(warnings("; converted as it is"), 1u);
+    EXPECT_TRUE(FileExists(path("README.NMEA")));
+
+    // Loaded into the browser first: the load warns, the conversion of the same file does not again.
+    host.events.clear();
+    ASSERT_EQ(Load_SBPClick(*program, text.name), 0);
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
+    EXPECT_EQ(warnings("; loaded as it is"), 1u) << ::testing::PrintToString(host.logs());
+    EXPECT_EQ(warnings(""), 1u);
+    EXPECT_EQ(program->grid.rowCounter(), text.bytes.size() / 32);
+
+    host.events.clear();
+    WriteBytes(path("log.sbp"), SampleTrack(20));
+    ASSERT_EQ(Load_SBPClick(*program, "log.sbp"), 0);
+    EXPECT_EQ(host.logs().size(), 2u) << ::testing::PrintToString(host.logs());
 }
 
 TEST_F(Export, inputProblems)

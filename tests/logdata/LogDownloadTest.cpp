@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "link/BlockRead.h"
+#include "logdata/DownloadTarget.h"
 #include "logdata/LogDownload.h"
 #include "logdata/DownloadRig.h"
 #include "platform/ResultCode.h"
@@ -132,8 +133,10 @@ TEST(LogDownload, threeMissedAnswersAreRetriedFourMissedFailAndKeepTheDeviceLog)
 
     EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
     EXPECT_EQ(calls, 5);
-    EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
-    EXPECT_EQ(d.rig.host.logs().back(), "Failed to download log data!");
+    const std::string partial = PartialNameFor(d.p().form.logData.logFileName);
+    EXPECT_EQ(ReadFileBytes(partial), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
+    EXPECT_FALSE(std::filesystem::exists(d.p().form.logData.logFileName));
+    EXPECT_EQ(d.rig.host.logs().back(), "The download did not complete; " + partial + " holds 8192 bytes (incomplete)");
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.p().link.gauge.position, 8192);
     EXPECT_EQ(d.p().link.gauge.tag, 1);
@@ -160,7 +163,10 @@ TEST(LogDownload, wrongLengthAnswersAreAskedAgainButNotForever)
     d.connectTo("never.sbp");
     EXPECT_EQ(Button_downloadlogClick(d.p()), kTimeOut);
     EXPECT_EQ(d.blockRequests.size(), size_t(4 * kWrongLengthAnswersPerAttempt));
-    EXPECT_TRUE(ReadFileBytes(d.p().form.logData.logFileName).empty());
+    // Nothing arrived: no file at all, not even an empty partial one.
+    EXPECT_FALSE(std::filesystem::exists(d.p().form.logData.logFileName));
+    EXPECT_FALSE(std::filesystem::exists(PartialNameFor(d.p().form.logData.logFileName)));
+    EXPECT_EQ(d.rig.host.logs().back(), "The download did not complete; no log data was kept");
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_EQ(d.requestsOf(0x504), 0u);
 }
@@ -191,13 +197,20 @@ TEST(LogDownload, answerCutHalfwayIsRecoveredWithinTheAttempts)
     ExpectGridHolds(d.p().grid, d.deviceLog());
 }
 
-TEST(LogDownload, hangUpOrStopMidDownloadFailsKeepsWhatArrivedAndNeverClears)
+// Over an earlier complete log: that one stays as it was, what arrived is kept under the
+// partial name, which the message log names, and the device keeps its log.
+TEST(LogDownload, hangUpOrStopMidDownloadKeepsTheEarlierFileAndWhatArrivedUnderThePartialName)
 {
     for (bool stop : {false, true}) {
         SCOPED_TRACE(stop ? "waits stopped (the program ends)" : "device hangs up");
         DownloadRig d(700);
         d.p().form.logData.autoClearAfterDownload = true;
-        d.connectTo("hangup.sbp");
+        d.connectTo("big.sbp");
+        const std::string name = d.p().form.logData.logFileName;
+        const std::string partial = d.dir.file("big.partial.sbp");
+        const std::vector<uint8_t> earlier(38400, 0x5A);
+        std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(earlier.data()), 38400);
+        d.rig.host.answers = {true};   // "big.sbp exists! Overwrite?"
         if (stop) {
             // Asked to stop while the second block is on its way: it is not asked again.
             const SimDevice::Handler readBlock = d.device().handler(4);
@@ -210,19 +223,36 @@ TEST(LogDownload, hangUpOrStopMidDownloadFailsKeepsWhatArrivedAndNeverClears)
         } else {
             d.device().faults.hangUpOn[4] = 2;
         }
+        const std::vector<uint8_t> log = d.deviceLog();
         EXPECT_EQ(Button_downloadlogClick(d.p()), stop ? kInterrupted : kTimeOut);
-        EXPECT_EQ(ReadFileBytes(d.p().form.logData.logFileName).size(), 8192u);
+        EXPECT_EQ(ReadFileBytes(name), earlier);
+        EXPECT_EQ(ReadFileBytes(partial), std::vector<uint8_t>(log.begin(), log.begin() + 8192));
         EXPECT_EQ(d.requestsOf(0x504), 0u);
+        EXPECT_FALSE(d.p().form.browse.gridEnabled);
+        const std::string left = partial + " holds 8192 bytes (incomplete); " + name + " is as it was";
         if (stop) {
             // A stop is no failure: no box, and the log says what the file holds.
             EXPECT_TRUE(d.rig.host.boxes().empty());
-            EXPECT_EQ(d.rig.host.logs().back(),
-                      "The download was stopped; " + d.p().form.logData.logFileName + " holds 8192 bytes (incomplete)");
+            EXPECT_EQ(d.rig.host.logs().back(), "The download was stopped; " + left);
             EXPECT_EQ(d.requestsOf(4), 2u);
         } else {
             EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
+            EXPECT_EQ(d.rig.host.logs().back(), "The download did not complete; " + left);
         }
     }
+}
+
+TEST(LogDownload, theIncompleteFileIsNamedSoBesideTheAskedForOne)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"big.sbp", "big.partial.sbp"},
+        {"/logs/a.b.sbp", "/logs/a.b.partial.sbp"},
+        {"logs.v2/track", "logs.v2/track.partial"},
+        {"C:\\logs.v2\\track", "C:\\logs.v2\\track.partial"},
+        {".sbp", ".sbp.partial"},
+    };
+    for (const auto& [name, partial] : cases)
+        EXPECT_EQ(PartialNameFor(name), partial) << name;
 }
 
 TEST(LogDownload, autoClearRunsTheFullClearAfterACompleteDownload)
@@ -249,10 +279,11 @@ TEST(LogDownload, failedWriteFailsTheDownloadAndNeverClears)
 
     EXPECT_EQ(Button_downloadlogClick(d.p()), kWriteFailed);
     EXPECT_EQ(d.blockRequests.size(), 1u);   // no further block after the failed write
-    const Strings logs = d.rig.host.logs();
-    ASSERT_GE(logs.size(), 2u);
-    EXPECT_EQ(logs[logs.size() - 2], "Writing /dev/full failed: No space left on device");
-    EXPECT_EQ(logs.back(), "Failed to download log data!");
+    // A device is written straight through: no partial file is made beside it.
+    EXPECT_EQ(d.rig.host.logs(), (Strings{"DLG addr=00010000h,size=00400000h,cyc_start=00010000h,cyc_blank=00012580h",
+                                          ".........", "Writing /dev/full failed: No space left on device",
+                                          "Failed to download log data!",
+                                          "The download did not complete; /dev/full is incomplete"}));
     EXPECT_EQ(d.rig.host.boxes(), Strings{"Download failed!"});
     EXPECT_FALSE(d.p().form.browse.gridEnabled);
     EXPECT_EQ(d.requestsOf(0x504), 0u);

@@ -14,6 +14,7 @@
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestItemGroups.h"
 #include "prodtest/TestRun.h"
+#include "program/RecordSink.h"
 #include "support/Files.h"
 #include "support/SimRig.h"
 
@@ -227,6 +228,52 @@ TEST_F(TestRunTest, finishingStepsRunAfterFailuresToo)
         EXPECT_EQ(s.rig.host.logs(), logs);
         EXPECT_EQ(s.p().connected == 1, row.connected);
         EXPECT_TRUE(s.t().testEnabled && !s.rig.host.busyCursor && s.p().form.focusRequest == "BitBtn_connect");
+    }
+}
+
+// A stop at any point after the verdict: a line for a clear or a power-off only where
+// its request went out, nothing sent after the stop, and the record says what was done.
+TEST_F(TestRunTest, followUpLinesMatchTheRequestsSentAroundAStop)
+{
+    struct StopOnSave : RecordSink {
+        Program* p = nullptr;
+        int saves = 0;
+        void selfTestJudged(Program& program, int) override
+        {
+            ++saves;
+            if (p)
+                program.link.stopRequested = true;
+        }
+        void logDownloaded(Program&, const std::string&) override {}
+    };
+    const FollowUpStep done = FollowUpStep::Done, stopped = FollowUpStep::Stopped, skipped = FollowUpStep::Skipped;
+    struct Row { const char* name; int stopKey; bool stopOnSave; int code; FollowUpStep clear; FollowUpStep off; } rows[] = {
+        {"stop during the record save", -1, true, kOk, done, done},
+        {"stop in the clear", 0x504, false, kInterrupted, stopped, skipped},
+        {"stop in the power-off", 0x40, false, kInterrupted, done, stopped},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Station s({"RTC"});
+        s.t().autoLogClear = s.t().autoPoweroff = true;
+        StopOnSave sink;
+        sink.p = row.stopOnSave ? &s.p() : nullptr;
+        s.p().records = &sink;
+        // The device takes the request and never answers; the operator stops meanwhile.
+        if (row.stopKey >= 0)
+            s.rig.device.setHandler(row.stopKey, [&](SimDevice&, const uint8_t*, int) { s.p().link.stopRequested = true; });
+        EXPECT_EQ(s.run(), row.code);
+        const Strings logs = s.rig.host.logs();
+        const Keys requests = s.requests();
+        const auto count = [](const auto& list, const auto& item) { return std::count(list.begin(), list.end(), item); };
+        EXPECT_EQ(count(logs, "Clearing log data..."), count(requests, 0x504)) << testing::PrintToString(logs);
+        EXPECT_EQ(count(logs, "Poweroff device..."), count(requests, 0x40)) << testing::PrintToString(logs);
+        if (row.stopKey >= 0) {
+            EXPECT_EQ(requests.back(), row.stopKey);
+        }
+        EXPECT_EQ(s.p().selfTest.clear, row.clear);
+        EXPECT_EQ(s.p().selfTest.powerOff, row.off);
+        EXPECT_EQ(sink.saves, 1);
     }
 }
 

@@ -1,5 +1,6 @@
 // An .sbp file read block by block: the same records as the file holds, the
-// header block and a partial record left out, and what cannot be read said so.
+// header block and a partial record left out (the partial one counted), and
+// what cannot be read said so.
 
 #include <gtest/gtest.h>
 
@@ -25,13 +26,14 @@ TEST(SbpRecordStream, yieldsTheWholeRecordsAfterAnyHeaderBlock)
         std::vector<uint8_t> bytes;
         int status;
         std::vector<uint8_t> expected;
+        size_t trailingBytes;
     };
     const Case cases[] = {
-        {"plain records", records, kOk, records},
-        {"header block, records and a partial record", headed, kOk, records},
-        {"a header block alone", SbpHeaderBlock(), kOk, {}},
-        {"less than a record", std::vector<uint8_t>(31, 1), kOk, {}},
-        {"empty", {}, kEmptyFile, {}},
+        {"plain records", records, kOk, records, 0},
+        {"header block, records and a partial record", headed, kOk, records, 31},
+        {"a header block alone", SbpHeaderBlock(), kOk, {}, 0},
+        {"less than a record", std::vector<uint8_t>(31, 1), kOk, {}, 31},
+        {"empty", {}, kEmptyFile, {}, 0},
     };
     ScratchDir dir;
     for (const Case& c : cases) {
@@ -46,6 +48,7 @@ TEST(SbpRecordStream, yieldsTheWholeRecordsAfterAnyHeaderBlock)
             read.insert(read.end(), block, block + 32 * n);
         }
         EXPECT_EQ(read, c.expected) << c.name;
+        EXPECT_EQ(stream.trailingBytes(), c.trailingBytes) << c.name;
         EXPECT_EQ(stream.readError(), 0) << c.name;
         EXPECT_EQ(stream.sizeHint(), c.bytes.size() / 32) << c.name;
     }

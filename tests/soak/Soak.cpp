@@ -1,11 +1,14 @@
 // vr60soak (make soak): connect/disconnect cycles and full log downloads
 // against vr60sim with random faults, on one Program as a long window session
-// would run them. The open descriptors and resident memory of this process and
-// of the simulator are measured after a warm-up and at the end, and printed.
+// would run them, with the records database installed as the window installs
+// it (a scratch SQLite file), so every complete download is also a logbook write.
+// The open descriptors and resident memory of this process and of the simulator
+// are measured after a warm-up and at the end, and printed.
 // Fails when descriptors grow, when memory grows by more than a slack (not
 // judged in a sanitizer build, whose allocator keeps freed memory), when an
 // operation reports success for a wrong result, when no more than half of the
-// connects or of the downloads succeed, or when the simulator ends badly.
+// connects or of the downloads succeed, when the logbook holds anything but the
+// one true log, or when the simulator ends badly. An unknown option is status 2.
 // Time runs 50 times faster for sleeps and the read-ahead before each wait; the
 // waits' idle-poll budgets stay real, so faults cost what they cost.
 //
@@ -14,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -21,7 +25,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include <QCryptographicHash>
+
 #include "connection/ConnectionSequence.h"
+#include "logdata/DownloadTarget.h"
 #include "logdata/LogDownload.h"
 #include "platform/PortTable.h"
 #include "platform/QuietHost.h"
@@ -30,6 +37,9 @@
 #include "program/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimOptions.h"
+#include "soak/SoakOptions.h"
+#include "storage/Database.h"
+#include "storage/StationRecords.h"
 #include "support/Processes.h"
 
 namespace {
@@ -86,12 +96,24 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-long Option(int argc, char** argv, const std::string& name, long fallback)
+// What the logbook holds after the downloads; empty when it is the one log, once.
+std::string LogbookProblem(const std::vector<uint8_t>& log, int complete)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (argv[i] == "--" + name)
-            return std::strtol(argv[i + 1], nullptr, 10);
-    return fallback;
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(ConfiguredTarget(nullptr), error);
+    std::vector<SessionEntry> sessions;
+    if (!db || !ListSessions(*db, sessions, error))
+        return "the logbook cannot be read: " + error;
+    const QByteArray bytes(reinterpret_cast<const char*>(log.data()), qsizetype(log.size()));
+    const std::string sha = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+    const size_t expected = complete > 0 ? 1 : 0;
+    if (sessions.size() != expected || (expected && sessions[0].sha256 != sha))
+        return "the logbook holds " + std::to_string(sessions.size()) + " sessions after " + std::to_string(complete) +
+               " complete downloads of one log" + (sessions.empty() || sessions[0].sha256 == sha ? "" : ", not that log");
+    const SyncReport outbox = RecordStore(ConfiguredTarget(nullptr)).sync();
+    if (outbox.waiting != 0)
+        return std::to_string(outbox.waiting) + " records wait in the outbox";
+    return {};
 }
 
 struct Tally {
@@ -104,10 +126,13 @@ struct Tally {
 
 int main(int argc, char** argv)
 {
-    const long cycles = Option(argc, argv, "cycles", 1000);
-    const long downloads = Option(argc, argv, "downloads", 100);
-    const long faults = Option(argc, argv, "faults", 1);
-    const long seed = Option(argc, argv, "seed", 1);
+    SoakOptions options;
+    std::string optionError;
+    if (!ReadSoakOptions(std::vector<std::string>(argv + 1, argv + argc), options, optionError)) {
+        std::fprintf(stderr, "vr60soak: %s\n", optionError.c_str());
+        return kUsageError;
+    }
+    const long cycles = options.cycles, downloads = options.downloads, faults = options.faults, seed = options.seed;
 
     SimProcess sim({"--no-alias", "--points", std::to_string(kPoints), "--log-seed", std::to_string(kLogSeed),
                     "--fault", "random=" + std::to_string(faults) + ":" + std::to_string(seed)});
@@ -124,14 +149,20 @@ int main(int argc, char** argv)
     const std::filesystem::path work = std::filesystem::temp_directory_path() / ("vr60soak." + std::to_string(getpid()));
     std::filesystem::create_directories(work);
     const std::string logFile = (work / "soak.sbp").string();
+    // The default records database, in the scratch folder.
+    setenv("XDG_DATA_HOME", work.c_str(), 1);
+    unsetenv("VR60_DB");
 
     SoakHost host;
     Program p(host, [](const std::string&) { return MakeSystemTransport(); });
+    StationRecords records(ConfiguredTarget(nullptr));
+    p.records = &records;
     p.form.connection.comPortText = PortDisplayName(PortNumberForArgument(sim.ptyPath()));
     p.form.connection.comBaudIndex = 7;
 
     Tally connects;
     Tally transfers;
+    int completed = 0;   // downloads that reported success, the warm-up's too: each one a logbook write
     auto cycle = [&] {
         const int result = BitBtn_connectClick(p);
         const bool connected = p.connected == 1;
@@ -151,12 +182,14 @@ int main(int argc, char** argv)
         }
         p.form.logData.logFileName = logFile;
         const int result = Button_downloadlogClick(p);
+        completed += result == kOk;
         if (result == kOk)
             (ReadBytes(logFile) == expected ? transfers.ok : transfers.wrong)++;
         else
             ++transfers.failed;
         BitBtn_connectClick(p);
         std::filesystem::remove(logFile);
+        std::filesystem::remove(PartialNameFor(logFile));   // what a failed download left
     };
 
     const auto started = std::chrono::steady_clock::now();
@@ -183,6 +216,7 @@ int main(int argc, char** argv)
     const Usage simEnd = Measure(simPid);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const std::string simProblem = sim.finish();
+    const std::string logbookProblem = LogbookProblem(expected, completed);
     std::filesystem::remove_all(work);
 
     std::printf("\n%ld connect/disconnect cycles and %ld downloads, random faults on %ld%% of requests, %.0f s\n",
@@ -216,6 +250,8 @@ int main(int argc, char** argv)
         std::printf("memory growth not judged: the sanitizer's allocator keeps freed memory (LeakSanitizer checks at exit)\n");
     else if (selfEnd.rssKiB > selfStart.rssKiB + kRssSlackKiB || simEnd.rssKiB > simStart.rssKiB + kRssSlackKiB)
         fail("resident memory grew by more than " + std::to_string(kRssSlackKiB) + " KiB");
+    if (!logbookProblem.empty())
+        fail(logbookProblem);
     if (!simProblem.empty())
         fail(simProblem);
     if (!failed)

@@ -1,8 +1,10 @@
 // The session logbook: one session per content, newest first, bests per
-// category, and the logbook window built from it.
+// category, removal, and the logbook window built from it.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include <QApplication>
@@ -10,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include "analysis/ResultText.h"
@@ -18,6 +21,7 @@
 #include "analysisview/LogbookView.h"
 #include "analysisview/SessionWindow.h"
 #include "storage/Database.h"
+#include "storage/LogbookRemoval.h"
 #include "support/Files.h"
 #include "ui/WindowRig.h"
 
@@ -141,6 +145,94 @@ TEST(Logbook, sessionsUnderOtherRulesAreComputedAgainOrKeptApart)
     for (const PersonalBest& b : bests)
         EXPECT_EQ(b.file, here) << Categories()[size_t(b.category)].key;
     EXPECT_NE(LogbookJson(sessions).find("\"rules\": \"vr60\""), std::string::npos);
+}
+
+TEST(Logbook, sessionsAreNamedByFileHashOrDay_andRemovedFromDatabaseAndView)
+{
+    ScratchDir dir;
+    const std::string slow = WriteLog(dir, "slow.sbp", SyntheticLog().run(60, 5));
+    const std::string fast = WriteLog(dir, "fast.sbp", SyntheticLog().run(60, 5).run(12, 9).run(20, 5));
+    const std::string other = WriteLog(dir, "other.sbp", SyntheticLog().run(30, 7));
+    DatabaseTarget target;
+    target.kind = DatabaseTarget::Kind::Sqlite;
+    target.path = dir.file("book.sqlite");
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(target, error);
+    ASSERT_TRUE(db) << error;
+    std::vector<SessionEntry> added;
+    for (const auto& [file, shiftDays] : {std::pair{slow, 0}, std::pair{fast, 1}, std::pair{other, 1}}) {
+        SessionEntry e;
+        ASSERT_TRUE(SessionFromFile(file, e, error)) << error;
+        *e.startMs += shiftDays * 86400000LL;
+        bool isNew = false;
+        ASSERT_TRUE(InsertSession(*db, e, isNew, error)) << error;
+        added.push_back(e);
+    }
+    std::filesystem::copy_file(other, dir.file("moved.sbp"));   // the same content under another name
+
+    const std::string fastHash = added[1].sha256;
+    const struct {
+        std::string what;
+        std::vector<std::string> named;
+    } cases[] = {
+        {fastHash, {fast}},
+        {fastHash.substr(0, 8), {fast}},
+        {QString::fromStdString(fastHash.substr(0, 10)).toUpper().toStdString(), {fast}},
+        {fastHash.substr(0, 7), {}},   // too short to be a hash: a file of that name, which is not there
+        {"2014-12-07", {slow}},
+        {"2014-12-08", {other, fast}},
+        {"2014-12-09", {}},
+        {slow, {slow}},
+        {dir.file("moved.sbp"), {other}},   // by content
+        {dir.file("missing.sbp"), {}},
+    };
+    std::vector<SessionEntry> sessions;
+    ASSERT_TRUE(ListSessions(*db, sessions, error)) << error;
+    for (const auto& c : cases) {
+        std::vector<std::string> files;
+        for (const SessionEntry& e : SessionsNamedBy(sessions, c.what))
+            files.push_back(e.file);
+        std::sort(files.begin(), files.end());
+        std::vector<std::string> expected = c.named;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(files, expected) << c.what;
+    }
+
+    // The view asks first; No keeps the session, Yes takes it out of the database and the table.
+    TestApplication();
+    LogbookView view(sessions);
+    EXPECT_FALSE(view.removeButton()->isEnabled());   // no database to remove from
+    view.setDatabase(target);
+    view.table()->selectRow(0);
+    ASSERT_TRUE(view.removeButton()->isEnabled());
+    std::vector<QString> asked;
+    bool answer = false;
+    view.setAsk([&](const QString& question) {
+        asked.push_back(question);
+        return answer;
+    });
+    const std::string first = sessions[0].file;
+    view.removeButton()->click();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].contains(QString::fromStdString(first))) << asked[0].toStdString();
+    EXPECT_EQ(view.table()->rowCount(), 3);
+    answer = true;
+    view.removeButton()->click();
+    EXPECT_EQ(view.table()->rowCount(), 2);
+    EXPECT_EQ(view.chart()->points().size(), 2u);
+    std::vector<SessionEntry> left;
+    ASSERT_TRUE(ListSessions(*db, left, error)) << error;
+    ASSERT_EQ(left.size(), 2u);
+    for (const SessionEntry& e : left)
+        EXPECT_NE(e.file, first);
+    EXPECT_TRUE(std::filesystem::exists(first));   // the log file stays
+
+    // Removed with its results: adding the log again stores it afresh.
+    SessionEntry again;
+    ASSERT_TRUE(SessionFromFile(first, again, error)) << error;
+    bool isNew = false;
+    ASSERT_TRUE(InsertSession(*db, again, isNew, error)) << error;
+    EXPECT_TRUE(isNew);
 }
 
 } // namespace

@@ -74,7 +74,7 @@ TEST_F(PostgresRecords, twoStationsStartingOnANewDatabaseAtOnceLoseNothing)
     ASSERT_TRUE(ListTestRecords(*db, {}, all, error)) << error;
     EXPECT_EQ(all.size(), size_t(2 * kEach));
     ASSERT_FALSE(all.empty());
-    EXPECT_EQ(all[0].items, SampleTestRecord(0, "", "").items);
+    EXPECT_EQ(all[0].items, SampleTestRecord(0, "", kOutcomePass).items);
 }
 
 TEST_F(PostgresRecords, aServerStoppedDuringASelfTestGetsTheRecordThroughTheOutboxOnce)

@@ -28,6 +28,11 @@ inline TestRecord SampleTestRecord(int64_t serial, const std::string& time, cons
     r.result = batteryPassed ? 0x04000001 : 0x00000001;
     r.outcome = outcome;
     r.autoPowerOff = true;
-    r.items = {{"RTC", true}, {"Battery", batteryPassed}};
+    r.configuredClear = true;
+    r.configuredPowerOff = true;
+    // Only a run that ended in a verdict has the unit's verdicts.
+    const bool judged = outcome == std::string(kOutcomePass) || outcome == std::string(kOutcomeFail);
+    r.items = {{"RTC", judged ? ItemVerdict(true) : std::nullopt},
+               {"Battery", judged ? ItemVerdict(batteryPassed) : std::nullopt}};
     return r;
 }

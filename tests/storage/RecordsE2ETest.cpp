@@ -11,6 +11,8 @@
 
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -60,7 +62,7 @@ TEST(RecordsE2E, aSelfTestAndADownloadAreRecorded_andAnUnusableDatabaseLeavesThe
     const CtlResult csv = RunCtl({"records", "--csv", "--serial", std::to_string(r["serial"].toInteger())}, {},
                                  work.path.string(), env);
     ASSERT_EQ(Lines(csv.out).size(), 2u) << csv.out;
-    EXPECT_TRUE(Contains(csv.out, ",FAIL,0,0,RTC=1;GPS RMC=0\n")) << csv.out;
+    EXPECT_TRUE(Contains(csv.out, ",FAIL,0,0,RTC=1;GPS RMC=0,0,0\n")) << csv.out;
 
     // A file that is not a database: same run, same status, the record in the outbox, the file untouched.
     const std::string notes = work.file("notes.txt");
@@ -184,6 +186,78 @@ TEST(RecordsE2E, namesFromOutsideReachNeitherTheTerminalNorASpreadsheetAsCommand
     const CtlResult bad = RunCtl({"--db", "postgresql://line:pw-s3cret@db:54x/r", "records"}, {}, work.path.string());
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err.find("pw-s3cret"), std::string::npos) << bad.err;
+}
+
+// What the run did, apart from what the configuration said; items a run never got a
+// verdict for are not judged in every form, and a run stopped before the start is no
+// tested unit.
+TEST(RecordsE2E, theRecordSaysWhatTheRunDidAndWhatTheUnitNeverJudged)
+{
+    ScratchDir work;
+    std::ofstream(work.file("VR60Test.ini"), std::ios::binary) << "[VR60TEST]\r\nauto_log_clear=1\r\nauto_poweroff=1\r\n";
+    const std::vector<std::string> env = {"XDG_DATA_HOME=" + work.file("data"), "VR60_DB="};
+    const std::vector<std::string> selftest = {"selftest", "--items", "rtc,gps-rmc", "--no-clear", "--no-power-off"};
+    auto run = [&](const std::vector<std::string>& simArgs, const std::vector<std::string>& extra = {}) {
+        SimProcess sim(simArgs);
+        std::vector<std::string> args = {"--port", sim.ptyPath()};
+        args.insert(args.end(), selftest.begin(), selftest.end());
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCtl(args, {}, work.path.string(), env);
+    };
+    // GPS RMC (bit 4) fails on the first unit; the second does not acknowledge the start.
+    const CtlResult judged = run({"--serial", "11", "--selftest-delay", "100", "--selftest-pass", "0xFFFFFFEF"}, {"--no-snr"});
+    EXPECT_EQ(judged.status, 8) << judged.out << judged.err;
+    EXPECT_FALSE(Contains(judged.out, "Clearing log data...")) << judged.out;
+    const CtlResult silent = run({"--serial", "12", "--fault", "drop=0x13"}, {"--no-snr"});
+    EXPECT_EQ(silent.status, 3) << silent.out << silent.err;
+
+    // A third unit is stopped while the signal measurement starts, before the start request.
+    {
+        SimProcess sim({"--serial", "13", "--request-log", work.file("requests.log"), "--fault", "late=0x42",
+                        "--late-ms", "60000"});
+        std::vector<std::string> args = {"--port", sim.ptyPath()};
+        args.insert(args.end(), selftest.begin(), selftest.end());
+        args.push_back("--snr");
+        CtlProcess ctl(args, {}, work.path.string(), env);
+        bool held = false;
+        for (int waited = 0; waited < 30000 && !held; waited += 5) {
+            held = Contains(ReadText(work.file("requests.log")), "0x42\n");
+            usleep(5000);
+        }
+        ctl.signal(SIGINT);
+        const CtlResult stopped = ctl.finish();
+        ASSERT_TRUE(held);
+        EXPECT_EQ(stopped.status, 130) << stopped.out << stopped.err;
+        EXPECT_FALSE(Contains(ReadText(work.file("requests.log")), "0x13")) << ReadText(work.file("requests.log"));
+        EXPECT_FALSE(Contains(stopped.out, "Test record")) << stopped.out;
+    }
+
+    const QJsonArray records = Json(RunCtl({"records", "--json"}, {}, work.path.string(), env).out).array();
+    ASSERT_EQ(records.size(), 2);
+    const QJsonObject first = records[0].toObject(), second = records[1].toObject();
+    // Neither a clear nor a power-off was sent, though the configuration had both on.
+    for (const QJsonObject& r : {first, second}) {
+        EXPECT_EQ(r["auto_clear"], QJsonValue(false));
+        EXPECT_EQ(r["auto_poweroff"], QJsonValue(false));
+        EXPECT_EQ(r["configured_clear"], QJsonValue(true));
+        EXPECT_EQ(r["configured_poweroff"], QJsonValue(true));
+    }
+    EXPECT_EQ(first["items"].toObject(), (QJsonObject{{"RTC", true}, {"GPS RMC", false}}));
+    EXPECT_EQ(second["result"].toString(), "no answer");
+    EXPECT_EQ(second["items"].toObject(), (QJsonObject{{"RTC", QJsonValue::Null}, {"GPS RMC", QJsonValue::Null}}));
+
+    const std::vector<std::string> csv = Lines(RunCtl({"records", "--csv"}, {}, work.path.string(), env).out);
+    ASSERT_EQ(csv.size(), 3u);
+    EXPECT_TRUE(Contains(csv[0], ",result,auto_clear,auto_poweroff,items,configured_clear,configured_poweroff")) << csv[0];
+    EXPECT_TRUE(Contains(csv[1], ",FAIL,0,0,RTC=1;GPS RMC=0,1,1")) << csv[1];
+    EXPECT_TRUE(Contains(csv[2], ",no answer,0,0,RTC=;GPS RMC=,1,1")) << csv[2];
+    const std::vector<std::string> text = Lines(RunCtl({"records"}, {}, work.path.string(), env).out);
+    ASSERT_EQ(text.size(), 3u);
+    EXPECT_TRUE(text[1].ends_with(" GPS RMC")) << text[1];
+    EXPECT_TRUE(text[2].ends_with(" not judged: RTC, GPS RMC")) << text[2];
+    // Two units tested, neither passed; only the judged item counts as failed.
+    EXPECT_TRUE(Contains(RunCtl({"records", "--summary"}, {}, work.path.string(), env).out,
+                         "      2       0       2  GPS RMC (1)\n"));
 }
 
 } // namespace

@@ -5,18 +5,21 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThread>
 #include <QVariant>
 
 #include "storage/Database.h"
+#include "storage/Migrations.h"
 #include "storage/RecordStore.h"
 #include "storage/RecordSamples.h"
 #include "support/Files.h"
@@ -131,18 +134,67 @@ TEST(SqliteRecords, summaryPerDayCountsUnitsOnceAndNamesTheItemThatFailedMost)
         SampleTestRecord(3, "2026-03-01T09:30:00Z", kOutcomeNoAnswer),
         SampleTestRecord(4, "2026-03-02T07:00:00Z", kOutcomePass),
     };
-    r[3].items = {{"RTC", false}, {"Battery", false}};
+    // Items the unit never judged count for nothing, however many.
+    r[3].items = {{"RTC", std::nullopt}, {"Battery", std::nullopt}};
+    r.push_back(SampleTestRecord(5, "2026-03-01T09:40:00Z", kOutcomeInterrupted));
+    r.push_back(SampleTestRecord(6, "2026-03-01T09:50:00Z", kOutcomeBitTimeout));
     const std::vector<TestDaySummary> days = SummarizeByDay(r);
     ASSERT_EQ(days.size(), 2u);
     EXPECT_EQ(days[0].day, "2026-03-01");
-    EXPECT_EQ(days[0].units, 3);
+    EXPECT_EQ(days[0].units, 5);
     EXPECT_EQ(days[0].passed, 1);
-    EXPECT_EQ(days[0].failed, 2);
+    EXPECT_EQ(days[0].failed, 4);
     EXPECT_EQ(days[0].mostFailedItem, "Battery");
-    EXPECT_EQ(days[0].mostFailedCount, 3);
+    EXPECT_EQ(days[0].mostFailedCount, 2);
     EXPECT_EQ(days[1].units, 1);
     EXPECT_EQ(days[1].failed, 0);
     EXPECT_EQ(days[1].mostFailedItem, "");
+}
+
+// Records written before the run's own follow-ups and unjudged items were kept apart:
+// a database of schema 3, and an outbox payload of that time.
+TEST(SqliteRecords, olderRecordsReadAsWhatTheyMeant)
+{
+    ScratchDir dir;
+    const std::string path = dir.file("old.sqlite");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+        db.setDatabaseName(QString::fromStdString(path));
+        ASSERT_TRUE(db.open());
+        std::vector<std::string> statements;
+        for (const Migration& m : Migrations())
+            if (m.version <= 3)
+                statements.insert(statements.end(), m.statements.begin(), m.statements.end());
+        const std::string row = "INSERT INTO test_records VALUES ('%1', '2026-03-01T09:0%1:00Z', 's', 'o', 'v', %1,"
+                                " 'u', 'f', 't', 'g', 425, 0, 0, 1, %2, '%3', 1, 0)";
+        for (const std::string& extra :
+             {std::string("CREATE TABLE schema_version (version INTEGER NOT NULL)"),
+              std::string("INSERT INTO schema_version (version) VALUES (3)"),
+              QString::fromStdString(row).arg(1).arg(1).arg("PASS").toStdString(),
+              QString::fromStdString(row).arg(2).arg(0).arg("BIT timeout").toStdString(),
+              std::string("INSERT INTO test_items VALUES ('1', 0, 'RTC', 1), ('2', 0, 'RTC', 0)")})
+            statements.push_back(extra);
+        for (const std::string& statement : statements)
+            ASSERT_TRUE(QSqlQuery(db).exec(QString::fromStdString(statement))) << statement;
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("old"));
+
+    const std::vector<TestRecord> records = AllRecords(SqliteAt(path));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].items, (std::vector<std::pair<std::string, ItemVerdict>>{{"RTC", true}}));
+    EXPECT_EQ(records[1].items, (std::vector<std::pair<std::string, ItemVerdict>>{{"RTC", std::nullopt}}));
+    for (const TestRecord& r : records)
+        EXPECT_TRUE(r.autoClear && r.configuredClear && !r.autoPowerOff && !r.configuredPowerOff);
+    EXPECT_EQ(SummarizeByDay(records)[0].mostFailedItem, "");
+
+    QJsonObject payload = TestRecordJson(SampleTestRecord(9, "2026-03-01T10:00:00Z", kOutcomeInterrupted));
+    payload.remove("configured_clear");
+    payload.remove("configured_poweroff");
+    payload.insert("items", QJsonObject{{"RTC", false}, {"Battery", false}});
+    TestRecord old;
+    ASSERT_TRUE(TestRecordFromJson(payload, old));
+    EXPECT_EQ(old.items, (std::vector<std::pair<std::string, ItemVerdict>>{{"RTC", std::nullopt}, {"Battery", std::nullopt}}));
+    EXPECT_TRUE(old.configuredPowerOff);
 }
 
 TEST(SqliteRecords, aDatabaseThatCannotBeUsedIsLeftAsItIsAndTheRecordWaitsInTheOutbox)

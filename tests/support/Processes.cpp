@@ -129,6 +129,12 @@ void SimProcess::stop()
 
 CtlProcess::CtlProcess(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir,
                        const std::vector<std::string>& env)
+    : CtlProcess(VR60CTL_PATH, args, aliasDir, workDir, env)
+{
+}
+
+CtlProcess::CtlProcess(const std::string& program, const std::vector<std::string>& args, const std::string& aliasDir,
+                       const std::string& workDir, const std::vector<std::string>& env)
 {
     const std::string config = "/tmp/vr60-test-config-" + std::to_string(getuid());
     char outName[] = "/tmp/vr60ctl-out.XXXXXX";
@@ -137,7 +143,6 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args, const std::string& 
     const int errFd = mkstemp(errName);
     outName_ = outName;
     errName_ = errName;
-    const std::string program = VR60CTL_PATH;
     std::vector<char*> argv = Argv(program, args);
     pid_ = fork();
     if (pid_ == 0) {

@@ -52,6 +52,9 @@ class CtlProcess {
 public:
     CtlProcess(const std::vector<std::string>& args, const std::string& aliasDir = {},
                const std::string& workDir = {}, const std::vector<std::string>& env = {});
+    // Another of the programs (vr60view) started the same way.
+    CtlProcess(const std::string& program, const std::vector<std::string>& args, const std::string& aliasDir,
+               const std::string& workDir, const std::vector<std::string>& env);
     ~CtlProcess();
     CtlProcess(const CtlProcess&) = delete;
     CtlProcess& operator=(const CtlProcess&) = delete;

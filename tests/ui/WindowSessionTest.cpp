@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "WindowRig.h"
 #include "connection/PortHotPlug.h"
@@ -228,14 +229,15 @@ INSTANTIATE_TEST_SUITE_P(, WindowExit,
                                            ExitCase{"CloseConnected", true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WindowExitDuringTransfer, AsksThenStopsTheTransferKeepsTheFileAndClearsNothing)
+// Over an earlier complete log of the same name, which stays as it was.
+TEST(WindowExitDuringTransfer, AsksThenStopsTheTransferKeepsThePartialFileAndClearsNothing)
 {
     for (bool viaClose : {false, true}) {
         SCOPED_TRACE(viaClose ? "close" : "Exit");
         WindowRig rig;
         rig.show();
         rig.connect();
-        rig.dialogs.answers = {true};   // stop it
+        rig.dialogs.answers = {true, true};   // overwrite the earlier file, then stop
         rig.p().form.logData.autoClearAfterDownload = true;
         // The third block goes unanswered, so the download waits (and pumps) there.
         int blocks = 0;
@@ -255,15 +257,19 @@ TEST(WindowExitDuringTransfer, AsksThenStopsTheTransferKeepsTheFileAndClearsNoth
             }
         };
         const std::filesystem::path file = rig.home.work("stopped.sbp");
+        const std::filesystem::path partial = rig.home.work("stopped.partial.sbp");
+        std::ofstream(file) << "an earlier log";
         rig.p().form.logData.logFileName = file.string();
         rig.ui().Button_downloadlog->click();
 
         EXPECT_TRUE(asked);
-        EXPECT_EQ(rig.dialogs.questions, std::vector<std::string>{kStopTransferQuestion});
+        EXPECT_EQ(rig.dialogs.questions,
+                  (std::vector<std::string>{file.string() + " exists!\r\nOverwrite?", kStopTransferQuestion}));
         EXPECT_TRUE(rig.window->exitDone());
         EXPECT_FALSE(rig.window->isVisible());
+        EXPECT_EQ(ReadText(file.string()), "an earlier log");
         const std::vector<uint8_t> all = rig.device.logArea.loggedBytes(rig.device);
-        const std::vector<uint8_t> kept = Bytes(file);
+        const std::vector<uint8_t> kept = Bytes(partial);
         ASSERT_EQ(kept.size(), 2u * 8192);
         EXPECT_TRUE(std::equal(kept.begin(), kept.end(), all.begin()));
         // After the first block request only block requests and the leave-link command.
@@ -273,7 +279,9 @@ TEST(WindowExitDuringTransfer, AsksThenStopsTheTransferKeepsTheFileAndClearsNoth
         EXPECT_EQ(requests.back(), 14);
         EXPECT_EQ(rig.p().link.ActiveLink, nullptr);
         EXPECT_TRUE(rig.dialogs.boxes.empty());
-        EXPECT_EQ(Count(rig.log(), "The download was stopped; " + file.string() + " holds 16384 bytes (incomplete)"), 1);
+        EXPECT_EQ(Count(rig.log(), "The download was stopped; " + partial.string() + " holds 16384 bytes (incomplete); " +
+                                       file.string() + " is as it was"),
+                  1);
         EXPECT_EQ(Count(rig.log(), "Failed to download log data!"), 0);
         EXPECT_EQ(Count(rig.log(), "Device disconnected."), 1);
         EXPECT_TRUE(std::filesystem::exists(rig.home.work("VR60Test.ini")));
@@ -325,7 +333,7 @@ TEST(WindowDuringTransfer, NoKeepsItGoingASecondPressIsLoggedAndDisconnectStopsI
     EXPECT_EQ(rig.ui().BitBtn_connect->text().toStdString(), "Connect");
     const std::vector<int> after(rig.device.requestLog().begin() + long(before), rig.device.requestLog().end());
     EXPECT_EQ(after, (std::vector<int>{0x4B, 4, 4, 4, 14}));
-    EXPECT_EQ(Count(rig.log(), "cut.sbp holds 16384 bytes (incomplete)"), 1);
+    EXPECT_EQ(Count(rig.log(), "cut.partial.sbp holds 16384 bytes (incomplete)"), 1);
     rig.host.onPump = nullptr;
     rig.connect();
     EXPECT_EQ(rig.p().connected, 1);
