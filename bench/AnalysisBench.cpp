@@ -118,7 +118,7 @@ double PeakBytesOfAnalysis(const std::string& file)
         if (std::FILE* reset = std::fopen("/proc/self/clear_refs", "w")) {
             const bool cleared = std::fputs("5", reset) >= 0 && std::fclose(reset) == 0;
             const long before = StatusKb("VmRSS:");
-            const SbpFileAnalysis f = AnalyzeSbpFile(file, PointFilter{});
+            const SbpFileAnalysis f = AnalyzeSbpFile(file, RulesOf(RuleSet::Gp3s));
             const long peak = StatusKb("VmHWM:");
             if (cleared && f.status == 0 && before > 0 && peak > before)
                 added = double(peak - before) * 1024;
@@ -140,7 +140,7 @@ void Analyze(benchmark::State& state, bool standing)
 {
     const std::vector<uint8_t> image = SessionLog(standing);
     for (auto _ : state)
-        benchmark::DoNotOptimize(AnalyzeSbpImage(image, PointFilter{}));
+        benchmark::DoNotOptimize(AnalyzeSbpImage(image, RulesOf(RuleSet::Gp3s)));
     state.counters["points"] = double(kPoints);
     state.counters["target_ms"] = 50;
 }
@@ -166,7 +166,7 @@ static void BM_AnalyzeFile(benchmark::State& state)
     const std::string file = dir.filePath(QStringLiteral("sessions.sbp")).toStdString();
     WriteFile(file, SessionLog(false, points));
     for (auto _ : state) {
-        const SbpFileAnalysis f = AnalyzeSbpFile(file, PointFilter{});
+        const SbpFileAnalysis f = AnalyzeSbpFile(file, RulesOf(RuleSet::Gp3s));
         if (f.status != 0 || f.analysis.results.records != points) {
             state.SkipWithError("the file was not analysed whole");
             return;

@@ -30,7 +30,7 @@ SessionEntry Session(int n)
     e.results.movingSeconds = 3000;
     e.results.pointsUsed = 18000;
     for (const CategoryInfo& c : Categories())
-        e.results.best[size_t(c.category)] = CategoryResult{10.0 + n % 7, *e.startMs, *e.startMs + 10000, {}};
+        e.results.best[size_t(c.category)] = CategoryResult{10.0 + n % 7, *e.startMs, *e.startMs + 10000, {}, {}, {}};
     return e;
 }
 

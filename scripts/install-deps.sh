@@ -9,7 +9,7 @@ PACKAGES="cmake make ninja-build g++ ccache pkg-config \
   clang libclang-rt-14-dev \
   gpsbabel xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-wqy-microhei \
   dpkg-dev file lintian desktop-file-utils appstream groff-base librsvg2-bin \
-  libqt6sql6-sqlite libqt6sql6-psql postgresql"
+  libqt6sql6-sqlite libqt6sql6-psql postgresql chromium"
 
 missing=""
 for p in $PACKAGES; do

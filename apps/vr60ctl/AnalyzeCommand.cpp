@@ -26,7 +26,7 @@ struct AnalyzeArgs {
     std::string file;
     bool json = false;
     bool device = false;
-    PointFilter filter;
+    AnalysisRules rules = RulesOf(kDefaultRuleSet);
 };
 
 bool ParseNumber(const std::string& text, double minimum, double& value)
@@ -49,7 +49,8 @@ const struct {
     {"max-hdop", nullptr, [](PointFilter& f, double v) { f.maxHdop = v; }},
     {"min-sats", [](double v) { return v == std::floor(v) && v <= 255; },
      [](PointFilter& f, double v) { f.minSatellites = int(v); }},
-    {"max-accel", nullptr, [](PointFilter& f, double v) { f.maxAcceleration = v; }},
+    {"max-accel", nullptr, [](PointFilter& f, double v) { f.maxAcceleration = {v, v, v}; }},
+    {"max-speed-error", nullptr, [](PointFilter& f, double v) { f.maxSpeedErrorKnots = {v, v, v}; }},
     {"max-gap", [](double v) { return v > 0; }, [](PointFilter& f, double v) { f.maxGapSeconds = v; }},
     {"max-jump", nullptr, [](PointFilter& f, double v) { f.maxJumpMetres = v; }},
     {"max-dropout", nullptr, [](PointFilter& f, double v) { f.maxDropoutSeconds = v; }},
@@ -60,6 +61,17 @@ int ParseArgs(const CommandOptions& options, AnalyzeArgs& out)
 {
     out.json = options.isSet("json");
     out.device = options.isSet("device");
+    // The rule set first: the limits given beside it change its own.
+    if (options.isSet("rules")) {
+        const std::optional<RuleSet> set = RuleSetNamed(options.value("rules"));
+        if (!set) {
+            std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a rule set (%s)\n", options.value("rules").c_str(),
+                         RuleSetNames());
+            return kUsageError;
+        }
+        out.rules = RulesOf(*set);
+    }
+    out.rules.hourFloor = options.isSet("hour-floor");
     for (const auto& o : kFilterOptions) {
         if (!options.isSet(o.name))
             continue;
@@ -69,7 +81,7 @@ int ParseArgs(const CommandOptions& options, AnalyzeArgs& out)
             std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a valid value for --%s\n", text.c_str(), o.name);
             return kUsageError;
         }
-        o.set(out.filter, v);
+        o.set(out.rules.filter, v);
     }
     out.file = options.arguments()[0];
     return 0;
@@ -135,7 +147,7 @@ void PrintBeside(const std::vector<std::string>& left, const DeviceTables& devic
 
 std::vector<CommandOption> AnalyzeOptions()
 {
-    std::vector<CommandOption> options = {{"json"}, {"device"}};
+    std::vector<CommandOption> options = {{"json"}, {"device"}, {"rules", "a rule set", "R"}, {"hour-floor"}};
     for (const auto& o : kFilterOptions)
         options.push_back({o.name, "a value"});
     return options;
@@ -147,7 +159,7 @@ int RunAnalyze(CtlContext& ctx, const CommandOptions& options)
     if (const int bad = ParseArgs(options, a))
         return bad;
 
-    const SbpFileAnalysis file = AnalyzeSbpFile(a.file, a.filter);
+    const SbpFileAnalysis file = AnalyzeSbpFile(a.file, a.rules);
     if (file.status == kCannotOpen) {
         std::fprintf(stderr, "vr60ctl: cannot open %s\n", a.file.c_str());
         return file.status;

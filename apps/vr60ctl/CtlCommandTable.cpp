@@ -12,6 +12,11 @@ std::vector<CtlForm> SelfTestForms()
     return {{nullptr, options}};
 }
 
+std::vector<CommandOption> LogbookListOptions()
+{
+    return {{"json"}, {"rules", "a rule set", "R"}};
+}
+
 } // namespace
 
 const std::vector<CommandOption>& GlobalOptions()
@@ -145,18 +150,28 @@ const std::vector<CtlCommand>& CtlCommands()
          {{nullptr, {}, {"FILE", "ROW"}}}},
         {"analyze", RunAnalyze,
          "  analyze FILE [--json] [--device] [--max-hdop X] [--min-sats N] [--max-accel A] [--max-gap S]\n"
-         "          [--max-jump M] [--max-dropout D]\n"
+         "          [--max-jump M] [--max-dropout D] [--max-speed-error K] [--rules R] [--hour-floor]\n"
          "                              best speeds of a log: 2 s, 10 s, 5 x 10 s, 100 m, 250 m, 500 m,\n"
-         "                              nautical mile, 1 h, alpha 500, distance and time moving; --json\n"
-         "                              prints one JSON object; --device shows the device's top-10 tables\n"
-         "                              beside. Points are left out with HDOP above X (3.0), fewer than N\n"
-         "                              satellites (5), an invalid time, more than A m/s^2 from the\n"
-         "                              point before (8; 0: no check), or a position one or two points\n"
-         "                              off the track by more than M metres (10; 0: no check) beyond\n"
-         "                              what the logged speed allows; a gap over S seconds (2) ends a run,\n"
-         "                              except for 1 h, nautical mile and distance, which span gaps of up\n"
-         "                              to D seconds (30). Status 10: the file was not read whole",
+         "                              nautical mile, 1 h, alpha 500, distance and time moving, each\n"
+         "                              with its speed error and run; --json prints one JSON object;\n"
+         "                              --device shows the device's top-10 tables beside. R: gp3s (the\n"
+         "                              default), gpstc or vr60, the rules every limit comes from (see the\n"
+         "                              README); --hour-floor: the hour counts only steps at 5 knots or\n"
+         "                              more. The options change the rules' limits: HDOP above X, fewer\n"
+         "                              than N satellites, a speed error above K knots, more than A m/s^2\n"
+         "                              from the point before (0: no check), a position spike beyond M\n"
+         "                              metres (0: no check); a gap over S seconds ends a run, except for\n"
+         "                              1 h, nautical mile and distance, which span gaps of up to D\n"
+         "                              seconds. Status 10: the file was not read whole",
          {{nullptr, AnalyzeOptions(), {"FILE"}}}},
+        {"post", RunPost,
+         "  post gpstc FILE [--out PAGE] [--form-url URL] [--no-open]\n"
+         "                              write the ranking site's form filled in from FILE under the gpstc\n"
+         "                              rules (date, 2 s, 5 x 10 s, 1 h, alpha 500, nautical mile in knots,\n"
+         "                              distance in km, method D) to PAGE (FILE-gpstc.html) and open it in\n"
+         "                              the browser; --form-url: where its Send button posts it. Status 10:\n"
+         "                              no browser could be started, or the file was not read whole",
+         {{"gpstc", {{"out", "a file name", "PAGE"}, {"form-url", "a URL", "URL"}, {"no-open"}}, {"FILE"}}}},
         {"records", RunRecords,
          "  records [--serial N] [--since YYYY-MM-DD] [--json | --csv]\n"
          "                              list the stored self-test records, oldest first\n"
@@ -168,12 +183,17 @@ const std::vector<CtlCommand>& CtlCommands()
            {{"serial", "a serial number", "N"}, {"since", "a day", "YYYY-MM-DD"}, {"json"}, {"csv"}, {"summary"}}},
           {"sync"}}},
         {"logbook", RunLogbook,
-         "  logbook [--json]            the sessions of the logbook, newest first\n"
-         "  logbook best [--json]       the personal best of each category\n"
+         "  logbook [--json] [--rules R]  the sessions of the logbook, newest first, their results under\n"
+         "                              rule set R (gp3s, gpstc or vr60; the default gp3s)\n"
+         "  logbook best [--json] [--rules R]\n"
+         "                              the personal best of each category under R\n"
          "  logbook add FILE.sbp...     add logs (one session per content, whatever the name)\n"
          "  logbook remove WHAT...      remove sessions named by file, SHA-256 (8 or more digits) or\n"
          "                              day (YYYY-MM-DD, UTC); nothing when one names none (status 11)",
-         {{nullptr, {{"json"}}}, {"best", {{"json"}}}, {"add", {}, {"FILE..."}}, {"remove", {}, {"WHAT..."}}}},
+         {{nullptr, LogbookListOptions()},
+          {"best", LogbookListOptions()},
+          {"add", {}, {"FILE..."}},
+          {"remove", {}, {"WHAT..."}}}},
     };
     return commands;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CtlCommand.h"
+#include "analysis/AnalysisRules.h"
 #include "connection/ConnectionSequence.h"
 
 namespace {
@@ -144,7 +145,7 @@ _vr60ctl_argument() {
                 _vr60ctl_reply "$2" $(for c in $_vr60ctl_settings; do echo "$c="; done)
             fi ;;
         *)
-            # A comma list: the items not named yet, after those that are.
+            # A placeholder's values; in a comma list the items not named yet, after those that are.
             values=$(_vr60ctl_list "$1")
             [[ -z $values ]] && return
             [[ $2 == *,* ]] && head=${2%,*},
@@ -186,6 +187,9 @@ void PrintBashCompletion(std::ostream& out)
     options.insert(options.end(), {"--help", "--version"});
     for (long rate : kBaudRates)
         bauds.push_back(std::to_string(rate));
+    std::vector<std::string> ruleSets;
+    for (RuleSet set : {RuleSet::Gp3s, RuleSet::Gpstc, RuleSet::Vr60})
+        ruleSets.push_back(RuleSetName(set));
 
     std::ostringstream subs, lines, values;
     for (const CtlCommand& command : CtlCommands()) {
@@ -215,9 +219,10 @@ void PrintBashCompletion(std::ostream& out)
         << "# The options (--opt, or --opt=PLACEHOLDER) and then the arguments of \"COMMAND [SUBCOMMAND]\";\n"
         << "# an argument that ends in ... repeats.\n"
         << "_vr60ctl_line() {\n    case $1 in\n" << lines.str() << "    esac\n}\n\n"
-        << "# The values of a comma-list placeholder.\n"
+        << "# The values of a placeholder: a comma list, or one of them (R).\n"
         << "_vr60ctl_list() {\n    case $1 in\n        SLOTS) echo '1 2 3 4' ;;\n        LIST) echo "
-        << Quoted(Joined(SelfTestItemNames())) << " ;;\n    esac\n}\n\n"
+        << Quoted(Joined(SelfTestItemNames())) << " ;;\n        R) echo " << Quoted(Joined(ruleSets))
+        << " ;;\n    esac\n}\n\n"
         << "_vr60ctl_setting_values() {\n    case $1 in\n" << values.str() << "    esac\n}\n"
         << kCompletionBody;
 }

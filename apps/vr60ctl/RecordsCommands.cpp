@@ -320,6 +320,9 @@ int RunLogbook(CtlContext& ctx, const CommandOptions& options)
         return AddFiles(ctx, options.arguments());
     if (options.sub() == "remove")
         return RemoveNamed(ctx, options.arguments());
+    const std::optional<RuleSet> rules = options.isSet("rules") ? RuleSetNamed(options.value("rules")) : kDefaultRuleSet;
+    if (!rules)
+        return options.fail("'" + options.value("rules") + "' is not a rule set (" + RuleSetNames() + ")");
     const bool best = options.sub() == "best";
     const bool json = options.isSet("json");
     int status = 0;
@@ -333,8 +336,12 @@ int RunLogbook(CtlContext& ctx, const CommandOptions& options)
                      error.c_str());
         return kCannotOpen;
     }
+    // Results never mix rules: the others are analysed again where their files are at hand.
+    if (const size_t left = RecomputeUnderRules(sessions, *rules))
+        std::fprintf(stderr, "vr60ctl: %zu session(s) were computed under other rules and their files are not at hand: "
+                             "they are marked [rules] and left out of the personal bests\n", left);
     if (best) {
-        const std::vector<PersonalBest> bests = PersonalBests(sessions);
+        const std::vector<PersonalBest> bests = PersonalBests(sessions, *rules);
         if (json) {
             std::fputs(PersonalBestsJson(bests).c_str(), stdout);
             return kOk;
@@ -354,6 +361,7 @@ int RunLogbook(CtlContext& ctx, const CommandOptions& options)
         std::printf("%-23s %9.3f %7s %7s %7s %7s  %s\n", e.startMs ? UtcTableText(*e.startMs).c_str() : "-",
                     e.results.distanceMetres / 1000, Knots(e, Category::TwoSeconds).c_str(),
                     Knots(e, Category::TenSeconds).c_str(), Knots(e, Category::NauticalMile).c_str(),
-                    Knots(e, Category::OneHour).c_str(), TerminalText(e.file).c_str());
+                    Knots(e, Category::OneHour).c_str(),
+                    (TerminalText(e.file) + (e.rules == RuleSetName(*rules) ? "" : " [" + e.rules + "]")).c_str());
     return kOk;
 }

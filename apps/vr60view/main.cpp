@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include <QApplication>
@@ -14,12 +15,14 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: vr60view [FILE.sbp | --logbook]  (a FILE that starts with '-': vr60view -- FILE)\n";
+constexpr const char* kUsage =
+    "usage: vr60view [FILE.sbp [--rules R] | --logbook]  (a FILE that starts with '-': vr60view -- FILE)\n";
 
 struct ViewArgs {
     bool help = false;
     bool logbook = false;
     std::string file;   // empty: ask for one
+    std::optional<RuleSet> rules;   // --rules R; not given: the default
 };
 
 // False after saying what is wrong: an unknown option never becomes a file name.
@@ -34,6 +37,18 @@ bool ReadArgs(int argc, char** argv, ViewArgs& out)
             out.help = true;
         } else if (!endOfOptions && arg == "--logbook") {
             out.logbook = true;
+        } else if (!endOfOptions && (arg == "--rules" || arg.rfind("--rules=", 0) == 0)) {
+            const bool joined = arg.size() > 7;
+            if (!joined && i + 1 == argc) {
+                std::fprintf(stderr, "vr60view: --rules needs a rule set (%s)\n%s", RuleSetNames(), kUsage);
+                return false;
+            }
+            const std::string name = joined ? arg.substr(8) : argv[++i];
+            out.rules = RuleSetNamed(name);
+            if (!out.rules) {
+                std::fprintf(stderr, "vr60view: '%s' is not a rule set (%s)\n", name.c_str(), RuleSetNames());
+                return false;
+            }
         } else if (!endOfOptions && arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "vr60view: unknown option %s\n%s", arg.c_str(), kUsage);
             return false;
@@ -46,6 +61,10 @@ bool ReadArgs(int argc, char** argv, ViewArgs& out)
     }
     if (out.logbook && !out.file.empty()) {
         std::fprintf(stderr, "vr60view: FILE or --logbook, not both\n%s", kUsage);
+        return false;
+    }
+    if (out.logbook && out.rules) {
+        std::fprintf(stderr, "vr60view: --rules goes with a FILE; the logbook shows the default rules\n%s", kUsage);
         return false;
     }
     return true;
@@ -61,7 +80,7 @@ int main(int argc, char** argv)
     if (args.help) {
         std::printf("%s\nShows the best speeds of a log, its speed over time and its track;\n"
                     "without FILE it asks for one. --logbook: the sessions of the logbook (VR60_DB, else the local\n"
-                    "records database).\n", kUsage);
+                    "records database). R: the rule set, gp3s (the default), gpstc or vr60.\n", kUsage);
         return 0;
     }
     const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
@@ -92,7 +111,8 @@ int main(int argc, char** argv)
     int status = 0;
     // A name from the command line is opened as the bytes it is.
     std::unique_ptr<SessionWindow> window =
-        args.file.empty() ? OpenSessionWindow(file, error, &status) : OpenSessionWindow(args.file, error, &status);
+        args.file.empty() ? OpenSessionWindow(file, error, args.rules.value_or(kDefaultRuleSet), &status)
+                          : OpenSessionWindow(args.file, error, args.rules.value_or(kDefaultRuleSet), &status);
     if (!window) {
         std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));
         QMessageBox::critical(nullptr, QStringLiteral("vr60view"), error);

@@ -10,9 +10,8 @@
 // than the gate from the start skips ahead by the path the track needs to come
 // back. O(n log n) for the hull pass; the scans add O(k) per start that needs
 // one (k: points in maxPath - minPath of path), which real tracks keep few.
-// Starts whose nearest admissible end is too far out to come back inside the
-// gate within the range (every start along a straight reach) are passed over
-// at once.
+// Starts with no admissible end back inside the gate (every start along a
+// straight reach), found by the same skipping ahead, are passed over at once.
 
 #include <optional>
 
@@ -20,4 +19,7 @@
 
 struct SessionTrack;
 
-std::optional<BestRun> BestAlpha(const SessionTrack& track, double minPath, double maxPath, double gate);
+// With DistanceMeasure::LoggedSpeed the length is the logged speeds' distance;
+// the great-circle path still bounds how fast the track can come back.
+std::optional<BestRun> BestAlpha(const SessionTrack& track, double minPath, double maxPath, double gate,
+                                 DistanceMeasure measure = DistanceMeasure::Path);

@@ -2,7 +2,9 @@
 
 #include "analysis/SessionTrack.h"
 
-BestRun MakeRun(const SessionTrack& track, size_t first, size_t last)
+BestRun MakeRun(const SessionTrack& track, size_t first, size_t last, const std::vector<double>* integral)
 {
-    return {first, last, track.points[first].timeMs, track.points[last].timeMs, track.meanSpeed(first, last)};
+    const std::vector<double>& sum = integral ? *integral : track.speedIntegral;
+    return {first, last, track.points[first].timeMs, track.points[last].timeMs,
+            (sum[last] - sum[first]) / track.seconds(first, last), 0};
 }

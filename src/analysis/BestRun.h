@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct SessionTrack;
 
@@ -12,6 +13,14 @@ struct BestRun {
     int64_t startMs = 0;
     int64_t endMs = 0;
     double speed = 0;    // m/s
+    uint32_t run = 0;    // the run (SessionRuns.h) its first point lies in; 0: none
 };
 
-BestRun MakeRun(const SessionTrack& track, size_t first, size_t last);
+// How a window bounded by distance measures its metres and its speed.
+enum class DistanceMeasure : uint8_t {
+    Path,          // great-circle path; speed from the logged speeds, each held until the next point
+    LoggedSpeed,   // the logged speeds times time, each step counting its end speed, for both
+};
+
+// `integral`: the running speed integral the speed comes from (the track's speedIntegral when null).
+BestRun MakeRun(const SessionTrack& track, size_t first, size_t last, const std::vector<double>* integral = nullptr);

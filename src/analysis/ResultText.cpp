@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "analysis/SessionAnalysis.h"
 
@@ -35,15 +37,59 @@ std::string Utc(int64_t timeMs, char separator, const char* suffix)
 
 std::string Format(const char* format, auto... values)
 {
-    char text[160];
+    char text[512];
     std::snprintf(text, sizeof text, format, values...);
     return text;
+}
+
+// "±0.12" (knots), or "±?" where the log gives no speed error: never a ±0 that was not measured.
+std::string ErrorText(const std::optional<double>& error)
+{
+    return error ? Format("\u00b1%.2f", Knots(*error)) : std::string("\u00b1?");
 }
 
 std::string Duration(double seconds)
 {
     const int64_t s = int64_t(seconds + 0.5);
     return Format("%" PRId64 ":%02" PRId64 ":%02" PRId64, s / 3600, s / 60 % 60, s % 60);
+}
+
+std::string KnotsOrNull(const std::optional<double>& metresPerSecond)
+{
+    return metresPerSecond ? Format("%.3f", Knots(*metresPerSecond)) : std::string("null");
+}
+
+std::string RunOrNull(uint32_t run)
+{
+    return run ? Format("%u", run) : std::string("null");
+}
+
+std::string RunJson(const BestRun& b)
+{
+    return Format("{\"run\": %s, \"knots\": %.3f, \"start\": \"%s\", \"end\": \"%s\"}", RunOrNull(b.run).c_str(),
+                  Knots(b.speed), UtcIsoText(b.startMs).c_str(), UtcIsoText(b.endMs).c_str());
+}
+
+std::string LimitsJson(const RateLimits& limits)
+{
+    return Format("[%g, %g, %g]", limits[0], limits[1], limits[2]);
+}
+
+std::string RulesJson(const AnalysisRules& rules)
+{
+    const PointFilter& f = rules.filter;
+    return Format("{\"name\": \"%s\", \"max_hdop\": %g, \"min_sats\": %d, ", RuleSetName(rules.set), f.maxHdop,
+                  f.minSatellites) +
+           "\"max_speed_error_kn\": " + LimitsJson(f.maxSpeedErrorKnots) +
+           ", \"max_accel\": " + LimitsJson(f.maxAcceleration) +
+           Format(", \"max_gap_s\": %g, \"max_jump_m\": %g, \"max_dropout_s\": %g, \"dropout\": \"%s\", "
+                  "\"distance\": \"%s\", \"distance_floor_kn\": %g, \"alpha_min_m\": %g, \"hour_floor\": %s, "
+                  "\"5x10s\": \"%s\"}",
+                  f.maxGapSeconds, f.maxJumpMetres, f.maxDropoutSeconds,
+                  f.dropoutSpan == DropoutSpan::LoggedSpeed ? "logged_speed" : "line",
+                  rules.distanceMeasure == DistanceMeasure::LoggedSpeed ? "logged_speed" : "path",
+                  std::round(Knots(rules.distanceFloor) * 1000) / 1000, rules.alphaMinMetres,
+                  rules.hourFloor ? "true" : "false", rules.fiveByTenByRuns ? "runs" : "disjoint");
 }
 
 } // namespace
@@ -61,24 +107,35 @@ std::string UtcTableText(int64_t timeMs)
 std::vector<std::string> ResultTableLines(const SessionResults& r)
 {
     std::vector<std::string> lines;
-    lines.push_back(Format("%-14s %8s %8s  %-23s  %s", "category", "knots", "km/h", "start (UTC)", "end (UTC)"));
+    // "\u00b1" is two bytes: a width one larger keeps its column.
+    lines.push_back(Format("%-14s %8s %8s %8s %4s  %-23s  %s", "category", "knots", "km/h", "\u00b1kn", "run",
+                           "start (UTC)", "end (UTC)"));
     for (const CategoryInfo& c : Categories()) {
+        if (!r.reports(c.category))
+            continue;
         const std::optional<CategoryResult>& best = r[c.category];
         if (!best) {
-            lines.push_back(Format("%-14s %8s %8s", c.label, "-", "-"));
+            const bool fewRuns = c.category == Category::FiveByTen && r.rules.fiveByTenByRuns;
+            lines.push_back(Format("%-14s %8s %8s", c.label, "-", "-") +
+                            (fewRuns ? Format("  fewer than 5 runs with 10 s (%zu)", r.runs.size()) : ""));
             continue;
         }
-        lines.push_back(Format("%-14s %8.2f %8.2f  %s  %s", c.label, Knots(best->speed), Kmh(best->speed),
-                               UtcTableText(best->startMs).c_str(), UtcTableText(best->endMs).c_str()));
+        const std::string run = best->runs.size() == 1 && best->runs[0].run ? Format("%u", best->runs[0].run) : "";
+        lines.push_back(Format("%-14s %8.2f %8.2f %8s %4s  %s  %s", c.label, Knots(best->speed), Kmh(best->speed),
+                               ErrorText(best->speedError).c_str(), run.c_str(), UtcTableText(best->startMs).c_str(),
+                               UtcTableText(best->endMs).c_str()));
         if (best->runs.size() > 1)
             for (size_t k = 0; k < best->runs.size(); ++k) {
-                const BestRun& run = best->runs[k];
-                lines.push_back(Format("  %-12zu %8.2f %8.2f  %s  %s", k + 1, Knots(run.speed), Kmh(run.speed),
-                                       UtcTableText(run.startMs).c_str(), UtcTableText(run.endMs).c_str()));
+                const BestRun& b = best->runs[k];
+                lines.push_back(Format("  %-12zu %8.2f %8.2f %7s %4s  %s  %s", k + 1, Knots(b.speed), Kmh(b.speed), "",
+                                       b.run ? Format("%u", b.run).c_str() : "", UtcTableText(b.startMs).c_str(),
+                                       UtcTableText(b.endMs).c_str()));
             }
     }
     lines.push_back(Format("%-14s %8.3f km", "distance", r.distanceMetres / 1000));
     lines.push_back(Format("%-14s %8s (%.1f s)", "time moving", Duration(r.movingSeconds).c_str(), r.movingSeconds));
+    lines.push_back(Format("%-14s %zu, %zu turns between them", "runs", r.runs.size(), r.turns.size()));
+    lines.push_back(Format("%-14s %s%s", "rules", RuleSetName(r.rules.set), r.rules.hourFloor ? ", hour floor 5 kn" : ""));
     lines.push_back(Format("%-14s %zu used, %zu filtered out", "points", r.pointsUsed, r.pointsFiltered));
     if (r.pointsFiltered > 0) {
         std::string reasons;
@@ -112,14 +169,26 @@ std::string ResultJson(const SessionResults& r, const std::vector<std::pair<std:
 {
     std::string out = "{\n";
     for (const CategoryInfo& c : Categories()) {
+        if (!r.reports(c.category))
+            continue;
         const std::optional<CategoryResult>& best = r[c.category];
         out += "  " + JsonString(c.key) + ": ";
-        if (best)
-            out += Format("{\"knots\": %.3f, \"kmh\": %.3f, \"start\": \"%s\", \"end\": \"%s\"}", Knots(best->speed),
-                          Kmh(best->speed), UtcIsoText(best->startMs).c_str(), UtcIsoText(best->endMs).c_str());
-        else
-            out += "null";
-        out += ",\n";
+        if (!best) {
+            out += "null,\n";
+            continue;
+        }
+        out += Format("{\"knots\": %.3f, \"kmh\": %.3f, \"err_kn\": %s, \"mean_err_kn\": %s, ", Knots(best->speed),
+                      Kmh(best->speed), KnotsOrNull(best->speedError).c_str(), KnotsOrNull(best->meanSpeedError).c_str());
+        if (best->runs.size() <= 1) {
+            out += "\"run\": " + RunOrNull(best->runs.empty() ? 0 : best->runs[0].run) + ", ";
+        } else {
+            out += "\"runs\": [";
+            for (size_t k = 0; k < best->runs.size(); ++k)
+                out += (k ? ", " : "") + RunJson(best->runs[k]);
+            out += "], ";
+        }
+        out += Format("\"start\": \"%s\", \"end\": \"%s\"},\n", UtcIsoText(best->startMs).c_str(),
+                      UtcIsoText(best->endMs).c_str());
     }
     out += Format("  \"distance_km\": %.3f,\n", r.distanceMetres / 1000);
     out += Format("  \"moving_s\": %.1f,\n", r.movingSeconds);
@@ -131,7 +200,25 @@ std::string ResultJson(const SessionResults& r, const std::vector<std::pair<std:
                       r.filteredBy[size_t(f.reason)]);
     out += "},\n";
     out += Format("  \"records\": %zu,\n", r.records);
-    out += Format("  \"truncated\": %s", r.truncated ? "true" : "false");
+    out += Format("  \"truncated\": %s,\n", r.truncated ? "true" : "false");
+    out += "  \"rules\": " + RulesJson(r.rules) + ",\n";
+    out += "  \"runs\": [";
+    for (size_t k = 0; k < r.runs.size(); ++k) {
+        const RunSummary& run = r.runs[k];
+        out += Format("%s\n    {\"run\": %zu, \"start\": \"%s\", \"end\": \"%s\", \"best_10s\": ", k ? "," : "", k + 1,
+                      UtcIsoText(run.startMs).c_str(), UtcIsoText(run.endMs).c_str()) +
+               (run.best10s ? RunJson(*run.best10s) : "null") + "}";
+    }
+    out += r.runs.empty() ? "],\n" : "\n  ],\n";
+    out += "  \"turns\": [";
+    for (size_t k = 0; k < r.turns.size(); ++k) {
+        const TurnSummary& t = r.turns[k];
+        out += Format("%s\n    {\"to_run\": %u, \"start\": \"%s\", \"end\": \"%s\", \"entry_knots\": %.3f, "
+                      "\"min_knots\": %.3f, \"exit_knots\": %.3f}",
+                      k ? "," : "", t.toRun, UtcIsoText(t.startMs).c_str(), UtcIsoText(t.endMs).c_str(),
+                      Knots(t.entry), Knots(t.minimum), Knots(t.exit));
+    }
+    out += r.turns.empty() ? "]" : "\n  ]";
     for (const auto& [key, value] : extra)
         out += ",\n  " + JsonString(key) + ": " + value;
     return out + "\n}\n";

@@ -35,11 +35,17 @@ double StepMetres(const SpherePoint& a, const SpherePoint& b)
 
 } // namespace
 
+size_t RateClassOf(int64_t stepMs)
+{
+    return stepMs > 500 ? 0 : stepMs > 150 ? 1 : 2;
+}
+
 const std::array<FilterReasonInfo, kFilterReasonCount>& FilterReasons()
 {
     static const std::array<FilterReasonInfo, kFilterReasonCount> kReasons = {{
         {FilterReason::Hdop, "hdop", "HDOP"},
         {FilterReason::Satellites, "sats", "satellites"},
+        {FilterReason::SpeedError, "speed_error", "speed error"},
         {FilterReason::Time, "time", "invalid time"},
         {FilterReason::SameTime, "same_time", "same time"},
         {FilterReason::Acceleration, "accel", "acceleration"},
@@ -91,12 +97,24 @@ void SessionTrackBuilder::add(const uint8_t* records, size_t count)
         p.lat = r.latitude * 1e-7;
         p.lon = r.longitude * 1e-7;
         p.speed = r.speed / 100.0;
+        // The whole byte is the error: the segment mark some exports read in its bit 3 is not used here.
+        p.speedError = float(r.eeVel / 100.0);
+        p.course = float(r.course / 100.0);
+        const int64_t stepMs = p.timeMs - lastRecordMs_;
+        if (lastRecordMs_ != 0 && stepMs > 0 && stepMs <= maxGapMs_)
+            rateClass_ = RateClassOf(stepMs);
+        lastRecordMs_ = p.timeMs;
         if (r.hdop * 2L > maxHdopTenths_) {
             leaveOut(p, FilterReason::Hdop);
             continue;
         }
         if (r.satellites < filter_.minSatellites) {
             leaveOut(p, FilterReason::Satellites);
+            continue;
+        }
+        const double maxError = filter_.maxSpeedErrorKnots[rateClass_] * 1852 / 3600;
+        if (maxError > 0 && p.speedError > maxError) {
+            leaveOut(p, FilterReason::SpeedError);
             continue;
         }
 
@@ -111,8 +129,9 @@ void SessionTrackBuilder::add(const uint8_t* records, size_t count)
             newSegment = dtMs < 0 || dtMs > maxGapMs_;
             // Measured from the last kept point, so one spike does not take its neighbour with it.
             // A run of rejected points soon becomes a gap, which starts afresh.
-            if (!newSegment && filter_.maxAcceleration > 0 &&
-                std::fabs(p.speed - prev.speed) > filter_.maxAcceleration * (dtMs * 1e-3)) {
+            const double maxAcceleration = filter_.maxAcceleration[rateClass_];
+            if (!newSegment && maxAcceleration > 0 &&
+                std::fabs(p.speed - prev.speed) > maxAcceleration * (dtMs * 1e-3)) {
                 if (track.segmentStarts.back() + 1 != track.points.size()) {
                     leaveOut(p, FilterReason::Acceleration);
                     continue;
@@ -140,6 +159,7 @@ SessionTrack SessionTrackBuilder::finish()
     DropPositionSpikes(t, filter_.maxJumpMetres);
 
     t.speedIntegral.reserve(t.points.size());
+    t.endSpeedIntegral.reserve(t.points.size());
     t.pathMetres.reserve(t.points.size());
     const int64_t maxDropoutMs = std::llround(filter_.maxDropoutSeconds * 1000);
     for (size_t s = 0; s < t.segmentStarts.size(); ++s) {
@@ -147,21 +167,35 @@ SessionTrack SessionTrackBuilder::finish()
         if (s == 0) {
             t.stretchStarts.push_back(begin);
             t.speedIntegral.push_back(0);
+            t.endSpeedIntegral.push_back(0);
             t.pathMetres.push_back(0);
         } else {
-            // Across a spanned drop-out the path is the straight line between its ends.
             const size_t prev = begin - 1;
             const int64_t dtMs = t.points[begin].timeMs - t.points[prev].timeMs;
-            const bool spanned = dtMs > 0 && dtMs <= maxDropoutMs && !IsJump(t, prev, begin, kDropoutMarginMetres);
-            const double line = spanned ? StepMetres(t.sphere[prev], t.sphere[begin]) : 0;
-            t.speedIntegral.push_back(t.speedIntegral[prev] + line);
-            t.pathMetres.push_back(t.pathMetres[prev] + line);
+            const double line = StepMetres(t.sphere[prev], t.sphere[begin]);
+            double held = 0, ended = 0;   // what the two speed integrals add across the drop-out
+            bool spanned = dtMs > 0 && dtMs <= maxDropoutMs;
+            if (spanned && filter_.dropoutSpan == DropoutSpan::LoggedSpeed) {
+                spanned = std::max(t.points[prev].speed, t.points[begin].speed) >= kStopSpeed;
+                held = t.points[prev].speed * dtMs * 1e-3;
+                ended = t.points[begin].speed * dtMs * 1e-3;
+            } else if (spanned) {
+                spanned = !IsJump(t, prev, begin, kDropoutMarginMetres);
+                held = ended = line;
+            }
+            if (!spanned)
+                held = ended = 0;
+            t.speedIntegral.push_back(t.speedIntegral[prev] + held);
+            t.endSpeedIntegral.push_back(t.endSpeedIntegral[prev] + ended);
+            t.pathMetres.push_back(t.pathMetres[prev] + (spanned ? line : 0));
             if (!spanned)
                 t.stretchStarts.push_back(begin);
         }
         for (size_t i = begin + 1; i < end; ++i) {
             // A speed holds until the next point: a stretch logged at one speed averages to it exactly.
-            t.speedIntegral.push_back(t.speedIntegral[i - 1] + t.points[i - 1].speed * t.seconds(i - 1, i));
+            const double dt = t.seconds(i - 1, i);
+            t.speedIntegral.push_back(t.speedIntegral[i - 1] + t.points[i - 1].speed * dt);
+            t.endSpeedIntegral.push_back(t.endSpeedIntegral[i - 1] + t.points[i].speed * dt);
             t.pathMetres.push_back(t.pathMetres[i - 1] + StepMetres(t.sphere[i - 1], t.sphere[i]));
         }
     }

@@ -10,22 +10,38 @@
 
 #include "analysis/Geodesy.h"
 
+inline constexpr double kStopSpeed = 1.0;   // m/s: slower at both ends of a drop-out, or within a run, is a stop
+
+// Limits that depend on the logging rate, read off the step from the record
+// before: up to 1 Hz (steps over 0.5 s), up to 5 Hz (over 0.15 s), faster.
+inline constexpr size_t kRateClasses = 3;
+using RateLimits = std::array<double, kRateClasses>;
+size_t RateClassOf(int64_t stepMs);
+
+// How a drop-out the long categories span is counted.
+enum class DropoutSpan : uint8_t {
+    Line,          // the straight line between its ends; a line the logged speeds cannot explain ends the stretch
+    LoggedSpeed,   // the logged speeds times its time, whatever the line; only a stop ends the stretch
+};
+
 // Which records are left out, and how far a run may reach across a gap. A
 // record with an invalid date-time is always left out: it cannot be placed in time.
 struct PointFilter {
     double maxHdop = 3.0;             // HDOP above this (as the HDOP text reads)
     int minSatellites = 5;
-    double maxAcceleration = 8.0;     // m/s^2 from the previous kept point; 0 or less: no check
+    RateLimits maxAcceleration{8, 8, 8};      // m/s^2 from the previous kept point; 0 or less: no check
+    RateLimits maxSpeedErrorKnots{0, 0, 0};   // the logged speed error (EE_VEL); 0 or less: no check
     double maxGapSeconds = 2.0;       // a longer step in time ends a segment
     double maxJumpMetres = 10.0;      // margin of the position-spike check (PositionSpikes.h); 0 or less: no check
     double maxDropoutSeconds = 30.0;  // the longest gap a stretch spans (the long categories); 0: none
+    DropoutSpan dropoutSpan = DropoutSpan::Line;
 };
 
 // Why a record was left out, in the order of the JSON members. A record is
-// counted once, under the first check it fails: time, HDOP, satellites, same
-// time, acceleration, position.
-enum class FilterReason : uint8_t { Hdop, Satellites, Time, SameTime, Acceleration, Position };
-inline constexpr size_t kFilterReasonCount = 6;
+// counted once, under the first check it fails: time, HDOP, satellites, speed
+// error, same time, acceleration, position.
+enum class FilterReason : uint8_t { Hdop, Satellites, SpeedError, Time, SameTime, Acceleration, Position };
+inline constexpr size_t kFilterReasonCount = 7;
 
 struct FilterReasonInfo {
     FilterReason reason;
@@ -39,6 +55,8 @@ struct TrackPoint {
     double lat = 0;       // degrees
     double lon = 0;
     double speed = 0;     // speed over ground, m/s
+    float speedError = 0; // 1-sigma error of `speed`, m/s; 0: the log gives none
+    float course = 0;     // degrees from north
 };
 
 struct LeftOutPoint {
@@ -53,8 +71,12 @@ enum class RunScope { Segment, Stretch };
 struct SessionTrack {
     std::vector<TrackPoint> points;      // kept points, in log order
     // Metres: each speed held until the next point, integrated since the first
-    // point; across a spanned drop-out, the straight line between its ends.
+    // point. Across a spanned drop-out (DropoutSpan) the straight line between
+    // its ends, or the speed before it times its time.
     std::vector<double> speedIntegral;
+    // Metres as the ranking rules count them: each step's end speed times its
+    // time (across a spanned drop-out its line, or the speed after it times its time).
+    std::vector<double> endSpeedIntegral;
     std::vector<double> pathMetres;      // great-circle path length since the first point (spanned drop-outs included)
     std::vector<SpherePoint> sphere;     // each point's position on the sphere
     // First point of each gap-free segment. Nothing is integrated or measured
@@ -106,6 +128,8 @@ private:
     PointFilter filter_;
     long maxHdopTenths_;
     int64_t maxGapMs_;
+    int64_t lastRecordMs_ = 0;   // the last record with a valid time, kept or not
+    size_t rateClass_ = 1;       // until two records tell, 5 Hz
     uint32_t dateWord_ = ~0u;
     int64_t dateDays_ = 0;
     SessionTrack track_;

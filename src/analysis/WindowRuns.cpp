@@ -28,7 +28,7 @@ void ForEachShortestWindow(const SessionTrack& track, Span span, double minimum,
 
 template <typename Span>
 std::vector<std::optional<BestRun>> BestWindows(const SessionTrack& track, Span span, const std::vector<double>& minimums,
-                                                RunScope scope)
+                                                RunScope scope, const std::vector<double>& speedIntegral)
 {
     const size_t m = minimums.size();
     // Best mean speed as integral over seconds; compared without dividing.
@@ -43,7 +43,7 @@ std::vector<std::optional<BestRun>> BestWindows(const SessionTrack& track, Span 
                     ++first[k];
                 if (span(first[k], last) < minimums[k])
                     continue;
-                const double integral = track.speedIntegral[last] - track.speedIntegral[first[k]];
+                const double integral = speedIntegral[last] - speedIntegral[first[k]];
                 const double seconds = track.seconds(first[k], last);
                 if (integral * bestSeconds[k] > bestIntegral[k] * seconds) {
                     bestIntegral[k] = integral;
@@ -56,7 +56,7 @@ std::vector<std::optional<BestRun>> BestWindows(const SessionTrack& track, Span 
     std::vector<std::optional<BestRun>> best(m);
     for (size_t k = 0; k < m; ++k)
         if (bestIntegral[k] >= 0)
-            best[k] = MakeRun(track, bestFirst[k], bestLast[k]);
+            best[k] = MakeRun(track, bestFirst[k], bestLast[k], &speedIntegral);
     return best;
 }
 
@@ -111,20 +111,22 @@ double SlowestUsefulWindow(const SessionTrack& track, double minimumMs, int coun
 } // namespace
 
 std::vector<std::optional<BestRun>> BestOverDurations(const SessionTrack& track, const std::vector<double>& seconds,
-                                                      RunScope scope)
+                                                      RunScope scope, const std::vector<double>* integral)
 {
     std::vector<double> minimums;
     for (const double s : seconds)
         minimums.push_back(double(DurationMs(s)));
     const auto span = [&](size_t a, size_t b) { return double(track.points[b].timeMs - track.points[a].timeMs); };
-    return BestWindows(track, span, minimums, scope);
+    return BestWindows(track, span, minimums, scope, integral ? *integral : track.speedIntegral);
 }
 
 std::vector<std::optional<BestRun>> BestOverDistances(const SessionTrack& track, const std::vector<double>& metres,
-                                                      RunScope scope)
+                                                      RunScope scope, DistanceMeasure measure)
 {
-    const auto span = [&](size_t a, size_t b) { return track.pathMetres[b] - track.pathMetres[a]; };
-    return BestWindows(track, span, metres, scope);
+    const bool logged = measure == DistanceMeasure::LoggedSpeed;
+    const std::vector<double>& distance = logged ? track.endSpeedIntegral : track.pathMetres;
+    const auto span = [&](size_t a, size_t b) { return distance[b] - distance[a]; };
+    return BestWindows(track, span, metres, scope, logged ? track.endSpeedIntegral : track.speedIntegral);
 }
 
 std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double seconds, int count)
@@ -200,4 +202,21 @@ std::vector<BestRun> BestDisjointDurations(const SessionTrack& track, double sec
     }
     std::reverse(chosen.begin(), chosen.end());
     return chosen;
+}
+
+std::vector<std::optional<BestRun>> BestDurationPerRun(const SessionTrack& track, const std::vector<uint32_t>& runOf,
+                                                       size_t runCount, double seconds)
+{
+    std::vector<std::optional<BestRun>> best(runCount);
+    const auto span = [&](size_t a, size_t b) { return double(track.points[b].timeMs - track.points[a].timeMs); };
+    ForEachShortestWindow(track, span, double(DurationMs(seconds)), [&](size_t first, size_t last) {
+        // A later start would be too short, so no window ending here lies in one run when this one does not.
+        const uint32_t run = runOf[first];
+        if (run == 0 || runOf[last] != run)
+            return;
+        std::optional<BestRun>& b = best[run - 1];
+        if (!b || track.meanSpeed(first, last) > b->speed)
+            b = MakeRun(track, first, last);
+    });
+    return best;
 }

@@ -192,6 +192,7 @@ std::unique_ptr<LogbookView> OpenLogbookView(QString& error)
         error = QString::fromStdString(target.invalid.empty() ? why : target.invalid);
         return nullptr;
     }
+    RecomputeUnderRules(sessions, kDefaultRuleSet);   // personal bests never mix rules
     auto view = std::make_unique<LogbookView>(std::move(sessions), QString::fromStdString(target.display()));
     view->setDatabase(target);
     return view;

@@ -2,15 +2,21 @@
 
 #include <cmath>
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "analysis/PostPage.h"
 #include "analysis/ResultText.h"
 #include "analysisview/SpeedChart.h"
 #include "analysisview/TimeTicks.h"
@@ -35,13 +41,14 @@ QString UtcDate(int64_t ms)
 
 SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWidget* parent)
     : QWidget(parent), analysis_(std::move(analysis)), table_(new QTableWidget(this)), summary_(new QLabel(this)),
-      chart_(new SpeedChart(this)), track_(new TrackPlot(this))
+      chart_(new SpeedChart(this)), track_(new TrackPlot(this)), post_(new QPushButton(tr("Post\u2026"), this))
 {
     setWindowTitle(title.isEmpty() ? tr("VR60 session") : title);
     resize(1100, 720);
 
-    table_->setColumnCount(5);
-    table_->setHorizontalHeaderLabels({tr("Category"), tr("knots"), tr("km/h"), tr("start (UTC)"), tr("end (UTC)")});
+    table_->setColumnCount(7);
+    table_->setHorizontalHeaderLabels({tr("Category"), tr("knots"), tr("km/h"), QStringLiteral("\u00b1kn"), tr("run"),
+                                       tr("start (UTC)"), tr("end (UTC)")});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -53,6 +60,13 @@ SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWi
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(table_, 1);
     leftLayout->addWidget(summary_);
+    leftLayout->addWidget(post_, 0, Qt::AlignLeft);
+    // gp3s and gpstc share their limits; the earlier definitions are not what the site ranks by.
+    const RuleSet rules = analysis_.results.rules.set;
+    post_->setEnabled(rules != RuleSet::Vr60 && !analysis_.track.points.empty() && !analysis_.results.truncated);
+    post_->setToolTip(post_->isEnabled() ? tr("Open the ranking site's form filled in from this session")
+                                         : tr("Needs a whole log analysed under gp3s or gpstc"));
+    connect(post_, &QPushButton::clicked, this, [this] { post(); });
 
     auto* right = new QSplitter(Qt::Vertical, this);
     right->addWidget(chart_);
@@ -68,6 +82,7 @@ SessionWindow::SessionWindow(SessionAnalysis analysis, const QString& title, QWi
     layout->addWidget(split);
 
     chart_->setTrack(&analysis_.track);
+    chart_->setSessionRuns(analysis_.results.runs);
     track_->setTrack(&analysis_.track);
     fillTable();
     connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) { showRow(row); });
@@ -107,8 +122,13 @@ void SessionWindow::fillTable()
         set(0, QString::fromUtf8(c.label), Qt::AlignLeft);
         set(1, best ? QString::number(Knots(best->speed), 'f', 2) : QStringLiteral("-"), Qt::AlignRight);
         set(2, best ? QString::number(Kmh(best->speed), 'f', 2) : QStringLiteral("-"), Qt::AlignRight);
-        set(3, best ? TableTime(best->startMs, withDate) : QString(), Qt::AlignLeft);
-        set(4, best ? TableTime(best->endMs, withDate) : QString(), Qt::AlignLeft);
+        // Never a ±0 that was not measured: "?" where the log gives no speed error.
+        set(3, !best ? QString() : best->speedError ? QString::number(Knots(*best->speedError), 'f', 2) : QStringLiteral("?"),
+            Qt::AlignRight);
+        set(4, best && best->runs.size() == 1 && best->runs[0].run ? QString::number(best->runs[0].run) : QString(),
+            Qt::AlignRight);
+        set(5, best ? TableTime(best->startMs, withDate) : QString(), Qt::AlignLeft);
+        set(6, best ? TableTime(best->endMs, withDate) : QString(), Qt::AlignLeft);
     }
     // Below the categories, the points left out by reason.
     table_->setRowCount(int(kCategoryCount + kFilterReasonCount));
@@ -125,15 +145,17 @@ void SessionWindow::fillTable()
         }
         table_->setItem(row, 0, label);
         table_->setItem(row, 1, count);
-        table_->setSpan(row, 1, 1, 4);
+        table_->setSpan(row, 1, 1, 6);
     }
     table_->resizeColumnsToContents();
 
-    QString text = tr("Distance %1 km, moving %2\n%3 points used, %4 left out")
+    QString text = tr("Distance %1 km, moving %2\n%3 points used, %4 left out\nRules %5, %6 runs")
                        .arg(r.distanceMetres / 1000, 0, 'f', 2)
                        .arg(MovingTimeText(r.movingSeconds))
                        .arg(r.pointsUsed)
-                       .arg(r.pointsFiltered);
+                       .arg(r.pointsFiltered)
+                       .arg(QString::fromLatin1(RuleSetName(r.rules.set)))
+                       .arg(r.runs.size());
     if (r.truncated)
         text += tr("\nOnly the first %1 records of the file were analysed.").arg(r.records);
     if (r.trailingBytes > 0)
@@ -172,11 +194,40 @@ std::optional<Category> SessionWindow::selectedCategory() const
     return Categories()[size_t(row)].category;
 }
 
-std::unique_ptr<SessionWindow> OpenSessionWindow(const std::string& file, QString& error, int* status)
+bool SessionWindow::writePostPage(const QString& page, QString& error) const
+{
+    if (analysis_.track.points.empty()) {
+        error = tr("The session has no point to post.");
+        return false;
+    }
+    const std::string html =
+        GpstcPostPage(analysis_.results, analysis_.track.points.front().timeMs, std::string());
+    QFile out(page);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(html.data(), qint64(html.size())) != qint64(html.size()) || !out.flush()) {
+        error = tr("Cannot write %1.").arg(page);
+        return false;
+    }
+    return true;
+}
+
+void SessionWindow::post()
+{
+    const QString page = QDir::temp().filePath(QStringLiteral("vr60-session-gpstc.html"));
+    QString error;
+    if (!writePostPage(page, error)) {
+        QMessageBox::warning(this, windowTitle(), error);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        QMessageBox::warning(this, windowTitle(), tr("No browser could be started; open %1 yourself.").arg(page));
+}
+
+std::unique_ptr<SessionWindow> OpenSessionWindow(const std::string& file, QString& error, RuleSet rules, int* status)
 {
     // The name is bytes as the system gives them; shown as the locale reads them.
     const QString shown = QString::fromLocal8Bit(file.c_str());
-    SbpFileAnalysis f = AnalyzeSbpFile(file, PointFilter{});
+    SbpFileAnalysis f = AnalyzeSbpFile(file, RulesOf(rules));
     if (status)
         *status = f.status;
     if (f.notALog) {
@@ -197,7 +248,7 @@ std::unique_ptr<SessionWindow> OpenSessionWindow(const std::string& file, QStrin
     return std::make_unique<SessionWindow>(std::move(f.analysis), title);
 }
 
-std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, int* status)
+std::unique_ptr<SessionWindow> OpenSessionWindow(const QString& file, QString& error, RuleSet rules, int* status)
 {
-    return OpenSessionWindow(QFile::encodeName(file).toStdString(), error, status);
+    return OpenSessionWindow(QFile::encodeName(file).toStdString(), error, rules, status);
 }

@@ -14,6 +14,7 @@
 
 namespace {
 
+const QColor kRunStartColour(90, 110, 130);
 constexpr int kLeftMargin = 44, kRightMargin = 12, kBottomMargin = 24;
 constexpr int kTickSpacing = 110;   // pixels per time label, room for "12-07 13:20:10"
 const QColor kGapColour(120, 120, 120, 90);
@@ -76,6 +77,12 @@ double SpeedChart::topKnots() const
     return std::max(5.0, Knots(top) * 1.05);
 }
 
+void SpeedChart::setSessionRuns(std::vector<RunSummary> runs)
+{
+    runs_ = std::move(runs);
+    update();
+}
+
 void SpeedChart::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -115,6 +122,15 @@ void SpeedChart::paintEvent(QPaintEvent*)
         painter.setPen(textColour);
         painter.drawText(QRectF(x - kTickSpacing / 2, area.bottom() + 2, kTickSpacing, kBottomMargin - 2),
                          Qt::AlignHCenter | Qt::AlignTop, tick.label);
+    }
+
+    // The legs: where each begins, and its number over its middle where there is room.
+    painter.setPen(QPen(kRunStartColour, 1, Qt::DotLine));
+    for (size_t k = 0; k < runs_.size(); ++k) {
+        const double x0 = std::floor(xAt(runs_[k].startMs)) + 0.5, x1 = xAt(runs_[k].endMs);   // on one pixel column
+        painter.drawLine(QPointF(x0, area.top()), QPointF(x0, area.bottom()));
+        if (x1 - x0 >= 16)
+            painter.drawText(QRectF(x0, area.top(), x1 - x0, 14), Qt::AlignHCenter | Qt::AlignTop, QString::number(k + 1));
     }
 
     // The marked runs behind the trace.

@@ -5,9 +5,12 @@
 //
 //   0 u8  HDOP (x0.2)        12 s32 latitude (1e-7 deg)    26 u16 course (0.01 deg)
 //   1 u8  satellites         16 s32 longitude (1e-7 deg)   28 s16 climb rate (raw)
-//   2 u16 milliseconds       20 s32 altitude (cm)          30 u8  EE_VEL (bit 3: new segment)
+//   2 u16 milliseconds       20 s32 altitude (cm)          30 u8  EE_VEL
 //   4 u32 packed UTC         24 u16 speed (cm/s)           31 u8  EE_CR
 //   8 u32 satellite bit set
+//
+// EE_VEL is the receiver's speed error in 0.01 m/s (0: none given); the PLT
+// export reads its bit 3 as the start of a new segment.
 //
 // Packed UTC: second bits 0-5, minute 6-11, hour 12-16, day 17-21, and
 // (year - 2000) * 12 + month in bits 22-31, where month 0 means December of the

@@ -62,9 +62,17 @@ std::string Number(const char* format, double value)
     return text;
 }
 
+// The stored results show the rules they were computed under.
+void SetRules(SessionEntry& e, const std::string& name)
+{
+    e.rules = name;
+    if (const std::optional<RuleSet> set = RuleSetNamed(name))
+        e.results.rules = RulesOf(*set);
+}
+
 } // namespace
 
-bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& error)
+bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& error, RuleSet rules)
 {
     e = SessionEntry();
     // The name as the system gives it: bytes that need not be UTF-8.
@@ -85,7 +93,7 @@ bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& erro
     e.sha256 = hash.result().toHex().toStdString();
     std::error_code ignored;
     e.file = std::filesystem::absolute(file, ignored).lexically_normal().string();
-    const SbpFileAnalysis analysis = AnalyzeSbpFile(file, PointFilter());
+    const SbpFileAnalysis analysis = AnalyzeSbpFile(file, RulesOf(rules));
     if (analysis.status == kEmptyFile) {
         error = file + " is empty";
         return false;
@@ -100,9 +108,14 @@ bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& erro
         e.endMs = points.back().timeMs;
     }
     e.results = analysis.analysis.results;
+    e.rules = RuleSetName(rules);
+    e.results.runs.clear();
+    e.results.turns.clear();
     for (std::optional<CategoryResult>& best : e.results.best)
-        if (best)
+        if (best) {
             best->runs.clear();
+            best->speedError = best->meanSpeedError = std::nullopt;
+        }
     e.added = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString();
     return true;
 }
@@ -120,6 +133,7 @@ QJsonObject SessionJson(const SessionEntry& e)
                   {"file", Name(e.file)},
                   {"added", Q(e.added)},
                   {"user_name", Name(e.userName)},
+                  {"rules", Q(e.rules)},
                   {"distance_m", e.results.distanceMetres},
                   {"moving_s", e.results.movingSeconds},
                   {"points_used", qint64(e.results.pointsUsed)},
@@ -145,6 +159,7 @@ bool SessionFromJson(const QJsonObject& o, SessionEntry& e)
     e.file = NameOf(o.value("file"));
     e.added = o.value("added").toString().toStdString();
     e.userName = NameOf(o.value("user_name"));
+    SetRules(e, o.value("rules").toString(QStringLiteral("vr60")).toStdString());   // queued before rule sets: vr60
     if (o.contains("start_ms"))
         e.startMs = o.value("start_ms").toInteger();
     if (o.contains("end_ms"))
@@ -164,7 +179,7 @@ bool SessionFromJson(const QJsonObject& o, SessionEntry& e)
     for (const CategoryInfo& c : Categories()) {
         const QJsonArray v = categories.value(c.key).toArray();
         if (v.size() == 3)
-            e.results.best[size_t(c.category)] = CategoryResult{v[0].toDouble(), v[1].toInteger(), v[2].toInteger(), {}};
+            e.results.best[size_t(c.category)] = CategoryResult{v[0].toDouble(), v[1].toInteger(), v[2].toInteger(), {}, {}, {}};
     }
     return true;
 }
@@ -176,8 +191,8 @@ bool InsertSession(Database& db, const SessionEntry& e, bool& added, std::string
         return false;
     QSqlQuery q(db.sql());
     q.prepare(QStringLiteral("INSERT INTO sessions (sha256, file, added_utc, start_ms, end_ms, serial, user_name,"
-                             " distance_m, moving_s, points_used, points_filtered, truncated)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
+                             " distance_m, moving_s, points_used, points_filtered, truncated, rules)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
     q.addBindValue(Q(e.sha256));
     q.addBindValue(Name(e.file));
     q.addBindValue(Q(e.added));
@@ -190,6 +205,7 @@ bool InsertSession(Database& db, const SessionEntry& e, bool& added, std::string
     q.addBindValue(qint64(e.results.pointsUsed));
     q.addBindValue(qint64(e.results.pointsFiltered));
     q.addBindValue(e.results.truncated ? 1 : 0);
+    q.addBindValue(Q(e.rules));
     bool ok = Database::run(q, error);
     added = ok && q.numRowsAffected() == 1;
     for (const FilterReasonInfo& f : FilterReasons()) {
@@ -230,7 +246,7 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
     QSqlQuery q(db.sql());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT sha256, file, added_utc, start_ms, end_ms, serial, user_name, distance_m,"
-                             " moving_s, points_used, points_filtered, truncated FROM sessions"
+                             " moving_s, points_used, points_filtered, truncated, rules FROM sessions"
                              " ORDER BY start_ms IS NULL, start_ms DESC, sha256"));
     if (!Database::run(q, error))
         return false;
@@ -250,6 +266,7 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
         e.results.pointsFiltered = size_t(q.value(10).toLongLong());
         e.results.records = e.results.pointsUsed + e.results.pointsFiltered;
         e.results.truncated = q.value(11).toInt() != 0;
+        SetRules(e, q.value(12).toString().toStdString());
         index[e.sha256] = out.size();
         out.push_back(std::move(e));
     }
@@ -263,7 +280,7 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
         const CategoryInfo* c = CategoryByKey(r.value(1).toString().toStdString());
         if (it != index.end() && c)
             out[it->second].results.best[size_t(c->category)] =
-                CategoryResult{r.value(2).toDouble(), r.value(3).toLongLong(), r.value(4).toLongLong(), {}};
+                CategoryResult{r.value(2).toDouble(), r.value(3).toLongLong(), r.value(4).toLongLong(), {}, {}, {}};
     }
     QSqlQuery f(db.sql());
     f.setForwardOnly(true);
@@ -280,13 +297,33 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
     return true;
 }
 
-std::vector<PersonalBest> PersonalBests(const std::vector<SessionEntry>& sessions)
+size_t RecomputeUnderRules(std::vector<SessionEntry>& sessions, RuleSet rules)
+{
+    size_t left = 0;
+    for (SessionEntry& e : sessions) {
+        if (e.rules == RuleSetName(rules))
+            continue;
+        SessionEntry again;
+        std::string ignored;
+        if (SessionFromFile(e.file, again, ignored, rules) && again.sha256 == e.sha256) {
+            again.added = e.added;
+            again.serial = e.serial;
+            again.userName = e.userName;
+            e = std::move(again);
+        } else {
+            ++left;
+        }
+    }
+    return left;
+}
+
+std::vector<PersonalBest> PersonalBests(const std::vector<SessionEntry>& sessions, RuleSet rules)
 {
     std::vector<PersonalBest> bests;
     for (const CategoryInfo& c : Categories()) {
         const SessionEntry* fastest = nullptr;
         for (const SessionEntry& e : sessions)
-            if (e.results[c.category] && (!fastest || e.results[c.category]->speed > fastest->results[c.category]->speed))
+            if (e.rules == RuleSetName(rules) && e.results[c.category] && (!fastest || e.results[c.category]->speed > fastest->results[c.category]->speed))
                 fastest = &e;
         if (fastest)
             bests.push_back({c.category, fastest->results[c.category]->speed, fastest->results[c.category]->startMs,
@@ -309,6 +346,7 @@ std::string LogbookJson(const std::vector<SessionEntry>& sessions)
                ", \"end\": " + (e.endMs ? JsonString(UtcIsoText(*e.endMs)) : "null") +
                ", \"serial\": " + (e.serial ? std::to_string(*e.serial) : "null") +
                ", \"user_name\": " + (e.userName.empty() ? "null" : JsonString(LosslessText(e.userName))) +
+               ", \"rules\": " + JsonString(e.rules) +
                ", \"results\": " + results + "}";
     }
     return out + (sessions.empty() ? "]\n" : "\n]\n");

@@ -21,11 +21,18 @@ struct SessionEntry {
     std::optional<int64_t> endMs;
     std::optional<int64_t> serial;       // the logger's, when known
     std::string userName;                // empty: not known
+    std::string rules = RuleSetName(kDefaultRuleSet);   // the rule set the results were computed under
     SessionResults results;              // categories hold speed, start and end only
 };
 
 // Reads, hashes and analyses a log file; false with a sentence in `error`.
-bool SessionFromFile(const std::string& file, SessionEntry& entry, std::string& error);
+bool SessionFromFile(const std::string& file, SessionEntry& entry, std::string& error,
+                     RuleSet rules = kDefaultRuleSet);
+
+// Brings sessions computed under other rules to `rules`: each is analysed again
+// from its file where that file is at hand with the same content; the others
+// keep their rules (and stay out of the personal bests). Returns how many were left so.
+size_t RecomputeUnderRules(std::vector<SessionEntry>& sessions, RuleSet rules);
 
 QJsonObject SessionJson(const SessionEntry& e);
 bool SessionFromJson(const QJsonObject& o, SessionEntry& e);
@@ -42,10 +49,11 @@ struct PersonalBest {
     std::string file;
     std::string sha256;
 };
-// The fastest session per category; categories no session has are missing.
-std::vector<PersonalBest> PersonalBests(const std::vector<SessionEntry>& sessions);
+// The fastest session per category among those computed under `rules`;
+// categories no such session has are missing.
+std::vector<PersonalBest> PersonalBests(const std::vector<SessionEntry>& sessions, RuleSet rules = kDefaultRuleSet);
 
-// `logbook --json`: an array of {file, sha256, start, end, serial, user_name, results},
+// `logbook --json`: an array of {file, sha256, start, end, serial, user_name, rules, results},
 // results shaped as `analyze --json` prints them.
 std::string LogbookJson(const std::vector<SessionEntry>& sessions);
 // `logbook best --json`: {category: {knots, kmh, file, start}}.

@@ -79,6 +79,10 @@ const std::vector<Migration>& Migrations()
           "ALTER TABLE test_items ADD COLUMN judged INTEGER NOT NULL DEFAULT 1",
           "UPDATE test_items SET judged = 0, passed = 0 WHERE record_id IN"
           " (SELECT id FROM test_records WHERE outcome NOT IN ('PASS', 'FAIL'))"}},
+        {5,
+         {// The rule set each session's results were computed under; the sessions
+          // stored before had this utility's own definitions, now named vr60.
+          "ALTER TABLE sessions ADD COLUMN rules TEXT NOT NULL DEFAULT 'vr60'"}},
     };
     return migrations;
 }

@@ -43,17 +43,22 @@ TEST(AnalyzeCommand, printsTheLibrarysResultsWithTheFiltersAsked)
     log.point(20).hdop = 16;
     const std::string file = WriteLog(dir, "burst.sbp", log.bytes());
 
-    PointFilter loose;
-    loose.maxHdop = 3.2;
-    loose.maxAcceleration = 0;
-    const CtlResult json = RunCtl({"analyze", file, "--json", "--max-hdop", "3.2", "--max-accel", "0"});
+    // The options change the limits of the rule set named, whatever their order.
+    AnalysisRules loose = RulesOf(RuleSet::Vr60);
+    loose.filter.maxHdop = 3.2;
+    loose.filter.maxAcceleration = {};
+    loose.hourFloor = true;
+    const CtlResult json =
+        RunCtl({"analyze", file, "--json", "--max-hdop", "3.2", "--max-accel", "0", "--rules", "vr60", "--hour-floor"});
     EXPECT_EQ(json.status, 0) << json.err;
     EXPECT_EQ(json.out, ResultJson(AnalyzeSbpFile(file, loose).analysis.results));
     EXPECT_NE(json.out.find("\"points_filtered\": 0"), std::string::npos);
 
+    // Without --rules: the ranking sites' rules.
     const CtlResult table = RunCtl({"analyze", file});
     EXPECT_EQ(table.status, 0) << table.err;
-    EXPECT_EQ(table.out, Joined(ResultTableLines(AnalyzeSbpFile(file, PointFilter{}).analysis.results)));
+    EXPECT_EQ(table.out, Joined(ResultTableLines(AnalyzeSbpFile(file, RulesOf(RuleSet::Gp3s)).analysis.results)));
+    EXPECT_NE(table.out.find("rules          gp3s"), std::string::npos) << table.out;
     EXPECT_TRUE(table.err.empty()) << table.err;
 
     // A file cut mid-record: the same results, and the bytes left over are named.
@@ -94,6 +99,8 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
         {{"analyze", file, "--max-dropout", "x"}, 2, "not a valid value"},
         {{"analyze", file, "--max-accel"}, 2, "needs a value"},
         {{"analyze", file, "--fast"}, 2, "unknown option"},
+        {{"analyze", file, "--rules", "fastest"}, 2, "not a rule set"},
+        {{"analyze", file, "--max-speed-error", "-2"}, 2, "not a valid value"},
         {{"analyze", file, file}, 2, "unexpected"},
     };
     for (const Case& c : cases) {

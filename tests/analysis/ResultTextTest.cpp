@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -29,11 +30,14 @@ TEST(ResultText, jsonHasEveryKeyWithAResultOrNull)
     const QJsonObject o = doc.object();
     EXPECT_EQ(o.keys(), QStringList({"100m", "10s", "1h", "250m", "2s", "500m", "5x10s", "alpha500", "distance_km",
                                      "filtered", "moving_s", "nm", "points_filtered", "points_used", "records",
-                                     "truncated"}));
+                                     "rules", "runs", "truncated", "turns"}));
     const QRegularExpression iso(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$)");
     for (const char* key : {"2s", "10s", "5x10s", "100m", "250m"}) {
         const QJsonObject c = o[key].toObject();
-        EXPECT_EQ(c.keys(), QStringList({"end", "kmh", "knots", "start"})) << key;
+        EXPECT_EQ(c.keys(), QStringList({"end", "err_kn", "kmh", "knots", "mean_err_kn", key == std::string("5x10s") ? "runs" : "run",
+                                         "start"}))
+            << key;
+        EXPECT_TRUE(c["err_kn"].isNull()) << key;   // the log gives no speed error
         EXPECT_NEAR(c["knots"].toDouble(), 15.551, 1e-9) << key;   // 8 * 3600 / 1852 = 15.5508
         EXPECT_NEAR(c["kmh"].toDouble(), 28.8, 1e-9) << key;
         EXPECT_TRUE(iso.match(c["start"].toString()).hasMatch()) << key;
@@ -49,6 +53,10 @@ TEST(ResultText, jsonHasEveryKeyWithAResultOrNull)
     EXPECT_EQ(o["points_filtered"].toInt(), 0);
     EXPECT_EQ(o["records"].toInt(), 276);
     EXPECT_EQ(o["truncated"], false);
+    EXPECT_EQ(o["rules"]["name"], "vr60");
+    EXPECT_EQ(o["runs"].toArray().size(), 1);
+    EXPECT_EQ(o["runs"][0]["best_10s"]["run"], 1);
+    EXPECT_EQ(o["2s"]["run"], 1);
 
     // Extra members come last, as given; texts are escaped.
     const std::string withExtra = ResultJson(r, {{"device_top10", "[" + JsonString("a\"b\\c\n") + "]"}});
@@ -59,15 +67,17 @@ TEST(ResultText, jsonHasEveryKeyWithAResultOrNull)
 TEST(ResultText, tableShowsEachCategoryAndTheTotals)
 {
     const std::vector<std::string> lines = ResultTableLines(ShortRun());
-    // Header, nine categories, the five runs of 5 x 10 s, three totals.
-    ASSERT_EQ(lines.size(), 1u + 9 + 5 + 3);
-    EXPECT_EQ(lines[0], "category          knots     km/h  start (UTC)              end (UTC)");
-    EXPECT_EQ(lines[1].rfind("2 s               15.55    28.80  2014-12-07 08:00:", 0), 0u) << lines[1];
-    EXPECT_EQ(lines[4].rfind("  1               15.55    28.80  2014-12-07 08:00:", 0), 0u) << lines[4];
+    // Header, the nine categories of vr60, the five runs of 5 x 10 s, five totals.
+    ASSERT_EQ(lines.size(), 1u + 9 + 5 + 5);
+    EXPECT_EQ(lines[0], "category          knots     km/h     \u00b1kn  run  start (UTC)              end (UTC)");
+    EXPECT_EQ(lines[1].rfind("2 s               15.55    28.80      \u00b1?    1  2014-12-07 08:00:", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[4].rfind("  1               15.55    28.80            1  2014-12-07 08:00:", 0), 0u) << lines[4];
     EXPECT_EQ(lines[11], "500 m                 -        -");
     EXPECT_EQ(lines[15], "distance          0.440 km");
     EXPECT_EQ(lines[16], "time moving     0:00:55 (55.0 s)");
-    EXPECT_EQ(lines[17], "points         276 used, 0 filtered out");
+    EXPECT_EQ(lines[17], "runs           1, 0 turns between them");
+    EXPECT_EQ(lines[18], "rules          vr60");
+    EXPECT_EQ(lines[19], "points         276 used, 0 filtered out");
     for (const std::string& line : lines)
         EXPECT_NE(line.back(), ' ') << line;
 }
@@ -95,9 +105,9 @@ TEST(ResultText, everyRecordIsUsedOrLeftOutForOneReason)
 
     const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(ResultJson(r))).object();
     const QJsonObject filtered = o["filtered"].toObject();
-    EXPECT_EQ(filtered.keys(), QStringList({"accel", "hdop", "position", "same_time", "sats", "time"}));
+    EXPECT_EQ(filtered.keys(), QStringList({"accel", "hdop", "position", "same_time", "sats", "speed_error", "time"}));
     for (const QString& key : filtered.keys())
-        EXPECT_EQ(filtered[key].toInt(), 1) << key.toStdString();
+        EXPECT_EQ(filtered[key].toInt(), key == "speed_error" ? 0 : 1) << key.toStdString();
     EXPECT_EQ(o["points_filtered"].toInt(), 6);
     EXPECT_EQ(o["records"].toInt(), int(log.size()));
 

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QWheelEvent>
 
@@ -43,7 +44,7 @@ SessionAnalysis FiveBursts()
     for (const double v : {17, 20, 15, 19, 16, 18})
         log.run(10.2, v, 45 + v * 10).run(20, 5, 90 + v * 10);
     PointFilter f;
-    f.maxAcceleration = 0;
+    f.maxAcceleration = {};
     return AnalyzeSbpImage(log.bytes(), f);
 }
 
@@ -66,7 +67,7 @@ TEST(SessionView, chartColumnsKeepTheExtremesAndBreakAtGaps)
     const uint16_t speeds[] = {100, 900, 200, 800, 300, 700, 400, 600};
     for (size_t i = 0; i < 8; ++i)
         log.point(i).speed = speeds[i];
-    const SessionTrack t = BuildSessionTrack(log.bytes().data(), log.size(), PointFilter{.maxAcceleration = 0});
+    const SessionTrack t = BuildSessionTrack(log.bytes().data(), log.size(), PointFilter{.maxAcceleration = {}});
     const std::vector<ChartColumn> c = MinMaxColumns(t, SyntheticLog::At(0), SyntheticLog::At(4.2), 3);
     ASSERT_EQ(c.size(), 3u);
     EXPECT_TRUE(c[0].any && !c[1].any && c[2].any);
@@ -103,6 +104,33 @@ TEST(SessionView, clickingAResultMarksItsRunsOnChartAndTrack)
     EXPECT_TRUE(w.chart()->markedRuns().empty());
     EXPECT_TRUE(w.trackPlot()->markedRuns().empty());
     EXPECT_EQ(table->item(int(Category::OneHour), 1)->text(), "-");
+}
+
+TEST(SessionView, theChartMarksWhereEachLegBegins)
+{
+    EnsureApplication();
+    // Three reaches joined by gybes: two dotted lines inside the plot, none for a single reach.
+    const auto dottedColumns = [](const SyntheticLog& log) {
+        SessionWindow w(AnalyzeSbpImage(log.bytes(), RulesOf(RuleSet::Gp3s)));
+        w.resize(1000, 700);
+        w.show();
+        QImage chart(w.chart()->size(), QImage::Format_RGB32);
+        w.chart()->render(&chart);
+        int columns = 0;
+        for (int x = 60; x < chart.width() - 20; ++x) {
+            int dots = 0;
+            for (int y = 0; y < chart.height(); ++y)
+                dots += chart.pixel(x, y) == qRgb(90, 110, 130);
+            columns += dots > 20;
+        }
+        return std::make_pair(columns, w.analysis().results.runs.size());
+    };
+    SyntheticLog reaches;
+    reaches.run(60, 10, 0).run(6, 8, 0, 6).run(60, 10, 180).run(6, 8, 180, 6).run(60, 10, 0);
+    EXPECT_EQ(dottedColumns(reaches), std::make_pair(2, size_t(3)));
+    SyntheticLog one;
+    one.run(180, 10, 0);
+    EXPECT_EQ(dottedColumns(one), std::make_pair(0, size_t(1)));
 }
 
 TEST(SessionView, trackZoomsAboutThePointerPansAndFitsAgain)
@@ -150,6 +178,14 @@ TEST(SessionView, opensFilesDrawsTheTraceAndRefusesWhatItCannotRead)
     std::unique_ptr<SessionWindow> w = OpenSessionWindow(QString::fromStdString(file), error);
     ASSERT_TRUE(w) << error.toStdString();
     EXPECT_EQ(w->windowTitle(), "s.sbp - VR60 session");
+    // "Post…" writes the ranking site's form of this session; not under the earlier definitions.
+    EXPECT_TRUE(w->postButton()->isEnabled());
+    const std::string page = dir.file("post.html");
+    ASSERT_TRUE(w->writePostPage(QString::fromStdString(page), error)) << error.toStdString();
+    EXPECT_NE(ReadText(page).find("<input id=\"2s\" name=\"2s\" value=\"15.551\">"), std::string::npos) << ReadText(page);
+    EXPECT_FALSE(w->writePostPage(QString::fromStdString(dir.file("no/such/folder.html")), error));
+    EXPECT_TRUE(error.contains("Cannot write")) << error.toStdString();
+    EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(file), error, RuleSet::Vr60)->postButton()->isEnabled());
     w->resize(1000, 700);
     QImage chart(w->chart()->size(), QImage::Format_RGB32);
     w->chart()->render(&chart);
@@ -204,14 +240,14 @@ TEST(SessionView, aLogOverSeveralDaysShowsItsDatesOnTheAxisAndInTheTable)
     SyntheticLog log;
     log.run(60, 6).gap(20 * 3600 + 11 * 60).run(60, 9);
     PointFilter f;
-    f.maxAcceleration = 0;
+    f.maxAcceleration = {};
     SessionWindow w(AnalyzeSbpImage(log.bytes(), f));
     const QTableWidget* table = w.resultsTable();
-    EXPECT_TRUE(table->item(int(Category::FiveByTen), 3)->text().startsWith("2014-12-08 04:1"));
-    EXPECT_TRUE(table->item(int(Category::TwoSeconds), 4)->text().startsWith("2014-12-08 04:1"));
+    EXPECT_TRUE(table->item(int(Category::FiveByTen), 5)->text().startsWith("2014-12-08 04:1"));
+    EXPECT_TRUE(table->item(int(Category::TwoSeconds), 6)->text().startsWith("2014-12-08 04:1"));
     EXPECT_TRUE(w.summary()->text().contains("UTC dates 2014-12-07 to 2014-12-08")) << w.summary()->text().toStdString();
     SessionWindow oneDay(FiveBursts());
-    EXPECT_EQ(oneDay.resultsTable()->item(int(Category::TwoSeconds), 3)->text().size(), 10);   // "HH:MM:SS.m"
+    EXPECT_EQ(oneDay.resultsTable()->item(int(Category::TwoSeconds), 5)->text().size(), 10);   // "HH:MM:SS.m"
 }
 
 TEST(SessionView, theSummaryReadsLongTimesInHoursAndNamesALeftOverPartialRecord)
@@ -246,7 +282,7 @@ TEST(SessionView, theLegendLeavesTheTraceUncovered)
     SyntheticLog log;
     log.run(50, 4).run(10, 12);
     PointFilter f;
-    f.maxAcceleration = 0;
+    f.maxAcceleration = {};
     const SessionAnalysis a = AnalyzeSbpImage(log.bytes(), f);
     SpeedChart chart;
     chart.resize(700, 240);
@@ -271,7 +307,7 @@ TEST(SessionView, aFileThatIsNotALogIsRefusedWithStatus12)
         std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(n.bytes.data()), std::streamsize(n.bytes.size()));
         QString error;
         int status = 0;
-        EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(file), error, &status)) << n.name;
+        EXPECT_FALSE(OpenSessionWindow(QString::fromStdString(file), error, kDefaultRuleSet, &status)) << n.name;
         EXPECT_EQ(status, kNotALog) << n.name;
         EXPECT_TRUE(error.contains(QString::fromStdString(file) + " does not look like a VR60 log: only "))
             << error.toStdString();

@@ -1,6 +1,7 @@
 #pragma once
 // Synthetic .sbp logs for the analysis tests: points every 200 ms, each moving
-// on at the speed it records until the next, so every answer is known.
+// on at the speed it records until the next, so every answer is known. Each
+// point logs its heading as its course.
 
 #include <cmath>
 #include <cstdint>
@@ -20,9 +21,9 @@ public:
     // point sits at the start with the first run's speed.
     SyntheticLog& run(double seconds, double speed, double bearing = 0, double turnPerStep = 0)
     {
+        heading_ = bearing;
         if (points_.empty())
             addPoint(speed);
-        heading_ = bearing;
         const long steps = std::lround(seconds * 1000 / kStepMs);
         for (long k = 0; k < steps; ++k) {
             ms_ += nextStepMs_;
@@ -64,6 +65,12 @@ public:
         points_.erase(points_.begin() + long(first), points_.begin() + long(first + count));
         return *this;
     }
+    // The speed error (EE_VEL, 0.01 m/s) the points from now on log; 0: none.
+    SyntheticLog& speedError(uint8_t centimetresPerSecond)
+    {
+        speedError_ = centimetresPerSecond;
+        return *this;
+    }
     // Milliseconds since 1970 of a time given from the log's start.
     static int64_t At(double seconds) { return kDayMs + kStartMs + std::llround(seconds * 1000); }
 
@@ -89,6 +96,8 @@ private:
         f.latitude = int32_t(std::lround((kLat0 + north_ / perDegree) * 1e7));
         f.longitude = int32_t(std::lround((kLon0 + east_ / (perDegree * std::cos(kLat0 * std::numbers::pi / 180))) * 1e7));
         f.speed = uint16_t(std::lround(speed * 100));
+        f.course = uint16_t(std::lround(std::fmod(std::fmod(heading_, 360) + 360, 360) * 100) % 36000);
+        f.eeVel = speedError_;
         points_.push_back(f);
         lastSpeed_ = speed;
     }
@@ -97,4 +106,5 @@ private:
     int64_t ms_ = kStartMs;
     int64_t nextStepMs_ = kStepMs;
     double north_ = 0, east_ = 0, heading_ = 0, lastSpeed_ = 0;
+    uint8_t speedError_ = 0;
 };

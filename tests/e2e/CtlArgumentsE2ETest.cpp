@@ -53,6 +53,13 @@ TEST(CtlArgumentsE2E, aWordThatLooksLikeAnOptionReachesNoDeviceAndNoFile)
     EXPECT_EQ(view.status, 2);
     EXPECT_TRUE(Contains(view.err, "vr60view: unknown option --bogus")) << view.err;
     EXPECT_FALSE(Contains(view.err, "Cannot open")) << view.err;
+    for (const Strings& args : {Strings{"a.sbp", "--rules", "fast"}, Strings{"--logbook", "--rules=gpstc"},
+                                Strings{"a.sbp", "--rules"}}) {
+        const CtlResult bad = CtlProcess(VR60VIEW_PATH, args, {}, work.path.string(), {}).finish();
+        EXPECT_EQ(bad.status, 2) << args.back();
+        EXPECT_TRUE(Contains(bad.err, "vr60view: ")) << bad.err;
+        EXPECT_FALSE(Contains(bad.err, "Cannot open")) << bad.err;
+    }
 }
 
 TEST(CtlArgumentsE2E, everyArgumentErrorSaysWhatIsWrong)
@@ -70,6 +77,11 @@ TEST(CtlArgumentsE2E, everyArgumentErrorSaysWhatIsWrong)
         {{"logbook", "add"}, "vr60ctl: logbook add: FILE is missing (usage: vr60ctl logbook add FILE...)"},
         {{"logbook", "worst"}, "vr60ctl: logbook: 'worst' is not one of best|add|remove"},
         {{"logbook", "best", "x"}, "vr60ctl: logbook best: unexpected 'x' (logbook best takes no arguments)"},
+        {{"logbook", "best", "--rules", "fast"}, "vr60ctl: logbook best: 'fast' is not a rule set (gp3s, gpstc or vr60)"},
+        {{"logbook", "add", "a.sbp", "--rules=vr60"}, "vr60ctl: logbook add: --rules does not go with add"},
+        {{"analyze", "a.sbp", "--rules"}, "vr60ctl: analyze: --rules needs a rule set"},
+        {{"post", "a.sbp"}, "vr60ctl: post: 'a.sbp' is not one of gpstc"},
+        {{"post", "gpstc"}, "vr60ctl: post gpstc: FILE is missing (usage: vr60ctl post gpstc [OPTIONS] FILE)"},
         {{"tracks"}, "vr60ctl: tracks takes one of download|convert|erase|upload|untag"},
         {{"tracks", "erase", "5"}, "vr60ctl: tracks erase: SLOTS is a comma list of 1 to 4, such as 1,3 ('5')"},
         {{"poi", "read", "1", "2"}, "vr60ctl: poi read: unexpected '2' (usage: vr60ctl poi read [SLOTS])"},

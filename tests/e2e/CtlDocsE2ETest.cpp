@@ -115,12 +115,16 @@ TEST(CtlDocs, bashCompletionOffersWhatTheHelpNames)
         // the help's second line, every value of a setting, a comma list's further items, and
         // the command after the global options that take a value.
         {"vr60ctl records --s", "--serial --since --summary"},
-        {"vr60ctl logbook --", "--help --json"},
+        {"vr60ctl logbook --", "--help --json --rules"},
+        {"vr60ctl logbook best --rules gp", "gp3s gpstc"},
+        {"vr60ctl analyze a.sbp --rules=v", "vr60"},
+        {"vr60ctl post ", "gpstc"},
+        {"vr60ctl post gpstc a.sbp --f", "--form-url"},
         {"vr60ctl logbook --json b", "best"},
         {"vr60ctl logbook add ", "a.sbp b.sbp"},
         {"vr60ctl logbook add a.sbp b", "b.sbp"},
         {"vr60ctl load a.sbp ", ""},
-        {"vr60ctl analyze a.sbp --max-", "--max-hdop --max-accel --max-gap --max-jump --max-dropout"},
+        {"vr60ctl analyze a.sbp --max-", "--max-hdop --max-accel --max-speed-error --max-gap --max-jump --max-dropout"},
         {"vr60ctl analyze --max-jump 5 ", "a.sbp b.sbp"},
         {"vr60ctl settings gmt=+1", "+10:00 +10:30 +11:00 +11:30 +12:00 +12:30 +13:00"},
         {"vr60ctl settings gmt=-03:", "30 00"},

@@ -53,7 +53,7 @@ std::vector<uint8_t> NextDay(std::vector<uint8_t> log)
     return log;
 }
 
-TEST(LogFilesE2E, filesThatAreNotLogsAreRefusedByAnalysisAndLogbook_andLoadedWithOneWarning)
+TEST(LogFilesE2E, filesThatAreNotLogsAreRefusedByAnalysisPostAndLogbook_andLoadedWithOneWarning)
 {
     ScratchDir work;
     const std::string dir = work.path.string();
@@ -65,6 +65,10 @@ TEST(LogFilesE2E, filesThatAreNotLogsAreRefusedByAnalysisAndLogbook_andLoadedWit
         EXPECT_EQ(analysed.status, kNotALog) << n.name;
         EXPECT_TRUE(Contains(analysed.err, n.name + notALog)) << analysed.err;
         EXPECT_TRUE(analysed.out.empty()) << analysed.out;
+        const CtlResult posted = RunCtl({"post", "gpstc", n.name, "--no-open"}, {}, dir, env);
+        EXPECT_EQ(posted.status, kNotALog) << n.name;
+        EXPECT_TRUE(Contains(posted.err, n.name + notALog)) << posted.err;
+        EXPECT_TRUE(posted.out.empty()) << posted.out;
 
         const CtlResult added = RunCtl({"logbook", "add", n.name}, {}, dir, env);
         EXPECT_EQ(added.status, kNotALog) << n.name;

@@ -71,9 +71,22 @@ TEST(Logbook, aSessionIsItsContent_listedNewestFirst_withTheBestOfEachCategory)
     // Results as analyze --json shows them, after the round trip through the database.
     const QJsonArray book = QJsonDocument::fromJson(QByteArray::fromStdString(LogbookJson(sessions))).array();
     ASSERT_EQ(book.size(), 2);
-    EXPECT_EQ(book[1]["results"].toObject(),
-              QJsonDocument::fromJson(QByteArray::fromStdString(ResultJson(AnalyzeSbpFile(slow, {}).analysis.results)))
-                  .object());
+    // The logbook keeps each category's speed, start and end, and the rules they were computed under.
+    const QJsonObject analysed =
+        QJsonDocument::fromJson(QByteArray::fromStdString(ResultJson(AnalyzeSbpFile(slow, RulesOf(kDefaultRuleSet)).analysis.results)))
+            .object();
+    const QJsonObject kept = book[1]["results"].toObject();
+    EXPECT_EQ(kept.keys(), analysed.keys());
+    for (const QString& key : analysed.keys()) {
+        const bool category = analysed[key].isObject() && key != "rules" && key != "filtered";
+        if (category) {
+            for (const char* member : {"knots", "kmh", "start", "end"})
+                EXPECT_EQ(kept[key][member], analysed[key][member]) << key.toStdString() << " " << member;
+        } else if (key != "runs" && key != "turns") {
+            EXPECT_EQ(kept[key], analysed[key]) << key.toStdString();
+        }
+    }
+    EXPECT_EQ(book[1]["rules"].toString(), "gp3s");
 
     const std::vector<PersonalBest> bests = PersonalBests(sessions);
     for (const PersonalBest& b : bests)
@@ -95,6 +108,43 @@ TEST(Logbook, aSessionIsItsContent_listedNewestFirst_withTheBestOfEachCategory)
     ASSERT_TRUE(view.openSession(1));
     ASSERT_EQ(view.openedWindows().size(), 1u);
     EXPECT_EQ(view.openedWindows()[0]->analysis().results.distanceMetres, sessions[1].results.distanceMetres);
+}
+
+TEST(Logbook, sessionsUnderOtherRulesAreComputedAgainOrKeptApart)
+{
+    // Two sessions stored under the earlier definitions: one file still at hand, one gone.
+    ScratchDir dir;
+    const std::string here = WriteLog(dir, "here.sbp", SyntheticLog().run(60, 5).run(12, 9).run(20, 5));
+    const std::string gone = WriteLog(dir, "gone.sbp", SyntheticLog().run(60, 5).run(12, 11).run(20, 5));
+    DatabaseTarget target;
+    target.kind = DatabaseTarget::Kind::Sqlite;
+    target.path = dir.file("book.sqlite");
+    std::string error;
+    std::unique_ptr<Database> db = Database::open(target, error);
+    ASSERT_TRUE(db) << error;
+    for (const std::string& file : {here, gone}) {
+        SessionEntry e;
+        ASSERT_TRUE(SessionFromFile(file, e, error, RuleSet::Vr60)) << error;
+        EXPECT_EQ(e.rules, "vr60");
+        bool added = false;
+        ASSERT_TRUE(InsertSession(*db, e, added, error)) << error;
+    }
+    std::filesystem::remove(gone);
+    std::vector<SessionEntry> sessions;
+    ASSERT_TRUE(ListSessions(*db, sessions, error)) << error;
+    ASSERT_EQ(sessions.size(), 2u);
+    EXPECT_TRUE(PersonalBests(sessions, RuleSet::Gp3s).empty());
+    EXPECT_EQ(PersonalBests(sessions, RuleSet::Vr60)[0].file, gone);   // 11 m/s against 9
+
+    EXPECT_EQ(RecomputeUnderRules(sessions, RuleSet::Gp3s), 1u);
+    const auto& computed = sessions[0].file == here ? sessions[0] : sessions[1];
+    EXPECT_EQ(computed.rules, "gp3s");
+    EXPECT_EQ(computed.results.rules.set, RuleSet::Gp3s);
+    const std::vector<PersonalBest> bests = PersonalBests(sessions, RuleSet::Gp3s);
+    ASSERT_FALSE(bests.empty());
+    for (const PersonalBest& b : bests)
+        EXPECT_EQ(b.file, here) << Categories()[size_t(b.category)].key;
+    EXPECT_NE(LogbookJson(sessions).find("\"rules\": \"vr60\""), std::string::npos);
 }
 
 TEST(Logbook, sessionsAreNamedByFileHashOrDay_andRemovedFromDatabaseAndView)

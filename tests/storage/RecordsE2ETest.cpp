@@ -102,7 +102,17 @@ TEST(RecordsE2E, aSelfTestAndADownloadAreRecorded_andAnUnusableDatabaseLeavesThe
     EXPECT_EQ(sessions[0]["file"].toString().toStdString(), work.file("a.sbp"));
     EXPECT_EQ(sessions[0]["sha256"].toString().size(), 64);
     const CtlResult analyze = RunCtl({"analyze", "a.sbp", "--json"}, {}, work.path.string(), env);
-    EXPECT_EQ(sessions[0]["results"].toObject(), Json(analyze.out).object());
+    // The logbook keeps each result's speed, start and end, not its error, runs or turns.
+    const QJsonObject analysed = Json(analyze.out).object(), kept = sessions[0]["results"].toObject();
+    EXPECT_EQ(kept.keys(), analysed.keys());
+    for (const QString& key : analysed.keys()) {
+        if (analysed[key].toObject().contains("knots")) {
+            for (const char* member : {"knots", "start", "end"})
+                EXPECT_EQ(kept[key][member], analysed[key][member]) << key.toStdString();
+        } else if (key != "runs" && key != "turns") {
+            EXPECT_EQ(kept[key], analysed[key]) << key.toStdString();
+        }
+    }
 
     const QJsonObject best = Json(RunCtl({"logbook", "best", "--json"}, {}, work.path.string(), env).out).object();
     for (const QString& key : best.keys()) {
