@@ -22,7 +22,7 @@ trap 'rm -f "$FAILED"' EXIT
 # Qt's headers, made for this machine, trip two warnings of no interest under MinGW.
 echo "$FILES" | xargs -P2 -I{} sh -c "$CXX -std=c++20 -fsyntax-only -Wall -Wextra -Wno-unused-parameter -Wno-attributes \
   -Werror -Isrc -Iapps/vr60ctl -I$BUILD/vr60ui_autogen/include -I$BUILD/vr60analysisview_autogen/include \
-  -I$QT -I$QT/QtCore -I$QT/QtGui -I$QT/QtWidgets -I$QT/QtSql {} || echo {} >>$FAILED"
+  -I$QT -I$QT/QtCore -I$QT/QtGui -I$QT/QtWidgets -I$QT/QtSql -I$QT/QtNetwork {} || echo {} >>$FAILED"
 if [ -s "$FAILED" ]; then
   echo "Not compilable for Windows:"; cat "$FAILED"; exit 1
 fi
