@@ -259,6 +259,16 @@ int AddFiles(CtlContext& ctx, const Args& files)
     return status;
 }
 
+// False after saying why the logbook cannot be read.
+bool ListSessionsOrSay(Database& db, std::vector<SessionEntry>& sessions)
+{
+    std::string error;
+    if (ListSessions(db, sessions, error))
+        return true;
+    std::fprintf(stderr, "vr60ctl: cannot read the logbook of %s: %s\n", db.target().display().c_str(), error.c_str());
+    return false;
+}
+
 // Each WHAT must name a session; all named are removed in one transaction.
 int RemoveNamed(CtlContext& ctx, const Args& names)
 {
@@ -267,12 +277,8 @@ int RemoveNamed(CtlContext& ctx, const Args& names)
     if (!db)
         return status;
     std::vector<SessionEntry> sessions;
-    std::string error;
-    if (!ListSessions(*db, sessions, error)) {
-        std::fprintf(stderr, "vr60ctl: cannot read the logbook of %s: %s\n", db->target().display().c_str(),
-                     error.c_str());
+    if (!ListSessionsOrSay(*db, sessions))
         return kCannotOpen;
-    }
     std::vector<SessionEntry> doomed;
     for (const std::string& what : names) {
         const std::vector<SessionEntry> named = SessionsNamedBy(sessions, what);
@@ -292,6 +298,7 @@ int RemoveNamed(CtlContext& ctx, const Args& names)
     std::vector<std::string> hashes;
     for (const SessionEntry& e : doomed)
         hashes.push_back(e.sha256);
+    std::string error;
     if (!RemoveSessions(*db, hashes, error)) {
         std::fprintf(stderr, "vr60ctl: cannot remove from the logbook of %s: %s\n", db->target().display().c_str(),
                      error.c_str());
@@ -330,12 +337,8 @@ int RunLogbook(CtlContext& ctx, const CommandOptions& options)
     if (!db)
         return status;
     std::vector<SessionEntry> sessions;
-    std::string error;
-    if (!ListSessions(*db, sessions, error)) {
-        std::fprintf(stderr, "vr60ctl: cannot read the logbook of %s: %s\n", db->target().display().c_str(),
-                     error.c_str());
+    if (!ListSessionsOrSay(*db, sessions))
         return kCannotOpen;
-    }
     // Results never mix rules: the others are analysed again where their files are at hand.
     if (const size_t left = RecomputeUnderRules(sessions, *rules))
         std::fprintf(stderr, "vr60ctl: %zu session(s) were computed under other rules and their files are not at hand: "
