@@ -289,7 +289,6 @@ TEST(SessionView, theLegendLeavesTheTraceUncovered)
     chart.setTrack(&a.track);
     QImage image(chart.size(), QImage::Format_RGB32);
     chart.render(&image);
-    image.save("/tmp/x/legend.png");
     const QRect area = chart.plotArea();
     int trace = 0;
     for (int y = area.top(); y < area.top() + area.height() / 4; ++y)
