@@ -320,7 +320,7 @@ bool Database::checkSchema(std::string& error)
         QSqlQuery tables(db_);
         if (!tables.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'schema_version'")) ||
             !tables.next()) {
-            error = lastSqliteError(tables.lastError());
+            error = readFailure(tables.lastError());
             return false;
         }
         if (tables.value(0).toInt() == 0) {
@@ -330,7 +330,7 @@ bool Database::checkSchema(std::string& error)
     }
     if (!v.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) || !v.next()) {
         error = postgres() ? "cannot read the schema version of " + where + ": " + Message(v.lastError())
-                           : lastSqliteError(v.lastError());
+                           : readFailure(v.lastError());
         return false;
     }
     version_ = v.value(0).toInt();
@@ -347,7 +347,7 @@ bool Database::checkSchema(std::string& error)
     return true;
 }
 
-std::string Database::lastSqliteError(const QSqlError& e)
+std::string Database::readFailure(const QSqlError& e)
 {
     const std::string text = sqliteFailure(e);
     return lastSqliteCode_ == kSqliteCantOpen || lastSqliteCode_ == kSqliteReadOnly ? "cannot read the records database " + target_.display() + " (" + Message(e) + ")"

@@ -50,7 +50,8 @@ private:
     // What an SQLite failure means for the operator: not a database, disk full,
     // a folder or file that cannot be written.
     std::string sqliteFailure(const QSqlError& e);
-    std::string lastSqliteError(const QSqlError& e);
+    // The same for a read-only open, where a file that cannot be opened is not a write failure.
+    std::string readFailure(const QSqlError& e);
     bool exec(const char* statement, std::string& error);
 
     DatabaseTarget target_;

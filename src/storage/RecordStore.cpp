@@ -100,7 +100,15 @@ bool Deliver(Database& target, const std::string& kind, const QJsonObject& paylo
 struct OutboxRow {
     std::string id, kind, target;
     QJsonObject payload;
+    RowTarget meant;   // `target` resolved once: a key resolves links on disk
 };
+
+// Whether a row is meant for the database of `key` (as DatabaseTarget::key), or
+// names it as an older version wrote its name (`display`).
+bool MeantFor(const OutboxRow& row, const std::string& key, const std::string& display)
+{
+    return row.meant.key == key || row.target == display;
+}
 
 bool ReadOutbox(Database& local, std::vector<OutboxRow>& rows)
 {
@@ -108,10 +116,11 @@ bool ReadOutbox(Database& local, std::vector<OutboxRow>& rows)
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT id, kind, target, payload FROM outbox ORDER BY queued_utc, id")))
         return false;
-    while (q.next())
-        rows.push_back({q.value(0).toString().toStdString(), q.value(1).toString().toStdString(),
-                        q.value(2).toString().toStdString(),
-                        QJsonDocument::fromJson(q.value(3).toString().toUtf8()).object()});
+    while (q.next()) {
+        const std::string target = q.value(2).toString().toStdString();
+        rows.push_back({q.value(0).toString().toStdString(), q.value(1).toString().toStdString(), target,
+                        QJsonDocument::fromJson(q.value(3).toString().toUtf8()).object(), TargetOfRow(target)});
+    }
     return true;
 }
 
@@ -134,7 +143,7 @@ Pushed PushOutbox(Database& target, Database& local)
     }
     const std::string key = target.target().key();
     for (const OutboxRow& row : rows) {
-        if (TargetOfRow(row.target).key != key && row.target != target.target().display())
+        if (!MeantFor(row, key, target.target().display()))
             continue;
         std::string error;
         if (!Deliver(target, row.kind, row.payload, error)) {
@@ -170,9 +179,10 @@ void SyncOne(const DatabaseTarget& target, Database& local, SyncReport& report)
     if (!db) {
         std::vector<OutboxRow> rows;
         ReadOutbox(local, rows);
+        const std::string key = target.key();
         int waiting = 0;
         for (const OutboxRow& row : rows)
-            waiting += TargetOfRow(row.target).key == target.key() || row.target == target.display();
+            waiting += MeantFor(row, key, target.display());
         report.reached = false;
         report.waiting += waiting;
         line = "The records database " + target.display() + " cannot be used (" + why + "); " +
@@ -277,13 +287,13 @@ SyncReport RecordStore::sync(bool everyTarget)
     if (!everyTarget)
         done.push_back(target_.key());
     for (const OutboxRow& row : rows) {
-        const RowTarget meant = TargetOfRow(row.target);
+        const RowTarget& meant = row.meant;
         if (std::find(done.begin(), done.end(), meant.key) != done.end() || (!everyTarget && row.target == target_.display()))
             continue;
         done.push_back(meant.key);
         int count = 0;
         for (const OutboxRow& other : rows)
-            count += TargetOfRow(other.target).key == meant.key;
+            count += other.meant.key == meant.key;
         if (!meant.known) {
             if (everyTarget) {
                 report.waiting += count;
