@@ -16,12 +16,21 @@ int ReadPortTable(std::vector<std::string>& table)
     return int(table.size());
 }
 
-std::string PortItemText(int number)
+namespace {
+
+std::string ItemText(const std::vector<PortEntry>& ports, int number)
 {
-    for (const PortEntry& port : ListPorts())
+    for (const PortEntry& port : ports)
         if (port.number == number && port.kind == PortKind::CommandLine)
             return PortDisplayName(number) + " (" + port.systemPath + ")";
     return PortDisplayName(number);
+}
+
+} // namespace
+
+std::string PortItemText(int number)
+{
+    return ItemText(ListPorts(), number);
 }
 
 void ScanPorts(Host& host, PortScanState& state, std::vector<std::string>& items)
@@ -30,8 +39,9 @@ void ScanPorts(Host& host, PortScanState& state, std::vector<std::string>& items
     const int n = ReadPortTable(table);
     if (n >= 0) {
         state.portList.clear();
+        const std::vector<PortEntry> ports = ListPorts();   // once per scan, not once per port
         for (int i = 0; i < n; ++i) {
-            const std::string name = PortItemText(PortNumberOfName(table[size_t(i)]));
+            const std::string name = ItemText(ports, PortNumberOfName(table[size_t(i)]));
             state.portList.push_back(name);
             const bool known = std::find(items.begin(), items.end(), name) != items.end();
             if (!known && !state.firstScan && !items.empty() && size_t(n) >= items.size() + 1)
