@@ -38,7 +38,7 @@ CtlChild::CtlChild(const std::vector<std::string>& args, const std::string& work
     std::vector<std::string> variables = env;
     // The records database of these runs stays out of the user's data folder.
     if (std::none_of(env.begin(), env.end(), [](const std::string& v) { return v.rfind("XDG_DATA_HOME=", 0) == 0; }))
-        variables.push_back("XDG_DATA_HOME=/tmp/vr60-test-config-" + std::to_string(getuid()) + "/data");
+        variables.push_back("XDG_DATA_HOME=" + TestConfigFolder() + "/data");
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
         const std::string name = entry.substr(0, entry.find('=') + 1);

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <poll.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -127,6 +128,13 @@ void SimProcess::stop()
         ADD_FAILURE() << problem;
 }
 
+std::string TestConfigFolder()
+{
+    const std::string program = VR60CTL_PATH;
+    return "/tmp/vr60-test-config-" + std::to_string(getuid()) + "-" +
+           std::to_string(std::hash<std::string>{}(program) % 1000000);
+}
+
 CtlProcess::CtlProcess(const std::vector<std::string>& args, const std::string& aliasDir, const std::string& workDir,
                        const std::vector<std::string>& env)
     : CtlProcess(VR60CTL_PATH, args, aliasDir, workDir, env)
@@ -136,7 +144,7 @@ CtlProcess::CtlProcess(const std::vector<std::string>& args, const std::string& 
 CtlProcess::CtlProcess(const std::string& program, const std::vector<std::string>& args, const std::string& aliasDir,
                        const std::string& workDir, const std::vector<std::string>& env)
 {
-    const std::string config = "/tmp/vr60-test-config-" + std::to_string(getuid());
+    const std::string config = TestConfigFolder();
     char outName[] = "/tmp/vr60ctl-out.XXXXXX";
     char errName[] = "/tmp/vr60ctl-err.XXXXXX";
     const int outFd = mkstemp(outName);

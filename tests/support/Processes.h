@@ -72,6 +72,10 @@ private:
 };
 
 // Whether text holds part.
+// The settings and data folder of the programs a test starts: one per build
+// folder, so that suites of two checkouts running at once never share a database.
+std::string TestConfigFolder();
+
 inline bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
