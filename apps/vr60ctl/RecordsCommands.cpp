@@ -105,32 +105,17 @@ std::string FailedItems(const TestRecord& r)
     return failed + (failed.empty() ? "" : "; ") + "not judged: " + unjudged;
 }
 
-const char* VerdictCsv(const ItemVerdict& verdict)
-{
-    return !verdict ? "" : *verdict ? "1" : "0";
-}
-
 void PrintCsv(const std::vector<TestRecord>& records)
 {
-    std::printf("id,time,station,operator,program_version,serial,user_name,firmware,ts_version,gps_version,battery,"
-                "best_snr,best_snr_satellite,selection_mask,result_mask,result,auto_clear,auto_poweroff,items,"
-                "configured_clear,configured_poweroff\n");
-    for (const TestRecord& r : records) {
-        std::string items;
-        for (const auto& [item, verdict] : r.items)
-            items += (items.empty() ? "" : ";") + item + "=" + VerdictCsv(verdict);
-        const std::string fields[] = {r.id, r.time, r.station, r.operatorName, r.programVersion,
-                                      std::to_string(r.serial), r.userName, r.firmware, r.tsVersion, r.gpsVersion,
-                                      std::to_string(r.battery), std::to_string(r.bestSnr),
-                                      std::to_string(r.bestSnrSatellite), std::to_string(r.selection),
-                                      std::to_string(r.result), r.outcome, r.autoClear ? "1" : "0",
-                                      r.autoPowerOff ? "1" : "0", items, r.configuredClear ? "1" : "0",
-                                      r.configuredPowerOff ? "1" : "0"};
+    const auto print = [](const std::vector<std::string>& cells) {
         std::string line;
-        for (const std::string& f : fields)
-            line += (line.empty() ? "" : ",") + Csv(f);
+        for (const std::string& cell : cells)
+            line += (line.empty() ? "" : ",") + Csv(cell);
         std::printf("%s\n", line.c_str());
-    }
+    };
+    print(TestRecordCsvHeader());
+    for (const TestRecord& r : records)
+        print(TestRecordCsvCells(r));
 }
 
 void PrintJson(const std::vector<TestRecord>& records)

@@ -27,15 +27,10 @@ std::string ItemArgument(const std::string& caption)
     return name;
 }
 
-uint32_t BitOf(const TestItemBox& box)
-{
-    return box.tag >= 0 && box.tag < 15 ? TestItemBits[box.tag] : 0;
-}
-
 // The items an operator can select: shown and standing for a bit.
 bool Selectable(const TestItemBox& box)
 {
-    return box.visible && BitOf(box) != 0;
+    return box.visible && ItemBit(box) != 0;
 }
 
 std::string ItemNames()
@@ -69,7 +64,7 @@ bool SelectItems(Program& p, const std::string& list)
         }
     }
     for (TestItemBox& box : p.form.test.items)
-        if (BitOf(box) != 0)
+        if (ItemBit(box) != 0)
             box.checked = Selectable(box) && wanted.count(ItemArgument(box.caption)) != 0;
     return true;
 }
@@ -94,8 +89,8 @@ void PrintVerdicts(const Program& p, bool snrCheck)
     const TestPage& t = p.form.test;
     const TestConfig& c = p.testConfig;
     for (const TestItemBox& box : t.items)
-        if (box.visible && (r.selection & BitOf(box)) != 0)
-            std::printf("%-16s%s\n", box.caption.c_str(), Verdict((r.result & BitOf(box)) != 0));
+        if (box.visible && (r.selection & ItemBit(box)) != 0)
+            std::printf("%-16s%s\n", box.caption.c_str(), Verdict((r.result & ItemBit(box)) != 0));
     if (snrCheck)
         std::printf("%-16s%s\n", "GPS SNR", Verdict((r.result & kGpsSnrBit) != 0));
     std::printf("%-16s%s (0.01 V), window %ld..%ld\n", "Battery", t.battRead.c_str(),

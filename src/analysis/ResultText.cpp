@@ -165,8 +165,12 @@ std::string JsonString(const std::string& text)
     return out + "\"";
 }
 
-std::string ResultJson(const SessionResults& r, const std::vector<std::pair<std::string, std::string>>& extra)
+std::string ResultJson(const SessionResults& r, const std::vector<std::pair<std::string, std::string>>& extra,
+                       JsonNumbers numbers)
 {
+    const auto number = [&](const char* rounded, double value) {
+        return Format(numbers == JsonNumbers::Exact ? "%.17g" : rounded, value);
+    };
     std::string out = "{\n";
     for (const CategoryInfo& c : Categories()) {
         if (!r.reports(c.category))
@@ -177,8 +181,9 @@ std::string ResultJson(const SessionResults& r, const std::vector<std::pair<std:
             out += "null,\n";
             continue;
         }
-        out += Format("{\"knots\": %.3f, \"kmh\": %.3f, \"err_kn\": %s, \"mean_err_kn\": %s, ", Knots(best->speed),
-                      Kmh(best->speed), KnotsOrNull(best->speedError).c_str(), KnotsOrNull(best->meanSpeedError).c_str());
+        out += "{\"knots\": " + number("%.3f", Knots(best->speed)) + ", \"kmh\": " + number("%.3f", Kmh(best->speed)) +
+               Format(", \"err_kn\": %s, \"mean_err_kn\": %s, ", KnotsOrNull(best->speedError).c_str(),
+                      KnotsOrNull(best->meanSpeedError).c_str());
         if (best->runs.size() <= 1) {
             out += "\"run\": " + RunOrNull(best->runs.empty() ? 0 : best->runs[0].run) + ", ";
         } else {
@@ -190,8 +195,8 @@ std::string ResultJson(const SessionResults& r, const std::vector<std::pair<std:
         out += Format("\"start\": \"%s\", \"end\": \"%s\"},\n", UtcIsoText(best->startMs).c_str(),
                       UtcIsoText(best->endMs).c_str());
     }
-    out += Format("  \"distance_km\": %.3f,\n", r.distanceMetres / 1000);
-    out += Format("  \"moving_s\": %.1f,\n", r.movingSeconds);
+    out += "  \"distance_km\": " + number("%.3f", r.distanceMetres / 1000) + ",\n";
+    out += "  \"moving_s\": " + number("%.1f", r.movingSeconds) + ",\n";
     out += Format("  \"points_used\": %zu,\n", r.pointsUsed);
     out += Format("  \"points_filtered\": %zu,\n", r.pointsFiltered);
     out += "  \"filtered\": {";

@@ -26,5 +26,9 @@ std::string JsonString(const std::string& text);
 // then distance_km, moving_s, points_used, points_filtered, filtered (an
 // object: the count per reason), records and truncated, then `extra` (key and
 // ready-made JSON value) in the order given. Ends with a line end.
+// Numbers are rounded as people read them, or Exact: with every digit, for a copy
+// that is read back (see SessionFromJson).
+enum class JsonNumbers { Rounded, Exact };
 std::string ResultJson(const SessionResults& results,
-                       const std::vector<std::pair<std::string, std::string>>& extra = {});
+                       const std::vector<std::pair<std::string, std::string>>& extra = {},
+                       JsonNumbers numbers = JsonNumbers::Rounded);

@@ -14,11 +14,6 @@
 
 namespace {
 
-uint32_t BitOf(int tag)
-{
-    return tag >= 0 && tag < 15 ? TestItemBits[tag] : 0;
-}
-
 // The numeric keys, in the order a save writes them, with the value a load falls back to.
 struct NumberKey {
     const char* key;
@@ -118,7 +113,7 @@ std::string TestConfigFileName(std::vector<std::string>* otherCase)
 void ShowTestItems(Program& p, uint32_t mask)
 {
     for (TestItemBox& b : p.form.test.items) {
-        b.checked = (mask & BitOf(b.tag)) != 0;
+        b.checked = (mask & ItemBit(b)) != 0;
         b.colour = b.checked ? Colour::Grey : Colour::White;
     }
 }
@@ -129,7 +124,7 @@ uint32_t CollectTestItems(Program& p)
     for (TestItemBox& b : p.form.test.items) {
         if (b.checked) {
             b.colour = Colour::Grey;
-            mask |= BitOf(b.tag);
+            mask |= ItemBit(b);
         } else {
             b.colour = Colour::White;
         }

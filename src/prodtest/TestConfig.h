@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ResultCode.h"
+#include "program/FormState.h"
 #include "program/TestConfigRecord.h"
 
 struct Program;
@@ -19,6 +20,11 @@ std::string TestConfigFileName(std::vector<std::string>* otherCase = nullptr);
 inline constexpr uint32_t TestItemBits[15] = {0,          0x00000020, 0x00000008, 0x00000001, 0x00000002,
                                               0,          0x04000000, 0x00000010, 0,          0,
                                               0x01000000, 0x00010000, 0x02000000, 0,          0x08000000};
+// The mask bit a test box stands for; 0 where it stands for none.
+inline uint32_t ItemBit(const TestItemBox& box)
+{
+    return box.tag >= 0 && box.tag < 15 ? TestItemBits[box.tag] : 0;
+}
 
 void ShowTestItems(Program& p, uint32_t mask);
 uint32_t CollectTestItems(Program& p);

@@ -199,7 +199,7 @@ ResultCode StartAndJudge(Program& p, SerialLink* link, const RunInputs& in, int6
     const bool passed = (selection & r.result) == selection;
     t.lamp = passed ? TestLamp::Green : TestLamp::Yellow;
     for (TestItemBox& box : t.items) {
-        const uint32_t bit = box.tag >= 0 && box.tag < 15 ? TestItemBits[box.tag] : 0;
+        const uint32_t bit = ItemBit(box);
         if (box.visible && (selection & bit) != 0)
             box.colour = (r.result & bit) != 0 ? Colour::Green : Colour::Red;
     }

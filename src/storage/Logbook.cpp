@@ -3,13 +3,17 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <system_error>
 
 #include "analysis/ResultText.h"
@@ -70,6 +74,158 @@ void SetRules(SessionEntry& e, const std::string& name)
         e.results.rules = RulesOf(*set);
 }
 
+// "YYYY-MM-DDTHH:MM:SS.mmmZ" back to UTC ms; null where it is none.
+QVariant TimeOfText(const QJsonValue& v)
+{
+    const QDateTime t = QDateTime::fromString(v.toString(), Qt::ISODateWithMs);
+    return t.isValid() ? QVariant(qint64(t.toMSecsSinceEpoch())) : QVariant(QMetaType(QMetaType::LongLong));
+}
+
+// How a field stands in the JSON form; the database holds its value as it is.
+enum class Form {
+    Text,       // a JSON string (names as lossless text), or null
+    Time,       // UTC ms; in JSON, UtcIsoText or null
+    Integer,    // null when not known
+    Results,    // in JSON inside "results", as ResultJson writes it
+};
+
+// Each field of a session once: its key in the JSON form (`logbook --json`, and
+// the outbox with "added" besides), its column in `sessions`, and the key outbox
+// rows queued by earlier versions hold it under. In the JSON form's order.
+struct Field {
+    const char* key;
+    const char* column;
+    const char* earlierKey;
+    Form form;
+    QVariant (*get)(const SessionEntry&);
+    void (*set)(SessionEntry&, const QVariant&);
+};
+
+const Field kFields[] = {
+    {"file", "file", "file", Form::Text,
+     [](const SessionEntry& e) { return QVariant(Name(e.file)); },
+     [](SessionEntry& e, const QVariant& v) { e.file = NameOf(v); }},
+    {"sha256", "sha256", "sha256", Form::Text,
+     [](const SessionEntry& e) { return QVariant(Q(e.sha256)); },
+     [](SessionEntry& e, const QVariant& v) { e.sha256 = v.toString().toStdString(); }},
+    {"start", "start_ms", "start_ms", Form::Time,
+     [](const SessionEntry& e) { return Optional(e.startMs); },
+     [](SessionEntry& e, const QVariant& v) { e.startMs = Optional(v); }},
+    {"end", "end_ms", "end_ms", Form::Time,
+     [](const SessionEntry& e) { return Optional(e.endMs); },
+     [](SessionEntry& e, const QVariant& v) { e.endMs = Optional(v); }},
+    {"serial", "serial", "serial", Form::Integer,
+     [](const SessionEntry& e) { return Optional(e.serial); },
+     [](SessionEntry& e, const QVariant& v) { e.serial = Optional(v); }},
+    {"user_name", "user_name", "user_name", Form::Text,
+     [](const SessionEntry& e) {
+         return e.userName.empty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(Name(e.userName));
+     },
+     [](SessionEntry& e, const QVariant& v) { e.userName = NameOf(v); }},
+    {"rules", "rules", "rules", Form::Text,
+     [](const SessionEntry& e) { return QVariant(Q(e.rules)); },
+     // Sessions queued before rule sets were named were computed under vr60.
+     [](SessionEntry& e, const QVariant& v) { SetRules(e, v.isNull() ? "vr60" : v.toString().toStdString()); }},
+    {"added", "added_utc", "added", Form::Text,
+     [](const SessionEntry& e) { return QVariant(Q(e.added)); },
+     [](SessionEntry& e, const QVariant& v) { e.added = v.toString().toStdString(); }},
+    {"distance_km", "distance_m", "distance_m", Form::Results,
+     [](const SessionEntry& e) { return QVariant(e.results.distanceMetres); },
+     [](SessionEntry& e, const QVariant& v) { e.results.distanceMetres = v.toDouble(); }},
+    {"moving_s", "moving_s", "moving_s", Form::Results,
+     [](const SessionEntry& e) { return QVariant(e.results.movingSeconds); },
+     [](SessionEntry& e, const QVariant& v) { e.results.movingSeconds = v.toDouble(); }},
+    {"points_used", "points_used", "points_used", Form::Results,
+     [](const SessionEntry& e) { return QVariant(qint64(e.results.pointsUsed)); },
+     [](SessionEntry& e, const QVariant& v) { e.results.pointsUsed = size_t(v.toLongLong()); }},
+    {"points_filtered", "points_filtered", "points_filtered", Form::Results,
+     [](const SessionEntry& e) { return QVariant(qint64(e.results.pointsFiltered)); },
+     [](SessionEntry& e, const QVariant& v) { e.results.pointsFiltered = size_t(v.toLongLong()); }},
+    {"truncated", "truncated", "truncated", Form::Results,
+     [](const SessionEntry& e) { return QVariant(e.results.truncated ? 1 : 0); },
+     [](SessionEntry& e, const QVariant& v) { e.results.truncated = v.toBool(); }},
+};
+
+// `added` is the outbox's alone: the logbook shows no such thing.
+bool Shown(const Field& f)
+{
+    return f.form != Form::Results && std::string_view(f.key) != "added";
+}
+
+QString Columns()
+{
+    QStringList names;
+    for (const Field& f : kFields)
+        names << QString::fromLatin1(f.column);
+    return names.join(QStringLiteral(", "));
+}
+
+// The JSON value of a field outside "results".
+std::string JsonText(const Field& f, const SessionEntry& e)
+{
+    const QVariant v = f.get(e);
+    if (v.isNull())
+        return "null";
+    switch (f.form) {
+    case Form::Time:
+        return JsonString(UtcIsoText(v.toLongLong()));
+    case Form::Integer:
+        return std::to_string(v.toLongLong());
+    default:
+        return JsonString(v.toString().toStdString());
+    }
+}
+
+// One session in the JSON form; the outbox's copy has every digit and the time it was added.
+std::string SessionJsonText(const SessionEntry& e, JsonNumbers numbers)
+{
+    std::string results = ResultJson(e.results, {}, numbers);
+    if (!results.empty() && results.back() == '\n')
+        results.pop_back();
+    std::string out = "{";
+    for (const Field& f : kFields)
+        if (Shown(f) || (numbers == JsonNumbers::Exact && f.form != Form::Results))
+            out += (out.size() > 1 ? ", " : "") + JsonString(f.key) + ": " + JsonText(f, e);
+    return out + ", \"results\": " + results + "}";
+}
+
+// The JSON form back: what `logbook --json` shows of a session, and the outbox.
+void ReadJsonForm(const QJsonObject& o, SessionEntry& e)
+{
+    const QJsonObject results = o.value("results").toObject();
+    for (const Field& f : kFields) {
+        const QJsonValue v = (f.form == Form::Results ? results : o).value(QLatin1String(f.key));
+        f.set(e, f.form == Form::Time ? TimeOfText(v) : v.toVariant());
+    }
+    e.results.distanceMetres *= 1000;
+    const QJsonObject filtered = results.value("filtered").toObject();
+    for (const FilterReasonInfo& r : FilterReasons())
+        e.results.filteredBy[size_t(r.reason)] = size_t(filtered.value(r.key).toInteger());
+    for (const CategoryInfo& c : Categories()) {
+        const QJsonObject best = results.value(c.key).toObject();
+        const QVariant start = TimeOfText(best.value("start")), end = TimeOfText(best.value("end"));
+        if (best.value("knots").isDouble() && !start.isNull() && !end.isNull())
+            e.results.best[size_t(c.category)] =
+                CategoryResult{best.value("knots").toDouble() * 1852 / 3600, start.toLongLong(), end.toLongLong(), {}, {}, {}};
+    }
+}
+
+// Outbox rows queued by earlier versions: the columns' values, categories as [speed, start, end].
+void ReadEarlierForm(const QJsonObject& o, SessionEntry& e)
+{
+    for (const Field& f : kFields)
+        f.set(e, o.value(QLatin1String(f.earlierKey)).toVariant());
+    const QJsonObject filtered = o.value("filtered").toObject();
+    for (const FilterReasonInfo& r : FilterReasons())
+        e.results.filteredBy[size_t(r.reason)] = size_t(filtered.value(r.key).toInteger());
+    const QJsonObject categories = o.value("categories").toObject();
+    for (const CategoryInfo& c : Categories()) {
+        const QJsonArray v = categories.value(c.key).toArray();
+        if (v.size() == 3)
+            e.results.best[size_t(c.category)] = CategoryResult{v[0].toDouble(), v[1].toInteger(), v[2].toInteger(), {}, {}, {}};
+    }
+}
+
 } // namespace
 
 bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& error, RuleSet rules)
@@ -122,32 +278,7 @@ bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& erro
 
 QJsonObject SessionJson(const SessionEntry& e)
 {
-    QJsonObject results;
-    for (const CategoryInfo& c : Categories())
-        if (const auto& best = e.results[c.category])
-            results.insert(c.key, QJsonArray{best->speed, qint64(best->startMs), qint64(best->endMs)});
-    QJsonObject filtered;
-    for (const FilterReasonInfo& f : FilterReasons())
-        filtered.insert(f.key, qint64(e.results.filteredBy[size_t(f.reason)]));
-    QJsonObject o{{"sha256", Q(e.sha256)},
-                  {"file", Name(e.file)},
-                  {"added", Q(e.added)},
-                  {"user_name", Name(e.userName)},
-                  {"rules", Q(e.rules)},
-                  {"distance_m", e.results.distanceMetres},
-                  {"moving_s", e.results.movingSeconds},
-                  {"points_used", qint64(e.results.pointsUsed)},
-                  {"points_filtered", qint64(e.results.pointsFiltered)},
-                  {"filtered", filtered},
-                  {"truncated", e.results.truncated},
-                  {"categories", results}};
-    if (e.startMs)
-        o.insert("start_ms", qint64(*e.startMs));
-    if (e.endMs)
-        o.insert("end_ms", qint64(*e.endMs));
-    if (e.serial)
-        o.insert("serial", qint64(*e.serial));
-    return o;
+    return QJsonDocument::fromJson(QByteArray::fromStdString(SessionJsonText(e, JsonNumbers::Exact))).object();
 }
 
 bool SessionFromJson(const QJsonObject& o, SessionEntry& e)
@@ -155,32 +286,11 @@ bool SessionFromJson(const QJsonObject& o, SessionEntry& e)
     if (!o.value("sha256").isString() || !o.value("file").isString())
         return false;
     e = SessionEntry();
-    e.sha256 = o.value("sha256").toString().toStdString();
-    e.file = NameOf(o.value("file"));
-    e.added = o.value("added").toString().toStdString();
-    e.userName = NameOf(o.value("user_name"));
-    SetRules(e, o.value("rules").toString(QStringLiteral("vr60")).toStdString());   // queued before rule sets: vr60
-    if (o.contains("start_ms"))
-        e.startMs = o.value("start_ms").toInteger();
-    if (o.contains("end_ms"))
-        e.endMs = o.value("end_ms").toInteger();
-    if (o.contains("serial"))
-        e.serial = o.value("serial").toInteger();
-    e.results.distanceMetres = o.value("distance_m").toDouble();
-    e.results.movingSeconds = o.value("moving_s").toDouble();
-    e.results.pointsUsed = size_t(o.value("points_used").toInteger());
-    e.results.pointsFiltered = size_t(o.value("points_filtered").toInteger());
+    if (o.value("results").isObject())
+        ReadJsonForm(o, e);
+    else
+        ReadEarlierForm(o, e);
     e.results.records = e.results.pointsUsed + e.results.pointsFiltered;
-    e.results.truncated = o.value("truncated").toBool();
-    const QJsonObject filtered = o.value("filtered").toObject();
-    for (const FilterReasonInfo& f : FilterReasons())
-        e.results.filteredBy[size_t(f.reason)] = size_t(filtered.value(f.key).toInteger());
-    const QJsonObject categories = o.value("categories").toObject();
-    for (const CategoryInfo& c : Categories()) {
-        const QJsonArray v = categories.value(c.key).toArray();
-        if (v.size() == 3)
-            e.results.best[size_t(c.category)] = CategoryResult{v[0].toDouble(), v[1].toInteger(), v[2].toInteger(), {}, {}, {}};
-    }
     return true;
 }
 
@@ -190,22 +300,13 @@ bool InsertSession(Database& db, const SessionEntry& e, bool& added, std::string
     if (!db.begin(error))
         return false;
     QSqlQuery q(db.sql());
-    q.prepare(QStringLiteral("INSERT INTO sessions (sha256, file, added_utc, start_ms, end_ms, serial, user_name,"
-                             " distance_m, moving_s, points_used, points_filtered, truncated, rules)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
-    q.addBindValue(Q(e.sha256));
-    q.addBindValue(Name(e.file));
-    q.addBindValue(Q(e.added));
-    q.addBindValue(Optional(e.startMs));
-    q.addBindValue(Optional(e.endMs));
-    q.addBindValue(Optional(e.serial));
-    q.addBindValue(e.userName.empty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(Name(e.userName)));
-    q.addBindValue(e.results.distanceMetres);
-    q.addBindValue(e.results.movingSeconds);
-    q.addBindValue(qint64(e.results.pointsUsed));
-    q.addBindValue(qint64(e.results.pointsFiltered));
-    q.addBindValue(e.results.truncated ? 1 : 0);
-    q.addBindValue(Q(e.rules));
+    QString marks = QStringLiteral("?");
+    for (size_t i = 1; i < std::size(kFields); ++i)
+        marks += QStringLiteral(", ?");
+    q.prepare(QStringLiteral("INSERT INTO sessions (") + Columns() + QStringLiteral(") VALUES (") + marks +
+              QStringLiteral(") ON CONFLICT DO NOTHING"));
+    for (const Field& f : kFields)
+        q.addBindValue(f.get(e));
     bool ok = Database::run(q, error);
     added = ok && q.numRowsAffected() == 1;
     for (const FilterReasonInfo& f : FilterReasons()) {
@@ -245,28 +346,16 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
     out.clear();
     QSqlQuery q(db.sql());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT sha256, file, added_utc, start_ms, end_ms, serial, user_name, distance_m,"
-                             " moving_s, points_used, points_filtered, truncated, rules FROM sessions"
+    q.prepare(QStringLiteral("SELECT ") + Columns() + QStringLiteral(" FROM sessions"
                              " ORDER BY start_ms IS NULL, start_ms DESC, sha256"));
     if (!Database::run(q, error))
         return false;
     std::map<std::string, size_t> index;
     while (q.next()) {
         SessionEntry e;
-        e.sha256 = q.value(0).toString().toStdString();
-        e.file = NameOf(q.value(1));
-        e.added = q.value(2).toString().toStdString();
-        e.startMs = Optional(q.value(3));
-        e.endMs = Optional(q.value(4));
-        e.serial = Optional(q.value(5));
-        e.userName = NameOf(q.value(6));
-        e.results.distanceMetres = q.value(7).toDouble();
-        e.results.movingSeconds = q.value(8).toDouble();
-        e.results.pointsUsed = size_t(q.value(9).toLongLong());
-        e.results.pointsFiltered = size_t(q.value(10).toLongLong());
+        for (int i = 0; i < int(std::size(kFields)); ++i)
+            kFields[i].set(e, q.value(i));
         e.results.records = e.results.pointsUsed + e.results.pointsFiltered;
-        e.results.truncated = q.value(11).toInt() != 0;
-        SetRules(e, q.value(12).toString().toStdString());
         index[e.sha256] = out.size();
         out.push_back(std::move(e));
     }
@@ -335,20 +424,8 @@ std::vector<PersonalBest> PersonalBests(const std::vector<SessionEntry>& session
 std::string LogbookJson(const std::vector<SessionEntry>& sessions)
 {
     std::string out = "[";
-    for (size_t i = 0; i < sessions.size(); ++i) {
-        const SessionEntry& e = sessions[i];
-        std::string results = ResultJson(e.results);
-        if (!results.empty() && results.back() == '\n')
-            results.pop_back();
-        out += i ? ",\n" : "\n";
-        out += "{\"file\": " + JsonString(LosslessText(e.file)) + ", \"sha256\": " + JsonString(e.sha256) +
-               ", \"start\": " + (e.startMs ? JsonString(UtcIsoText(*e.startMs)) : "null") +
-               ", \"end\": " + (e.endMs ? JsonString(UtcIsoText(*e.endMs)) : "null") +
-               ", \"serial\": " + (e.serial ? std::to_string(*e.serial) : "null") +
-               ", \"user_name\": " + (e.userName.empty() ? "null" : JsonString(LosslessText(e.userName))) +
-               ", \"rules\": " + JsonString(e.rules) +
-               ", \"results\": " + results + "}";
-    }
+    for (size_t i = 0; i < sessions.size(); ++i)
+        out += (i ? ",\n" : "\n") + SessionJsonText(sessions[i], JsonNumbers::Rounded);
     return out + (sessions.empty() ? "]\n" : "\n]\n");
 }
 

@@ -34,6 +34,9 @@ bool SessionFromFile(const std::string& file, SessionEntry& entry, std::string& 
 // keep their rules (and stay out of the personal bests). Returns how many were left so.
 size_t RecomputeUnderRules(std::vector<SessionEntry>& sessions, RuleSet rules);
 
+// The outbox's copy: a session as `logbook --json` shows it, with every digit and
+// "added" besides. Reading takes that and the form earlier versions queued;
+// false when the object has no sha256 or file.
 QJsonObject SessionJson(const SessionEntry& e);
 bool SessionFromJson(const QJsonObject& o, SessionEntry& e);
 

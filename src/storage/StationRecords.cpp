@@ -71,7 +71,7 @@ TestRecord TestRecordOfRun(const Program& p, int verdict)
     const bool judged = verdict == kOk || verdict == kTestFailed;
     const auto verdictOf = [&](uint32_t bit) { return judged ? ItemVerdict((s.result & bit) != 0) : std::nullopt; };
     for (const TestItemBox& box : t.items) {
-        const uint32_t bit = box.tag >= 0 && box.tag < 15 ? TestItemBits[box.tag] : 0;
+        const uint32_t bit = ItemBit(box);
         if (box.visible && bit != 0 && (s.selection & bit) != 0)
             r.items.emplace_back(box.caption, verdictOf(bit));
     }

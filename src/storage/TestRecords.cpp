@@ -1,10 +1,14 @@
 #include "storage/TestRecords.h"
 
+#include <iterator>
 #include <map>
 #include <set>
+#include <string_view>
+#include <variant>
 
 #include <QJsonArray>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
 
 #include "storage/Database.h"
@@ -35,40 +39,105 @@ bool Judged(const std::string& outcome)
     return outcome == kOutcomePass || outcome == kOutcomeFail;
 }
 
+// Each field of a record once: its key in JSON and CSV, its column in test_records.
+// In the CSV's order; the items are written by hand (an object and an order in
+// JSON, a table of their own, one cell in the CSV just before kItemsBefore).
+struct Field {
+    const char* key;
+    const char* column;
+    std::variant<std::string TestRecord::*, int64_t TestRecord::*, int TestRecord::*, uint32_t TestRecord::*,
+                 bool TestRecord::*>
+        member;
+};
+
+constexpr Field kFields[] = {
+    {"id", "id", &TestRecord::id},
+    {"time", "time_utc", &TestRecord::time},
+    {"station", "station", &TestRecord::station},
+    {"operator", "operator", &TestRecord::operatorName},
+    {"program_version", "program_version", &TestRecord::programVersion},
+    {"serial", "serial", &TestRecord::serial},
+    {"user_name", "user_name", &TestRecord::userName},
+    {"firmware", "firmware", &TestRecord::firmware},
+    {"ts_version", "ts_version", &TestRecord::tsVersion},
+    {"gps_version", "gps_version", &TestRecord::gpsVersion},
+    {"battery", "battery", &TestRecord::battery},
+    {"best_snr", "best_snr", &TestRecord::bestSnr},
+    {"best_snr_satellite", "best_snr_satellite", &TestRecord::bestSnrSatellite},
+    {"selection_mask", "selection_mask", &TestRecord::selection},
+    {"result_mask", "result_mask", &TestRecord::result},
+    {"result", "outcome", &TestRecord::outcome},
+    {"auto_clear", "auto_clear", &TestRecord::autoClear},
+    {"auto_poweroff", "auto_poweroff", &TestRecord::autoPowerOff},
+    {"configured_clear", "configured_clear", &TestRecord::configuredClear},
+    {"configured_poweroff", "configured_poweroff", &TestRecord::configuredPowerOff},
+};
+constexpr std::string_view kItemsBefore = "configured_clear";
+
+// The value as the database takes it; JSON takes the same but for its own booleans.
+QVariant SqlValue(const std::string& v) { return Q(v); }
+QVariant SqlValue(int64_t v) { return qint64(v); }
+QVariant SqlValue(int v) { return v; }
+QVariant SqlValue(uint32_t v) { return qint64(v); }
+QVariant SqlValue(bool v) { return int(v); }
+
+QJsonValue JsonValue(bool v) { return v; }
+template <typename T>
+QJsonValue JsonValue(const T& v)
+{
+    return QJsonValue::fromVariant(SqlValue(v));
+}
+
+// From a database value or a JSON one (as a variant); a missing one reads as empty or 0.
+void Read(const QVariant& v, std::string& out) { out = S(v); }
+void Read(const QVariant& v, int64_t& out) { out = v.toLongLong(); }
+void Read(const QVariant& v, int& out) { out = v.toInt(); }
+void Read(const QVariant& v, uint32_t& out) { out = uint32_t(v.toLongLong()); }
+void Read(const QVariant& v, bool& out) { out = v.toBool(); }
+
+std::string CsvText(const std::string& v) { return v; }
+std::string CsvText(bool v) { return v ? "1" : "0"; }
+template <typename T>
+std::string CsvText(T v)
+{
+    return std::to_string(v);
+}
+
+template <typename Record, typename Use>
+void WithField(const Field& f, Record& r, Use use)
+{
+    std::visit([&](auto member) { use(r.*member); }, f.member);
+}
+
+QString Columns()
+{
+    QStringList names;
+    for (const Field& f : kFields)
+        names << QString::fromLatin1(f.column);
+    return names.join(QStringLiteral(", "));
+}
+
+const char* VerdictCsv(const ItemVerdict& verdict)
+{
+    return !verdict ? "" : *verdict ? "1" : "0";
+}
+
 } // namespace
 
 QJsonObject TestRecordJson(const TestRecord& r)
 {
+    QJsonObject o;
+    for (const Field& f : kFields)
+        WithField(f, r, [&](const auto& value) { o.insert(QLatin1String(f.key), JsonValue(value)); });
     QJsonObject items;
     QJsonArray order;
     for (const auto& [name, verdict] : r.items) {
         items.insert(Q(name), VerdictJson(verdict));
         order.append(Q(name));
     }
-    return QJsonObject{
-        {"id", Q(r.id)},
-        {"time", Q(r.time)},
-        {"station", Q(r.station)},
-        {"operator", Q(r.operatorName)},
-        {"program_version", Q(r.programVersion)},
-        {"serial", qint64(r.serial)},
-        {"user_name", Q(r.userName)},
-        {"firmware", Q(r.firmware)},
-        {"ts_version", Q(r.tsVersion)},
-        {"gps_version", Q(r.gpsVersion)},
-        {"battery", r.battery},
-        {"best_snr", r.bestSnr},
-        {"best_snr_satellite", r.bestSnrSatellite},
-        {"selection_mask", qint64(r.selection)},
-        {"result_mask", qint64(r.result)},
-        {"result", Q(r.outcome)},
-        {"auto_clear", r.autoClear},
-        {"auto_poweroff", r.autoPowerOff},
-        {"configured_clear", r.configuredClear},
-        {"configured_poweroff", r.configuredPowerOff},
-        {"items", items},
-        {"item_order", order},
-    };
+    o.insert(QStringLiteral("items"), items);
+    o.insert(QStringLiteral("item_order"), order);
+    return o;
 }
 
 bool TestRecordFromJson(const QJsonObject& o, TestRecord& r)
@@ -76,27 +145,13 @@ bool TestRecordFromJson(const QJsonObject& o, TestRecord& r)
     if (!o.value("id").isString() || !o.value("time").isString() || !o.value("result").isString())
         return false;
     r = TestRecord();
-    r.id = S(o.value("id"));
-    r.time = S(o.value("time"));
-    r.station = S(o.value("station"));
-    r.operatorName = S(o.value("operator"));
-    r.programVersion = S(o.value("program_version"));
-    r.serial = o.value("serial").toInteger();
-    r.userName = S(o.value("user_name"));
-    r.firmware = S(o.value("firmware"));
-    r.tsVersion = S(o.value("ts_version"));
-    r.gpsVersion = S(o.value("gps_version"));
-    r.battery = o.value("battery").toInt();
-    r.bestSnr = o.value("best_snr").toInt();
-    r.bestSnrSatellite = o.value("best_snr_satellite").toInt();
-    r.selection = uint32_t(o.value("selection_mask").toInteger());
-    r.result = uint32_t(o.value("result_mask").toInteger());
-    r.outcome = S(o.value("result"));
-    r.autoClear = o.value("auto_clear").toBool();
-    r.autoPowerOff = o.value("auto_poweroff").toBool();
+    for (const Field& f : kFields)
+        WithField(f, r, [&](auto& value) { Read(o.value(QLatin1String(f.key)).toVariant(), value); });
     // Older records held the configuration's switches in auto_clear and auto_poweroff.
-    r.configuredClear = o.value("configured_clear").toBool(r.autoClear);
-    r.configuredPowerOff = o.value("configured_poweroff").toBool(r.autoPowerOff);
+    if (!o.value("configured_clear").isBool())
+        r.configuredClear = r.autoClear;
+    if (!o.value("configured_poweroff").isBool())
+        r.configuredPowerOff = r.autoPowerOff;
     const QJsonObject items = o.value("items").toObject();
     for (const QJsonValue name : o.value("item_order").toArray()) {
         const QJsonValue verdict = items.value(name.toString());
@@ -106,24 +161,44 @@ bool TestRecordFromJson(const QJsonObject& o, TestRecord& r)
     return true;
 }
 
+std::vector<std::string> TestRecordCsvHeader()
+{
+    std::vector<std::string> header;
+    for (const Field& f : kFields) {
+        if (f.key == kItemsBefore)
+            header.push_back("items");
+        header.push_back(f.key);
+    }
+    return header;
+}
+
+std::vector<std::string> TestRecordCsvCells(const TestRecord& r)
+{
+    std::vector<std::string> cells;
+    for (const Field& f : kFields) {
+        if (f.key == kItemsBefore) {
+            std::string items;
+            for (const auto& [item, verdict] : r.items)
+                items += (items.empty() ? "" : ";") + item + "=" + VerdictCsv(verdict);
+            cells.push_back(items);
+        }
+        WithField(f, r, [&](const auto& value) { cells.push_back(CsvText(value)); });
+    }
+    return cells;
+}
+
 bool InsertTestRecord(Database& db, const TestRecord& r, std::string& error)
 {
     if (!db.begin(error))
         return false;
     QSqlQuery q(db.sql());
-    q.prepare(QStringLiteral(
-        "INSERT INTO test_records (id, time_utc, station, operator, program_version, serial, user_name, firmware,"
-        " ts_version, gps_version, battery, best_snr, best_snr_satellite, selection_mask, result_mask, outcome,"
-        " auto_clear, auto_poweroff, configured_clear, configured_poweroff)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
-    for (const QVariant& v :
-         {QVariant(Q(r.id)), QVariant(Q(r.time)), QVariant(Q(r.station)), QVariant(Q(r.operatorName)),
-          QVariant(Q(r.programVersion)), QVariant(qint64(r.serial)), QVariant(Q(r.userName)), QVariant(Q(r.firmware)),
-          QVariant(Q(r.tsVersion)), QVariant(Q(r.gpsVersion)), QVariant(r.battery), QVariant(r.bestSnr),
-          QVariant(r.bestSnrSatellite), QVariant(qint64(r.selection)), QVariant(qint64(r.result)),
-          QVariant(Q(r.outcome)), QVariant(int(r.autoClear)), QVariant(int(r.autoPowerOff)),
-          QVariant(int(r.configuredClear)), QVariant(int(r.configuredPowerOff))})
-        q.addBindValue(v);
+    QString marks = QStringLiteral("?");
+    for (size_t i = 1; i < std::size(kFields); ++i)
+        marks += QStringLiteral(", ?");
+    q.prepare(QStringLiteral("INSERT INTO test_records (") + Columns() + QStringLiteral(") VALUES (") + marks +
+              QStringLiteral(") ON CONFLICT DO NOTHING"));
+    for (const Field& f : kFields)
+        WithField(f, r, [&](const auto& value) { q.addBindValue(SqlValue(value)); });
     bool ok = Database::run(q, error);
     // Items only with a new record: a repeated id adds nothing.
     const bool inserted = ok && q.numRowsAffected() == 1;
@@ -156,10 +231,7 @@ bool ListTestRecords(Database& db, const TestRecordFilter& filter, std::vector<T
         where += QStringLiteral(" AND time_utc >= ?");
     QSqlQuery q(db.sql());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT id, time_utc, station, operator, program_version, serial, user_name, firmware,"
-                             " ts_version, gps_version, battery, best_snr, best_snr_satellite, selection_mask,"
-                             " result_mask, outcome, auto_clear, auto_poweroff, configured_clear, configured_poweroff"
-                             " FROM test_records") +
+    q.prepare(QStringLiteral("SELECT ") + Columns() + QStringLiteral(" FROM test_records") +
               where + QStringLiteral(" ORDER BY time_utc, id"));
     if (filter.serial)
         q.addBindValue(qint64(*filter.serial));
@@ -170,26 +242,9 @@ bool ListTestRecords(Database& db, const TestRecordFilter& filter, std::vector<T
     std::map<std::string, size_t> index;
     while (q.next()) {
         TestRecord r;
-        r.id = S(q.value(0));
-        r.time = S(q.value(1));
-        r.station = S(q.value(2));
-        r.operatorName = S(q.value(3));
-        r.programVersion = S(q.value(4));
-        r.serial = q.value(5).toLongLong();
-        r.userName = S(q.value(6));
-        r.firmware = S(q.value(7));
-        r.tsVersion = S(q.value(8));
-        r.gpsVersion = S(q.value(9));
-        r.battery = q.value(10).toInt();
-        r.bestSnr = q.value(11).toInt();
-        r.bestSnrSatellite = q.value(12).toInt();
-        r.selection = uint32_t(q.value(13).toLongLong());
-        r.result = uint32_t(q.value(14).toLongLong());
-        r.outcome = S(q.value(15));
-        r.autoClear = q.value(16).toInt() != 0;
-        r.autoPowerOff = q.value(17).toInt() != 0;
-        r.configuredClear = q.value(18).toInt() != 0;
-        r.configuredPowerOff = q.value(19).toInt() != 0;
+        int column = 0;
+        for (const Field& f : kFields)
+            WithField(f, r, [&](auto& value) { Read(q.value(column++), value); });
         index[r.id] = out.size();
         out.push_back(std::move(r));
     }

@@ -51,6 +51,10 @@ struct TestRecord {
 QJsonObject TestRecordJson(const TestRecord& r);
 // False when the object lacks a field a record needs.
 bool TestRecordFromJson(const QJsonObject& o, TestRecord& r);
+// The CSV form: the keys of the JSON form (the items as one cell "name=1;name=0;name="
+// where an empty verdict was never judged), then a row of cells per record, unquoted.
+std::vector<std::string> TestRecordCsvHeader();
+std::vector<std::string> TestRecordCsvCells(const TestRecord& r);
 
 // Stores the record in one transaction; a record with the same id is left as it is.
 bool InsertTestRecord(Database& db, const TestRecord& r, std::string& error);

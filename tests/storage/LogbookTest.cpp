@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include <QApplication>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPushButton>
+#include <QStringList>
 #include <QTableWidget>
 
 #include "analysis/ResultText.h"
@@ -22,6 +24,7 @@
 #include "analysisview/SessionWindow.h"
 #include "storage/Database.h"
 #include "storage/LogbookRemoval.h"
+#include "storage/LosslessText.h"
 #include "support/Files.h"
 #include "ui/WindowRig.h"
 
@@ -145,6 +148,76 @@ TEST(Logbook, sessionsUnderOtherRulesAreComputedAgainOrKeptApart)
     for (const PersonalBest& b : bests)
         EXPECT_EQ(b.file, here) << Categories()[size_t(b.category)].key;
     EXPECT_NE(LogbookJson(sessions).find("\"rules\": \"vr60\""), std::string::npos);
+}
+
+// The outbox holds a session in the logbook's JSON form (every digit, and when it was
+// added); rows queued by earlier versions hold the columns' keys and still read.
+TEST(Logbook, aSessionReadsBackWholeFromTheJsonFormAndFromEarlierOutboxRows)
+{
+    ScratchDir dir;
+    SessionEntry e;
+    std::string error;
+    ASSERT_TRUE(SessionFromFile(WriteLog(dir, "d\xE9part.sbp", SyntheticLog().run(60, 5).run(12, 9.123456789)), e, error))
+        << error;
+    e.serial = 123456789;
+    e.userName = "J\xF6rg";
+    e.results.filteredBy[0] = 3;
+    e.results.truncated = true;
+
+    const QJsonObject form = SessionJson(e);
+    QStringList shown = QJsonDocument::fromJson(QByteArray::fromStdString(LogbookJson({e}))).array()[0].toObject().keys();
+    shown << "added";
+    shown.sort();
+    EXPECT_EQ(form.keys(), shown);
+
+    QJsonObject categories, filtered;
+    for (const CategoryInfo& c : Categories())
+        if (const auto& best = e.results[c.category])
+            categories.insert(c.key, QJsonArray{best->speed, qint64(best->startMs), qint64(best->endMs)});
+    for (const FilterReasonInfo& f : FilterReasons())
+        filtered.insert(f.key, qint64(e.results.filteredBy[size_t(f.reason)]));
+    const QJsonObject earlier{{"sha256", QString::fromStdString(e.sha256)},
+                              {"file", QString::fromStdString(LosslessText(e.file))},
+                              {"added", QString::fromStdString(e.added)},
+                              {"user_name", QString::fromStdString(LosslessText(e.userName))},
+                              {"distance_m", e.results.distanceMetres},
+                              {"moving_s", e.results.movingSeconds},
+                              {"points_used", qint64(e.results.pointsUsed)},
+                              {"points_filtered", qint64(e.results.pointsFiltered)},
+                              {"filtered", filtered},
+                              {"truncated", true},
+                              {"categories", categories},
+                              {"start_ms", qint64(*e.startMs)},
+                              {"end_ms", qint64(*e.endMs)},
+                              {"serial", qint64(*e.serial)}};   // no rules yet: vr60
+
+    for (const auto& [name, payload, rules] : {std::tuple{"JSON form", form, e.rules}, std::tuple{"earlier row", earlier, std::string("vr60")}}) {
+        SessionEntry back;
+        ASSERT_TRUE(SessionFromJson(payload, back)) << name;
+        EXPECT_EQ(back.sha256, e.sha256) << name;
+        EXPECT_EQ(back.file, e.file) << name;
+        EXPECT_EQ(back.added, e.added) << name;
+        EXPECT_EQ(back.startMs, e.startMs) << name;
+        EXPECT_EQ(back.endMs, e.endMs) << name;
+        EXPECT_EQ(back.serial, e.serial) << name;
+        EXPECT_EQ(back.userName, e.userName) << name;
+        EXPECT_EQ(back.rules, rules) << name;
+        EXPECT_DOUBLE_EQ(back.results.distanceMetres, e.results.distanceMetres) << name;
+        EXPECT_DOUBLE_EQ(back.results.movingSeconds, e.results.movingSeconds) << name;
+        EXPECT_EQ(back.results.pointsUsed, e.results.pointsUsed) << name;
+        EXPECT_EQ(back.results.pointsFiltered, e.results.pointsFiltered) << name;
+        EXPECT_EQ(back.results.filteredBy, e.results.filteredBy) << name;
+        EXPECT_TRUE(back.results.truncated) << name;
+        for (const CategoryInfo& c : Categories()) {
+            ASSERT_EQ(back.results[c.category].has_value(), e.results[c.category].has_value()) << name << " " << c.key;
+            if (!e.results[c.category])
+                continue;
+            EXPECT_DOUBLE_EQ(back.results[c.category]->speed, e.results[c.category]->speed) << name << " " << c.key;
+            EXPECT_EQ(back.results[c.category]->startMs, e.results[c.category]->startMs) << name << " " << c.key;
+            EXPECT_EQ(back.results[c.category]->endMs, e.results[c.category]->endMs) << name << " " << c.key;
+        }
+    }
+    EXPECT_FALSE(SessionFromJson(QJsonObject{{"file", "x"}}, e));
 }
 
 TEST(Logbook, sessionsAreNamedByFileHashOrDay_andRemovedFromDatabaseAndView)
