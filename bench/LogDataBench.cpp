@@ -18,13 +18,14 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "program/Program.h"
+#include "basics/WholeFile.h"
 #include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
 #include "platform/QuietHost.h"
-#include "logdata/PointGridModel.h"
-#include "logdata/SbpRecord.h"
+#include "program/Program.h"
+#include "sbp/SbpRecord.h"
+#include "ui/PointGridModel.h"
 
 namespace {
 

@@ -11,11 +11,13 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "program/Program.h"
+#include "basics/WholeFile.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
+#include "logdata/PointGridText.h"
 #include "platform/QuietHost.h"
 #include "platform/ResultCode.h"
+#include "program/Program.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -33,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     for (size_t row = 0; row < p.grid.rowCount() && row < 64; ++row) {
         for (int c = 0; c < 15; ++c)
-            (void)p.grid.cell(row, c);
+            (void)GridCell(p.grid, row, c);
         StringGrid1SelectCell(p, 0, row);
     }
     std::vector<uint8_t> image;

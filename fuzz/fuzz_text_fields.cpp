@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "connection/TextFields.h"
+#include "basics/Text.h"
 #include "link/PoiCoordinates.h"
 
 namespace {

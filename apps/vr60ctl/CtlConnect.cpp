@@ -9,13 +9,13 @@
 
 #include "CtlCommand.h"
 #include "CtlHost.h"
+#include "basics/Text.h"
 #include "connection/ConnectionSequence.h"
 #include "connection/PortHotPlug.h"
-#include "connection/TextFields.h"
-#include "program/Program.h"
 #include "platform/LinkSettingsStore.h"
 #include "platform/PortTable.h"
 #include "platform/ResultCode.h"
+#include "program/Program.h"
 
 namespace {
 

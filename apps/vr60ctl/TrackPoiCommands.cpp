@@ -7,11 +7,11 @@
 
 #include "CommandOptions.h"
 #include "CtlCommand.h"
+#include "basics/MapLink.h"
 #include "device/PoiSlots.h"
 #include "device/TrackConversion.h"
 #include "device/TrackStore.h"
 #include "link/PoiCoordinates.h"
-#include "logdata/LogBrowser.h"
 #include "platform/ResultCode.h"
 #include "program/Program.h"
 

@@ -4,15 +4,16 @@
 #include <cstring>
 #include <filesystem>
 
-#include "program/Program.h"
+#include "basics/Text.h"
+#include "connection/SettingsRead.h"
 #include "connection/StatusQueries.h"
 #include "connection/TextFields.h"
-#include "connection/SettingsRead.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
 #include "platform/PortTable.h"
 #include "platform/ResultCode.h"
+#include "program/Program.h"
 
 namespace {
 

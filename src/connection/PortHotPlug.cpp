@@ -4,13 +4,13 @@
 #include <optional>
 #include <system_error>
 
+#include "basics/Text.h"
 #include "connection/ConnectionSequence.h"
-#include "connection/TextFields.h"
-#include "link/PortList.h"
-#include "program/Program.h"
 #include "link/LinkBusyGuard.h"
+#include "link/PortList.h"
 #include "platform/LinkSettingsStore.h"
 #include "platform/PortTable.h"
+#include "program/Program.h"
 
 namespace {
 

@@ -6,11 +6,6 @@
 #include "platform/ResultCode.h"
 #include "program/Program.h"
 
-int ItemOrNone(int index, int count)
-{
-    return index >= 0 && index < count ? index : -1;
-}
-
 namespace {
 
 void ShowSettings(Program& p)

@@ -8,6 +8,3 @@
 struct Program;
 
 ResultCode Button_Read_ConfigClick(Program& p);
-
-// A combo box given an index outside its items shows no selection.
-int ItemOrNone(int index, int count);

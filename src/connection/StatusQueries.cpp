@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "program/Program.h"
-#include "connection/TextFields.h"
+#include "basics/Text.h"
 #include "connection/SettingsRead.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
+#include "program/Program.h"
 
 namespace {
 

@@ -4,16 +4,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "basics/Text.h"
 #include "connection/StatusQueries.h"
 #include "device/ControlCommands.h"
+#include "device/StationFollowUps.h"
 #include "device/UserNameText.h"
 #include "link/Exchange.h"
 #include "link/LinkBusyGuard.h"
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
-#include "connection/TextFields.h"
-#include "device/StationFollowUps.h"
 #include "program/Program.h"
 
 namespace {

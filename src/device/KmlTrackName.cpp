@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "logdata/LogBrowser.h"
+#include "basics/WholeFile.h"
 #include "platform/FileAccess.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include "device/CheckedSlots.h"
 
+#include "basics/MapLink.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
 #include "link/PoiCoordinates.h"
-#include "logdata/LogBrowser.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
 #include "program/Program.h"

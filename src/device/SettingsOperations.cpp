@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "connection/SettingsRead.h"
 #include "device/AckCommand.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"

@@ -5,18 +5,18 @@
 #include <cstdlib>
 #include <vector>
 
-#include "connection/TextFields.h"
+#include "basics/Text.h"
+#include "basics/WholeFile.h"
 #include "device/KmlTrackName.h"
 #include "device/TrackStore.h"
 #include "link/SerialLink.h"
-#include "logdata/GpsBabelJob.h"
-#include "logdata/LogBrowser.h"
-#include "logdata/SbpRecord.h"
-#include "logdata/SbpText.h"
 #include "platform/ByteOrder.h"
 #include "platform/FileAccess.h"
+#include "platform/GpsBabelJob.h"
 #include "platform/ResultCode.h"
 #include "program/Program.h"
+#include "sbp/SbpRecord.h"
+#include "sbp/SbpText.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "basics/WholeFile.h"
 #include "device/CheckedSlots.h"
 #include "device/TrackConversion.h"
 #include "link/BlockRead.h"
@@ -14,7 +15,6 @@
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
 #include "link/TransferStart.h"
-#include "logdata/LogBrowser.h"
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
 #include "platform/FileAccess.h"

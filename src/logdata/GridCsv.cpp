@@ -1,8 +1,9 @@
 #include "logdata/GridCsv.h"
 
-#include "program/Program.h"
-#include "program/PointGrid.h"
+#include "logdata/PointGridText.h"
 #include "platform/FileAccess.h"
+#include "program/PointGrid.h"
+#include "program/Program.h"
 
 bool SaveGridAsCsv(Program& p, const PointGrid& grid, const std::string& fileName)
 {
@@ -13,7 +14,7 @@ bool SaveGridAsCsv(Program& p, const PointGrid& grid, const std::string& fileNam
     char cell[kGridCellChars];
     for (size_t row = 0; row < grid.rowCount() && out.ok(); ++row) {
         for (int c = 0; c < kGridColumns; ++c) {
-            const size_t n = grid.formatCell(row, c, cell);
+            const size_t n = FormatGridCell(grid, row, c, cell);
             if (c > 0)
                 text += ',';
             text += '"';

@@ -1,35 +1,17 @@
 #include "logdata/LogBrowser.h"
 
-#include <cerrno>
-#include <cinttypes>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 #include <QFileInfo>
 
-#include "logdata/PointGridDecode.h"
-#include "program/Program.h"
-#include "program/PointGrid.h"
+#include "basics/MapLink.h"
+#include "basics/WholeFile.h"
+#include "logdata/PointGridText.h"
 #include "platform/ResultCode.h"
+#include "program/PointGrid.h"
+#include "program/Program.h"
 #include "sbp/SbpLogCheck.h"
 
-namespace {
-
-bool ParseInteger(const std::string& text, int64_t& value)
-{
-    if (text.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < INT32_MIN || v > INT32_MAX)
-        return false;
-    value = v;
-    return true;
-}
-
-} // namespace
 
 ResultCode Load_SBPClick(Program& p, const std::string& chosenFile)
 {
@@ -74,28 +56,12 @@ void Button_BrowseClick(Program& p, const std::string& chosenFile)
         p.form.logData.logFileName = chosenFile;
 }
 
-std::string MapLinkFor(const std::string& latText, const std::string& lonText)
-{
-    int64_t lat = 0, lon = 0;
-    if (!ParseInteger(latText, lat) || !ParseInteger(lonText, lon))
-        return {};
-    const char* latSign = lat < 0 ? "-" : "";
-    const char* lonSign = lon < 0 ? "-" : "";
-    lat = lat < 0 ? -lat : lat;
-    lon = lon < 0 ? -lon : lon;
-    char query[160];
-    std::snprintf(query, sizeof query, "/maps?q=%s%" PRId64 ".%07" PRId64 ",%s%" PRId64 ".%07" PRId64
-                  "&spn=0.05636,0.011996&t=k  ",
-                  latSign, lat / 10000000, lat % 10000000, lonSign, lon / 10000000, lon % 10000000);
-    return std::string(kMapServiceAddress) + query;
-}
-
 bool StringGrid1SelectCell(Program& p, int column, size_t row)
 {
     p.browser.selectedRow = row;
     if (row == 0)
         return true;
-    const std::string link = MapLinkFor(p.grid.cell(row, 6), p.grid.cell(row, 7));
+    const std::string link = MapLinkFor(GridCell(p.grid, row, 6), GridCell(p.grid, row, 7));
     if (!link.empty())
         p.browser.mapLink = link;
     return true;

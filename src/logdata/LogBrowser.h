@@ -15,15 +15,10 @@
 
 struct Program;
 
-inline constexpr size_t kWholeFileLimit = 0x800000;   // 8 MiB; longer files are cut there
-
 // OpenDialog1 as the browser sets it up (filter, default extension, file name).
 inline constexpr const char* kSbpDialogFilter = "*.sbp";
 inline constexpr const char* kSbpDialogDefaultExt = "sbp";
 inline constexpr const char* kSbpDialogFileName = "*.sbp";
-
-// The web map service in front of "/maps?q=...".
-inline constexpr const char* kMapServiceAddress = "https://maps.google.com";
 
 // "Load SBP file" after its dialog. Returns kOk, or the ReadWholeFile result after the "Load SBP failed!" box.
 ResultCode Load_SBPClick(Program& p, const std::string& chosenFile);
@@ -36,6 +31,3 @@ void Button_BrowseClick(Program& p, const std::string& chosenFile);
 bool StringGrid1SelectCell(Program& p, int column, size_t row);
 // Double click: opens the map link of the selected point. Returns true when something was opened.
 bool StringGrid1DblClick(Program& p);
-
-// The map link for a point given as the grid's Lat and Lon texts; empty when either is not an integer.
-std::string MapLinkFor(const std::string& latText, const std::string& lonText);

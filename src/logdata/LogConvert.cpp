@@ -6,17 +6,18 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "logdata/PointGridDecode.h"
-#include "program/Program.h"
+#include "basics/WholeFile.h"
 #include "link/SerialLink.h"
-#include "logdata/GpsBabelJob.h"
 #include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
-#include "program/PointGrid.h"
+#include "logdata/PointGridText.h"
 #include "logdata/SbpExportText.h"
-#include "logdata/SbpRecord.h"
 #include "platform/FileAccess.h"
+#include "platform/GpsBabelJob.h"
 #include "platform/ResultCode.h"
+#include "program/PointGrid.h"
+#include "program/Program.h"
+#include "sbp/SbpRecord.h"
 
 namespace {
 

@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "logdata/DownloadTarget.h"
-#include "logdata/PointGridDecode.h"
-#include "program/Program.h"
-#include "logdata/LogAreaQuery.h"
+#include "link/BlockRead.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
-#include "link/BlockRead.h"
 #include "link/LinkBusyGuard.h"
 #include "link/TransferStart.h"
+#include "logdata/DownloadTarget.h"
+#include "logdata/LogAreaQuery.h"
 #include "logdata/LogClear.h"
+#include "logdata/PointGridText.h"
 #include "platform/FileAccess.h"
 #include "platform/ResultCode.h"
+#include "program/Program.h"
 
 namespace {
 

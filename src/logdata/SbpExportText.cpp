@@ -1,8 +1,8 @@
 #include "logdata/SbpExportText.h"
 
 #include "program/PointGrid.h"
-#include "logdata/SbpRecord.h"
-#include "logdata/SbpText.h"
+#include "sbp/SbpRecord.h"
+#include "sbp/SbpText.h"
 
 namespace {
 

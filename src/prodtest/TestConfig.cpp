@@ -7,10 +7,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "program/Program.h"
-#include "connection/TextFields.h"
+#include "basics/Text.h"
 #include "platform/FileNameCase.h"
 #include "prodtest/MinIni.h"
+#include "program/Program.h"
 
 namespace {
 
@@ -96,11 +96,6 @@ std::string NotAnInteger(const std::string& text)
 }
 
 } // namespace
-
-std::string TestConfigOrigin::path() const
-{
-    return (std::filesystem::path(folder) / (file.empty() ? kTestConfigFile : file)).string();
-}
 
 std::string TestConfigFileName(std::vector<std::string>* otherCase)
 {

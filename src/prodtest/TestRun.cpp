@@ -2,18 +2,17 @@
 
 #include <cstdio>
 
-#include "program/Program.h"
-#include "connection/ConnectionSequence.h"
-#include "connection/TextFields.h"
+#include "basics/Text.h"
 #include "device/ControlCommands.h"
+#include "device/StationFollowUps.h"
 #include "link/Exchange.h"
 #include "link/FrameEncoder.h"
 #include "link/LinkBusyGuard.h"
 #include "logdata/LogClear.h"
 #include "platform/ByteOrder.h"
 #include "platform/ResultCode.h"
-#include "device/StationFollowUps.h"
 #include "prodtest/TestConfig.h"
+#include "program/Program.h"
 
 namespace {
 

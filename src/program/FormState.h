@@ -29,6 +29,12 @@ struct ConnectionControls {
     std::string statusBarText;
 };
 
+// A combo box given an index outside its items shows no selection (-1).
+inline int ItemOrNone(int index, int count)
+{
+    return index >= 0 && index < count ? index : -1;
+}
+
 // Page "Settings" (TabSheet_sno).
 struct SettingsPage {
     std::string currentSno = "999999999";   // Label_current_sno

@@ -1,8 +1,8 @@
 #pragma once
 // The point grid StringGrid1: a header row and one row per decoded SBP record.
-// It keeps the raw 32-byte records and formats a cell only when asked, so an
-// 8 MiB log (262 144 points) costs 8 MiB, not millions of strings. The window's
-// table model, the CSV writer and the map link all read cells through cell().
+// It keeps the raw 32-byte records; a cell is formatted only when asked
+// (logdata/PointGridText.h), so an 8 MiB log (262 144 points) costs 8 MiB, not
+// millions of strings.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,12 +27,6 @@ public:
     size_t rowCounter() const { return records_.size() / kSbpRecordBytes; }
     // Rows as prepared, header included.
     size_t rowCount() const { return preparedRows_; }
-    // Formatted text of one cell; row 0 is the header. Rows prepared but not yet decoded are empty.
-    std::string cell(size_t row, int column) const;
-    // The same text into out (kGridCellChars bytes, NUL-terminated); returns its length.
-    size_t formatCell(size_t row, int column, char* out) const;
-    // Column width in pixels set by prepare, or -1 for the window's default.
-    int columnWidth(int column) const;
     // The raw record of data row r (1-based), or null.
     const uint8_t* record(size_t row) const;
 

@@ -6,8 +6,9 @@
 #include <array>
 #include <utility>
 
+#include "logdata/PointGridText.h"
 #include "program/Program.h"
-#include "logdata/PointGridModel.h"
+#include "ui/PointGridModel.h"
 #include "ui_MainWindow.h"
 
 namespace {
@@ -59,7 +60,7 @@ void FormBinder::gridReplaced()
     gridRows_ = p_.grid.rowCount();
     gridDecoded_ = p_.grid.rowCounter();
     for (int c = 0; c < kGridColumns; ++c)
-        if (const int width = p_.grid.columnWidth(c); width > 0)
+        if (const int width = GridColumnWidth(c); width > 0)
             ui_.StringGrid1->setColumnWidth(c, width);
 }
 

@@ -11,14 +11,14 @@
 #include <QScreen>
 
 #include "connection/ConnectionSequence.h"
-#include "shell/AppShell.h"
 #include "connection/PortHotPlug.h"
-#include "program/Program.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/PointGridModel.h"
 #include "platform/DeviceChangeWatch.h"
+#include "program/Program.h"
+#include "shell/AppShell.h"
 #include "ui/FormBinder.h"
 #include "ui/JpegImage.h"
+#include "ui/PointGridModel.h"
 #include "ui/WindowHost.h"
 #include "ui_MainWindow.h"
 

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QXmlStreamReader>
 
-#include "connection/TextFields.h"
+#include "basics/Text.h"
 #include "device/TrackConversion.h"
 #include "logdata/LogConvert.h"
 #include "logdata/LogDownload.h"

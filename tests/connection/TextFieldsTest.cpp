@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "basics/Text.h"
 #include "connection/StatusQueries.h"
 #include "connection/TextFields.h"
 #include "device/SettingsOperations.h"

@@ -2,10 +2,13 @@
 
 #include "LogFileFixture.h"
 #include "SbpTestRecords.h"
+#include "basics/MapLink.h"
+#include "basics/WholeFile.h"
 #include "logdata/GridCsv.h"
 #include "logdata/LogBrowser.h"
-#include "logdata/PointGridModel.h"
+#include "logdata/PointGridText.h"
 #include "platform/ResultCode.h"
+#include "ui/PointGridModel.h"
 
 using Browser = LogFileTest;
 
@@ -14,7 +17,7 @@ TEST_F(Browser, loadShowsEveryWholeRecordAndLogsSize)
     WriteBytes(path("ten.sbp"), SampleTrack(10));
     EXPECT_EQ(Load_SBPClick(*program, path("ten.sbp")), 0);
     EXPECT_EQ(program->grid.rowCount(), 11u);
-    EXPECT_EQ(program->grid.cell(10, 0), "10");
+    EXPECT_EQ(GridCell(program->grid, 10, 0), "10");
     EXPECT_EQ(host.logs(), (std::vector<std::string>{"Load SBP file " + path("ten.sbp"),
                                                      "Total SBP file size=320, points=10"}));
     EXPECT_EQ(program->form.logData.logFileName, path("ten.sbp"));
@@ -37,7 +40,7 @@ TEST_F(Browser, headerBlockIsShownAsTwoRows)
     WriteBytes(path("h.sbp"), bytes);
     ASSERT_EQ(Load_SBPClick(*program, path("h.sbp")), 0);
     EXPECT_EQ(program->grid.rowCount(), 6u);
-    EXPECT_EQ(program->grid.cell(3, 6), "225000000");
+    EXPECT_EQ(GridCell(program->grid, 3, 6), "225000000");
 }
 
 TEST_F(Browser, failedLoadKeepsTheGrid)
@@ -122,7 +125,7 @@ TEST_F(Browser, tableModelShowsTheGridCells)
     EXPECT_EQ(model.columnCount(), 15);
     EXPECT_EQ(model.data(model.index(0, 14)).toString(), "===RMC===");
     for (int c = 0; c < 15; ++c)
-        EXPECT_EQ(model.data(model.index(4, c)).toString().toStdString(), program->grid.cell(4, c));
+        EXPECT_EQ(model.data(model.index(4, c)).toString().toStdString(), GridCell(program->grid, 4, c));
     EXPECT_FALSE(model.data(model.index(4, 1), Qt::EditRole).isValid());
 }
 

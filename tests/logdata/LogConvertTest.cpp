@@ -5,15 +5,15 @@
 
 #include <QFileInfo>
 
-#include "LogFileFixture.h"
 #include "ExportLogs.h"
+#include "LogFileFixture.h"
 #include "SbpTestRecords.h"
-#include "logdata/GpsBabelJob.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
-#include "program/PointGrid.h"
 #include "logdata/SbpExportText.h"
+#include "platform/GpsBabelJob.h"
 #include "platform/ResultCode.h"
+#include "program/PointGrid.h"
 #include "support/NotLogs.h"
 
 using Export = LogFileTest;

@@ -2,10 +2,10 @@
 
 #include <climits>
 
-#include "logdata/PointGridDecode.h"
-#include "program/PointGrid.h"
-#include "logdata/SbpRecord.h"
 #include "SbpTestRecords.h"
+#include "logdata/PointGridText.h"
+#include "program/PointGrid.h"
+#include "sbp/SbpRecord.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ PointGrid GridOf(const std::vector<SbpFields>& records)
 
 std::string Cell(const SbpFields& f, int column)
 {
-    return GridOf({f}).cell(1, column);
+    return GridCell(GridOf({f}), 1, column);
 }
 
 } // namespace
@@ -67,12 +67,12 @@ TEST(SbpGrid, prepareWritesHeaderRowAndWidths)
     const char* header[] = {"SBP-W2", "HDOP", "SVID#", "Msec", "UTC", "SVID List", "Lat", "Lon",
                             "Alt", "SOG", "COG", "Climb Rate", "EE_VEL", "EE_CR", "===RMC==="};
     for (int c = 0; c < kGridColumns; ++c)
-        EXPECT_EQ(grid.cell(0, c), header[c]);
-    EXPECT_EQ(grid.columnWidth(10), -1);
-    EXPECT_EQ(grid.columnWidth(11), 20);
-    EXPECT_EQ(grid.columnWidth(13), 20);
-    EXPECT_EQ(grid.columnWidth(14), 430);
-    EXPECT_EQ(grid.cell(2, 0), "");   // prepared, not decoded yet
+        EXPECT_EQ(GridCell(grid, 0, c), header[c]);
+    EXPECT_EQ(GridColumnWidth(10), -1);
+    EXPECT_EQ(GridColumnWidth(11), 20);
+    EXPECT_EQ(GridColumnWidth(13), 20);
+    EXPECT_EQ(GridColumnWidth(14), 430);
+    EXPECT_EQ(GridCell(grid, 2, 0), "");   // prepared, not decoded yet
 }
 
 TEST(SbpGrid, blocksDecodeIntoConsecutiveRowsAndCountSincePrepare)
@@ -82,8 +82,8 @@ TEST(SbpGrid, blocksDecodeIntoConsecutiveRowsAndCountSincePrepare)
     DecodeSbpRecords(grid, nullptr, 5);
     EXPECT_EQ(DecodeSbpRecords(grid, bytes.data(), 2), 2u);
     EXPECT_EQ(DecodeSbpRecords(grid, bytes.data() + 64, 3), 5u);
-    EXPECT_EQ(grid.cell(5, 0), "5");
-    EXPECT_EQ(grid.cell(5, 6), std::to_string(225000000 + 4 * 1234));
+    EXPECT_EQ(GridCell(grid, 5, 0), "5");
+    EXPECT_EQ(GridCell(grid, 5, 6), std::to_string(225000000 + 4 * 1234));
     DecodeSbpRecords(grid, nullptr, 1);
     EXPECT_EQ(DecodeSbpRecords(grid, bytes.data(), 1), 1u);
     EXPECT_EQ(grid.rowCount(), 2u);
@@ -110,12 +110,12 @@ TEST(SbpGrid, rowOfAWorkedRecord)
         "1", " 2.6", "8", "1250", "2014-12-07 12:34:56", "00000abch", "-123456789", "5000000", "-1550", "19.44",
         "123.45", "-3", "8", "255", "$GPRMC,123456.250,A,1220.7407,S,00030.0000,E,19.44,123.45,071214,,*20"};
     for (int c = 0; c < kGridColumns; ++c)
-        EXPECT_EQ(grid.cell(1, c), expected[c]) << "column " << c;
+        EXPECT_EQ(GridCell(grid, 1, c), expected[c]) << "column " << c;
 }
 
 TEST(SbpGrid, rmcChecksumIsXorBetweenDollarAndStar)
 {
-    const std::string rmc = GridOf({SbpFields{}}).cell(1, 14);
+    const std::string rmc = GridCell(GridOf({SbpFields{}}), 1, 14);
     ASSERT_GT(rmc.size(), 4u);
     const size_t star = rmc.rfind('*');
     ASSERT_EQ(star, rmc.size() - 3);
@@ -172,21 +172,21 @@ TEST(SbpGrid, extremeFieldsStayWithinTheCell)
     f.eeVel = 255;
     f.eeCr = 255;
     const PointGrid grid = GridOf({f});
-    EXPECT_EQ(grid.cell(1, 3), "65535");
-    EXPECT_EQ(grid.cell(1, 4), "2008-01-01 00:00:00");
-    EXPECT_EQ(grid.cell(1, 5), "ffffffffh");
-    EXPECT_EQ(grid.cell(1, 6), "-2147483648");
-    EXPECT_EQ(grid.cell(1, 10), "655.35");
-    EXPECT_EQ(grid.cell(1, 11), "-32768");
-    EXPECT_EQ(grid.cell(1, 14).rfind("$GPRMC,000000.535,A,21444.9019,S,21444.9019,E,1273.92,655.35,010108,,*", 0),
+    EXPECT_EQ(GridCell(grid, 1, 3), "65535");
+    EXPECT_EQ(GridCell(grid, 1, 4), "2008-01-01 00:00:00");
+    EXPECT_EQ(GridCell(grid, 1, 5), "ffffffffh");
+    EXPECT_EQ(GridCell(grid, 1, 6), "-2147483648");
+    EXPECT_EQ(GridCell(grid, 1, 10), "655.35");
+    EXPECT_EQ(GridCell(grid, 1, 11), "-32768");
+    EXPECT_EQ(GridCell(grid, 1, 14).rfind("$GPRMC,000000.535,A,21444.9019,S,21444.9019,E,1273.92,655.35,010108,,*", 0),
               0u)
-        << grid.cell(1, 14);
+        << GridCell(grid, 1, 14);
 }
 
 TEST(SbpGrid, cellsOutsideTheGridAreEmpty)
 {
     const PointGrid grid = GridOf({SbpFields{}});
-    EXPECT_EQ(grid.cell(2, 0), "");
-    EXPECT_EQ(grid.cell(1, 15), "");
-    EXPECT_EQ(grid.cell(1, -1), "");
+    EXPECT_EQ(GridCell(grid, 2, 0), "");
+    EXPECT_EQ(GridCell(grid, 1, 15), "");
+    EXPECT_EQ(GridCell(grid, 1, -1), "");
 }

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "ExportLogs.h"
-#include "logdata/GpsBabelJob.h"
 #include "logdata/LogConvert.h"
 #include "logdata/SbpExportText.h"
+#include "platform/GpsBabelJob.h"
 
 TEST(ExportText, workedRecordInEveryFormat)
 {

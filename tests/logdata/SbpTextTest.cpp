@@ -3,8 +3,8 @@
 #include <climits>
 #include <random>
 
-#include "logdata/SbpRecord.h"
-#include "logdata/SbpText.h"
+#include "sbp/SbpRecord.h"
+#include "sbp/SbpText.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "connection/TextFields.h"
-#include "program/Program.h"
-#include "prodtest/MinIni.h"
+#include "basics/Text.h"
 #include "device/StationFollowUps.h"
+#include "prodtest/MinIni.h"
 #include "prodtest/TestConfig.h"
+#include "program/Program.h"
 #include "support/FakeHost.h"
 #include "support/Files.h"
 #include "support/WorkingFolder.h"

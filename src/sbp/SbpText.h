@@ -101,7 +101,7 @@ private:
     char* p_;
 };
 
-#include "logdata/SbpRecord.h"
+#include "sbp/SbpRecord.h"
 
 // "%02d%02d%02d.%03d," time, then "%02d%s,%c,%03d%s,%c" position with "%07.4f" minutes
 // (with the RMC status "A," between them when rmc).

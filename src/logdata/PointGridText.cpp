@@ -1,14 +1,13 @@
-#include "program/PointGrid.h"
-#include "logdata/PointGridDecode.h"
+#include "logdata/PointGridText.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
-#include "logdata/SbpRecord.h"
-#include "logdata/SbpText.h"
+#include "program/PointGrid.h"
+#include "sbp/SbpRecord.h"
+#include "sbp/SbpText.h"
 
 namespace {
 
@@ -19,39 +18,13 @@ const char* const kHeader[kGridColumns] = {
 
 } // namespace
 
-void PointGrid::prepare(size_t count)
-{
-    records_.clear();
-    records_.reserve(count * kSbpRecordBytes);
-    preparedRows_ = count + 1;
-}
-
-size_t PointGrid::decode(const uint8_t* records, size_t count)
-{
-    records_.insert(records_.end(), records, records + count * kSbpRecordBytes);
-    if (rowCounter() + 1 > preparedRows_)
-        preparedRows_ = rowCounter() + 1;
-    return rowCounter();
-}
-
-size_t PointGrid::decodeImage(std::vector<uint8_t>&& image, size_t count)
-{
-    if (!records_.empty())
-        return decode(image.data(), count);
-    image.resize(count * kSbpRecordBytes);
-    records_ = std::move(image);
-    if (rowCounter() + 1 > preparedRows_)
-        preparedRows_ = rowCounter() + 1;
-    return rowCounter();
-}
-
-std::string PointGrid::cell(size_t row, int column) const
+std::string GridCell(const PointGrid& grid, size_t row, int column)
 {
     char text[kGridCellChars];
-    return std::string(text, formatCell(row, column, text));
+    return std::string(text, FormatGridCell(grid, row, column, text));
 }
 
-size_t PointGrid::formatCell(size_t row, int column, char* out) const
+size_t FormatGridCell(const PointGrid& grid, size_t row, int column, char* out)
 {
     out[0] = '\0';
     if (column < 0 || column >= kGridColumns)
@@ -60,22 +33,15 @@ size_t PointGrid::formatCell(size_t row, int column, char* out) const
         const int n = std::snprintf(out, kGridCellChars, "%s", kHeader[column]);
         return size_t(n);
     }
-    const uint8_t* bytes = record(row);
+    const uint8_t* bytes = grid.record(row);
     if (!bytes)
         return 0;
     return FormatSbpGridCell(bytes, row, column, out);
 }
 
-int PointGrid::columnWidth(int column) const
+int GridColumnWidth(int column)
 {
     return column >= 11 && column <= 13 ? 20 : column == 14 ? 430 : -1;
-}
-
-const uint8_t* PointGrid::record(size_t row) const
-{
-    if (row == 0 || row > rowCounter())
-        return nullptr;
-    return records_.data() + (row - 1) * kSbpRecordBytes;
 }
 
 size_t FormatSbpGridCell(const uint8_t* bytes, size_t row, int column, char* out)

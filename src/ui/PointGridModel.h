@@ -1,7 +1,7 @@
 #pragma once
 // The point grid as a Qt table model for the window's view. Row 0 of the grid
 // is its header row and is shown as a row of the table, as the grid shows it;
-// every cell is formatted on demand by PointGrid::cell().
+// every cell is formatted on demand (FormatGridCell).
 
 #include <QAbstractTableModel>
 

@@ -1,5 +1,6 @@
-#include "logdata/PointGridModel.h"
+#include "ui/PointGridModel.h"
 
+#include "logdata/PointGridText.h"
 #include "program/PointGrid.h"
 
 PointGridModel::PointGridModel(const PointGrid& grid, QObject* parent)
@@ -22,7 +23,7 @@ QVariant PointGridModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shownRows_)
         return {};
     char text[kGridCellChars];
-    const size_t n = grid_.formatCell(size_t(index.row()), index.column(), text);
+    const size_t n = FormatGridCell(grid_, size_t(index.row()), index.column(), text);
     return QString::fromLatin1(text, qsizetype(n));
 }
 
@@ -42,5 +43,5 @@ void PointGridModel::rowsDecoded()
         return;
     }
     if (rows > 1)
-        emit dataChanged(index(1, 0), index(rows - 1, kGridColumns - 1));
+        Q_EMIT dataChanged(index(1, 0), index(rows - 1, kGridColumns - 1));
 }

@@ -1,4 +1,4 @@
-#include "logdata/GpsBabelJob.h"
+#include "platform/GpsBabelJob.h"
 
 #include <algorithm>
 #include <cstdio>
