@@ -105,7 +105,7 @@ ResultCode Button_POI_uploadClick(Program& p)
 ResultCode CheckBox_POI2Click(Program& p)
 {
     const std::string address = MapLinkFor(kPoiMapLatitude, kPoiMapLongitude);
-    if (!p.shell->open(address)) {
+    if (!p.opener->open(address)) {
         p.host.logLine("Cannot open " + address);
         return kCannotOpen;
     }

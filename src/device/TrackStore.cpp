@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,9 +90,10 @@ ResultCode TRK_DownloadClick(Program& p)
     bool writeFailed = false;
     while (remaining > 0) {
         const uint16_t block = uint16_t(std::min<uint32_t>(remaining, kReadBlockBytes));
-        if (!ReadBlock(p.link, link, kStoreRead, address, block, done))
+        const std::optional<std::vector<uint8_t>> answer = ReadBlock(p.link, link, kStoreRead, address, block, done);
+        if (!answer)
             break;
-        if (!file.write(p.link.rxFrame.data(), block)) {
+        if (!file.write(answer->data(), block)) {
             writeFailed = true;
             break;
         }

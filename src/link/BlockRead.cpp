@@ -13,8 +13,9 @@ bool LateAnswers::possible(uint32_t address, uint16_t length) const
                        [&](const Unanswered& u) { return u.length == length && u.address != address; });
 }
 
-bool ReadBlock(LinkContext& ctx, SerialLink* link, const BlockReadSettings& settings, uint32_t address,
-               uint16_t length, uint32_t gaugeDone, LateAnswers* late)
+std::optional<std::vector<uint8_t>> ReadBlock(LinkContext& ctx, SerialLink* link, const BlockReadSettings& settings,
+                                              uint32_t address, uint16_t length, uint32_t gaugeDone,
+                                              LateAnswers* late)
 {
     uint8_t request[6];
     PutLe32(request, address);
@@ -29,7 +30,7 @@ bool ReadBlock(LinkContext& ctx, SerialLink* link, const BlockReadSettings& sett
         if (WaitResponse(ctx, link, settings.answerId, settings.budget) == 0) {
             const uint16_t answered = uint16_t(ctx.rxFrame.lengthField() - 1);
             if (answered == length)
-                return true;
+                return std::vector<uint8_t>(ctx.rxFrame.data(), ctx.rxFrame.data() + length);
             // Discarded; asked again (unless it was a late answer and ours is still to come).
             ctx.gauge.position = gaugeDone;
             send = !late || !late->possible(address, answered);
@@ -43,5 +44,5 @@ bool ReadBlock(LinkContext& ctx, SerialLink* link, const BlockReadSettings& sett
         ctx.gauge.position = gaugeDone;
         RingClear(link);
     }
-    return false;
+    return std::nullopt;
 }

@@ -4,6 +4,7 @@
 // device that keeps sending them uses up the attempts.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class LinkContext;
@@ -36,10 +37,11 @@ private:
     std::vector<Unanswered> unanswered_;
 };
 
-// Asks for length bytes at address until an answer of that length is in RxFrame (true),
-// the attempts are used up or a stop is requested (false). The gauge is set back to
+// Asks for length bytes at address until an answer of that length comes (its bytes are
+// returned), the attempts are used up or a stop is requested (nothing). The gauge is set back to
 // gaugeDone after every failed answer. With late: every failed attempt is recorded there,
 // and a wrong-length answer that could be a late one is not asked again, as the block's
 // own answer may still come. A request must not have a length late answers could have.
-bool ReadBlock(LinkContext& ctx, SerialLink* link, const BlockReadSettings& settings, uint32_t address,
-               uint16_t length, uint32_t gaugeDone, LateAnswers* late = nullptr);
+std::optional<std::vector<uint8_t>> ReadBlock(LinkContext& ctx, SerialLink* link, const BlockReadSettings& settings,
+                                              uint32_t address, uint16_t length, uint32_t gaugeDone,
+                                              LateAnswers* late = nullptr);

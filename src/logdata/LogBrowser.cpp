@@ -75,7 +75,7 @@ bool StringGrid1DblClick(Program& p)
     std::string link = p.browser.mapLink;
     while (!link.empty() && link.back() == ' ')
         link.pop_back();
-    if (p.shell->open(link))
+    if (p.opener->open(link))
         return true;
     p.host.logLine("Cannot open " + link);
     return false;

@@ -155,7 +155,7 @@ ResultCode ConvertSbpFile(Program& p)
                 p.host.logLine(line);
                 if (p.form.logData.googleEarthView) {
                     const QString kml = QDir::current().absoluteFilePath(QString::fromStdString(base + ".kml"));
-                    if (!p.shell->open(kml.toStdString()))
+                    if (!p.opener->open(kml.toStdString()))
                         p.host.logLine("Cannot open " + kml.toStdString());
                 }
                 if (!csvOk)

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,7 +94,6 @@ Fetched FetchBlocks(Program& p, SerialLink* link, const LogAreaRecord& area, Out
     const uint16_t blockSize = p.logBlockSize;
     const uint16_t budget = uint16_t((blockSize / 4096) * 250 + 120);
     const BlockReadSettings read{.requestId = 4, .answerId = 0x84, .attempts = kAttemptsPerBlock, .budget = budget};
-    const RxFrame& rx = p.link.rxFrame;
     LateAnswers late;
     uint32_t address = area.ringStart;
     uint32_t done = 0;
@@ -106,13 +106,16 @@ Fetched FetchBlocks(Program& p, SerialLink* link, const LogAreaRecord& area, Out
         // so that a late answer cannot pass for this block.
         while (block > kSbpRecordBytes && late.possible(address, block))
             block = uint16_t(block - kSbpRecordBytes);
-        if (late.possible(address, block) || !ReadBlock(p.link, link, read, address, block, done, &late))
+        if (late.possible(address, block))
             break;
-        if (!file.write(rx.payload() + 1, block)) {
+        const std::optional<std::vector<uint8_t>> answer = ReadBlock(p.link, link, read, address, block, done, &late);
+        if (!answer)
+            break;
+        if (!file.write(answer->data(), block)) {
             f.writeFailed = true;
             break;
         }
-        DecodeSbpRecords(p.grid, rx.payload() + 1, block / kSbpRecordBytes);
+        DecodeSbpRecords(p.grid, answer->data(), block / kSbpRecordBytes);
         address += block;
         if (address >= areaEnd)
             address = kWrapAddress;

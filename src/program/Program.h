@@ -9,9 +9,9 @@
 #include "link/LinkContext.h"
 #include "link/PortScanState.h"
 #include "platform/Clock.h"
+#include "platform/DesktopOpener.h"
 #include "platform/ExternalTool.h"
 #include "platform/ResultCode.h"
-#include "platform/Shell.h"
 #include "program/BrowserRecord.h"
 #include "program/DeviceIdentity.h"
 #include "program/DeviceSettings.h"
@@ -62,7 +62,7 @@ struct Program {
 
     // Log browser and converters
     BrowserRecord browser;
-    std::unique_ptr<Shell> shell = MakeDesktopShell();
+    std::unique_ptr<DesktopOpener> opener = MakeDesktopOpener();
     std::unique_ptr<ExternalTool> externalTool = std::make_unique<ExternalTool>();
     std::unique_ptr<Clock> clock = std::make_unique<Clock>();   // date stamps and the UTC offset test
 

@@ -4,10 +4,12 @@
 // whose schema is newer than this program knows; the error says which it is.
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
 #include <string>
 
 #include <QSqlDatabase>
+#include <QString>
 
 #include "storage/DatabaseUrl.h"
 
@@ -63,3 +65,24 @@ private:
 
 // The schema version this program knows (the number of its migrations).
 int KnownSchemaVersion();
+
+// "a, b, c" of a field table's columns (each field has `column`), and the statement
+// that inserts a row of them unless one with its key is there.
+template <typename Field, size_t N>
+QString ColumnList(const Field (&fields)[N])
+{
+    QString list;
+    for (const Field& f : fields)
+        list += (list.isEmpty() ? QString() : QStringLiteral(", ")) + QString::fromLatin1(f.column);
+    return list;
+}
+
+template <typename Field, size_t N>
+QString InsertUnlessThere(const char* table, const Field (&fields)[N])
+{
+    QString marks = QStringLiteral("?");
+    for (size_t i = 1; i < N; ++i)
+        marks += QStringLiteral(", ?");
+    return QStringLiteral("INSERT INTO ") + QString::fromLatin1(table) + QStringLiteral(" (") + ColumnList(fields) +
+           QStringLiteral(") VALUES (") + marks + QStringLiteral(") ON CONFLICT DO NOTHING");
+}

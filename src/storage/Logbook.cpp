@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlQuery>
-#include <QStringList>
 #include <QVariant>
 
 #include <cstdio>
@@ -152,14 +151,6 @@ bool Shown(const Field& f)
     return f.form != Form::Results && std::string_view(f.key) != "added";
 }
 
-QString Columns()
-{
-    QStringList names;
-    for (const Field& f : kFields)
-        names << QString::fromLatin1(f.column);
-    return names.join(QStringLiteral(", "));
-}
-
 // The JSON value of a field outside "results".
 std::string JsonText(const Field& f, const SessionEntry& e)
 {
@@ -300,11 +291,7 @@ bool InsertSession(Database& db, const SessionEntry& e, bool& added, std::string
     if (!db.begin(error))
         return false;
     QSqlQuery q(db.sql());
-    QString marks = QStringLiteral("?");
-    for (size_t i = 1; i < std::size(kFields); ++i)
-        marks += QStringLiteral(", ?");
-    q.prepare(QStringLiteral("INSERT INTO sessions (") + Columns() + QStringLiteral(") VALUES (") + marks +
-              QStringLiteral(") ON CONFLICT DO NOTHING"));
+    q.prepare(InsertUnlessThere("sessions", kFields));
     for (const Field& f : kFields)
         q.addBindValue(f.get(e));
     bool ok = Database::run(q, error);
@@ -346,7 +333,7 @@ bool ListSessions(Database& db, std::vector<SessionEntry>& out, std::string& err
     out.clear();
     QSqlQuery q(db.sql());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT ") + Columns() + QStringLiteral(" FROM sessions"
+    q.prepare(QStringLiteral("SELECT ") + ColumnList(kFields) + QStringLiteral(" FROM sessions"
                              " ORDER BY start_ms IS NULL, start_ms DESC, sha256"));
     if (!Database::run(q, error))
         return false;

@@ -1,6 +1,5 @@
 #include "storage/TestRecords.h"
 
-#include <iterator>
 #include <map>
 #include <set>
 #include <string_view>
@@ -8,7 +7,6 @@
 
 #include <QJsonArray>
 #include <QSqlQuery>
-#include <QStringList>
 #include <QVariant>
 
 #include "storage/Database.h"
@@ -109,14 +107,6 @@ void WithField(const Field& f, Record& r, Use use)
     std::visit([&](auto member) { use(r.*member); }, f.member);
 }
 
-QString Columns()
-{
-    QStringList names;
-    for (const Field& f : kFields)
-        names << QString::fromLatin1(f.column);
-    return names.join(QStringLiteral(", "));
-}
-
 const char* VerdictCsv(const ItemVerdict& verdict)
 {
     return !verdict ? "" : *verdict ? "1" : "0";
@@ -192,11 +182,7 @@ bool InsertTestRecord(Database& db, const TestRecord& r, std::string& error)
     if (!db.begin(error))
         return false;
     QSqlQuery q(db.sql());
-    QString marks = QStringLiteral("?");
-    for (size_t i = 1; i < std::size(kFields); ++i)
-        marks += QStringLiteral(", ?");
-    q.prepare(QStringLiteral("INSERT INTO test_records (") + Columns() + QStringLiteral(") VALUES (") + marks +
-              QStringLiteral(") ON CONFLICT DO NOTHING"));
+    q.prepare(InsertUnlessThere("test_records", kFields));
     for (const Field& f : kFields)
         WithField(f, r, [&](const auto& value) { q.addBindValue(SqlValue(value)); });
     bool ok = Database::run(q, error);
@@ -231,7 +217,7 @@ bool ListTestRecords(Database& db, const TestRecordFilter& filter, std::vector<T
         where += QStringLiteral(" AND time_utc >= ?");
     QSqlQuery q(db.sql());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT ") + Columns() + QStringLiteral(" FROM test_records") +
+    q.prepare(QStringLiteral("SELECT ") + ColumnList(kFields) + QStringLiteral(" FROM test_records") +
               where + QStringLiteral(" ORDER BY time_utc, id"));
     if (filter.serial)
         q.addBindValue(qint64(*filter.serial));

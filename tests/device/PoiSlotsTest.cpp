@@ -108,9 +108,9 @@ TEST(PoiSlots, writeAndDeleteFramesAndTheirFailureLines)
 TEST(PoiSlots, mapOpensTheDefaultCoordinate)
 {
     SimRig rig;
-    auto shell = std::make_unique<FakeShell>();
-    const Strings& opened = shell->opened;
-    rig.p().shell = std::move(shell);
+    auto opener = std::make_unique<FakeOpener>();
+    const Strings& opened = opener->opened;
+    rig.p().opener = std::move(opener);
     EXPECT_EQ(CheckBox_POI2Click(rig.p()), 0);
     EXPECT_EQ(opened, Strings{"https://maps.google.com/maps?q=51.4778000,-0.0015000&spn=0.05636,0.011996&t=k  "});
 }

@@ -104,7 +104,7 @@ TEST_F(Browser, selectionBuildsLinkAndDoubleClickOpensIt)
     EXPECT_TRUE(StringGrid1SelectCell(*program, 3, 1));
     EXPECT_EQ(program->browser.mapLink, "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
     EXPECT_TRUE(StringGrid1DblClick(*program));
-    EXPECT_EQ(shell->opened,
+    EXPECT_EQ(opener->opened,
               (std::vector<std::string>{"https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k"}));
 
     // The header row keeps the link but opens nothing; a row without a point keeps the link.
@@ -112,7 +112,7 @@ TEST_F(Browser, selectionBuildsLinkAndDoubleClickOpensIt)
     EXPECT_FALSE(StringGrid1DblClick(*program));
     EXPECT_TRUE(StringGrid1SelectCell(*program, 0, 7));
     EXPECT_EQ(program->browser.mapLink, "https://maps.google.com/maps?q=-12.3456789,0.5000000&spn=0.05636,0.011996&t=k  ");
-    EXPECT_EQ(shell->opened.size(), 1u);
+    EXPECT_EQ(opener->opened.size(), 1u);
 }
 
 TEST_F(Browser, tableModelShowsTheGridCells)

@@ -38,7 +38,7 @@ TEST_F(Export, goldenFilesAndMessages)
     EXPECT_EQ(program->form.browse.gridFileName, "worked.sbp");
     EXPECT_EQ(program->form.logData.convertStatistic, "[Total:24,No Fix:0,Bad:0]");
     EXPECT_FALSE(host.busyCursor);
-    EXPECT_TRUE(shell->opened.empty());
+    EXPECT_TRUE(opener->opened.empty());
     EXPECT_TRUE(host.sleeps.empty());   // the converter runs are waited for: no pauses around the last line
 
     // GPX then KML, from the NMEA file actually written, with TZ set.
@@ -74,7 +74,7 @@ TEST_F(Export, headerBlockAndChunksAndSplitOption)
     EXPECT_EQ(*(x - 1), "long.NMEA");
     EXPECT_EQ(*(x + 1), "track,split=1h,title=VR40LOG#%c");
     EXPECT_EQ(*(x + 2), "-o");
-    EXPECT_EQ(shell->opened, (std::vector<std::string>{path("long.kml")}));
+    EXPECT_EQ(opener->opened, (std::vector<std::string>{path("long.kml")}));
 }
 
 TEST_F(Export, csvHoldsTheInputNotWhatTheGridShows)
@@ -186,7 +186,7 @@ TEST_F(Export, converterFailuresAreReportedNotClaimedAsSuccess)
             << logs[1];
         EXPECT_EQ(host.boxes(), (std::vector<std::string>{" Failed to generate KML file!"}));
     }
-    EXPECT_TRUE(shell->opened.empty());
+    EXPECT_TRUE(opener->opened.empty());
     EXPECT_EQ(converterArgv()[9], "TZ=UTC");   // TZ is added next to the caller's variables
 }
 

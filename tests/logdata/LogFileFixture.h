@@ -1,6 +1,6 @@
 #pragma once
 // Shared set-up of the log-file tests: a Program with a recording host and
-// shell, run inside a fresh temporary working directory (outputs land in the
+// desktop opener, run inside a fresh temporary working directory (outputs land in the
 // working directory), a fake converter that records its argv, and golden files.
 
 #include <gtest/gtest.h>
@@ -15,12 +15,12 @@
 #include <QDir>
 #include <QFile>
 
+#include "platform/DesktopOpener.h"
 #include "program/Program.h"
-#include "platform/Shell.h"
 #include "support/FakeHost.h"
 #include "support/Files.h"
 
-class FakeShell : public Shell {
+class FakeOpener : public DesktopOpener {
 public:
     bool open(const std::string& target) override
     {
@@ -61,9 +61,9 @@ protected:
         previous = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path.string())));
         program = std::make_unique<Program>(host, [](const std::string&) { return std::unique_ptr<Transport>(); });
-        auto s = std::make_unique<FakeShell>();
-        shell = s.get();
-        program->shell = std::move(s);
+        auto s = std::make_unique<FakeOpener>();
+        opener = s.get();
+        program->opener = std::move(s);
     }
     void TearDown() override { QDir::setCurrent(previous); }
 
@@ -101,7 +101,7 @@ protected:
     ScratchDir dir;
     QString previous;
     FakeHost host;
-    FakeShell* shell = nullptr;
+    FakeOpener* opener = nullptr;
     std::unique_ptr<Program> program;
     std::string argvLog;
 };

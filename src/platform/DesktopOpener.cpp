@@ -1,4 +1,4 @@
-#include "platform/Shell.h"
+#include "platform/DesktopOpener.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -12,7 +12,7 @@
 
 namespace {
 
-class DesktopShell : public Shell {
+class SystemOpener : public DesktopOpener {
 public:
     bool open(const std::string& target) override
     {
@@ -29,7 +29,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<Shell> MakeDesktopShell()
+std::unique_ptr<DesktopOpener> MakeDesktopOpener()
 {
-    return std::make_unique<DesktopShell>();
+    return std::make_unique<SystemOpener>();
 }
