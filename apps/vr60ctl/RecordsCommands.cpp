@@ -20,9 +20,9 @@
 #include "platform/ResultCode.h"
 #include "sbp/SbpLogCheck.h"
 #include "storage/Database.h"
+#include "storage/DatabaseStore.h"
 #include "storage/Logbook.h"
 #include "storage/LogbookRemoval.h"
-#include "storage/RecordStore.h"
 
 namespace {
 
@@ -138,7 +138,7 @@ int RunSync(CtlContext& ctx)
     }
     // Without --db every record goes to the database it was meant for; with it,
     // only that database's records do.
-    const SyncReport report = RecordStore(target).sync(!ctx.options.dbGiven);
+    const SyncReport report = DatabaseStore(target).sync(!ctx.options.dbGiven);
     std::printf("%s\n", report.line.c_str());
     return report.reached && report.waiting == 0 ? kOk : kIncomplete;
 }
@@ -204,7 +204,7 @@ int AddFiles(CtlContext& ctx, const Args& files)
         std::fprintf(stderr, "vr60ctl: %s\n", target.invalid.c_str());
         return kUsageError;
     }
-    RecordStore store(target);
+    DatabaseStore store(target);
     int status = kOk;
     for (const std::string& file : files) {
         // A stop ends the run between files; what was added stays.

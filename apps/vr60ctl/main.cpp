@@ -225,7 +225,7 @@ int main(int argc, char** argv)
         host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeTracedIfAsked(MakeSystemTransport()); });
     StopWaitsOnSignals(program->link);
     StationRecords records(ConfiguredTarget(options.dbGiven ? &options.db : nullptr));
-    program->records = &records;
+    program->storage = &records;
     CtlContext ctx{*program, host, options, {}};
     const int result = command->run(ctx, line);
     if (const int signal = InterruptSignal()) {

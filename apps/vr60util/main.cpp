@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     // The records database: VR60_DB, else the setting "RecordsDatabase", else the default.
     const std::optional<std::string> setting = ReadLinkSetting("RecordsDatabase");
     StationRecords records(ConfiguredTarget(!std::getenv("VR60_DB") && setting ? &*setting : nullptr));
-    program.records = &records;
+    program.storage = &records;
     MainWindow window(program, host);
     if (!port.empty()) {
         const int number = PortNumberForArgument(port);

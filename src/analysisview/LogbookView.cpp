@@ -14,8 +14,8 @@
 #include "analysisview/LogbookChart.h"
 #include "analysisview/SessionWindow.h"
 #include "storage/Database.h"
+#include "storage/DatabaseStore.h"
 #include "storage/LogbookRemoval.h"
-#include "storage/RecordStore.h"
 
 namespace {
 

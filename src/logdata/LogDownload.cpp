@@ -196,8 +196,8 @@ ResultCode Button_downloadlogClick(Program& p)
 
     if (const ResultCode finished = Finish(p, target, file, FetchBlocks(p, link, area, file)); finished != kOk)
         return finished;
-    if (p.records)
-        p.records->logDownloaded(p, target.name());
+    if (p.storage)
+        p.storage->logDownloaded(p, target.name());
     if (p.form.logData.autoClearAfterDownload)
         return ClearDeviceLog(p);
     return kOk;

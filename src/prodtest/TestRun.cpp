@@ -305,8 +305,8 @@ ResultCode BitBtn_TestClick(Program& p)
     // Also after a failed start or a missing result, but never after a stop.
     const ResultCode finishing = verdict == kInterrupted ? kOk : RunFollowUps(p);
     // A run stopped before its start request went out tested nothing: it leaves no record.
-    if (p.records && (r.started || verdict != kInterrupted))
-        p.records->selfTestJudged(p, verdict);
+    if (p.storage && (r.started || verdict != kInterrupted))
+        p.storage->selfTestJudged(p, verdict);
     p.host.setBusyCursor(false);
     t.testEnabled = true;
     if (verdict == kInterrupted)

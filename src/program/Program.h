@@ -19,8 +19,8 @@
 #include "program/FormState.h"
 #include "program/LogArea.h"
 #include "program/PointGrid.h"
-#include "program/RecordSink.h"
 #include "program/SelfTestRecord.h"
+#include "program/StorageSink.h"
 #include "program/TestConfigRecord.h"
 
 inline constexpr const char* kProgramVersion = "V0.2B0407B";
@@ -76,6 +76,6 @@ struct Program {
     FollowUpChoice followUps;   // vr60ctl's choice for the run; the window leaves it empty
     SelfTestRecord selfTest;
 
-    // Lasting records (test records, the session logbook); null: none kept.
-    RecordSink* records = nullptr;
+    // Where test records and logbook sessions are kept; null: nowhere.
+    StorageSink* storage = nullptr;
 };

@@ -108,7 +108,7 @@ void StationRecords::logDownloaded(Program& p, const std::string& file)
     p.host.logLine(store_.saveSession(entry).line);
 }
 
-std::string TodayLine(RecordStore& store)
+std::string TodayLine(DatabaseStore& store)
 {
     if (store.targetFailed())
         return {};

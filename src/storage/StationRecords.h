@@ -5,21 +5,21 @@
 
 #include <string>
 
-#include "program/RecordSink.h"
-#include "storage/RecordStore.h"
+#include "program/StorageSink.h"
+#include "storage/DatabaseStore.h"
 #include "storage/TestRecords.h"
 
-class StationRecords : public RecordSink {
+class StationRecords : public StorageSink {
 public:
     explicit StationRecords(DatabaseTarget target) : store_(std::move(target)) {}
 
     void selfTestJudged(Program& p, int verdict) override;
     void logDownloaded(Program& p, const std::string& file) override;
 
-    RecordStore& store() { return store_; }
+    DatabaseStore& store() { return store_; }
 
 private:
-    RecordStore store_;
+    DatabaseStore store_;
 };
 
 // The record of the run that just got its verdict (a BitBtn_TestClick code).
@@ -28,4 +28,4 @@ TestRecord TestRecordOfRun(const Program& p, int verdict);
 // "Today: 3 units recorded, last 000012345 PASS" for the Test page, from the
 // configured database, read only (a database not made yet is not created);
 // empty when it cannot be read.
-std::string TodayLine(RecordStore& store);
+std::string TodayLine(DatabaseStore& store);

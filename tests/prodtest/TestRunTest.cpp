@@ -14,7 +14,7 @@
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestItemGroups.h"
 #include "prodtest/TestRun.h"
-#include "program/RecordSink.h"
+#include "program/StorageSink.h"
 #include "support/Files.h"
 #include "support/SimRig.h"
 #include "support/WorkingFolder.h"
@@ -234,7 +234,7 @@ TEST_F(TestRunTest, finishingStepsRunAfterFailuresToo)
 // its request went out, nothing sent after the stop, and the record says what was done.
 TEST_F(TestRunTest, followUpLinesMatchTheRequestsSentAroundAStop)
 {
-    struct StopOnSave : RecordSink {
+    struct StopOnSave : StorageSink {
         Program* p = nullptr;
         int saves = 0;
         void selfTestJudged(Program& program, int) override
@@ -257,7 +257,7 @@ TEST_F(TestRunTest, followUpLinesMatchTheRequestsSentAroundAStop)
         s.t().autoLogClear = s.t().autoPoweroff = true;
         StopOnSave sink;
         sink.p = row.stopOnSave ? &s.p() : nullptr;
-        s.p().records = &sink;
+        s.p().storage = &sink;
         // The device takes the request and never answers; the operator stops meanwhile.
         if (row.stopKey >= 0)
             s.rig.device.setHandler(row.stopKey, [&](SimDevice&, const uint8_t*, int) { s.p().link.stopRequested = true; });

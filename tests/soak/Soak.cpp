@@ -110,7 +110,7 @@ std::string LogbookProblem(const std::vector<uint8_t>& log, int complete)
     if (sessions.size() != expected || (expected && sessions[0].sha256 != sha))
         return "the logbook holds " + std::to_string(sessions.size()) + " sessions after " + std::to_string(complete) +
                " complete downloads of one log" + (sessions.empty() || sessions[0].sha256 == sha ? "" : ", not that log");
-    const SyncReport outbox = RecordStore(ConfiguredTarget(nullptr)).sync();
+    const SyncReport outbox = DatabaseStore(ConfiguredTarget(nullptr)).sync();
     if (outbox.waiting != 0)
         return std::to_string(outbox.waiting) + " records wait in the outbox";
     return {};
@@ -156,7 +156,7 @@ int main(int argc, char** argv)
     SoakHost host;
     Program p(host, [](const std::string&) { return MakeSystemTransport(); });
     StationRecords records(ConfiguredTarget(nullptr));
-    p.records = &records;
+    p.storage = &records;
     p.form.connection.comPortText = PortDisplayName(PortNumberForArgument(sim.ptyPath()));
     p.form.connection.comBaudIndex = 7;
 

@@ -9,10 +9,10 @@
 
 #include "analysis/SyntheticLog.h"
 #include "storage/Database.h"
-#include "storage/LosslessText.h"
+#include "storage/DatabaseStore.h"
 #include "storage/Logbook.h"
+#include "storage/LosslessText.h"
 #include "storage/RecordSamples.h"
-#include "storage/RecordStore.h"
 #include "support/Files.h"
 
 namespace {
@@ -62,12 +62,12 @@ TEST(LosslessNames, aLogInALatin1FolderIsLoggedAndItsNameKept_directlyAndThrough
     local.kind = shared.kind = DatabaseTarget::Kind::Sqlite;
     local.path = dir.file("local.sqlite");
     shared.path = dir.file("server/shared.sqlite");
-    RecordStore store(shared, local);
+    DatabaseStore store(shared, local);
     EXPECT_TRUE(store.saveSession(entry).queued);
     std::filesystem::create_directory(dir.file("server"));
     EXPECT_EQ(store.sync().delivered, 1);
     for (const DatabaseTarget& target : {shared, local}) {
-        EXPECT_TRUE(RecordStore(target, local).saveSession(entry).stored);
+        EXPECT_TRUE(DatabaseStore(target, local).saveSession(entry).stored);
         std::unique_ptr<Database> db = Database::openForReading(target, error);
         ASSERT_TRUE(db) << error;
         std::vector<SessionEntry> sessions;
@@ -80,7 +80,7 @@ TEST(LosslessNames, aLogInALatin1FolderIsLoggedAndItsNameKept_directlyAndThrough
 
     TestRecord record = SampleTestRecord(7, "2026-03-01T09:00:00Z", kOutcomePass);
     record.userName = "Bj\xF6rn \xFF";
-    EXPECT_TRUE(RecordStore(local, local).saveTestRecord(record).stored);
+    EXPECT_TRUE(DatabaseStore(local, local).saveTestRecord(record).stored);
     std::unique_ptr<Database> db = Database::openForReading(local, error);
     std::vector<TestRecord> records;
     ASSERT_TRUE(db && ListTestRecords(*db, {}, records, error)) << error;

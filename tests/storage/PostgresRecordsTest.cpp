@@ -11,9 +11,9 @@
 #include <QJsonDocument>
 
 #include "storage/Database.h"
+#include "storage/DatabaseStore.h"
 #include "storage/PostgresCluster.h"
 #include "storage/RecordSamples.h"
-#include "storage/RecordStore.h"
 #include "support/Files.h"
 #include "support/Processes.h"
 
@@ -62,7 +62,7 @@ TEST_F(PostgresRecords, twoStationsStartingOnANewDatabaseAtOnceLoseNothing)
     auto station = [&](int64_t firstSerial, const std::string& local) {
         DatabaseTarget outbox;
         outbox.path = local;
-        RecordStore store(shared, outbox);
+        DatabaseStore store(shared, outbox);
         for (int i = 0; i < kEach; ++i) {
             const StoreReport r = store.saveTestRecord(SampleTestRecord(firstSerial + i, "2026-03-01T09:00:00Z", kOutcomePass));
             EXPECT_TRUE(r.stored) << r.line;

@@ -18,8 +18,8 @@
 #include <QJsonObject>
 
 #include "analysis/SyntheticLog.h"
+#include "storage/DatabaseStore.h"
 #include "storage/RecordSamples.h"
-#include "storage/RecordStore.h"
 #include "support/CtlChild.h"
 #include "support/Files.h"
 #include "support/Processes.h"
@@ -167,7 +167,7 @@ TEST(RecordsE2E, namesFromOutsideReachNeitherTheTerminalNorASpreadsheetAsCommand
     r.station = "line\x1B]0;owned\x07-1";
     r.operatorName = "-2+3";
     r.firmware = "-12";   // a number stays a number
-    ASSERT_TRUE(RecordStore(target, target).saveTestRecord(r).stored);
+    ASSERT_TRUE(DatabaseStore(target, target).saveTestRecord(r).stored);
     const std::vector<std::string> db = {"--db", "sqlite:" + target.path};
 
     std::vector<std::string> csv = db;

@@ -10,8 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "storage/DatabaseStore.h"
 #include "storage/RecordSamples.h"
-#include "storage/RecordStore.h"
 #include "storage/ServerProbe.h"
 #include "support/Files.h"
 
@@ -76,7 +76,7 @@ TEST(ServerProbe, aServerIsAskedInShortStepsAndAStopEndsTheWait)
     local.kind = DatabaseTarget::Kind::Sqlite;
     local.path = dir.file("local.sqlite");
     const std::string url = "postgresql://line@127.0.0.1:" + std::to_string(silent.port) + "/records";
-    RecordStore store(ConfiguredTarget(&url), local);
+    DatabaseStore store(ConfiguredTarget(&url), local);
     store.stopWaitsWhen(&stop);
     const StoreReport report = store.saveTestRecord(SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomeInterrupted));
     EXPECT_TRUE(report.queued);

@@ -19,8 +19,8 @@
 #include <QVariant>
 
 #include "storage/Database.h"
+#include "storage/DatabaseStore.h"
 #include "storage/Migrations.h"
-#include "storage/RecordStore.h"
 #include "storage/RecordSamples.h"
 #include "support/Files.h"
 #include "support/WorkingFolder.h"
@@ -76,7 +76,7 @@ TEST(SqliteRecords, firstUseCreatesTheDefaultDatabaseInTheDataFolderWithWalAndTh
     const std::string expected = home.file("TRAXELO/VR40LINK/records.sqlite");
     EXPECT_EQ(DefaultDatabasePath(), expected);
 
-    RecordStore store(ConfiguredTarget(nullptr));
+    DatabaseStore store(ConfiguredTarget(nullptr));
     const TestRecord r = SampleTestRecord(12345, "2026-03-01T10:00:00Z", kOutcomePass);
     const StoreReport report = store.saveTestRecord(r);
     EXPECT_TRUE(report.stored);
@@ -234,7 +234,7 @@ TEST(SqliteRecords, aDatabaseThatCannotBeUsedIsLeftAsItIsAndTheRecordWaitsInTheO
         EXPECT_FALSE(Database::open(c.target, error));
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
 
-        const StoreReport report = RecordStore(c.target, local).saveTestRecord(SampleTestRecord(5, "2026-03-01T09:00:00Z", kOutcomePass));
+        const StoreReport report = DatabaseStore(c.target, local).saveTestRecord(SampleTestRecord(5, "2026-03-01T09:00:00Z", kOutcomePass));
         EXPECT_FALSE(report.stored);
         EXPECT_TRUE(report.queued);
         EXPECT_NE(report.line.find(c.reason), std::string::npos) << report.line;
@@ -250,7 +250,7 @@ TEST(SqliteRecords, aDatabaseThatCannotBeUsedIsLeftAsItIsAndTheRecordWaitsInTheO
 
     // Nowhere to keep it: the message log carries the record itself.
     const TestRecord r = SampleTestRecord(6, "2026-03-01T09:00:00Z", kOutcomePass);
-    const StoreReport lost = RecordStore(SqliteAt(notDb), SqliteAt(notDb)).saveTestRecord(r);
+    const StoreReport lost = DatabaseStore(SqliteAt(notDb), SqliteAt(notDb)).saveTestRecord(r);
     EXPECT_FALSE(lost.stored || lost.queued);
     EXPECT_EQ(lost.line.rfind("Test record NOT stored (" + notDb + " is not a records database", 0), 0u) << lost.line;
     EXPECT_NE(lost.line.find("\"id\":\"" + r.id + "\""), std::string::npos) << lost.line;
@@ -262,7 +262,7 @@ TEST(SqliteRecords, theOutboxIsDeliveredExactlyOnce_bySyncOrByTheNextWrite)
     const std::string shared = dir.file("server/shared.sqlite");
     const DatabaseTarget target = SqliteAt(shared);
     const DatabaseTarget local = SqliteAt(dir.file("local.sqlite"));
-    RecordStore store(target, local);
+    DatabaseStore store(target, local);
     const TestRecord a = SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomePass);
     const TestRecord b = SampleTestRecord(2, "2026-03-01T09:01:00Z", kOutcomeFail, false);
     const TestRecord c = SampleTestRecord(3, "2026-03-01T09:02:00Z", kOutcomePass);
@@ -312,13 +312,13 @@ TEST(SqliteRecords, aQueuedRecordGoesOnlyToTheDatabaseItWasMeantFor)
     const DatabaseTarget lineA = SqliteAt(dir.file("a/line.sqlite"));
     const DatabaseTarget lineB = SqliteAt(dir.file("b/line.sqlite"));
     const DatabaseTarget scratch = SqliteAt(dir.file("scratch.sqlite"));
-    EXPECT_TRUE(RecordStore(lineA, local).saveTestRecord(SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomePass)).queued);
-    EXPECT_TRUE(RecordStore(lineB, local).saveTestRecord(SampleTestRecord(2, "2026-03-01T09:01:00Z", kOutcomePass)).queued);
+    EXPECT_TRUE(DatabaseStore(lineA, local).saveTestRecord(SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomePass)).queued);
+    EXPECT_TRUE(DatabaseStore(lineB, local).saveTestRecord(SampleTestRecord(2, "2026-03-01T09:01:00Z", kOutcomePass)).queued);
 
     // Writes to and syncs of other databases take nothing along.
-    EXPECT_EQ(RecordStore(scratch, local).saveTestRecord(SampleTestRecord(3, "2026-03-01T09:02:00Z", kOutcomePass)).line,
+    EXPECT_EQ(DatabaseStore(scratch, local).saveTestRecord(SampleTestRecord(3, "2026-03-01T09:02:00Z", kOutcomePass)).line,
               "Test record stored in " + scratch.path + ".");
-    const SyncReport named = RecordStore(scratch, local).sync();
+    const SyncReport named = DatabaseStore(scratch, local).sync();
     EXPECT_EQ(named.line, "0 record(s) delivered to " + scratch.path + ", 0 still in the outbox.\n"
                           "1 record(s) wait for " + lineA.path + " ('vr60ctl records sync' without --db delivers them).\n"
                           "1 record(s) wait for " + lineB.path + " ('vr60ctl records sync' without --db delivers them).");
@@ -327,14 +327,14 @@ TEST(SqliteRecords, aQueuedRecordGoesOnlyToTheDatabaseItWasMeantFor)
     // The local database written another way is still the local one: no outbox.
     const StoreReport self = [&] {
         const WorkingFolder folder(dir.path);
-        return RecordStore(SqliteAt("./local.sqlite"), local).saveTestRecord(SampleTestRecord(4, "2026-03-01T09:03:00Z", kOutcomePass));
+        return DatabaseStore(SqliteAt("./local.sqlite"), local).saveTestRecord(SampleTestRecord(4, "2026-03-01T09:03:00Z", kOutcomePass));
     }();
     EXPECT_TRUE(self.stored);
     EXPECT_EQ(RawValue(local.path, "SELECT COUNT(*) FROM outbox").toInt(), 2);
 
     // Without a named database each goes where it was meant, as soon as it can.
     std::filesystem::create_directory(dir.file("a"));
-    SyncReport all = RecordStore(scratch, local).sync(true);
+    SyncReport all = DatabaseStore(scratch, local).sync(true);
     EXPECT_FALSE(all.reached);
     EXPECT_EQ(all.delivered, 1);
     EXPECT_EQ(all.waiting, 1);
@@ -343,13 +343,13 @@ TEST(SqliteRecords, aQueuedRecordGoesOnlyToTheDatabaseItWasMeantFor)
               std::string::npos)
         << all.line;
     std::filesystem::create_directory(dir.file("b"));
-    all = RecordStore(scratch, local).sync(true);
+    all = DatabaseStore(scratch, local).sync(true);
     EXPECT_TRUE(all.reached);
     EXPECT_EQ(all.line, "1 record(s) delivered to " + lineB.path + ", 0 still in the outbox.");
     EXPECT_EQ(AllRecords(lineA).size(), 1u);
     EXPECT_EQ(AllRecords(lineB).size(), 1u);
     EXPECT_EQ(AllRecords(scratch).size(), 1u);
-    EXPECT_EQ(RecordStore(scratch, local).sync(true).line, "The outbox of " + local.path + " is empty.");
+    EXPECT_EQ(DatabaseStore(scratch, local).sync(true).line, "The outbox of " + local.path + " is empty.");
 }
 
 TEST(SqliteRecords, readingCreatesNothing_andWorksInAFolderThatCannotBeWritten)
@@ -371,7 +371,7 @@ TEST(SqliteRecords, readingCreatesNothing_andWorksInAFolderThatCannotBeWritten)
     // are told what stops them. Checked as nobody, since root writes anywhere.
     const DatabaseTarget target = SqliteAt(dir.file("shelf/line.sqlite"));
     std::filesystem::create_directory(dir.file("shelf"));
-    EXPECT_TRUE(RecordStore(target, target).saveTestRecord(SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomePass)).stored);
+    EXPECT_TRUE(DatabaseStore(target, target).saveTestRecord(SampleTestRecord(1, "2026-03-01T09:00:00Z", kOutcomePass)).stored);
     const passwd* nobody = getpwnam("nobody");
     ASSERT_TRUE(nobody);
     using std::filesystem::perms;
@@ -407,7 +407,7 @@ TEST(SqliteRecords, twoStationsWritingTheSameFileAtOnceLoseNothing)
     const DatabaseTarget target = SqliteAt(dir.file("line.sqlite"));
     constexpr int kEach = 40;
     auto station = [&](int64_t firstSerial) {
-        RecordStore store(target, target);
+        DatabaseStore store(target, target);
         for (int i = 0; i < kEach; ++i)
             EXPECT_TRUE(store.saveTestRecord(SampleTestRecord(firstSerial + i, "2026-03-01T09:00:00Z", kOutcomePass)).stored);
     };

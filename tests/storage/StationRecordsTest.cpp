@@ -78,7 +78,7 @@ TEST(StationRecords, everyRunThatBeganLeavesOneRecordAfterItsFollowUpsWithWhatTh
         rig.device.selfTest.resultDelayMs = 300;
         Program& p = rig.p();
         ASSERT_EQ(rig.connect(), kOk);
-        p.records = &records;
+        p.storage = &records;
         LoadTestConfig(p);
         p.form.test.autoLogClear = true;
         p.form.test.autoPoweroff = false;

@@ -1,4 +1,4 @@
-#include "storage/RecordStore.h"
+#include "storage/DatabaseStore.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -200,14 +200,14 @@ void SyncOne(const DatabaseTarget& target, Database& local, SyncReport& report)
 
 } // namespace
 
-RecordStore::RecordStore(DatabaseTarget target, DatabaseTarget local) : target_(std::move(target)), local_(std::move(local))
+DatabaseStore::DatabaseStore(DatabaseTarget target, DatabaseTarget local) : target_(std::move(target)), local_(std::move(local))
 {
     if (local_.path.empty())
         local_.path = DefaultDatabasePath();
 }
 
 template <typename Write>
-StoreReport RecordStore::save(const char* what, const std::string& id, const char* kind, const QJsonObject& payload,
+StoreReport DatabaseStore::save(const char* what, const std::string& id, const char* kind, const QJsonObject& payload,
                               Write write)
 {
     StoreReport report;
@@ -244,7 +244,7 @@ StoreReport RecordStore::save(const char* what, const std::string& id, const cha
     return report;
 }
 
-StoreReport RecordStore::saveTestRecord(const TestRecord& record)
+StoreReport DatabaseStore::saveTestRecord(const TestRecord& record)
 {
     return save("test record", record.id, "test",
                 TestRecordJson(record), [&](Database& db, StoreReport&, std::string& error) {
@@ -252,7 +252,7 @@ StoreReport RecordStore::saveTestRecord(const TestRecord& record)
                 });
 }
 
-StoreReport RecordStore::saveSession(const SessionEntry& session)
+StoreReport DatabaseStore::saveSession(const SessionEntry& session)
 {
     return save("session", session.sha256, "session", SessionJson(session),
                 [&](Database& db, StoreReport& report, std::string& error) {
@@ -260,7 +260,7 @@ StoreReport RecordStore::saveSession(const SessionEntry& session)
                 });
 }
 
-SyncReport RecordStore::sync(bool everyTarget)
+SyncReport DatabaseStore::sync(bool everyTarget)
 {
     SyncReport report;
     std::string why;

@@ -1,16 +1,16 @@
 #pragma once
-// Where the lasting records go: a self test's verdict and a completed log
-// download. The application installs one (the records database); without one,
-// as in most tests, nothing is kept. A sink reports through the message log
+// Where what lasts goes: a self test's verdict and a completed log download.
+// The application installs one (storage/, the database); without one, as in
+// most tests, nothing is kept. A sink reports through the message log
 // where the record went and never changes the operation's result.
 
 #include <string>
 
 struct Program;
 
-class RecordSink {
+class StorageSink {
 public:
-    virtual ~RecordSink() = default;
+    virtual ~StorageSink() = default;
     // The self test has ended with its verdict (a result code of BitBtn_TestClick's), after
     // the configured clear and power-off (Program::selfTest says what became of them).
     virtual void selfTestJudged(Program& p, int verdict) = 0;

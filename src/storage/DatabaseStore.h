@@ -28,10 +28,10 @@ struct SyncReport {
     std::string line;       // one line per database something waits for
 };
 
-class RecordStore {
+class DatabaseStore {
 public:
     // `local` holds the outbox; by default the default SQLite database.
-    explicit RecordStore(DatabaseTarget target, DatabaseTarget local = {});
+    explicit DatabaseStore(DatabaseTarget target, DatabaseTarget local = {});
 
     const DatabaseTarget& target() const { return target_; }
     // The last write found the target unusable: readers of the same run need not
