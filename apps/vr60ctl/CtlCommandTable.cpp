@@ -15,7 +15,7 @@ namespace {
 std::vector<CtlForm> SelfTestForms()
 {
     std::vector<CommandOption> options = {
-        {"items", "a list of test items", "LIST", "the items to run, in place of the selection of VR60Test.ini",
+        {"items", "a list of test items", "LIST", "the items to run",
          "the selection of VR60Test.ini"},
         {"snr", nullptr, nullptr, "run the GPS SNR check (it waits 15 s for the receiver)"},
         {"no-snr", nullptr, nullptr, "skip it", "as VR60Test.ini says"},

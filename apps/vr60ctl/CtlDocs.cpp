@@ -362,7 +362,10 @@ void PrintCommandHelp(std::ostream& out, const CtlCommand& command)
                      (command.statuses.empty() ? "." : "; among them:"));
     for (const CommandStatus& s : command.statuses)
         out << Entry(StatusCode(s.code), s.when, 7);
-    out << "\nThe options before the command (--port, --baud, --yes, --db): vr60ctl --help.\n";
+    std::vector<std::string> globals;
+    for (const CommandOption& o : GlobalOptions())
+        globals.push_back(std::string("--") + o.name);
+    out << "\nThe options before the command (" << Joined(globals, ", ") << "): vr60ctl --help.\n";
 }
 
 void PrintManPage(std::ostream& out)

@@ -170,8 +170,8 @@ TEST(CtlArgumentsE2E, everyFormsUsageErrorNamesItsCommandAndMatchesItsHelp)
                 few.insert(few.end(), args.begin(), args.begin() + long(required.size()) - 1);
                 const CtlResult r = RunCtl(few, "/nonexistent-alias-folder");
                 EXPECT_EQ(r.status, 2);
-                EXPECT_EQ(Lines(r.err).front(), "vr60ctl: " + called + ": " + required.back() + " is missing (usage: vr60ctl " +
-                                                    usage + ")");
+                EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
+                          "vr60ctl: " + called + ": " + required.back() + " is missing (usage: vr60ctl " + usage + ")");
             }
             if (repeats)
                 continue;
@@ -184,10 +184,10 @@ TEST(CtlArgumentsE2E, everyFormsUsageErrorNamesItsCommandAndMatchesItsHelp)
             const std::string why = !args.empty()                  ? "unexpected 'surplus' (usage: vr60ctl " + usage + ")"
                                     : sub.empty() && hasSubCommands ? "'surplus' is not one of "
                                                                     : "unexpected 'surplus' (" + called + " takes no arguments)";
-            EXPECT_EQ(Lines(r.err).front().rfind("vr60ctl: " + called + ": " + why, 0), 0u) << r.err;
+            EXPECT_EQ(r.err.rfind("vr60ctl: " + called + ": " + why, 0), 0u) << r.err;
         }
     }
-    EXPECT_GT(forms, 45);
+    EXPECT_GT(forms, 40);
 }
 
 } // namespace
