@@ -268,10 +268,12 @@ std::string RoffSynopsis(const std::string& synopsis)
             out += "\\fI" + Roff(word) + "\\fR";
         word.clear();
     };
+    int depth = 0;   // inside brackets a blank does not break the line
     for (char c : synopsis) {
         if (c == ' ' || c == '[' || c == ']' || c == '|') {
             flush();
-            out += c;
+            depth += c == '[' ? 1 : c == ']' ? -1 : 0;
+            out += c == ' ' && depth > 0 ? std::string("\\ ") : std::string(1, c);
         } else {
             word += c;
         }
