@@ -21,8 +21,8 @@ set(VR60_SCREENSHOT_URL "https://example.org/vr60-utility/screenshots" CACHE STR
 set(pkg ${CMAKE_CURRENT_LIST_DIR})
 set(gen ${CMAKE_BINARY_DIR}/packaging)
 
-# Made at build time: vr60ctl's manual page and completion from its own --help (so they
-# follow every change to its command table), vr60sim's page from its --help, the
+# Made at build time: vr60ctl's manual page and completion from its command table (the
+# rows its --help and its parser read), vr60sim's page from its --help, the
 # hand-written pages and the changelog compressed as Debian wants them.
 set(generated)
 # source: the program or file it is made from; the rest are -D settings of ManPage.cmake.

@@ -29,6 +29,23 @@ struct AnalyzeArgs {
     AnalysisRules rules = RulesOf(kDefaultRuleSet);
 };
 
+std::string Number(double v)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
+// "8", or "2/4/4" for limits that differ at 1, 5 and 10 Hz.
+std::string PerRate(const RateLimits& limits)
+{
+    std::string text = Number(limits[0]);
+    if (limits[1] != limits[0] || limits[2] != limits[0])
+        for (size_t i = 1; i < limits.size(); ++i)
+            text += "/" + Number(limits[i]);
+    return text;
+}
+
 bool ParseNumber(const std::string& text, double minimum, double& value)
 {
     errno = 0;
@@ -40,20 +57,34 @@ bool ParseNumber(const std::string& text, double minimum, double& value)
     return true;
 }
 
-// The point filter's options: what a value must be beyond a number from 0, and where it goes.
+// The point filter's options: what a value must be beyond a number from 0, where it goes
+// and where a rule set keeps it.
 const struct {
     const char* name;
+    const char* value;
+    const char* help;
     bool (*valid)(double);
     void (*set)(PointFilter&, double);
+    std::string (*get)(const PointFilter&);
 } kFilterOptions[] = {
-    {"max-hdop", nullptr, [](PointFilter& f, double v) { f.maxHdop = v; }},
-    {"min-sats", [](double v) { return v == std::floor(v) && v <= 255; },
-     [](PointFilter& f, double v) { f.minSatellites = int(v); }},
-    {"max-accel", nullptr, [](PointFilter& f, double v) { f.maxAcceleration = {v, v, v}; }},
-    {"max-speed-error", nullptr, [](PointFilter& f, double v) { f.maxSpeedErrorKnots = {v, v, v}; }},
-    {"max-gap", [](double v) { return v > 0; }, [](PointFilter& f, double v) { f.maxGapSeconds = v; }},
-    {"max-jump", nullptr, [](PointFilter& f, double v) { f.maxJumpMetres = v; }},
-    {"max-dropout", nullptr, [](PointFilter& f, double v) { f.maxDropoutSeconds = v; }},
+    {"max-hdop", "X", "leave out points with HDOP above X", nullptr,
+     [](PointFilter& f, double v) { f.maxHdop = v; }, [](const PointFilter& f) { return Number(f.maxHdop); }},
+    {"min-sats", "N", "leave out points with fewer than N satellites",
+     [](double v) { return v == std::floor(v) && v <= 255; }, [](PointFilter& f, double v) { f.minSatellites = int(v); },
+     [](const PointFilter& f) { return std::to_string(f.minSatellites); }},
+    {"max-accel", "A", "leave out points more than A m/s^2 from the point kept before (0: no check; a/b/c: at 1, 5, 10 Hz)", nullptr,
+     [](PointFilter& f, double v) { f.maxAcceleration = {v, v, v}; },
+     [](const PointFilter& f) { return PerRate(f.maxAcceleration); }},
+    {"max-speed-error", "K", "leave out points with a logged speed error above K knots (0: no check; a/b/c: at 1, 5, 10 Hz)", nullptr,
+     [](PointFilter& f, double v) { f.maxSpeedErrorKnots = {v, v, v}; },
+     [](const PointFilter& f) { return PerRate(f.maxSpeedErrorKnots); }},
+    {"max-gap", "S", "a gap over S seconds ends a run", [](double v) { return v > 0; },
+     [](PointFilter& f, double v) { f.maxGapSeconds = v; }, [](const PointFilter& f) { return Number(f.maxGapSeconds); }},
+    {"max-jump", "M", "the margin in metres of the position-spike check (0: no check)", nullptr,
+     [](PointFilter& f, double v) { f.maxJumpMetres = v; }, [](const PointFilter& f) { return Number(f.maxJumpMetres); }},
+    {"max-dropout", "D", "1 h, nautical mile and distance span gaps of up to D seconds (0: none)", nullptr,
+     [](PointFilter& f, double v) { f.maxDropoutSeconds = v; },
+     [](const PointFilter& f) { return Number(f.maxDropoutSeconds); }},
 };
 
 // Returns 0, or 2 after saying what is wrong.
@@ -147,9 +178,21 @@ void PrintBeside(const std::vector<std::string>& left, const DeviceTables& devic
 
 std::vector<CommandOption> AnalyzeOptions()
 {
-    std::vector<CommandOption> options = {{"json"}, {"device"}, {"rules", "a rule set", "R"}, {"hour-floor"}};
-    for (const auto& o : kFilterOptions)
-        options.push_back({o.name, "a value"});
+    std::vector<CommandOption> options = {
+        {"json", nullptr, nullptr, "print one JSON object (docs/analysis.md lists its keys)"},
+        {"device", nullptr, nullptr, "read the device's top-10 tables and show them beside"},
+        {"rules", "a rule set", "R", std::string("the rule set every limit comes from: ") + RuleSetNames(),
+         RuleSetName(kDefaultRuleSet)},
+        {"hour-floor", nullptr, nullptr, "the hour counts only steps at 5 knots or more"},
+    };
+    constexpr RuleSet kSets[] = {RuleSet::Gp3s, RuleSet::Gpstc, RuleSet::Vr60};
+    for (const auto& o : kFilterOptions) {
+        // The rule sets' own limits; at 1/5/10 Hz where they differ by the logging rate.
+        std::string limits;
+        for (RuleSet set : kSets)
+            limits += (limits.empty() ? "" : ", ") + std::string(RuleSetName(set)) + " " + o.get(RulesOf(set).filter);
+        options.push_back({o.name, "a value", o.value, o.help, limits});
+    }
     return options;
 }
 

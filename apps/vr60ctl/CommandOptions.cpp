@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "CtlDocs.h"
 #include "platform/ResultCode.h"
 
 namespace {
@@ -41,15 +42,6 @@ std::string Placeholder(const std::string& argument)
 {
     std::string name = argument.substr(Optional(argument) ? 1 : 0);
     return name.substr(0, name.find_first_of("]."));
-}
-
-// "FILE ROW": what the form takes after its name.
-std::string Takes(const CtlForm& form)
-{
-    std::string text;
-    for (const char* a : form.arguments)
-        text += (text.empty() ? "" : " ") + std::string(a);
-    return text;
 }
 
 bool TakesArguments(const CtlCommand& command)
@@ -155,7 +147,7 @@ int CommandOptions::checkForm() const
         least += Optional(a) ? 0 : 1;
         repeats = repeats || Repeats(a);
     }
-    const std::string usage = "usage: vr60ctl " + name() + (form_->options.empty() ? " " : " [OPTIONS] ") + Takes(*form_);
+    const std::string usage = "usage: vr60ctl " + FormUsage(command_, *form_);
     if (arguments_.size() < least)
         return fail(Placeholder(form_->arguments[arguments_.size()]) + " is missing (" + usage + ")");
     const size_t most = form_->arguments.size();

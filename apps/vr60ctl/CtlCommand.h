@@ -40,24 +40,41 @@ using CtlCommandFn = int (*)(CtlContext& ctx, const CommandOptions& options);
 struct CommandOption {
     const char* name;              // without the dashes
     const char* needs = nullptr;   // takes a value: what it is, as "a file name"
-    const char* value = nullptr;   // and the value's placeholder in --help ("FILE"), which completion goes by
+    const char* value = nullptr;   // and the value's placeholder ("FILE"), which completion goes by
+    std::string help = {};         // what it does, for the command's help and the manual page
+    std::string byDefault = {};    // what applies without it, from the code's own defaults
 };
 
-// One way to call a command, as a synopsis of its --help shows it. The parser and the
-// completion read these; --help-man checks them against the help text.
+// An exit status a command gives, and when; the meaning of every code is in ExitStatuses().
+struct CommandStatus {
+    int code;
+    std::string when;
+};
+
+// One way to call a command: the synopsis, --help, the manual page, the parser and the
+// completion all read these rows.
 struct CtlForm {
     const char* word = nullptr;   // the sub-command ("erase"); null: none
     std::vector<CommandOption> options = {};
     // The placeholders of the arguments, in order: "[SLOTS]" may be left out, "FILE..." repeats.
     std::vector<const char*> arguments = {};
+    std::string text = {};        // what it does; a '\n' keeps a line break
 };
 
 struct CtlCommand {
     const char* name;
     CtlCommandFn run;
-    const char* usage;   // one or more lines for --help
     std::vector<CtlForm> forms;
+    std::vector<CommandStatus> statuses = {};
+    std::string note = {};        // after the forms, as "SLOTS: a comma list of 1..4"
 };
+
+// The exit statuses of vr60ctl with their meaning, in the order --help lists them.
+struct ExitStatus {
+    int code;
+    std::string meaning;
+};
+const std::vector<ExitStatus>& ExitStatuses();
 
 // Every command, in the order of --help.
 const std::vector<CtlCommand>& CtlCommands();
@@ -67,8 +84,9 @@ const std::vector<CommandOption>& GlobalOptions();
 int RunPorts(CtlContext& ctx, const CommandOptions& options);
 int RunInfo(CtlContext& ctx, const CommandOptions& options);
 int RunSettings(CtlContext& ctx, const CommandOptions& options);
-// The --help lines of settings, with the values of every setting.
-const char* SettingsUsage();
+// What settings does, with the values of every setting; the settings that need the extended block.
+std::string SettingsText();
+std::string ExtendedSettingNames();
 // Every setting's name and its values as NAME=VALUE takes them, for the completion.
 std::vector<std::pair<std::string, std::vector<std::string>>> SettingValues();
 int RunFactoryReset(CtlContext& ctx, const CommandOptions& options);

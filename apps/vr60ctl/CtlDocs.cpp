@@ -1,17 +1,11 @@
-// The manual page, read off the --help text and the command table, the environment and
-// files it documents, and the check that the command table and the help text agree.
-//
-// The help text is laid out in entries: a line indented by at most five blanks starts one
-// ("  --port PORT  text", "  download [--out FILE]", "   10  text"), its synopsis running
-// up to the first double blank; lines indented deeper continue its text. Lines at the
-// margin are paragraphs, "environment:" ends the part before the variables and the command table.
+// --help, a command's help and the manual page of vr60ctl, printed from the command table
+// (CtlCommands(), GlobalOptions(), ExitStatuses()) and the tables of the environment and
+// files below: no text of a command is written twice.
 
 #include "CtlDocs.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <ostream>
 #include <sstream>
 #include <vector>
@@ -41,7 +35,9 @@ const DocEntry kEnvironment[] = {
 };
 
 const DocEntry kFiles[] = {
-    {"VR60Test.ini", "In the working directory: test-station settings and the operator options of the window."},
+    {"VR60Test.ini", "In the working directory: test-station settings and the operator options of the window. "
+                     "When no file has that exact name, the one file whose name differs only in letter case "
+                     "(vr60test.ini copied from Windows) is read and written back."},
     {"~/.config/TRAXELO/VR40LINK.conf",
      "The port and baud rate of the last successful connection, and the numbers given to USB ports."},
     {"~/.local/share/TRAXELO/VR40LINK/records.sqlite",
@@ -51,130 +47,155 @@ const DocEntry kFiles[] = {
      "Gives the logged-in user access to the logger and keeps ModemManager from probing it."},
 };
 
-struct Entry {
-    std::string synopsis;
+constexpr size_t kWidth = 100;
+constexpr size_t kTextColumn = 30;   // where a command's text starts in --help
+constexpr size_t kOptionColumn = 15; // and an option's before the command
+
+// What --help and the manual page say of the command line beside its tables.
+constexpr const char* kNotes[] = {
+    "An argument that starts with '-' goes after --, as in vr60ctl username -- -dash- (a negative number need "
+    "not). A command's options go before, between or after its arguments (--out FILE or --out=FILE).",
+    "Message-log lines and success boxes go to stdout, other message boxes to stderr.",
+};
+constexpr const char* kExitIntro = "The exit status is 0 on success, 2 for a bad command line, else the failing "
+                                   "step's result code:";
+
+std::string Joined(const std::vector<std::string>& words, const char* between)
+{
     std::string text;
-};
-
-// The help text before "commands:", sorted by kind.
-struct UsageParts {
-    std::vector<std::string> synopses;     // the "usage:" lines
-    std::vector<std::string> description;  // paragraphs
-    std::string exitIntro;                 // the paragraph before the exit codes
-    std::vector<Entry> options;
-    std::vector<Entry> exitCodes;
-};
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+    for (const std::string& w : words)
+        text += (text.empty() ? "" : between) + w;
+    return text;
 }
 
-size_t Indent(const std::string& line)
+// The words of a synopsis; a bracketed group such as "[--clear | --no-clear]" is one.
+std::vector<std::string> SynopsisWords(const std::string& synopsis)
 {
-    const size_t at = line.find_first_not_of(' ');
-    return at == std::string::npos ? line.size() : at;
-}
-
-std::string Trim(const std::string& s)
-{
-    const size_t a = s.find_first_not_of(' ');
-    return a == std::string::npos ? std::string() : s.substr(a, s.find_last_not_of(' ') - a + 1);
-}
-
-std::vector<std::string> Words(const std::string& s)
-{
-    std::vector<std::string> words;
-    std::istringstream in(s);
-    for (std::string w; in >> w;)
-        words.push_back(w);
+    std::vector<std::string> words(1);
+    int depth = 0;
+    for (char c : synopsis) {
+        depth += c == '[' ? 1 : c == ']' ? -1 : 0;
+        if (c == ' ' && depth == 0)
+            words.emplace_back();
+        else
+            words.back() += c;
+    }
     return words;
 }
 
-// Joins a wrapped line to the text before it; a comma list cut at a comma stays one word,
-// and a line that explains a placeholder ("SLOTS: ...") stays a line of its own.
-void Continue(std::string& text, const std::string& more)
+std::string OptionSynopsis(const CommandOption& o)
 {
-    if (text.empty()) {
-        text = more;
-        return;
-    }
-    const size_t colon = more.find(": ");
-    bool note = colon != std::string::npos && colon > 0;
-    for (size_t i = 0; note && i < colon; ++i)
-        note = std::isupper(static_cast<unsigned char>(more[i]));
-    // A line of NAME=VALUE forms (the settings) stays a line too.
-    const size_t eq = more.find('=');
-    note = note || (eq != std::string::npos && eq < more.find(' ') && std::islower(static_cast<unsigned char>(more[0])));
-    const std::string last = text.substr(text.find_last_of(' ') + 1);
-    const bool cutList = last.size() > 1 && last.back() == ',' && last.find(',') + 1 < last.size();
-    text += (note ? "\n" : cutList ? "" : " ") + more;
+    return std::string("--") + o.name + (o.needs ? std::string(" ") + (o.value ? o.value : "VALUE") : "");
 }
 
-void AddLine(std::vector<Entry>& entries, const std::string& line)
+// --no-NAME right after --NAME: the two are one choice.
+bool Negates(const CommandOption& o, const CommandOption* before)
 {
-    if (Indent(line) > 5 && !entries.empty()) {
-        Continue(entries.back().text, Trim(line));
-        return;
-    }
-    const std::string body = Trim(line);
-    const size_t gap = body.find("  ");
-    entries.push_back({body.substr(0, gap), gap == std::string::npos ? std::string() : Trim(body.substr(gap))});
+    return before && std::string(o.name) == std::string("no-") + before->name;
 }
 
-UsageParts ParseUsage(const std::string& usage)
+// The options of every form of the command, each once, in the table's order.
+std::vector<CommandOption> CommandOptionsOf(const CtlCommand& command)
 {
-    UsageParts parts;
-    std::string paragraph;
-    std::vector<Entry>* entries = nullptr;
-    auto endParagraph = [&](bool beforeEntries) {
-        if (paragraph.empty())
-            return;
-        if (beforeEntries && parts.exitIntro.empty() && entries == &parts.exitCodes)
-            parts.exitIntro = paragraph;
-        else
-            parts.description.push_back(paragraph);
-        paragraph.clear();
-    };
-    for (const std::string& line : Lines(usage)) {
-        if (line == "environment:")
-            break;
-        if (line.rfind("usage: ", 0) == 0 || (Indent(line) > 5 && line.find("vr60ctl ") == Indent(line))) {
-            parts.synopses.push_back(Trim(line.rfind("usage: ", 0) == 0 ? line.substr(7) : line));
-            continue;
+    std::vector<CommandOption> options;
+    for (const CtlForm& f : command.forms)
+        for (const CommandOption& o : f.options) {
+            bool known = false;
+            for (const CommandOption& k : options)
+                known = known || std::string(k.name) == o.name;
+            if (!known)
+                options.push_back(o);
         }
-        if (Trim(line).empty()) {
-            endParagraph(false);
-            continue;
-        }
-        if (Indent(line) == 0) {
-            Continue(paragraph, line);
-            continue;
-        }
-        if (Indent(line) <= 5) {
-            const bool code = std::isdigit(static_cast<unsigned char>(line[Indent(line)]));
-            entries = code ? &parts.exitCodes : &parts.options;
-            endParagraph(true);
-        }
-        if (entries)
-            AddLine(*entries, line);
-    }
-    endParagraph(false);
-    return parts;
+    return options;
 }
 
-std::vector<Entry> CommandEntries(const CtlCommand& command)
+// What an option does, and what applies without it.
+std::string OptionText(const CommandOption& o, const CommandOption* before)
 {
-    std::vector<Entry> entries;
-    for (const std::string& line : Lines(command.usage))
-        if (!Trim(line).empty())
-            AddLine(entries, line);
-    return entries;
+    if (o.byDefault.empty())
+        return o.help;
+    return o.help + (Negates(o, before) ? "; without either: " : "; without it: ") + o.byDefault;
 }
+
+// A tag at two blanks and its text from `column`, wrapped at kWidth: the tag's words as a
+// synopsis (continued under its second word), the text's at blanks ('\n' keeps a line break;
+// two blanks stay two).
+std::string Entry(const std::string& tag, const std::string& text, size_t column)
+{
+    std::string out, line = " ";
+    const std::vector<std::string> tagWords = SynopsisWords(tag);
+    const size_t hang = 2 + tagWords[0].size() + 1;
+    for (const std::string& w : tagWords) {
+        if (line.size() > hang && line.size() + 1 + w.size() > kWidth) {
+            out += line + "\n";
+            line = std::string(hang - 1, ' ');
+        }
+        line += " " + w;
+    }
+    if (text.empty())
+        return out + line + "\n";
+    if (line.size() + 2 > column) {
+        out += line + "\n";
+        line.clear();
+    }
+    line += std::string(column - line.size(), ' ');
+    std::istringstream paragraphs(text);
+    bool first = true;
+    for (std::string paragraph; std::getline(paragraphs, paragraph); first = false) {
+        if (!first) {
+            out += line + "\n";
+            line = std::string(column, ' ');
+        }
+        size_t gap = 0;
+        std::istringstream words(paragraph);
+        for (std::string w; std::getline(words, w, ' ');) {
+            ++gap;
+            if (w.empty())
+                continue;
+            if (line.size() > column && line.size() + gap + w.size() > kWidth) {
+                out += line + "\n";
+                line = std::string(column, ' ');
+            } else if (line.size() > column) {
+                line += std::string(gap, ' ');
+            }
+            line += w;
+            gap = 0;
+        }
+    }
+    return out + line + "\n";
+}
+
+// A paragraph at the margin, wrapped at kWidth.
+std::string Paragraph(const std::string& text)
+{
+    std::string out, line;
+    std::istringstream words(text);
+    for (std::string w; words >> w;) {
+        if (!line.empty() && line.size() + 1 + w.size() > kWidth) {
+            out += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + w;
+    }
+    return out + line + "\n";
+}
+
+std::string StatusCode(int code)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%3d", code);
+    return text;
+}
+
+std::string GlobalSynopsis()
+{
+    std::string synopsis = "vr60ctl";
+    for (const CommandOption& o : GlobalOptions())
+        synopsis += " [" + OptionSynopsis(o) + "]";
+    return synopsis + " COMMAND [ARGS]";
+}
+
+constexpr const char* kHelpSynopsis = "vr60ctl help [COMMAND] | COMMAND --help | --version";
 
 // ---- roff ----
 
@@ -247,10 +268,12 @@ std::string RoffSynopsis(const std::string& synopsis)
             out += "\\fI" + Roff(word) + "\\fR";
         word.clear();
     };
+    int depth = 0;   // inside brackets a blank does not break the line
     for (char c : synopsis) {
         if (c == ' ' || c == '[' || c == ']' || c == '|') {
             flush();
-            out += c;
+            depth += c == '[' ? 1 : c == ']' ? -1 : 0;
+            out += c == ' ' && depth > 0 ? std::string("\\ ") : std::string(1, c);
         } else {
             word += c;
         }
@@ -259,39 +282,131 @@ std::string RoffSynopsis(const std::string& synopsis)
     return out;
 }
 
-void PrintTagged(std::ostream& out, const Entry& e)
+void PrintTagged(std::ostream& out, const std::string& synopsis, const std::string& text)
 {
-    out << ".TP\n" << RoffSynopsis(e.synopsis) << "\n" << (e.text.empty() ? std::string("\\&") : Roff(e.text)) << "\n";
+    out << ".TP\n" << RoffSynopsis(synopsis) << "\n" << (text.empty() ? std::string("\\&") : Roff(text)) << "\n";
 }
 
 } // namespace
 
-void PrintManPage(std::ostream& out, const std::string& usage)
+std::string FormSynopsis(const CtlCommand& command, const CtlForm& form)
 {
-    const UsageParts parts = ParseUsage(usage);
-    out << ".\\\" Made by vr60ctl --help-man from the text of vr60ctl --help.\n"
+    std::vector<std::string> words = {command.name};
+    if (form.word)
+        words.push_back(form.word);
+    for (const char* a : form.arguments)
+        words.push_back(a);
+    for (size_t i = 0; i < form.options.size(); ++i) {
+        const CommandOption* before = i ? &form.options[i - 1] : nullptr;
+        if (Negates(form.options[i], before))
+            words.back().insert(words.back().size() - 1, " | " + OptionSynopsis(form.options[i]));
+        else
+            words.push_back("[" + OptionSynopsis(form.options[i]) + "]");
+    }
+    return Joined(words, " ");
+}
+
+std::string FormUsage(const CtlCommand& command, const CtlForm& form)
+{
+    std::vector<std::string> words = {command.name};
+    if (form.word)
+        words.push_back(form.word);
+    if (!form.options.empty())
+        words.push_back("[OPTIONS]");
+    for (const char* a : form.arguments)
+        words.push_back(a);
+    return Joined(words, " ");
+}
+
+void PrintUsage(std::ostream& out)
+{
+    out << "usage: " << GlobalSynopsis() << "\n       " << kHelpSynopsis << "\n\n";
+    const std::vector<CommandOption>& globals = GlobalOptions();
+    for (size_t i = 0; i < globals.size(); ++i)
+        out << Entry(OptionSynopsis(globals[i]), OptionText(globals[i], i ? &globals[i - 1] : nullptr), kOptionColumn);
+    for (const char* note : kNotes)
+        out << "\n" << Paragraph(note);
+    out << "\n" << Paragraph(kExitIntro);
+    for (const ExitStatus& s : ExitStatuses())
+        out << Entry(StatusCode(s.code), s.meaning, 7);
+    out << "\n";
+    PrintEnvironmentHelp(out);
+    out << "\nvr60ctl COMMAND --help prints a command's options, what applies without them, and its exit "
+           "statuses.\n\ncommands:\n";
+    for (const CtlCommand& c : CtlCommands()) {
+        for (const CtlForm& f : c.forms)
+            out << Entry(FormSynopsis(c, f), f.text, kTextColumn);
+        if (!c.note.empty())
+            out << Entry("", c.note, kTextColumn);
+    }
+}
+
+void PrintCommandHelp(std::ostream& out, const CtlCommand& command)
+{
+    const char* lead = "usage: ";
+    for (const CtlForm& f : command.forms) {
+        out << lead << "vr60ctl " << FormUsage(command, f) << "\n";
+        lead = "       ";
+    }
+    out << "\n";
+    for (const CtlForm& f : command.forms)
+        out << Entry(FormSynopsis(command, f), f.text, kTextColumn);
+    if (!command.note.empty())
+        out << Entry("", command.note, kTextColumn);
+    const std::vector<CommandOption> options = CommandOptionsOf(command);
+    if (!options.empty())
+        out << "\noptions:\n";
+    for (size_t i = 0; i < options.size(); ++i)
+        out << Entry(OptionSynopsis(options[i]), OptionText(options[i], i ? &options[i - 1] : nullptr), kTextColumn);
+    out << "\n"
+        << Paragraph(std::string("exit status: 0 on success, 2 for a bad command line, else the failing step's "
+                                 "result code (vr60ctl --help lists them)") +
+                     (command.statuses.empty() ? "." : "; among them:"));
+    for (const CommandStatus& s : command.statuses)
+        out << Entry(StatusCode(s.code), s.when, 7);
+    std::vector<std::string> globals;
+    for (const CommandOption& o : GlobalOptions())
+        globals.push_back(std::string("--") + o.name);
+    out << "\nThe options before the command (" << Joined(globals, ", ") << "): vr60ctl --help.\n";
+}
+
+void PrintManPage(std::ostream& out)
+{
+    out << ".\\\" Made by vr60ctl --help-man from its command table.\n"
         << ".TH VR60CTL 1 \"\" \"vr60ctl " << kProgramVersion << "\" \"User Commands\"\n"
         << ".nh\n.ad l\n.SH NAME\nvr60ctl \\- every operation of the VR60 Utility from the command line\n"
-        << ".SH SYNOPSIS\n.nf\n";
-    for (const std::string& s : parts.synopses)
-        out << RoffSynopsis(s) << "\n";
-    out << ".fi\n.SH DESCRIPTION\n"
+        << ".SH SYNOPSIS\n.nf\n"
+        << RoffSynopsis(GlobalSynopsis()) << "\n" << RoffSynopsis(kHelpSynopsis) << "\n"
+        << ".fi\n.SH DESCRIPTION\n"
         << "\\fBvr60ctl\\fR connects to a VR60 GPS speed and track logger on a USB serial port and runs "
            "the operations of the window \\fBvr60util\\fR(1): it reads and writes the settings, downloads "
            "and clears the log, converts \\fI.sbp\\fR logs, and analyses them. Each message\\-log line "
            "of an operation goes to standard output exactly as the window shows it.\n";
-    for (const std::string& p : parts.description)
-        out << ".PP\n" << Roff(p) << "\n";
+    for (const char* note : kNotes)
+        out << ".PP\n" << Roff(note) << "\n";
     out << ".SH OPTIONS\n";
-    for (const Entry& e : parts.options)
-        PrintTagged(out, e);
+    const std::vector<CommandOption>& globals = GlobalOptions();
+    for (size_t i = 0; i < globals.size(); ++i)
+        PrintTagged(out, OptionSynopsis(globals[i]), OptionText(globals[i], i ? &globals[i - 1] : nullptr));
     out << ".SH COMMANDS\n";
-    for (const CtlCommand& command : CtlCommands())
-        for (const Entry& e : CommandEntries(command))
-            PrintTagged(out, e);
-    out << ".SH EXIT STATUS\n" << Roff(parts.exitIntro) << "\n";
-    for (const Entry& e : parts.exitCodes)
-        PrintTagged(out, e);
+    for (const CtlCommand& c : CtlCommands()) {
+        for (const CtlForm& f : c.forms)
+            PrintTagged(out, FormSynopsis(c, f), f.text);
+        if (!c.note.empty())
+            out << ".IP\n" << Roff(c.note) << "\n";
+        const std::vector<CommandOption> options = CommandOptionsOf(c);
+        if (options.empty() && c.statuses.empty())
+            continue;
+        out << ".RS\n";
+        for (size_t i = 0; i < options.size(); ++i)
+            PrintTagged(out, OptionSynopsis(options[i]), OptionText(options[i], i ? &options[i - 1] : nullptr));
+        for (const CommandStatus& s : c.statuses)
+            out << ".TP\nstatus \\fB" << s.code << "\\fR\n" << Roff(s.when) << "\n";
+        out << ".RE\n";
+    }
+    out << ".SH EXIT STATUS\n" << Roff(kExitIntro) << "\n";
+    for (const ExitStatus& s : ExitStatuses())
+        out << ".TP\n\\fB" << s.code << "\\fR\n" << Roff(s.meaning) << "\n";
     out << ".SH ENVIRONMENT\n";
     for (const DocEntry& e : kEnvironment) {
         const std::string name = e.name;
@@ -309,78 +424,7 @@ void PrintManPage(std::ostream& out, const std::string& usage)
 
 void PrintEnvironmentHelp(std::ostream& out)
 {
-    constexpr size_t kIndent = 22, kWidth = 100;
     out << "environment:\n";
-    for (const DocEntry& e : kEnvironment) {
-        std::string line = "  " + std::string(e.name);
-        line += std::string(line.size() < kIndent ? kIndent - line.size() : 1, ' ');
-        size_t used = 0;   // words on the line
-        for (const std::string& word : Words(e.text)) {
-            if (used && line.size() + 1 + word.size() > kWidth) {
-                out << line << "\n";
-                line = std::string(kIndent, ' ');
-                used = 0;
-            }
-            line += (used++ ? " " : "") + word;
-        }
-        out << line << "\n";
-    }
-}
-
-bool CommandTableMatchesHelp(std::ostream& err)
-{
-    bool matches = true;
-    auto mismatch = [&](const CtlCommand& c, const std::string& what) {
-        err << "vr60ctl: the command table and the help of " << c.name << " differ: " << what << "\n";
-        matches = false;
-    };
-    for (const CtlCommand& c : CtlCommands()) {
-        // The help's sub-commands: the second word of a synopsis when it is typed as it stands.
-        std::vector<std::string> helpWords;
-        for (const Entry& e : CommandEntries(c)) {
-            const std::vector<std::string> words = Words(e.synopsis);
-            std::string second = words.size() > 1 ? words[1] : "";
-            second.erase(std::remove_if(second.begin(), second.end(), [](char ch) { return ch == '[' || ch == ']'; }),
-                         second.end());
-            std::istringstream alternatives(second);
-            for (std::string word; std::getline(alternatives, word, '|');)
-                if (HasLower(word) && word[0] != '-')
-                    helpWords.push_back(word);
-        }
-        std::vector<std::string> tableWords, tableOptions;
-        for (const CtlForm& f : c.forms) {
-            if (f.word)
-                tableWords.push_back(f.word);
-            for (const CommandOption& o : f.options)
-                tableOptions.push_back(o.name);
-        }
-        std::vector<std::string> helpOptions;
-        for (const std::string& word : Words(c.usage)) {
-            const size_t at = word.find("--");
-            if (at == std::string::npos)
-                continue;
-            const size_t end = word.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
-            const std::string name = word.substr(at + 2, end == std::string::npos ? end : end - at - 2);
-            bool global = false;
-            for (const CommandOption& o : GlobalOptions())
-                global = global || name == o.name;
-            if (!global && !name.empty())
-                helpOptions.push_back(name);
-        }
-        const auto missing = [](const std::vector<std::string>& from, const std::vector<std::string>& in) {
-            for (const std::string& w : from)
-                if (std::find(in.begin(), in.end(), w) == in.end())
-                    return w;
-            return std::string();
-        };
-        if (const std::string w = missing(tableWords, helpWords); !w.empty())
-            mismatch(c, "the help has no sub-command " + w);
-        if (const std::string w = missing(helpWords, tableWords); !w.empty())
-            mismatch(c, "the table has no sub-command " + w);
-        if (const std::string o = missing(tableOptions, helpOptions); !o.empty())
-            mismatch(c, "the help has no --" + o);
-        if (const std::string o = missing(helpOptions, tableOptions); !o.empty())
-            mismatch(c, "the table has no --" + o);
-    }
-    return matches;
+    for (const DocEntry& e : kEnvironment)
+        out << Entry(e.name, e.text, 22);
 }

@@ -107,21 +107,6 @@ std::string ValuesHelp(const SettingRow& row)
     return std::string(row.name) + "=" + items;
 }
 
-// The words joined by two blanks, in lines of at most 100 characters after a 30-character indent.
-std::string Wrapped(const std::vector<std::string>& words)
-{
-    const std::string indent(30, ' ');
-    std::string text = indent, line;
-    for (const std::string& word : words) {
-        if (!line.empty() && indent.size() + line.size() + 2 + word.size() > 100) {
-            text += line + "\n" + indent;
-            line.clear();
-        }
-        line += (line.empty() ? "" : "  ") + word;
-    }
-    return text + line;
-}
-
 // Only what the device reported (or was just sent): the extended fields only where it has them.
 void PrintSettings(const Program& p)
 {
@@ -174,22 +159,23 @@ void PrintIdentity(const Program& p, const std::string& port)
 
 } // namespace
 
-const char* SettingsUsage()
+std::string SettingsText()
 {
-    static const std::string usage = [] {
-        std::vector<std::string> values;
-        for (const SettingRow& row : kSettingRows) {
-            values.push_back(ValuesHelp(row));
-            if (row.note)
-                values.push_back(row.note);
-        }
-        return "  settings [NAME=VALUE ...]   read the settings and print them; with assignments, write them first\n" +
-               Wrapped(values) +
-               "   (the last four need the extended block: status\n"
-               "                              11 without it). Nothing is written or shown when the settings\n"
-               "                              could not be read at connect (status 4)";
-    }();
-    return usage.c_str();
+    std::string values;
+    for (const SettingRow& row : kSettingRows)
+        values += (values.empty() ? "" : "  ") + ValuesHelp(row) + (row.note ? std::string("  ") + row.note : "");
+    return "read the settings and print them; with assignments, write them first (the fields not named go back "
+           "exactly as read):\n" +
+           values;
+}
+
+std::string ExtendedSettingNames()
+{
+    std::string names;
+    for (const SettingRow& row : kSettingRows)
+        if (row.extended)
+            names += (names.empty() ? "" : ", ") + std::string(row.name);
+    return names;
 }
 
 std::vector<std::pair<std::string, std::vector<std::string>>> SettingValues()

@@ -11,7 +11,10 @@
 
 std::vector<CommandOption> FollowUpOptions()
 {
-    return {{"clear"}, {"no-clear"}, {"power-off"}, {"no-power-off"}};
+    return {{"clear", nullptr, nullptr, "run the full clear (log, track slots, waypoints) after it"},
+            {"no-clear", nullptr, nullptr, "skip the clear", "auto_log_clear in ./VR60Test.ini (on when missing)"},
+            {"power-off", nullptr, nullptr, "switch the device off after it"},
+            {"no-power-off", nullptr, nullptr, "leave it on", "auto_poweroff in ./VR60Test.ini (on when missing)"}};
 }
 
 int TakeFollowUps(const CommandOptions& options, FollowUpChoice* choice)

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <sstream>
+
 #include "support/Files.h"
 #include "support/Processes.h"
 
@@ -105,6 +108,86 @@ TEST(CtlArgumentsE2E, everyArgumentErrorSaysWhatIsWrong)
         EXPECT_EQ(Lines(r.err).empty() ? "" : Lines(r.err).front(), c.err);
         EXPECT_TRUE(r.out.empty()) << r.out;
     }
+}
+
+// Every form each command's help lists, called with an argument missing and one too many: the
+// error names the command and shows the form as that help does (both come from the command table).
+TEST(CtlArgumentsE2E, everyFormsUsageErrorNamesItsCommandAndMatchesItsHelp)
+{
+    std::vector<std::string> commands;
+    bool listed = false;
+    for (const std::string& line : Lines(RunCtl({"--help"}).out)) {
+        listed = listed || line == "commands:";
+        if (listed && line.size() > 2 && line.rfind("  ", 0) == 0 && line[2] != ' ') {
+            const std::string name = line.substr(2, line.find(' ', 2) - 2);
+            if (commands.empty() || commands.back() != name)
+                commands.push_back(name);
+        }
+    }
+    ASSERT_GT(commands.size(), 25u);
+    int forms = 0;
+    for (const std::string& command : commands) {
+        const CtlResult help = RunCtl({command, "--help"});
+        ASSERT_EQ(help.status, 0) << command;
+        const CtlResult unknown = RunCtl({command, "--no-such-option"}, "/nonexistent-alias-folder");
+        EXPECT_EQ(unknown.status, 2) << command;
+        EXPECT_TRUE(Contains(unknown.err, "vr60ctl: " + command + ": unknown option --no-such-option")) << unknown.err;
+        Strings usages;
+        bool hasSubCommands = false;
+        for (const std::string& line : Lines(help.out)) {
+            const std::string form = line.substr(std::min(line.size(), size_t(15)));
+            const bool usage = line.rfind("usage: vr60ctl ", 0) == 0 || line.rfind("       vr60ctl ", 0) == 0;
+            if (usage && form.rfind(command, 0) == 0 && (form.size() == command.size() || form[command.size()] == ' ')) {
+                usages.push_back(form);
+                const std::string next = usages.back().substr(std::min(usages.back().size(), command.size() + 1));
+                hasSubCommands = hasSubCommands || (!next.empty() && std::islower(static_cast<unsigned char>(next[0])));
+            }
+        }
+        for (const std::string& usage : usages) {
+            SCOPED_TRACE(usage);
+            ++forms;
+            // The words: the sub-command as typed, a placeholder as "x", [OPTIONS] left out.
+            Strings args, required;
+            std::string called = command, sub;
+            bool repeats = false;
+            std::istringstream words(usage.substr(command.size()));
+            for (std::string w; words >> w;) {
+                if (w == "[OPTIONS]")
+                    continue;
+                if (std::islower(static_cast<unsigned char>(w[0])) && args.empty()) {
+                    called += " " + w;
+                    sub = w;
+                    continue;
+                }
+                repeats = repeats || Contains(w, "...");
+                if (w[0] != '[')
+                    required.push_back(w.substr(0, w.find('.')));
+                args.push_back("x");
+            }
+            const Strings base = sub.empty() ? Strings{command} : Strings{command, sub};
+            if (!required.empty()) {
+                Strings few = base;
+                few.insert(few.end(), args.begin(), args.begin() + long(required.size()) - 1);
+                const CtlResult r = RunCtl(few, "/nonexistent-alias-folder");
+                EXPECT_EQ(r.status, 2);
+                EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
+                          "vr60ctl: " + called + ": " + required.back() + " is missing (usage: vr60ctl " + usage + ")");
+            }
+            if (repeats)
+                continue;
+            Strings many = base;
+            many.insert(many.end(), args.begin(), args.end());
+            many.push_back("surplus");
+            const CtlResult r = RunCtl(many, "/nonexistent-alias-folder");
+            EXPECT_EQ(r.status, 2);
+            EXPECT_TRUE(r.out.empty()) << r.out;
+            const std::string why = !args.empty()                  ? "unexpected 'surplus' (usage: vr60ctl " + usage + ")"
+                                    : sub.empty() && hasSubCommands ? "'surplus' is not one of "
+                                                                    : "unexpected 'surplus' (" + called + " takes no arguments)";
+            EXPECT_EQ(r.err.rfind("vr60ctl: " + called + ": " + why, 0), 0u) << r.err;
+        }
+    }
+    EXPECT_GT(forms, 40);
 }
 
 } // namespace

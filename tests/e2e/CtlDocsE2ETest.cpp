@@ -60,7 +60,7 @@ TEST(CtlDocs, manPageHoldsEveryOptionCommandAndExitCodeOfHelp)
     EXPECT_GT(checked, 40);
 
     // No text line may be read as a request: only the generator's own start with '.'.
-    const std::set<std::string> requests = {".TH", ".SH", ".TP", ".PP", ".nf", ".fi", ".br", ".nh", ".ad", ".\\\""};
+    const std::set<std::string> requests = {".TH", ".SH", ".TP", ".PP", ".IP", ".RS", ".RE", ".nf", ".fi", ".br", ".nh", ".ad", ".\\\""};
     for (const std::string& line : Lines(man.out)) {
         if (!line.empty() && (line[0] == '.' || line[0] == '\'')) {
             EXPECT_EQ(requests.count(line.substr(0, 3)), 1u) << line;
