@@ -187,7 +187,7 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              rule set R (gp3s, gpstc or vr60; the default gp3s)\n"
          "  logbook best [--json] [--rules R]\n"
          "                              the personal best of each category under R\n"
-         "  logbook add FILE.sbp...     add logs (one session per content, whatever the name)\n"
+         "  logbook add FILE...         add logs (one session per content, whatever the name)\n"
          "  logbook remove WHAT...      remove sessions named by file, SHA-256 (8 or more digits) or\n"
          "                              day (YYYY-MM-DD, UTC); nothing when one names none (status 11)",
          {{nullptr, LogbookListOptions()},

@@ -202,6 +202,7 @@ void ReadGpx(const uint8_t* bytes, size_t size, PointLog& log)
 {
     const std::string_view doc(reinterpret_cast<const char*>(bytes), size);
     ReadTally tally;
+    log.sbp.reserve(size / 160 * 32);   // a point takes 160 bytes of GPX or more
     PendingPoint pp;
     bool inPoint = false, closed = false;
     int inAuthor = 0;        // depth inside <author>

@@ -32,10 +32,18 @@ enum class Frame { Good, BadCheck, Cut, NotAFrame };
 
 uint16_t Fletcher16(const uint8_t* p, size_t n)
 {
-    unsigned a = 0, b = 0;
-    for (size_t i = 0; i < n; ++i) {
-        a = (a + p[i]) % 255;
-        b = (b + a) % 255;
+    // Reduced every 256 bytes, not every byte: b stays far below 2^32 meanwhile.
+    uint32_t a = 0, b = 0;
+    while (n > 0) {
+        const size_t block = std::min<size_t>(n, 256);
+        for (size_t i = 0; i < block; ++i) {
+            a += p[i];
+            b += a;
+        }
+        a %= 255;
+        b %= 255;
+        p += block;
+        n -= block;
     }
     return uint16_t(a | b << 8);
 }
@@ -82,6 +90,7 @@ bool LooksLikeGpy(const uint8_t* bytes, size_t size)
 void ReadGpy(const uint8_t* bytes, size_t size, PointLog& log)
 {
     ReadTally tally;
+    log.sbp.reserve(size / (kDeltaBytes) * 32);
     LogPoint last;
     bool haveLast = false;
     bool inStep = true;   // i is where the frame before it ended

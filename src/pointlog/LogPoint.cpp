@@ -63,7 +63,9 @@ uint64_t BeN(const uint8_t* p, int bytes)
 
 bool AppendSbpPoint(std::vector<uint8_t>& sbp, const LogPoint& p)
 {
-    const int64_t days = p.timeMs >= 0 ? p.timeMs / kDayMs : -((-p.timeMs + kDayMs - 1) / kDayMs);
+    if (p.timeMs < 0)
+        return false;   // before 2000 anyway
+    const int64_t days = p.timeMs / kDayMs;
     const int64_t inDay = p.timeMs - days * kDayMs;
     int year = 0, month = 0, day = 0;
     CivilFromDays(days, year, month, day);

@@ -75,6 +75,7 @@ bool LooksLikeOao(const uint8_t* bytes, size_t size)
 void ReadOao(const uint8_t* bytes, size_t size, PointLog& log)
 {
     ReadTally tally;
+    log.sbp.reserve(size / (kGnssBytes) * 32);
     bool inStep = true;   // i is where the frame before it ended
     size_t i = 0;
     while (i < size) {

@@ -78,6 +78,10 @@ const char* LogFormatName(LogFormat f)
 LogFormat RecogniseLogFormat(const uint8_t* bytes, size_t size, const std::string& name)
 {
     const size_t n = std::min(size, kRecogniseBytes);
+    // The .sbp header block holds a receiver frame of its own: an .sbp log
+    // with its header is not to be taken for an SBN log.
+    if (HasSbpHeader(bytes, n) && LooksLikeSbp(bytes, n))
+        return LogFormat::Sbp;
     // The framed formats first: their syncs and checks do not happen by chance,
     // while any 32 bytes may pass for an SBP record.
     std::vector<LogFormat> matches;
@@ -97,6 +101,16 @@ LogFormat RecogniseLogFormat(const uint8_t* bytes, size_t size, const std::strin
         return LogFormat::Unknown;
     const LogFormat named = FormatOfExtension(name);
     return std::find(matches.begin(), matches.end(), named) != matches.end() ? named : matches.front();
+}
+
+LogFormat RecogniseLogFile(const std::string& name)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(name.c_str(), "rb"), &std::fclose);
+    if (!in)
+        return LogFormat::Unknown;
+    uint8_t start[kRecogniseBytes];
+    const size_t got = std::fread(start, 1, sizeof start, in.get());
+    return RecogniseLogFormat(start, got, name);
 }
 
 PointLog ReadPointLogImage(const std::vector<uint8_t>& bytes, const std::string& name)
@@ -143,11 +157,22 @@ PointLog ReadPointLog(const std::string& name)
         log.problem = "cannot open " + name + ": " + std::strerror(errno);
         return log;
     }
+    // Read straight into one buffer of the file's size: growing it by blocks
+    // costs more than the readers' work on it.
     std::vector<uint8_t> bytes;
-    uint8_t block[1 << 16];
+    if (std::fseek(in.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(in.get());
+        if (size > 0)
+            bytes.reserve(size_t(size) + 1);
+        std::rewind(in.get());
+    }
     size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, in.get())) > 0)
-        bytes.insert(bytes.end(), block, block + got);
+    do {
+        const size_t at = bytes.size();
+        bytes.resize(std::max(bytes.capacity(), at + (size_t(1) << 16)));
+        got = std::fread(bytes.data() + at, 1, bytes.size() - at, in.get());
+        bytes.resize(at + got);
+    } while (got > 0);
     if (std::ferror(in.get())) {
         log.status = kCannotOpen;
         log.problem = "cannot read " + name + ": " + std::strerror(errno);

@@ -32,6 +32,9 @@ struct PointLog {
     size_t points() const { return sbp.size() / 32; }
 };
 
+// The same from the file's first bytes; Unknown also when it cannot be read.
+LogFormat RecogniseLogFile(const std::string& name);
+
 PointLog ReadPointLogImage(const std::vector<uint8_t>& bytes, const std::string& name);
 // The file's bytes (the name as the system takes it), then the above.
 PointLog ReadPointLog(const std::string& name);

@@ -67,6 +67,7 @@ bool LooksLikeSbn(const uint8_t* bytes, size_t size)
 void ReadSbn(const uint8_t* bytes, size_t size, PointLog& log)
 {
     ReadTally tally;
+    log.sbp.reserve(size / (kGeodeticBytes + kFrameOverhead) * 32);
     size_t i = 0;
     while (i < size) {
         const uint8_t* p = nullptr;

@@ -61,6 +61,7 @@ bool LooksLikeUbx(const uint8_t* bytes, size_t size)
 void ReadUbx(const uint8_t* bytes, size_t size, PointLog& log)
 {
     ReadTally tally;
+    log.sbp.reserve(size / (kPvtBytes + kFrameOverhead) * 32);
     uint32_t lastPvtTow = 0, lastDopTow = 0;
     bool havePvt = false, haveDop = false;
     int64_t lastHdop = 0;

@@ -33,9 +33,12 @@ std::vector<uint8_t> SbpImageOf(const std::vector<KnownPoint>& points)
 {
     // Through a reader that is not under test here would prove nothing: the
     // expected records are built field by field.
-    std::vector<uint8_t> out(kSbpHeaderBytes, 0);
-    out[2] = 0xA0;
-    out[3] = 0xA2;
+    // The header block as the logger writes it: a receiver frame, which an SBN reader would take.
+    std::vector<uint8_t> out = {0x00, 0x40, 0xA0, 0xA2, 0x00, 0x36};
+    out.resize(6 + 0x36, 0x11);
+    point_log_files::Be(out, (0x36 * 0x11) & 0x7FFF, 2);
+    out.push_back(0xB0);
+    out.push_back(0xB3);
     for (const KnownPoint& p : points) {
         const point_log_files::Civil c = point_log_files::CivilOf(p.timeMs);
         const uint32_t utc = uint32_t((c.year - 2000) * 12 + c.month) << 22 | uint32_t(c.day) << 17 |
