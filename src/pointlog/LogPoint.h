@@ -27,8 +27,21 @@ bool AppendSbpPoint(std::vector<uint8_t>& sbp, const LogPoint& p);
 int64_t UnixMs(int year, int month, int day, int hour, int minute, int second, int64_t ms);
 
 // Little- and big-endian fields of any width up to 8 bytes.
-uint64_t LeN(const uint8_t* p, int bytes);
-uint64_t BeN(const uint8_t* p, int bytes);
+inline uint64_t LeN(const uint8_t* p, int bytes)
+{
+    uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | p[i];
+    return v;
+}
+
+inline uint64_t BeN(const uint8_t* p, int bytes)
+{
+    uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v = v << 8 | p[i];
+    return v;
+}
 
 // What a reader met besides points, turned into the `problem` sentence.
 struct ReadTally {

@@ -162,17 +162,15 @@ PointLog ReadPointLog(const std::string& name)
     std::vector<uint8_t> bytes;
     if (std::fseek(in.get(), 0, SEEK_END) == 0) {
         const long size = std::ftell(in.get());
-        if (size > 0)
-            bytes.reserve(size_t(size) + 1);
+        bytes.resize(size > 0 ? size_t(size) : 0);
         std::rewind(in.get());
     }
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in.get()));
+    // Whatever the size did not tell (a file still growing, a pipe).
+    uint8_t block[1 << 14];
     size_t got = 0;
-    do {
-        const size_t at = bytes.size();
-        bytes.resize(std::max(bytes.capacity(), at + (size_t(1) << 16)));
-        got = std::fread(bytes.data() + at, 1, bytes.size() - at, in.get());
-        bytes.resize(at + got);
-    } while (got > 0);
+    while ((got = std::fread(block, 1, sizeof block, in.get())) > 0)
+        bytes.insert(bytes.end(), block, block + got);
     if (std::ferror(in.get())) {
         log.status = kCannotOpen;
         log.problem = "cannot read " + name + ": " + std::strerror(errno);
