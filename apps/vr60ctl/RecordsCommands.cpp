@@ -228,6 +228,8 @@ int AddFiles(CtlContext& ctx, const Args& files)
             break;
         // Another logger's file is told a log by its reader, in SessionFromFile.
         const LogFormat format = RecogniseLogFile(file);
+        if (InterruptSignal())   // as below: a pipe's open waits, and the stop is spent
+            break;
         SbpLogTally tally;
         const int tallied = format == LogFormat::Sbp || format == LogFormat::Unknown ? TallySbpFile(file, tally) : kOk;
         // A stop that cut this read short ends the run here: reading the file again would

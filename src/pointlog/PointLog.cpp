@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "platform/ResultCode.h"
@@ -105,6 +106,9 @@ LogFormat RecogniseLogFormat(const uint8_t* bytes, size_t size, const std::strin
 
 LogFormat RecogniseLogFile(const std::string& name)
 {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(name, error))
+        return LogFormat::Unknown;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(name.c_str(), "rb"), &std::fclose);
     if (!in)
         return LogFormat::Unknown;

@@ -32,7 +32,8 @@ struct PointLog {
     size_t points() const { return sbp.size() / 32; }
 };
 
-// The same from the file's first bytes; Unknown also when it cannot be read.
+// The same from the file's first bytes; Unknown also when it cannot be read,
+// and for what is not a regular file (a pipe's bytes, once read, are gone).
 LogFormat RecogniseLogFile(const std::string& name);
 
 PointLog ReadPointLogImage(const std::vector<uint8_t>& bytes, const std::string& name);
