@@ -1,10 +1,11 @@
 #!/bin/sh
 # Checks that includes run down the layers only:
-#   platform <- (basics, sbp) <- link <- program <- features <- shell <- ui, apps
+#   platform <- (basics, sbp <- pointlog) <- link <- program <- features <- shell <- ui, apps
 # The features (connection, logdata, device, prodtest) are siblings: one includes another
 # only where a call between them is listed in `crosscalls` below. basics (text helpers,
 # the whole-file limit, map links) and sbp (the SBP record, its file stream and text) stand
-# on platform alone; analysis sits beside the features and reads SBP records through sbp,
+# on platform alone; pointlog (other loggers' files read into SBP records) on sbp;
+# analysis sits beside the features and reads SBP records through sbp and pointlog,
 # nothing else of them; storage (the records database) stands on the records and the
 # analysis, analysisview on the analysis and storage; the simulated device stands on the
 # link layer alone. What program/ declares is defined in program/, never in a feature.
@@ -19,18 +20,19 @@ allowed() {
     platform) echo "" ;;
     basics) echo "platform" ;;
     sbp) echo "platform" ;;
+    pointlog) echo "platform sbp" ;;
     link) echo "platform" ;;
-    program) echo "platform link sbp" ;;
-    connection | logdata | device | prodtest) echo "platform basics link sbp program" ;;
-    shell) echo "platform basics link sbp program connection logdata device prodtest" ;;
-    ui) echo "platform basics link sbp program connection logdata device prodtest shell" ;;
-    analysis) echo "platform sbp" ;;
-    analysisview) echo "platform sbp analysis storage" ;;
-    storage) echo "platform link sbp program connection logdata device prodtest analysis" ;;
+    program) echo "platform link sbp pointlog" ;;
+    connection | logdata | device | prodtest) echo "platform basics link sbp pointlog program" ;;
+    shell) echo "platform basics link sbp pointlog program connection logdata device prodtest" ;;
+    ui) echo "platform basics link sbp pointlog program connection logdata device prodtest shell" ;;
+    analysis) echo "platform sbp pointlog" ;;
+    analysisview) echo "platform sbp pointlog analysis storage" ;;
+    storage) echo "platform link sbp pointlog program connection logdata device prodtest analysis" ;;
     sim) echo "platform link" ;;
-    vr60util) echo "platform basics link sbp program connection logdata device prodtest shell ui storage" ;;
-    vr60ctl) echo "platform basics link sbp program connection logdata device prodtest shell analysis storage" ;;
-    vr60view) echo "platform sbp analysis analysisview storage" ;;
+    vr60util) echo "platform basics link sbp pointlog program connection logdata device prodtest shell ui storage" ;;
+    vr60ctl) echo "platform basics link sbp pointlog program connection logdata device prodtest shell analysis storage" ;;
+    vr60view) echo "platform sbp pointlog analysis analysisview storage" ;;
     vr60sim) echo "platform link sim" ;;
     *) echo "?" ;;
     esac

@@ -211,11 +211,19 @@ int RunAnalyze(CtlContext& ctx, const CommandOptions& options)
         std::fprintf(stderr, "vr60ctl: %s; nothing analysed\n", NotALogText(a.file, file.tally).c_str());
         return kNotALog;
     }
+    if (file.status == kEmptyFile && !file.problem.empty()) {
+        std::fprintf(stderr, "vr60ctl: %s (%s): %s; nothing analysed\n", a.file.c_str(), LogFormatName(file.format),
+                     file.problem.c_str());
+        return kNotALog;
+    }
     if (file.status == kEmptyFile) {
         std::fprintf(stderr, "vr60ctl: %s is empty\n", a.file.c_str());
         return file.status;
     }
     const SessionResults& results = file.analysis.results;
+    if (!file.problem.empty())
+        std::fprintf(stderr, "vr60ctl: %s (%s): %s; the %zu points before it were analysed\n", a.file.c_str(),
+                     LogFormatName(file.format), file.problem.c_str(), results.records);
     // The results of part of a file are printed, but never as a success.
     if (file.readError != 0)
         std::fprintf(stderr, "vr60ctl: reading %s failed after %zu records (%s); only those were analysed\n",

@@ -223,7 +223,8 @@ const std::vector<CtlCommand>& CtlCommands()
          {{nullptr, AnalyzeOptions(), {"FILE"},
            "best speeds of a log: 2 s, 10 s, 5 x 10 s, 100 m, 250 m, 500 m, nautical mile, 1 h, alpha 500, "
            "distance and time moving, each with its speed error and run, under a rule set (docs/analysis.md); "
-           "the options change the rule set's limits"}},
+           "the options change the rule set's limits. FILE is an .sbp log or another logger's .sbn, .ubx, .oao, "
+           ".gpy or GPX log, told by its content"}},
          {{kIncomplete, "the file was not read whole (more than 512 MiB, or a read failed part-way)"},
           {kNotALog, "the file is empty or not a log"},
           {kCannotOpen, "the file cannot be opened"}}},

@@ -40,7 +40,11 @@ int RunPost(CtlContext&, const CommandOptions& options)
         return kNotALog;
     }
     if (f.status == kEmptyFile) {
-        std::fprintf(stderr, "vr60ctl: %s is empty\n", file.c_str());
+        if (f.problem.empty())
+            std::fprintf(stderr, "vr60ctl: %s is empty\n", file.c_str());
+        else
+            std::fprintf(stderr, "vr60ctl: %s (%s): %s; nothing posted\n", file.c_str(), LogFormatName(f.format),
+                         f.problem.c_str());
         return f.status;
     }
     // A part of a log is not a session to rank.

@@ -18,6 +18,7 @@
 #include "TerminalText.h"
 #include "analysis/ResultText.h"
 #include "platform/ResultCode.h"
+#include "pointlog/PointLog.h"
 #include "sbp/SbpLogCheck.h"
 #include "storage/Database.h"
 #include "storage/DatabaseStore.h"
@@ -210,8 +211,12 @@ int AddFiles(CtlContext& ctx, const Args& files)
         // A stop ends the run between files; what was added stays.
         if (InterruptSignal())
             break;
+        // Another logger's file is told a log by its reader, in SessionFromFile.
+        const LogFormat format = RecogniseLogFile(file);
+        if (InterruptSignal())   // as below: a pipe's open waits, and the stop is spent
+            break;
         SbpLogTally tally;
-        const int tallied = TallySbpFile(file, tally);
+        const int tallied = format == LogFormat::Sbp || format == LogFormat::Unknown ? TallySbpFile(file, tally) : kOk;
         // A stop that cut this read short ends the run here: reading the file again would
         // wait once more (a pipe nobody writes to) with the stop already spent.
         if (InterruptSignal())
@@ -222,7 +227,7 @@ int AddFiles(CtlContext& ctx, const Args& files)
                 status = kCannotOpen;
             continue;
         }
-        if (tallied == kOk && !tally.looksLikeLog()) {
+        if (tallied == kOk && (format == LogFormat::Sbp || format == LogFormat::Unknown) && !tally.looksLikeLog()) {
             std::fprintf(stderr, "vr60ctl: %s; not added\n", NotALogText(file, tally).c_str());
             if (status == kOk)
                 status = kNotALog;
@@ -231,9 +236,9 @@ int AddFiles(CtlContext& ctx, const Args& files)
         SessionEntry entry;
         std::string error;
         if (!SessionFromFile(file, entry, error)) {
-            std::fprintf(stderr, "vr60ctl: %s\n", TerminalText(error).c_str());
+            std::fprintf(stderr, "vr60ctl: %s; not added\n", TerminalText(error).c_str());
             if (status == kOk)
-                status = kCannotOpen;
+                status = format == LogFormat::Sbp || format == LogFormat::Unknown ? kCannotOpen : kNotALog;
             continue;
         }
         const StoreReport report = store.saveSession(entry);

@@ -1,4 +1,4 @@
-// vr60view FILE.sbp: the session window for one downloaded log.
+// vr60view FILE: the session window for one log (.sbp, or another logger's .sbn, .ubx, .oao, .gpy, .gpx).
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +16,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vr60view [FILE.sbp [--rules R] | --logbook]  (a FILE that starts with '-': vr60view -- FILE)\n";
+    "usage: vr60view [FILE [--rules R] | --logbook]  (a FILE that starts with '-': vr60view -- FILE)\n";
 
 struct ViewArgs {
     bool help = false;
@@ -93,7 +93,7 @@ int main(int argc, char** argv)
     QString file = QString::fromLocal8Bit(args.file.c_str());
     if (!args.logbook && file.isEmpty()) {   // started from the menu: ask for a log
         file = QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open a VR60 log"), QString(),
-                                            QStringLiteral("VR60 logs (*.sbp);;All files (*)"));
+                                            QStringLiteral("Logs (*.sbp *.sbn *.ubx *.oao *.gpy *.gpx);;VR60 logs (*.sbp);;All files (*)"));
         if (file.isEmpty())
             return 0;
     }

@@ -207,8 +207,37 @@ SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filte
     return AnalyzeSbpFile(name, Vr60Rules(filter), maxRecords);
 }
 
+namespace {
+
+SbpFileAnalysis AnalyzeOtherLog(const std::string& name, const AnalysisRules& rules, size_t maxRecords)
+{
+    SbpFileAnalysis f;
+    PointLog log = ReadPointLog(name);
+    f.status = log.status;
+    f.format = log.format;
+    f.problem = log.problem;
+    f.serial = log.serial;
+    f.userName = log.userName;
+    if (f.status != kOk)
+        return f;
+    const size_t records = std::min(log.sbp.size() / 32, maxRecords);
+    SessionTrackBuilder builder(rules.filter, records);
+    builder.add(log.sbp.data(), records);
+    f.tally.add(log.sbp.data(), records);
+    f.analysis.track = builder.finish();
+    f.analysis.results = AnalyzeTrack(f.analysis.track, rules);
+    f.analysis.results.truncated = records < log.sbp.size() / 32;
+    return f;
+}
+
+} // namespace
+
 SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const AnalysisRules& rules, size_t maxRecords)
 {
+    const LogFormat format = RecogniseLogFile(name);
+    if (format != LogFormat::Sbp && format != LogFormat::Unknown)
+        return AnalyzeOtherLog(name, rules, maxRecords);
+    // .sbp logs, and files no reader knows (told apart by the .sbp check), stream.
     SbpFileAnalysis f;
     SbpRecordStream stream(name);
     f.status = stream.status();

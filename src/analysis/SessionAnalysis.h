@@ -12,6 +12,7 @@
 #include "analysis/AnalysisRules.h"
 #include "analysis/BestRun.h"
 #include "analysis/SessionTrack.h"
+#include "pointlog/PointLog.h"
 #include "sbp/SbpLogCheck.h"
 
 // FiveByTen follows the rule set (five runs, or five disjoint windows under
@@ -98,10 +99,17 @@ struct SbpFileAnalysis {
     int readError = 0;       // errno of a read that failed part-way (the results are then truncated)
     SbpLogTally tally;       // of the records analysed
     SessionAnalysis analysis;
+    LogFormat format = LogFormat::Sbp;
+    // Another logger's file: what stopped its reader, or why it holds no point
+    // (then status is kNotALog and notALog is not set). Empty for an .sbp file.
+    std::string problem;
+    std::string serial, userName;   // when the file tells them
 };
-// The file is read as a stream, whole unless it holds more than `maxRecords`
+// An .sbp file is read as a stream, whole unless it holds more than `maxRecords`
 // records or a read fails part-way: then results.truncated is set. The
 // analysis is there also for a file that is not a log, for whoever wants it.
+// Another logger's file (recognised by its content, pointlog/PointLog.h) is
+// read whole into records first.
 SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const AnalysisRules& rules,
                                size_t maxRecords = kMaxAnalysedRecords);
 SbpFileAnalysis AnalyzeSbpFile(const std::string& name, const PointFilter& filter,

@@ -238,13 +238,22 @@ std::unique_ptr<SessionWindow> OpenSessionWindow(const std::string& file, QStrin
         error = QObject::tr("Cannot open %1.").arg(shown);
         return nullptr;
     }
+    if (f.status == kEmptyFile && !f.problem.empty()) {
+        error = QObject::tr("%1 (%2): %3.").arg(shown, QString::fromLatin1(LogFormatName(f.format)),
+                                               QString::fromStdString(f.problem));
+        return nullptr;
+    }
     if (f.status == kEmptyFile) {
         error = QObject::tr("%1 is empty.").arg(shown);
         return nullptr;
     }
     QString title = QFileInfo(shown).fileName() + QObject::tr(" - VR60 session");
+    if (f.format != LogFormat::Sbp)
+        title += QObject::tr(" (%1 log)").arg(QString::fromLatin1(LogFormatName(f.format)));
     if (f.analysis.results.truncated)
         title += QObject::tr(" (only the first %1 records)").arg(f.analysis.results.records);
+    if (!f.problem.empty())
+        title += QObject::tr(" (read in part: %1)").arg(QString::fromStdString(f.problem));
     return std::make_unique<SessionWindow>(std::move(f.analysis), title);
 }
 

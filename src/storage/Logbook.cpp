@@ -241,6 +241,10 @@ bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& erro
     std::error_code ignored;
     e.file = std::filesystem::absolute(file, ignored).lexically_normal().string();
     const SbpFileAnalysis analysis = AnalyzeSbpFile(file, RulesOf(rules));
+    if (analysis.status == kEmptyFile && !analysis.problem.empty()) {
+        error = file + " (" + LogFormatName(analysis.format) + "): " + analysis.problem;
+        return false;
+    }
     if (analysis.status == kEmptyFile) {
         error = file + " is empty";
         return false;
@@ -255,6 +259,7 @@ bool SessionFromFile(const std::string& file, SessionEntry& e, std::string& erro
         e.endMs = points.back().timeMs;
     }
     e.results = analysis.analysis.results;
+    e.userName = analysis.userName;
     e.rules = RuleSetName(rules);
     e.results.runs.clear();
     e.results.turns.clear();

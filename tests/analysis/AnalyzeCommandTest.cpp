@@ -15,6 +15,8 @@
 #include "analysis/SyntheticLog.h"
 #include "logdata/DownloadRig.h"
 #include "platform/ResultCode.h"
+#include "pointlog/PointLog.h"
+#include "pointlog/PointLogFiles.h"
 #include "support/NotLogs.h"
 #include "support/Processes.h"
 
@@ -108,6 +110,41 @@ TEST(AnalyzeCommand, refusesBadInputWithAStatus)
         EXPECT_EQ(r.status, c.status) << c.args.back();
         EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args.back() << ": " << r.err;
         EXPECT_TRUE(r.out.empty()) << c.args.back();
+    }
+}
+
+TEST(AnalyzeCommand, anotherLoggersLogGivesTheResultsOfItsPointsAndSaysWhatItMissed)
+{
+    ScratchDir dir;
+    const std::vector<KnownPoint> points = KnownPoints(600);
+    const std::vector<uint8_t> ubx = UbxFile(points);
+    const std::string same = WriteLog(dir, "same.sbp", ReadPointLogImage(ubx, "same.ubx").sbp);
+    const std::string expected = ResultJson(AnalyzeSbpFile(same, RulesOf(RuleSet::Gp3s)).analysis.results);
+    std::vector<uint8_t> cut = ubx;
+    cut.resize(cut.size() - 50);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        int status;
+        bool sameResults;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"session.ubx", ubx, kOk, true, ""},
+        {"session.dat", GpxFile(points, GpxSpeed::TrackPointExtension), kOk, true, ""},
+        {"cut.ubx", cut, kOk, false,
+         "cut.ubx (UBX): the file ends inside a frame at byte 75474; the 599 points before it were analysed"},
+        {"header-only.oao", OaoFile({}), kNotALog, false, "header-only.oao (OAO): the OAO file holds no point; nothing analysed"},
+    };
+    for (const Case& c : cases) {
+        const CtlResult r = RunCtl({"analyze", WriteLog(dir, c.name, c.bytes), "--json"});
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.name << ": " << r.err;
+        if (c.sameResults) {
+            EXPECT_EQ(r.out, expected) << c.name;
+        } else if (c.status != kOk) {
+            EXPECT_TRUE(r.out.empty()) << c.name;
+        }
     }
 }
 

@@ -22,6 +22,9 @@
 #include "analysisview/LogbookChart.h"
 #include "analysisview/LogbookView.h"
 #include "analysisview/SessionWindow.h"
+#include "platform/ResultCode.h"
+#include "pointlog/PointLog.h"
+#include "pointlog/PointLogFiles.h"
 #include "storage/Database.h"
 #include "storage/LogbookRemoval.h"
 #include "storage/LosslessText.h"
@@ -111,6 +114,27 @@ TEST(Logbook, aSessionIsItsContent_listedNewestFirst_withTheBestOfEachCategory)
     ASSERT_TRUE(view.openSession(1));
     ASSERT_EQ(view.openedWindows().size(), 1u);
     EXPECT_EQ(view.openedWindows()[0]->analysis().results.distanceMetres, sessions[1].results.distanceMetres);
+}
+
+TEST(Logbook, anotherLoggersLogIsASessionOfItsPointsWithItsUserName)
+{
+    ScratchDir dir;
+    const std::vector<KnownPoint> points = KnownPoints(600);
+    const std::vector<uint8_t> gpy = GpyFile(points);
+    const auto write = [&dir](const char* name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(dir.file(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return dir.file(name);
+    };
+    SessionEntry fromGpy, fromSbp, none;
+    std::string error;
+    ASSERT_TRUE(SessionFromFile(write("session.gpy", gpy), fromGpy, error)) << error;
+    ASSERT_TRUE(SessionFromFile(write("same.sbp", ReadPointLogImage(gpy, "same.gpy").sbp), fromSbp, error)) << error;
+    EXPECT_EQ(fromGpy.userName, "Ana");
+    EXPECT_EQ(SessionJson(fromGpy)["results"], SessionJson(fromSbp)["results"]);
+    EXPECT_EQ(fromGpy.startMs, fromSbp.startMs);
+    EXPECT_FALSE(SessionFromFile(write("header-only.oao", OaoFile({})), none, error));
+    EXPECT_NE(error.find("header-only.oao (OAO): the OAO file holds no point"), std::string::npos) << error;
 }
 
 TEST(Logbook, sessionsUnderOtherRulesAreComputedAgainOrKeptApart)

@@ -1,0 +1,13 @@
+// Any bytes as an .ubx file, through its reader and through the recogniser.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzPointLog.h"
+#include "pointlog/Readers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzReader(&ReadUbx, data, size, "input.ubx");
+    return 0;
+}
