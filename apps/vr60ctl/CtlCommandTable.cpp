@@ -142,9 +142,12 @@ const std::vector<CtlCommand>& CtlCommands()
          "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does",
          {{nullptr, {}, {"FILE"}}}},
         {"convert", RunConvert,
-         "  convert FILE [--split]      load FILE, then \"Log Convert\" it: .NMEA .plt .csv, and .gpx .kml through\n"
-         "                              gpsbabel, in the working directory; --split ticks \"Split Log\"",
-         {{nullptr, {{"split"}}, {"FILE"}}}},
+         "  convert FILE [--split] [--gpx-speed]\n"
+         "                              load FILE, then \"Log Convert\" it: .NMEA .plt .csv, and .gpx .kml through\n"
+         "                              gpsbabel, in the working directory; --split ticks \"Split Log\";\n"
+         "                              --gpx-speed also writes FILE.speed.gpx, GPX 1.0 with the speed, course\n"
+         "                              and speed error of every point, written here without gpsbabel",
+         {{nullptr, {{"split"}, {"gpx-speed"}}, {"FILE"}}}},
         {"maplink", RunMapLink,
          "  maplink FILE ROW            print the web map link of point ROW (1-based) of FILE",
          {{nullptr, {}, {"FILE", "ROW"}}}},
@@ -164,6 +167,15 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              1 h, nautical mile and distance, which span gaps of up to D\n"
          "                              seconds. Status 10: the file was not read whole",
          {{nullptr, AnalyzeOptions(), {"FILE"}}}},
+        {"compare", RunCompare,
+         "  compare FILE FILE... [--rules R] [--max-lag S]\n"
+         "                              several logs of one session side by side: each one's clock offset to\n"
+         "                              the first (found from the speeds, to 0.1 s), then each category's\n"
+         "                              result and error per log and its difference to the first, in knots; a\n"
+         "                              log whose positions lag its speeds by more than S seconds (0.5) is\n"
+         "                              flagged. R as for analyze. Status 10: an offset was not found or a\n"
+         "                              log was not read whole",
+         {{nullptr, {{"rules", "a rule set", "R"}, {"max-lag", "a value", "S"}}, {"FILE", "FILE..."}}}},
         {"post", RunPost,
          "  post gpstc FILE [--out PAGE] [--form-url URL] [--no-open]\n"
          "                              write the ranking site's form filled in from FILE under the gpstc\n"
