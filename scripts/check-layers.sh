@@ -1,8 +1,9 @@
 #!/bin/sh
 # Checks that includes run down the layers only:
-#   platform <- (sbp) <- link <- program <- connection <- logdata <- device <- prodtest <- shell <- ui, apps
-# sbp (the SBP record and file stream) stands on platform alone; analysis sits beside the
-# features and reads SBP records through sbp, nothing else of them; storage (the records
+#   platform <- (sbp <- pointlog) <- link <- program <- connection <- logdata <- device <- prodtest <- shell <- ui, apps
+# sbp (the SBP record and file stream) stands on platform alone; pointlog (other loggers'
+# files read into SBP records) on sbp; analysis sits beside the features and reads SBP
+# records through sbp and pointlog, nothing else of them; storage (the records
 # database) stands on the records and the analysis, analysisview on the analysis and storage;
 # the simulated device stands on the link layer alone.
 # Prints every upward include and fails when there is one.
@@ -15,21 +16,22 @@ allowed() {
     case $1 in
     platform) echo "" ;;
     sbp) echo "platform" ;;
+    pointlog) echo "platform sbp" ;;
     link) echo "platform" ;;
-    program) echo "platform link sbp" ;;
-    connection) echo "platform link sbp program" ;;
-    logdata) echo "platform link sbp program connection" ;;
-    device) echo "platform link sbp program connection logdata" ;;
-    prodtest) echo "platform link sbp program connection logdata device" ;;
-    shell) echo "platform link sbp program connection logdata device prodtest" ;;
-    ui) echo "platform link sbp program connection logdata device prodtest shell" ;;
-    analysis) echo "platform sbp" ;;
-    analysisview) echo "platform sbp analysis storage" ;;
-    storage) echo "platform link sbp program connection logdata device prodtest analysis" ;;
+    program) echo "platform link sbp pointlog" ;;
+    connection) echo "platform link sbp pointlog program" ;;
+    logdata) echo "platform link sbp pointlog program connection" ;;
+    device) echo "platform link sbp pointlog program connection logdata" ;;
+    prodtest) echo "platform link sbp pointlog program connection logdata device" ;;
+    shell) echo "platform link sbp pointlog program connection logdata device prodtest" ;;
+    ui) echo "platform link sbp pointlog program connection logdata device prodtest shell" ;;
+    analysis) echo "platform sbp pointlog" ;;
+    analysisview) echo "platform sbp pointlog analysis storage" ;;
+    storage) echo "platform link sbp pointlog program connection logdata device prodtest analysis" ;;
     sim) echo "platform link" ;;
-    vr60util) echo "platform link sbp program connection logdata device prodtest shell ui storage" ;;
-    vr60ctl) echo "platform link sbp program connection logdata device prodtest shell analysis storage" ;;
-    vr60view) echo "platform sbp analysis analysisview storage" ;;
+    vr60util) echo "platform link sbp pointlog program connection logdata device prodtest shell ui storage" ;;
+    vr60ctl) echo "platform link sbp pointlog program connection logdata device prodtest shell analysis storage" ;;
+    vr60view) echo "platform sbp pointlog analysis analysisview storage" ;;
     vr60sim) echo "platform link sim" ;;
     *) echo "?" ;;
     esac
