@@ -50,34 +50,22 @@ int RunCompare(CtlContext&, const CommandOptions& options)
     }
 
     const Args& files = options.arguments();
-    std::vector<std::unique_ptr<SbpFileAnalysis>> read;
+    std::vector<std::unique_ptr<ComparedLog>> read;
     std::vector<const SessionAnalysis*> logs;
     std::vector<std::string> names;
     bool whole = true;
     for (const std::string& file : files) {
-        auto a = std::make_unique<SbpFileAnalysis>(AnalyzeSbpFile(file, rules));
-        if (a->status == kCannotOpen) {
-            std::fprintf(stderr, "vr60ctl: cannot open %s; nothing compared\n", file.c_str());
+        auto a = std::make_unique<ComparedLog>(ReadComparedLog(file, rules));
+        if (a->status != kOk) {
+            std::fprintf(stderr, "vr60ctl: %s: %s; nothing compared\n", file.c_str(), a->problem.c_str());
             return a->status;
         }
-        if (a->notALog) {
-            std::fprintf(stderr, "vr60ctl: %s; nothing compared\n", NotALogText(file, a->tally).c_str());
-            return kNotALog;
+        if (!a->problem.empty()) {
+            std::fprintf(stderr, "vr60ctl: %s: %s; the points before are compared\n", file.c_str(), a->problem.c_str());
+            whole = false;
         }
-        if (a->status == kEmptyFile) {
-            std::fprintf(stderr, "vr60ctl: %s is empty; nothing compared\n", file.c_str());
-            return a->status;
-        }
-        const SessionResults& r = a->analysis.results;
-        if (a->readError != 0)
-            std::fprintf(stderr, "vr60ctl: reading %s failed after %zu records (%s); only those are compared\n",
-                         file.c_str(), r.records, std::strerror(a->readError));
-        else if (r.truncated)
-            std::fprintf(stderr, "vr60ctl: %s holds more than %zu records; only the first %zu are compared\n",
-                         file.c_str(), kMaxAnalysedRecords, r.records);
-        whole = whole && a->readError == 0 && !r.truncated;
         logs.push_back(&a->analysis);
-        names.push_back(BaseName(file));
+        names.push_back(BaseName(file) + (a->format == "SBP" ? "" : " (" + a->format + ")"));
         read.push_back(std::move(a));
     }
 

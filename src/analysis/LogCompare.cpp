@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "analysis/Geodesy.h"
+#include "pointlog/PointLog.h"
 
 namespace {
 
@@ -258,6 +259,20 @@ LogComparison CompareLogs(const std::vector<const SessionAnalysis*>& logs, const
                 c.difference[k][size_t(info.category)] = r->speed - r0->speed;
         }
     }
+    return c;
+}
+
+ComparedLog ReadComparedLog(const std::string& name, const AnalysisRules& rules)
+{
+    ComparedLog c;
+    PointLog log = ReadPointLog(name);
+    c.status = log.status;
+    c.problem = log.problem;
+    c.format = LogFormatName(log.format);
+    c.serial = log.serial;
+    c.userName = log.userName;
+    if (log.status == 0)
+        c.analysis = AnalyzeSbpImage(log.sbp, rules);
     return c;
 }
 

@@ -56,5 +56,15 @@ std::vector<std::string> CompareTableLines(const std::vector<std::string>& names
                                            const std::vector<const SessionAnalysis*>& logs,
                                            const LogComparison& comparison, const CompareOptions& options);
 
+// A log of any format the readers know (pointlog/PointLog.h), analysed for a comparison.
+struct ComparedLog {
+    int status = 0;         // kOk, kCannotOpen, kEmptyFile or kNotALog (nothing to compare then)
+    std::string problem;    // what stopped the reader or why there is nothing; empty when read whole
+    std::string format;     // "SBP", "UBX", ...
+    std::string serial, userName;
+    SessionAnalysis analysis;
+};
+ComparedLog ReadComparedLog(const std::string& name, const AnalysisRules& rules);
+
 // "+2.3 s" to the tenth.
 std::string OffsetText(double seconds);

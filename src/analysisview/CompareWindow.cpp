@@ -331,21 +331,11 @@ std::unique_ptr<CompareWindow> OpenCompareWindow(const std::vector<std::string>&
     QStringList titles;
     for (const std::string& file : files) {
         const QString shown = QString::fromLocal8Bit(file.c_str());
-        SbpFileAnalysis f = AnalyzeSbpFile(file, RulesOf(rules));
+        ComparedLog f = ReadComparedLog(file, RulesOf(rules));
         if (status)
             *status = f.status;
-        if (f.notALog) {
-            if (status)
-                *status = kNotALog;
-            error = QString::fromLocal8Bit(NotALogText(file, f.tally).c_str()) + QObject::tr(".");
-            return nullptr;
-        }
-        if (f.status == kCannotOpen) {
-            error = QObject::tr("Cannot open %1.").arg(shown);
-            return nullptr;
-        }
-        if (f.status == kEmptyFile) {
-            error = QObject::tr("%1 is empty.").arg(shown);
+        if (f.status != kOk) {
+            error = shown + QObject::tr(": ") + QString::fromLocal8Bit(f.problem.c_str()) + QObject::tr(".");
             return nullptr;
         }
         titles << QFileInfo(shown).fileName();

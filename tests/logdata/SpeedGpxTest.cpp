@@ -15,6 +15,8 @@
 #include "SbpTestRecords.h"
 #include "logdata/LogConvert.h"
 #include "logdata/SpeedGpxExport.h"
+#include "pointlog/PointLog.h"
+#include "sbp/SbpRecord.h"
 #include "sbp/SpeedGpx.h"
 
 namespace {
@@ -85,6 +87,30 @@ TEST(SpeedGpx, pointsKeepTimeSpeedCourseAndErrorAndSkipWhatCannotBePlaced)
     EXPECT_NE(start.find("<desc>VR60 serial 123456789</desc>"), std::string::npos);
     EXPECT_EQ(start.find("<author>"), std::string::npos);
     EXPECT_EQ(end, "</trkseg>\n</trk>\n<vr60:unit serial=\"123456789\"/>\n</gpx>\n");
+}
+
+TEST(SpeedGpx, ourReaderReadsSpeedAndErrorBack)
+{
+    const std::vector<uint8_t> records = SampleTrack(120);
+    const SpeedGpxHeader header{"round trip", "42", "Pat"};
+    std::string text = SpeedGpxStart(header);
+    ASSERT_EQ(AppendSpeedGpxPoints(records.data(), 120, text), 120u);
+    text += SpeedGpxEnd(header);
+    const PointLog back = ReadPointLogImage(std::vector<uint8_t>(text.begin(), text.end()), "round trip.gpx");
+    ASSERT_EQ(back.status, 0) << back.problem;
+    EXPECT_EQ(back.format, LogFormat::Gpx);
+    EXPECT_TRUE(back.problem.empty()) << back.problem;
+    ASSERT_EQ(back.sbp.size(), records.size());
+    for (size_t i = 0; i < 120; ++i) {
+        const SbpRecord a = ReadSbpRecord(records.data() + i * 32), b = ReadSbpRecord(back.sbp.data() + i * 32);
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(b.speed, a.speed, 1);   // 0.01 m/s
+        EXPECT_NEAR(b.eeVel, a.eeVel, 1);
+        EXPECT_EQ(b.utc, a.utc);
+        EXPECT_EQ(b.milliseconds, a.milliseconds);
+        EXPECT_NEAR(b.latitude, a.latitude, 1);
+        EXPECT_NEAR(b.longitude, a.longitude, 1);
+    }
 }
 
 using SpeedGpxFile = LogFileTest;
