@@ -15,7 +15,8 @@ constexpr int64_t kCoarseStepMs = 2000;
 constexpr int64_t kFineStepMs = 100;
 constexpr long kFineReach = 30;           // fine steps either side of the coarse offset, and of no position lag
 constexpr double kMinCorrelation = 0.5;   // weaker: the speeds do not tell the offset
-constexpr double kMinSpread = 0.2;        // m/s: the speeds must vary at least this much to line up
+constexpr double kMinSpread = 0.2;
+constexpr size_t kCoarsePeaks = 6;        // m/s: the speeds must vary at least this much to line up
 
 // Values on a grid of times that are multiples of the step, NaN where the log has none.
 struct Series {
@@ -202,20 +203,41 @@ LogAlignment AlignSpeeds(const SessionTrack& reference, const SessionTrack& othe
                hi = long(std::min<int64_t>(reach, base + int64_t(rc.v.size())));
     if (lo > hi)
         return a;
-    // BestLag searches m = -lag: y's slot i + base + m.
-    const Peak coarse = BestLag(rc.v, oc.v, base, -hi, -lo, minPairs);
-    if (!coarse.found)
+    // m = -lag: y's slot i + base + m. A speed that repeats itself (steady
+    // gusts, a course sailed in laps) gives several coarse peaks of nearly one
+    // height, and 2 s means blur the true one: the best few are looked at closely.
+    std::vector<double> r(size_t(hi - lo + 1), -2);
+    for (long m = -hi; m <= -lo; ++m) {
+        const Correlation c = Correlate(rc.v, oc.v, base + m);
+        if (c.pairs >= minPairs)
+            r[size_t(m + hi)] = c.r;
+    }
+    std::vector<long> peaks;
+    for (size_t k = 0; k < r.size(); ++k)
+        if (r[k] > -2 && (k == 0 || r[k] >= r[k - 1]) && (k + 1 == r.size() || r[k] > r[k + 1]))
+            peaks.push_back(long(k) - hi);
+    if (peaks.empty())
         return a;
+    const size_t kept = std::min<size_t>(peaks.size(), kCoarsePeaks);
+    std::partial_sort(peaks.begin(), peaks.begin() + long(kept), peaks.end(),
+                      [&](long x, long y) { return r[size_t(x + hi)] > r[size_t(y + hi)]; });
+    peaks.resize(kept);
 
     const Series rf = Resample(rs, kFineStepMs, false), of = Resample(os, kFineStepMs, false);
-    const long centre = std::lround(coarse.lag) * long(kCoarseStepMs / kFineStepMs);
     const size_t fineMinPairs = std::max<size_t>(30, std::min(rf.valid, of.valid) / 2);
-    const Peak fine = BestLag(rf.v, of.v, baseOf(rf, of) + centre, -kFineReach, kFineReach, fineMinPairs);
-    if (!fine.found)
+    Peak best;
+    long bestCentre = 0;
+    for (const long m : peaks) {
+        const long centre = m * long(kCoarseStepMs / kFineStepMs);
+        const Peak fine = BestLag(rf.v, of.v, baseOf(rf, of) + centre, -kFineReach, kFineReach, fineMinPairs);
+        if (fine.found && (!best.found || fine.at.r > best.at.r))
+            best = fine, bestCentre = centre;
+    }
+    if (!best.found)
         return a;
-    a.offsetSeconds = -(double(centre) + fine.lag) * double(kFineStepMs) / 1000;
-    a.correlation = fine.at.r;
-    a.overlapSeconds = double(fine.at.pairs) * double(kFineStepMs) / 1000;
+    a.offsetSeconds = -(double(bestCentre) + best.lag) * double(kFineStepMs) / 1000;
+    a.correlation = best.at.r;
+    a.overlapSeconds = double(best.at.pairs) * double(kFineStepMs) / 1000;
     a.found = a.correlation >= kMinCorrelation;
     return a;
 }
@@ -309,6 +331,8 @@ std::vector<std::string> CompareTableLines(const std::vector<std::string>& names
     std::string header = Format("%-18s", "knots");
     for (size_t k = 0; k < logs.size(); ++k)
         header += Format(k ? "  %-20c" : "  %-13c", char('A' + k));
+    while (header.back() == ' ')
+        header.pop_back();
     lines.push_back(header);
     const SessionResults& first = logs[0]->results;
     for (const CategoryInfo& info : Categories()) {

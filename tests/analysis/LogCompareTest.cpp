@@ -19,7 +19,7 @@ namespace {
 
 // Ten minutes of speeds that wander between 4 and 14 m/s, a 200 s reach at 16
 // m/s (every category's best), then five minutes more of wandering.
-SyntheticLog Session(int64_t clockShiftMs = 0)
+SyntheticLog Session(int64_t clockShiftMs = 0, bool reach = true)
 {
     SyntheticLog log(clockShiftMs);
     const auto wander = [&](double from, double seconds) {
@@ -27,6 +27,8 @@ SyntheticLog Session(int64_t clockShiftMs = 0)
             log.run(1, 9 + 3 * std::sin(t / 7) + 2 * std::sin(t / 2.3), 30 + 40 * std::sin(t / 50));
     };
     wander(0, 600);
+    if (!reach)   // speeds that nearly repeat every 43.5 s, nothing else
+        return log;
     log.run(200, 16, 80);
     wander(600, 300);
     return log;
@@ -98,6 +100,10 @@ TEST(LogCompare, findsTheClockOffsetAndTheSpeedBiasPerCategory)
         }
         EXPECT_GE(compared, 7u);
     }
+    // A speed that nearly repeats itself lines up where it repeats exactly.
+    const SessionAnalysis wandering = Analyse(Session(0, false)), shifted = Analyse(Session(7300, false));
+    const LogComparison cmp = CompareLogs({&wandering, &shifted});
+    EXPECT_NEAR(cmp.alignment[1].offsetSeconds, -7.3, 0.1);
 }
 
 TEST(LogCompare, flagsPositionsThatLagTheSpeedsAndTellsWhatItCouldNotMeasure)
