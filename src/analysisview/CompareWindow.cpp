@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kLeft = 44, kRight = 12, kTop = 8, kBottom = 24;
+constexpr int kLeft = 44, kRight = 12, kTop = 16, kBottom = 24;
 constexpr int64_t kNearMs = 2000;   // a log further than this from the cursor has no place there
 
 // The index of the last point at or before `ms` (log time), or of the first one.
@@ -113,6 +113,7 @@ void CompareChart::paintEvent(QPaintEvent*)
         painter.setPen(text);
         painter.drawText(QRectF(0, y - 8, kLeft - 4, 16), Qt::AlignRight | Qt::AlignVCenter, QString::number(k));
     }
+    painter.drawText(QRectF(2, 0, kLeft, kTop + 12), Qt::AlignLeft | Qt::AlignTop, tr("kn"));
     for (const TimeTick& tick : TimeTicks(t0_, t1_, std::max(1, area.width() / 110))) {
         const double x = xAt(tick.ms);
         painter.setPen(text);
