@@ -51,6 +51,8 @@ install(FILES ${gen}/vr60ctl.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-comp
 install(FILES ${pkg}/60-vr60.rules DESTINATION lib/udev/rules.d)
 install(FILES ${pkg}/vr60util.desktop ${pkg}/vr60view.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${pkg}/vr60-sbp.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+# The schema of the elements our GPX files add, for whoever validates them.
+install(FILES ${pkg}/xml/vr60-gpx-speed-1.xsd DESTINATION ${CMAKE_INSTALL_DATADIR}/vr60-utility/xml)
 install(FILES ${gen}/org.vr60.vr60util.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(icon vr60util vr60view)
   foreach(size 16 22 24 32 48 64 128 256)

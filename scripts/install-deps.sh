@@ -7,7 +7,7 @@ PACKAGES="cmake make ninja-build g++ ccache pkg-config \
   qt6-base-dev libqt6opengl6-dev libgl-dev \
   libudev-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev \
-  gpsbabel xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-wqy-microhei \
+  gpsbabel libxml2-utils xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-wqy-microhei \
   dpkg-dev file lintian desktop-file-utils appstream groff-base librsvg2-bin \
   libqt6sql6-sqlite libqt6sql6-psql postgresql chromium"
 

@@ -110,6 +110,7 @@ int RunLoad(CtlContext& ctx, const CommandOptions& options);
 int RunConvert(CtlContext& ctx, const CommandOptions& options);
 int RunMapLink(CtlContext& ctx, const CommandOptions& options);
 int RunAnalyze(CtlContext& ctx, const CommandOptions& options);
+int RunCompare(CtlContext& ctx, const CommandOptions& options);
 int RunPost(CtlContext& ctx, const CommandOptions& options);
 int RunRecords(CtlContext& ctx, const CommandOptions& options);
 int RunLogbook(CtlContext& ctx, const CommandOptions& options);

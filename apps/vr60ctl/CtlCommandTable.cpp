@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 
 #include "CtlCommand.h"
 #include "CtlInterrupt.h"
 #include "analysis/AnalysisRules.h"
+#include "analysis/LogCompare.h"
 #include "connection/ConnectionSequence.h"
 #include "platform/ResultCode.h"
 
@@ -37,6 +39,13 @@ std::vector<CommandOption> LogbookListOptions()
     return {{"json", nullptr, nullptr, "print a JSON array (best: an object, category to result)"},
             {"rules", "a rule set", "R", std::string("the rule set the results are computed under: ") + RuleSetNames(),
              RuleSetName(kDefaultRuleSet)}};
+}
+
+std::string Seconds(double s)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", s);
+    return text;
 }
 
 std::string BaudRates()
@@ -212,7 +221,10 @@ const std::vector<CtlCommand>& CtlCommands()
            "not look like a log is loaded after a warning line"}}},
         {"convert", RunConvert,
          {{nullptr,
-           {{"split", nullptr, nullptr, "tick \"Split Log\""}},
+           {{"split", nullptr, nullptr, "tick \"Split Log\""},
+            {"gpx-speed", nullptr, nullptr,
+             "also write FILE.speed.gpx: GPX 1.0 with the speed, course and speed error of every point, written "
+             "without gpsbabel (an .sbp FILE only)"}},
            {"FILE"},
            "load FILE, then \"Log Convert\" it: .NMEA .plt .csv, and .gpx .kml through gpsbabel, in the working "
            "directory; the statistics line comes last"}},
@@ -240,6 +252,19 @@ const std::vector<CtlCommand>& CtlCommands()
          {{kWriteFailed, "the page could not be written"},
           {kIncomplete, "no browser could be started, or the file was not read whole"},
           {kNotALog, "the file is not a log"}}},
+        {"compare", RunCompare,
+         {{nullptr,
+           {{"rules", "a rule set", "R", std::string("the rule set the results are computed under: ") + RuleSetNames(),
+             RuleSetName(kDefaultRuleSet)},
+            {"max-lag", "a value", "S", "flag a log whose positions lag its speeds by more than S seconds",
+             Seconds(CompareOptions{}.maxPositionLag)}},
+           {"FILE", "FILE..."},
+           "several logs of one session side by side: each one's clock offset to the first (found from the "
+           "speeds, to 0.1 s), then each category's result and error per log and its difference to the first, "
+           "in knots"}},
+         {{kIncomplete, "an offset was not found or a log was not read whole"},
+          {kNotALog, "a file is not a log"},
+          {kCannotOpen, "a file cannot be opened"}}},
         {"records", RunRecords,
          {{nullptr,
            {{"serial", "a serial number", "N", "only the unit with this serial number"},

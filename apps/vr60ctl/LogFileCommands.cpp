@@ -22,6 +22,7 @@ int RunConvert(CtlContext& ctx, const CommandOptions& options)
     if (loaded != 0)
         return loaded;
     p.form.unseen.splitTrack = options.isSet("split");
+    p.form.logData.speedGpx = options.isSet("gpx-speed");
     const int result = BitBtn_offline_convertClick(p);
     if (!p.form.logData.convertStatistic.empty())
         std::printf("%s\n", p.form.logData.convertStatistic.c_str());

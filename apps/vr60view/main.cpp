@@ -1,14 +1,17 @@
-// vr60view FILE: the session window for one log (.sbp, or another logger's .sbn, .ubx, .oao, .gpy, .gpx).
+// vr60view FILE: the session window for one log (.sbp, or another logger's .sbn, .ubx,
+// .oao, .gpy, .gpx); with several files, the logs of one session compared.
 
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "analysisview/CompareWindow.h"
 #include "analysisview/LogbookView.h"
 #include "analysisview/SessionWindow.h"
 #include "platform/ResultCode.h"
@@ -16,12 +19,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vr60view [FILE [--rules R] | --logbook]  (a FILE that starts with '-': vr60view -- FILE)\n";
+    "usage: vr60view [FILE... [--rules R] | --logbook]  (a FILE that starts with '-': vr60view -- FILE)\n";
 
 struct ViewArgs {
     bool help = false;
     bool logbook = false;
     std::string file;   // empty: ask for one
+    std::vector<std::string> more;   // further files: compare them with the first
     std::optional<RuleSet> rules;   // --rules R; not given: the default
 };
 
@@ -53,8 +57,7 @@ bool ReadArgs(int argc, char** argv, ViewArgs& out)
             std::fprintf(stderr, "vr60view: unknown option %s\n%s", arg.c_str(), kUsage);
             return false;
         } else if (!out.file.empty()) {
-            std::fprintf(stderr, "vr60view: one FILE only ('%s')\n%s", arg.c_str(), kUsage);
-            return false;
+            out.more.push_back(arg);
         } else {
             out.file = arg;
         }
@@ -79,7 +82,8 @@ int main(int argc, char** argv)
         return kUsageError;
     if (args.help) {
         std::printf("%s\nShows the best speeds of a log, its speed over time and its track;\n"
-                    "without FILE it asks for one. --logbook: the sessions of the logbook (VR60_DB, else the local\n"
+                    "several FILEs (logs of one session) are compared: lined up in time, each category's results\n"
+                    "side by side, speeds and tracks overlaid; without FILE it asks for one. --logbook: the sessions of the logbook (VR60_DB, else the local\n"
                     "records database). R: the rule set, gp3s (the default), gpstc or vr60.\n", kUsage);
         return 0;
     }
@@ -109,6 +113,18 @@ int main(int argc, char** argv)
         return QApplication::exec();
     }
     int status = 0;
+    if (!args.more.empty()) {
+        std::vector<std::string> files = {args.file};
+        files.insert(files.end(), args.more.begin(), args.more.end());
+        std::unique_ptr<CompareWindow> compare = OpenCompareWindow(files, error, args.rules.value_or(kDefaultRuleSet), &status);
+        if (!compare) {
+            std::fprintf(stderr, "vr60view: %s\n", qPrintable(error));
+            QMessageBox::critical(nullptr, QStringLiteral("vr60view"), error);
+            return status == kNotALog ? kNotALog : 1;
+        }
+        compare->show();
+        return QApplication::exec();
+    }
     // A name from the command line is opened as the bytes it is.
     std::unique_ptr<SessionWindow> window =
         args.file.empty() ? OpenSessionWindow(file, error, args.rules.value_or(kDefaultRuleSet), &status)

@@ -12,6 +12,7 @@
 #include "logdata/LogBrowser.h"
 #include "logdata/PointGridText.h"
 #include "logdata/SbpExportText.h"
+#include "logdata/SpeedGpxExport.h"
 #include "platform/FileAccess.h"
 #include "platform/GpsBabelJob.h"
 #include "platform/ResultCode.h"
@@ -92,7 +93,19 @@ ResultCode ExportSbpTracks(Program& p, const std::string& input, const std::stri
         return read;
     if (!SameFile(p.grid.sourceFile, input))   // else loading it has warned already
         WarnWhenNotALog(p, input, image, "converted as it is");
-    const ResultCode written = WriteSbpExports(p, image, base);
+    ResultCode written = WriteSbpExports(p, image, base);
+    if (written == kOk && p.form.logData.speedGpx) {
+        const size_t offset = HasSbpHeader(image.data(), image.size()) ? std::min(image.size(), kSbpHeaderBytes) : 0;
+        SpeedGpxHeader header;
+        header.name = base;
+        const std::string name = SpeedGpxName(base);
+        size_t points = 0;
+        std::string error;
+        written = WriteSpeedGpxFile(image.data() + offset, (image.size() - offset) / kSbpRecordBytes, header, name,
+                                    &points, &error);
+        p.host.logLine(written == kOk ? name + ": " + std::to_string(points) + " points with their speed"
+                                      : "Cannot write " + name + ": " + error);
+    }
     image = {};
     if (written != kOk)
         return written;

@@ -62,6 +62,7 @@ struct LogDataPage {
     std::string convertStatistic;            // Label_convert_statistic
     bool autoClearAfterDownload = false;     // CheckBox_auto_log_clear_after_download ("Auto clear")
     bool googleEarthView = false;            // CheckBox_Google_Earth_View
+    bool speedGpx = false;                   // CheckBox_gpx_speed: Log Convert also writes BASE.speed.gpx
     bool browseDownloadEnabled = true;       // Button_downloadlog, enabled by "Load SBP file"
     bool clearLogEnabled = false;            // Button_clearlog
     // "Top 10 Speed": the ten lines of each table last read

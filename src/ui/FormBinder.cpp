@@ -226,6 +226,7 @@ void FormBinder::bindLogData(LogDataPage& l)
     caption(ui_.Label_convert_statistic, l.convertStatistic);
     checked(ui_.CheckBox_auto_log_clear_after_download, l.autoClearAfterDownload);
     checked(ui_.CheckBox_Google_Earth_View, l.googleEarthView);
+    checked(ui_.CheckBox_gpx_speed, l.speedGpx);
     enabled(ui_.Button_downloadlog, l.browseDownloadEnabled);
     enabled(ui_.Button_clearlog, l.clearLogEnabled);
 }

@@ -16,6 +16,10 @@ public:
     static constexpr int kStepMs = 200;
     static constexpr int64_t kStartMs = 8 * 3600 * 1000;   // 08:00:00.000 on 2014-12-07
 
+    SyntheticLog() = default;
+    // A log whose clock reads `clockShiftMs` later than the default's.
+    explicit SyntheticLog(int64_t clockShiftMs) : ms_(kStartMs + clockShiftMs) {}
+
     // `seconds` of points at `speed` m/s heading `bearing` degrees (0 north,
     // 90 east), turning `turnPerStep` degrees after each step. The log's first
     // point sits at the start with the first run's speed.

@@ -75,6 +75,7 @@ const Control kControls[] = {
     {"Label_record_count", "QLabel", "Points Logged", Seen},
     {"Edit_pointslogged", "QLineEdit", "0", Seen},
     {"CheckBox_Google_Earth_View", "QCheckBox", "Google Earth View", Seen},
+    {"CheckBox_gpx_speed", "QCheckBox", "GPX with speed", Seen},
     {"BitBtn_offline_convert", "QPushButton", "Log Convert", Seen},
     {"Button_downloadlog", "QPushButton", "Log Download ", Seen},
     {"CheckBox_auto_log_clear_after_download", "QCheckBox", "Auto clear", Seen},

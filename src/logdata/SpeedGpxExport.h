@@ -1,0 +1,18 @@
+#pragma once
+// The GPX that keeps the speed (sbp/SpeedGpx.h) written to a file.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/ResultCode.h"
+#include "sbp/SpeedGpx.h"
+
+// The name it is written under beside the other exports: BASE.speed.gpx.
+std::string SpeedGpxName(const std::string& base);
+
+// Writes `records` (32-byte SBP records, no header block) to `output`, replacing
+// it; no partial file is left. kOk with the points written in `points`, or
+// kWriteFailed with the system's reason in `error`.
+ResultCode WriteSpeedGpxFile(const uint8_t* records, size_t count, const SpeedGpxHeader& header,
+                             const std::string& output, size_t* points, std::string* error);
