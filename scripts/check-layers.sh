@@ -3,7 +3,8 @@
 #   platform <- (sbp) <- link <- program <- connection <- logdata <- device <- prodtest <- shell <- ui, apps
 # sbp (the SBP record and file stream) stands on platform alone; analysis sits beside the
 # features and reads SBP records through sbp, nothing else of them; storage (the records
-# database) stands on the records and the analysis, analysisview on the analysis and storage;
+# database) stands on the analysis and platform alone, and the shell, which composes the
+# features, puts a run's results into it; analysisview stands on the analysis and storage;
 # the simulated device stands on the link layer alone.
 # Prints every upward include and fails when there is one.
 # Usage: check-layers.sh [SOURCE_ROOT]
@@ -21,11 +22,11 @@ allowed() {
     logdata) echo "platform link sbp program connection" ;;
     device) echo "platform link sbp program connection logdata" ;;
     prodtest) echo "platform link sbp program connection logdata device" ;;
-    shell) echo "platform link sbp program connection logdata device prodtest" ;;
+    shell) echo "platform link sbp program connection logdata device prodtest analysis storage" ;;
     ui) echo "platform link sbp program connection logdata device prodtest shell" ;;
     analysis) echo "platform sbp" ;;
     analysisview) echo "platform sbp analysis storage" ;;
-    storage) echo "platform link sbp program connection logdata device prodtest analysis" ;;
+    storage) echo "platform analysis" ;;
     sim) echo "platform link" ;;
     vr60util) echo "platform link sbp program connection logdata device prodtest shell ui storage" ;;
     vr60ctl) echo "platform link sbp program connection logdata device prodtest shell analysis storage" ;;

@@ -17,7 +17,7 @@
 #include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
-#include "storage/StationRecords.h"
+#include "shell/StationRecords.h"
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowHost.h"

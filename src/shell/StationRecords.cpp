@@ -1,4 +1,4 @@
-#include "storage/StationRecords.h"
+#include "shell/StationRecords.h"
 
 #include <cstdio>
 #include <cstdlib>
