@@ -9,6 +9,16 @@ std::vector<CtlForm> SelfTestForms()
     std::vector<CommandOption> options = {{"items", "a list of test items", "LIST"}, {"snr"}, {"no-snr"}};
     for (const CommandOption& o : FollowUpOptions())
         options.push_back(o);
+    options.push_back({"station-slot", "a slot name", "SLOT"});
+    return {{nullptr, options}};
+}
+
+std::vector<CtlForm> StationForms()
+{
+    std::vector<CommandOption> options = {{"ports", "a list of ports", "LIST"}, {"all"}, {"count", "a number", "N"},
+                                          {"items", "a list of test items", "LIST"}, {"snr"}, {"no-snr"}};
+    for (const CommandOption& o : FollowUpOptions())
+        options.push_back(o);
     return {{nullptr, options}};
 }
 
@@ -136,8 +146,23 @@ const std::vector<CtlCommand>& CtlCommands()
          "                              LIST: rtc,sfm-id,m-sensor-id,g-sensor-id,battery,gps-rmc,buzzer,\n"
          "                              lcd+bk-lite,vibrator,touch-keys; --snr / --no-snr: the GPS SNR check.\n"
          "                              Status 0 all passed, 8 an item failed, 3 start not acknowledged,\n"
-         "                              4 no result in time, 11 nothing selected or a box not an integer",
+         "                              4 no result in time, 11 nothing selected or a box not an integer;\n"
+         "                              --station-slot SLOT: as a worker of station (progress lines for it,\n"
+         "                              the file not written back, a stop on its input)",
          SelfTestForms()},
+        {"station", RunStation,
+         "  station --ports LIST | --all [--count N] [TEST-OPTIONS]\n"
+         "                              the self test on many ports at once, one worker process a port:\n"
+         "                              a port's unit is tested when the port appears (and not again\n"
+         "                              before it was unplugged), each under its own serial number and\n"
+         "                              its slot in the records; \"VR60Test.ini\" is read at each unit's\n"
+         "                              start and never written. LIST: ports or device paths, by commas;\n"
+         "                              --all: every USB serial port and alias, as they come. --count N:\n"
+         "                              end after N units (else run until Ctrl-C or SIGTERM, which stop\n"
+         "                              every unit's run as interrupted). TEST-OPTIONS: selftest's --items\n"
+         "                              LIST, --snr, --no-snr, --clear, --no-clear, --power-off and\n"
+         "                              --no-power-off. Status 0 every unit passed, 8 not",
+         StationForms()},
         {"load", RunLoad,
          "  load FILE                   load an .sbp log into the point grid as \"Load SBP file\" does",
          {{nullptr, {}, {"FILE"}}}},
@@ -175,7 +200,9 @@ const std::vector<CtlCommand>& CtlCommands()
         {"records", RunRecords,
          "  records [--serial N] [--since YYYY-MM-DD] [--json | --csv]\n"
          "                              list the stored self-test records, oldest first\n"
-         "  records --summary           per day: units tested, passed, failed, the item that failed most\n"
+         "  records --summary           per day: units tested, passed, failed, the item that failed most;\n"
+         "                              per day and station: the first-pass yield (units whose first test\n"
+         "                              of the day passed)\n"
          "  records sync                deliver the records waiting in the local outbox, each once and\n"
          "                              only to the database it was meant for; with --db only that\n"
          "                              database's (status 10 when one cannot be reached or some still wait)",

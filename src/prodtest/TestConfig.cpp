@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "program/Program.h"
 #include "connection/TextFields.h"
@@ -189,9 +190,19 @@ ResultCode SaveTestConfig(Program& p, std::string* error)
     // Back into the file a load finds, so a copy named in other letter case is not left behind.
     // All keys reach it in one synced rewrite; after a failed write none do.
     const std::string file = TestConfigFileName();
-    IniEdit edit(file);
-    auto putText = [&](const char* key, const std::string& value) { edit.putString(kTestConfigSection, key, value.c_str()); };
-    auto putLong = [&](const char* key, long value) { edit.putLong(kTestConfigSection, key, value); };
+    // A station's units run side by side: they read the file and leave it alone (not even
+    // the working copy beside it, which all of them would share).
+    std::optional<IniEdit> edit;
+    if (!p.testConfigReadOnly)
+        edit.emplace(file);
+    auto putText = [&](const char* key, const std::string& value) {
+        if (edit)
+            edit->putString(kTestConfigSection, key, value.c_str());
+    };
+    auto putLong = [&](const char* key, long value) {
+        if (edit)
+            edit->putLong(kTestConfigSection, key, value);
+    };
 
     c.test1 = int32_t(CollectTestItems(p));
     c.test2 = p.form.unseen.checkVersion ? 1 : 0;
@@ -230,7 +241,8 @@ ResultCode SaveTestConfig(Program& p, std::string* error)
         if (!StrictInteger(*text, value)) {
             if (error)
                 *error = NotAnInteger(*text);
-            edit.commit();   // the keys before the battery limits stay written
+            if (edit)
+                edit->commit();   // the keys before the battery limits stay written
             return kRefused;
         }
     }
@@ -239,7 +251,7 @@ ResultCode SaveTestConfig(Program& p, std::string* error)
     for (const NumberKey& k : kNumberKeys)
         if (k.afterConversion)
             putLong(k.key, k.get(c));
-    if (!edit.commit()) {
+    if (edit && !edit->commit()) {
         if (error)
             *error = "Writing " + file + " failed!";
         return kWriteFailed;

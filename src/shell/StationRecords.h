@@ -22,6 +22,8 @@ private:
     RecordStore store_;
 };
 
+// The outcome a record holds for a BitBtn_TestClick code (kOutcomePass, ...).
+const char* RecordOutcome(int verdict);
 // The record of the run that just got its verdict (a BitBtn_TestClick code).
 TestRecord TestRecordOfRun(const Program& p, int verdict);
 

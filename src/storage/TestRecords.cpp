@@ -246,3 +246,24 @@ std::vector<TestDaySummary> SummarizeByDay(const std::vector<TestRecord>& record
     }
     return out;
 }
+
+std::vector<FirstPassYield> FirstPassByStation(const std::vector<TestRecord>& records)
+{
+    std::set<std::pair<std::string, int64_t>> seen;   // day, serial
+    std::map<std::pair<std::string, std::string>, FirstPassYield> yields;
+    for (const TestRecord& r : records) {
+        const std::string day = r.time.substr(0, 10);
+        if (r.serial < 0 || !seen.insert({day, r.serial}).second)
+            continue;
+        FirstPassYield& y = yields[{day, r.station}];
+        y.day = day;
+        y.station = r.station;
+        ++y.units;
+        if (r.outcome == kOutcomePass)
+            ++y.firstPassed;
+    }
+    std::vector<FirstPassYield> out;
+    for (const auto& [key, y] : yields)
+        out.push_back(y);
+    return out;
+}
