@@ -205,8 +205,9 @@ int RunSelfTest(CtlContext& ctx, const CommandOptions& options)
     const bool worker = options.isSet("station-slot");
     bool ran = false;
     if (worker) {
-        p.stationSlot = options.value("station-slot");
-        p.testConfigReadOnly = true;
+        if (auto* records = dynamic_cast<StationRecords*>(p.records))
+            records->setSlot(options.value("station-slot"));
+        KeepTestConfigFile(true);
         StopOnStationInput();
         SayToStation({"step", "connecting"});
     }

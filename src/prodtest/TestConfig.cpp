@@ -15,6 +15,8 @@
 
 namespace {
 
+bool writeBack = true;   // a station's worker process shares the file with the other slots
+
 uint32_t BitOf(int tag)
 {
     return tag >= 0 && tag < 15 ? TestItemBits[tag] : 0;
@@ -181,6 +183,11 @@ void LoadTestConfig(Program& p)
     t.tsVerExpect = c.ts_version;
 }
 
+void KeepTestConfigFile(bool keep)
+{
+    writeBack = !keep;
+}
+
 ResultCode SaveTestConfig(Program& p, std::string* error)
 {
     TestConfig& c = p.testConfig;
@@ -193,7 +200,7 @@ ResultCode SaveTestConfig(Program& p, std::string* error)
     // A station's units run side by side: they read the file and leave it alone (not even
     // the working copy beside it, which all of them would share).
     std::optional<IniEdit> edit;
-    if (!p.testConfigReadOnly)
+    if (writeBack)
         edit.emplace(file);
     auto putText = [&](const char* key, const std::string& value) {
         if (edit)

@@ -74,8 +74,6 @@ struct Program {
     TestConfig testConfig;
     TestConfigOrigin testConfigOrigin;
     FollowUpChoice followUps;   // vr60ctl's choice for the run; the window leaves it empty
-    bool testConfigReadOnly = false;   // a station's unit: "VR60Test.ini" is read, never written back
-    std::string stationSlot;           // the station slot (port) the unit is tested in; empty: none
     SelfTestRecord selfTest;
 
     // Lasting records (test records, the session logbook); null: none kept.

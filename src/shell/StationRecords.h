@@ -17,9 +17,12 @@ public:
     void logDownloaded(Program& p, const std::string& file) override;
 
     RecordStore& store() { return store_; }
+    // The station slot (port) the records' units are tested in.
+    void setSlot(std::string slot) { slot_ = std::move(slot); }
 
 private:
     RecordStore store_;
+    std::string slot_;
 };
 
 // The outcome a record holds for a BitBtn_TestClick code (kOutcomePass, ...).
