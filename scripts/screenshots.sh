@@ -60,7 +60,7 @@ shot view
 kill $UTIL 2>/dev/null; wait $UTIL 2>/dev/null || true
 UTIL=
 # The station window with five units: two pass, one fails an item, one never answers
-# the start, and one is still in its test.
+# the start, and one never sends its result (BIT timeout).
 SIMS=
 PORTS=
 n=0
