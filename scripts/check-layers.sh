@@ -6,8 +6,9 @@
 # the whole-file limit, map links) and sbp (the SBP record, its file stream and text) stand
 # on platform alone; pointlog (other loggers' files read into SBP records) on sbp;
 # analysis sits beside the features and reads SBP records through sbp and pointlog,
-# nothing else of them; storage (the records database) stands on the records and the
-# analysis, analysisview on the analysis and storage; the simulated device stands on the
+# nothing else of them; storage (the records database) stands on the analysis and
+# platform alone, and the shell, which composes the features, puts a run's results into
+# it; analysisview stands on the analysis and storage; the simulated device stands on the
 # link layer alone. What program/ declares is defined in program/, never in a feature.
 # Prints every upward or sideways include and every such definition, and fails when there is one.
 # Usage: check-layers.sh [SOURCE_ROOT]
@@ -24,11 +25,11 @@ allowed() {
     link) echo "platform" ;;
     program) echo "platform link sbp pointlog" ;;
     connection | logdata | device | prodtest) echo "platform basics link sbp pointlog program" ;;
-    shell) echo "platform basics link sbp pointlog program connection logdata device prodtest" ;;
+    shell) echo "platform basics link sbp pointlog program connection logdata device prodtest analysis storage" ;;
     ui) echo "platform basics link sbp pointlog program connection logdata device prodtest shell" ;;
     analysis) echo "platform sbp pointlog" ;;
     analysisview) echo "platform sbp pointlog analysis storage" ;;
-    storage) echo "platform link sbp pointlog program connection logdata device prodtest analysis" ;;
+    storage) echo "platform analysis" ;;
     sim) echo "platform link" ;;
     vr60util) echo "platform basics link sbp pointlog program connection logdata device prodtest shell ui storage" ;;
     vr60ctl) echo "platform basics link sbp pointlog program connection logdata device prodtest shell analysis storage" ;;

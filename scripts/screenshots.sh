@@ -57,5 +57,29 @@ WID=$(xdotool search --sync --onlyvisible --name "session|sbp" | head -n 1)
 sleep 2
 eval "$(xdotool getwindowgeometry --shell "$WID")"
 shot view
+kill $UTIL 2>/dev/null; wait $UTIL 2>/dev/null || true
+UTIL=
+# The station window with five units: two pass, one fails an item, one never answers
+# the start, and one never sends its result (BIT timeout).
+SIMS=
+PORTS=
+n=0
+for options in "" "--selftest-pass 0xFFFFFFEF" "--fault drop=0x13" "" "--selftest-delay 600000"; do
+    n=$((n + 1))
+    # shellcheck disable=SC2086
+    "$BUILD/vr60sim" --no-alias --serial $((1200 + n)) --user "Unit $n" --selftest-delay 500 $options >"$TMP/station$n.out" 2>&1 &
+    SIMS="$SIMS $!"
+done
+sleep 1
+for n in 1 2 3 4 5; do PORTS="$PORTS${PORTS:+,}$(head -n 1 "$TMP/station$n.out")"; done
+printf '[VR60TEST]\r\ntest1=67108880\r\nauto_log_clear=0\r\nauto_poweroff=0\r\n' >"$TMP/work/VR60Test.ini"
+VR60_DB="sqlite:$TMP/station.sqlite" "$BUILD/vr60util" --station --ports "$PORTS" >"$TMP/station.out" 2>&1 &
+UTIL=$!
+WID=$(xdotool search --sync --onlyvisible --name "Test station")
+sleep 20
+eval "$(xdotool getwindowgeometry --shell "$WID")"
+shot station
+kill $UTIL $SIMS 2>/dev/null; wait $UTIL 2>/dev/null || true
+UTIL=
 echo "Screenshots in $OUT:"
 ls "$OUT"

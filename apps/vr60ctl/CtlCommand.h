@@ -106,6 +106,7 @@ int RunPoi(CtlContext& ctx, const CommandOptions& options);
 int RunIni(CtlContext& ctx, const CommandOptions& options);
 int RunTestConfig(CtlContext& ctx, const CommandOptions& options);
 int RunSelfTest(CtlContext& ctx, const CommandOptions& options);
+int RunStation(CtlContext& ctx, const CommandOptions& options);
 int RunLoad(CtlContext& ctx, const CommandOptions& options);
 int RunConvert(CtlContext& ctx, const CommandOptions& options);
 int RunMapLink(CtlContext& ctx, const CommandOptions& options);

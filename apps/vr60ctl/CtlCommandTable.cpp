@@ -24,6 +24,9 @@ std::vector<CtlForm> SelfTestForms()
     };
     for (const CommandOption& o : FollowUpOptions())
         options.push_back(o);
+    options.push_back({"station-slot", "a slot name", "SLOT",
+                       "run as a worker of station: progress lines for it, the file not written back, a stop "
+                       "on its input"});
     return {{nullptr, options, {},
              "run the self test as \"Start \" on the Test page does, with the selection, the thresholds, the "
              "expected versions and the auto clear / power-off of VR60Test.ini in the working directory (written "
@@ -32,6 +35,25 @@ std::vector<CtlForm> SelfTestForms()
              "the switches decide for this run only and are not written back. Then one line per selected item "
              "(passed or failed), the battery, SNR and version readings, and the result: PASS, FAIL, or the box "
              "that stopped the run"}};
+}
+
+std::vector<CtlForm> StationForms()
+{
+    std::vector<CommandOption> options = {
+        {"ports", "a list of ports", "LIST", "the ports or device paths to test on, by commas"},
+        {"all", nullptr, nullptr, "every USB serial port and port alias, as they come and go"},
+        {"count", "a number", "N", "end after N units in all", "run until Ctrl-C or SIGTERM"},
+        {"items", "a list of test items", "LIST", "the items to run", "the selection of VR60Test.ini"},
+        {"snr", nullptr, nullptr, "run the GPS SNR check (it waits 15 s for the receiver)"},
+        {"no-snr", nullptr, nullptr, "skip it", "as VR60Test.ini says"},
+    };
+    for (const CommandOption& o : FollowUpOptions())
+        options.push_back(o);
+    return {{nullptr, options, {},
+             "the self test on many ports at once, one worker process a port: a port's unit is tested when the "
+             "port appears (and not again before it was unplugged), each under its own serial number and its slot "
+             "in the records; \"VR60Test.ini\" is read at each unit's start and never written. A stop (Ctrl-C, "
+             "SIGTERM) ends every unit's run as interrupted and sends each unit only the leave-link request"}};
 }
 
 std::vector<CommandOption> LogbookListOptions()
@@ -215,6 +237,8 @@ const std::vector<CtlCommand>& CtlCommands()
                  items += (items.empty() ? "" : ", ") + item;
              return items;
          }() + ". After a pass, a failed clear or power-off gives that step's status"},
+        {"station", RunStation, StationForms(),
+         {{kTestFailed, "a unit did not pass"}}},
         {"load", RunLoad,
          {{nullptr, {}, {"FILE"},
            "load an .sbp log into the point grid as \"Load SBP file\" does and print its lines; a file that does "
@@ -272,7 +296,8 @@ const std::vector<CtlCommand>& CtlCommands()
             {"json", nullptr, nullptr, "print a JSON array"},
             {"csv", nullptr, nullptr, "print one CSV line per record"},
             {"summary", nullptr, nullptr,
-             "per day: units tested, passed, failed, and the item that failed most"}},
+             "per day: units tested, passed, failed, and the item that failed most; per day and station, the "
+             "first-pass yield (units whose first test of the day passed)"}},
            {},
            "list the stored self-test records, oldest first"},
           {"sync", {}, {},

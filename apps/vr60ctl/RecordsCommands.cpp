@@ -187,6 +187,10 @@ int RunRecords(CtlContext& ctx, const CommandOptions& options)
             std::printf("%-10s %6d %7d %7d  %s\n", d.day.c_str(), d.units, d.passed, d.failed,
                         d.mostFailedItem.empty() ? "-"
                                                  : (d.mostFailedItem + " (" + std::to_string(d.mostFailedCount) + ")").c_str());
+        std::printf("\n%-10s %-24s %6s  %s\n", "day (UTC)", "station", "units", "first-pass yield");
+        for (const FirstPassYield& y : FirstPassByStation(records))
+            std::printf("%-10s %-24s %6d  %d (%.1f %%)\n", y.day.c_str(), TerminalText(y.station).c_str(), y.units,
+                        y.firstPassed, 100.0 * y.firstPassed / y.units);
     } else {
         std::printf("%-24s %-9s %-11s %-16s %s\n", "time (UTC)", "serial", "result", "station", "failed items");
         for (const TestRecord& r : records)

@@ -21,7 +21,7 @@
 #include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
-#include "storage/StationRecords.h"
+#include "shell/StationRecords.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "basics/Text.h"
 #include "platform/FileNameCase.h"
@@ -13,6 +14,8 @@
 #include "program/Program.h"
 
 namespace {
+
+bool writeBack = true;   // a station's worker process shares the file with the other slots
 
 // The numeric keys, in the order a save writes them, with the value a load falls back to.
 struct NumberKey {
@@ -170,6 +173,11 @@ void LoadTestConfig(Program& p)
     t.tsVerExpect = c.ts_version;
 }
 
+void KeepTestConfigFile(bool keep)
+{
+    writeBack = !keep;
+}
+
 ResultCode SaveTestConfig(Program& p, std::string* error)
 {
     TestConfig& c = p.testConfig;
@@ -179,9 +187,19 @@ ResultCode SaveTestConfig(Program& p, std::string* error)
     // Back into the file a load finds, so a copy named in other letter case is not left behind.
     // All keys reach it in one synced rewrite; after a failed write none do.
     const std::string file = TestConfigFileName();
-    IniEdit edit(file);
-    auto putText = [&](const char* key, const std::string& value) { edit.putString(kTestConfigSection, key, value.c_str()); };
-    auto putLong = [&](const char* key, long value) { edit.putLong(kTestConfigSection, key, value); };
+    // A station's units run side by side: they read the file and leave it alone (not even
+    // the working copy beside it, which all of them would share).
+    std::optional<IniEdit> edit;
+    if (writeBack)
+        edit.emplace(file);
+    auto putText = [&](const char* key, const std::string& value) {
+        if (edit)
+            edit->putString(kTestConfigSection, key, value.c_str());
+    };
+    auto putLong = [&](const char* key, long value) {
+        if (edit)
+            edit->putLong(kTestConfigSection, key, value);
+    };
 
     c.test1 = int32_t(CollectTestItems(p));
     c.test2 = p.form.unseen.checkVersion ? 1 : 0;
@@ -220,7 +238,8 @@ ResultCode SaveTestConfig(Program& p, std::string* error)
         if (!StrictInteger(*text, value)) {
             if (error)
                 *error = NotAnInteger(*text);
-            edit.commit();   // the keys before the battery limits stay written
+            if (edit)
+                edit->commit();   // the keys before the battery limits stay written
             return kRefused;
         }
     }
@@ -229,7 +248,7 @@ ResultCode SaveTestConfig(Program& p, std::string* error)
     for (const NumberKey& k : kNumberKeys)
         if (k.afterConversion)
             putLong(k.key, k.get(c));
-    if (!edit.commit()) {
+    if (edit && !edit->commit()) {
         if (error)
             *error = "Writing " + file + " failed!";
         return kWriteFailed;

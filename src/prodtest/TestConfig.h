@@ -34,7 +34,11 @@ void LoadTestConfig(Program& p);
 // kOk on success; on a text that is not an integer, kRefused with the error text
 // "'%s' is not a valid integer value" (keys written so far stay written);
 // kWriteFailed when the file could not be written, with "Writing VR60Test.ini failed!".
+// After KeepTestConfigFile(true) the page is taken into the record and the file is not touched.
 ResultCode SaveTestConfig(Program& p, std::string* error);
+// For the rest of the process (a station's worker, whose slots share the file): the file is
+// read at each run's start and never written back.
+void KeepTestConfigFile(bool keep);
 // What window creation and the first showing do with the configuration:
 // load it, untick the hidden version check and reduce TESTFUNCTION modulo 10.
 void StartUpTestConfig(Program& p);

@@ -83,6 +83,9 @@ const std::vector<Migration>& Migrations()
          {// The rule set each session's results were computed under; the sessions
           // stored before had this utility's own definitions, now named vr60.
           "ALTER TABLE sessions ADD COLUMN rules TEXT NOT NULL DEFAULT 'vr60'"}},
+        {6,
+         {// The test station's slot (port) a unit was tested in; empty for the single-unit test.
+          "ALTER TABLE test_records ADD COLUMN slot TEXT NOT NULL DEFAULT ''"}},
     };
     return migrations;
 }

@@ -69,6 +69,7 @@ constexpr Field kFields[] = {
     {"auto_poweroff", "auto_poweroff", &TestRecord::autoPowerOff},
     {"configured_clear", "configured_clear", &TestRecord::configuredClear},
     {"configured_poweroff", "configured_poweroff", &TestRecord::configuredPowerOff},
+    {"slot", "slot", &TestRecord::slot},
 };
 constexpr std::string_view kItemsBefore = "configured_clear";
 
@@ -285,5 +286,26 @@ std::vector<TestDaySummary> SummarizeByDay(const std::vector<TestRecord>& record
             }
         out.push_back(s);
     }
+    return out;
+}
+
+std::vector<FirstPassYield> FirstPassByStation(const std::vector<TestRecord>& records)
+{
+    std::set<std::pair<std::string, int64_t>> seen;   // day, serial
+    std::map<std::pair<std::string, std::string>, FirstPassYield> yields;
+    for (const TestRecord& r : records) {
+        const std::string day = r.time.substr(0, 10);
+        if (r.serial < 0 || !seen.insert({day, r.serial}).second)
+            continue;
+        FirstPassYield& y = yields[{day, r.station}];
+        y.day = day;
+        y.station = r.station;
+        ++y.units;
+        if (r.outcome == kOutcomePass)
+            ++y.firstPassed;
+    }
+    std::vector<FirstPassYield> out;
+    for (const auto& [key, y] : yields)
+        out.push_back(y);
     return out;
 }

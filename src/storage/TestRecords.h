@@ -45,6 +45,7 @@ struct TestRecord {
     bool autoPowerOff = false;       // the run switched the unit off (acknowledged)
     bool configuredClear = false;    // what the test configuration said
     bool configuredPowerOff = false;
+    std::string slot;              // the test station's slot (its port); empty outside a station
     std::vector<std::pair<std::string, ItemVerdict>> items;   // selected item -> verdict, in the page's order
 };
 
@@ -76,3 +77,15 @@ struct TestDaySummary {
 };
 // Per UTC day, oldest first.
 std::vector<TestDaySummary> SummarizeByDay(const std::vector<TestRecord>& records);
+
+// First-pass yield: of the units a station tested on a UTC day, those whose first test
+// of that day passed. A unit counts at the station of its first test that day; records
+// without a serial number count for nothing.
+struct FirstPassYield {
+    std::string day;       // YYYY-MM-DD (UTC)
+    std::string station;
+    int units = 0;
+    int firstPassed = 0;
+};
+// Per day (oldest first), then per station (by name); the records in the order of ListTestRecords.
+std::vector<FirstPassYield> FirstPassByStation(const std::vector<TestRecord>& records);

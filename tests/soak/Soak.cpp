@@ -39,7 +39,7 @@
 #include "sim/SimOptions.h"
 #include "soak/SoakOptions.h"
 #include "storage/Database.h"
-#include "storage/StationRecords.h"
+#include "shell/StationRecords.h"
 #include "support/Processes.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "storage/StationRecords.h"
+#include "shell/StationRecords.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +28,9 @@ int64_t SerialShown(const SelfTestRecord& s)
     return std::strtoll(text.c_str(), nullptr, 10);
 }
 
-const char* Outcome(int verdict)
+} // namespace
+
+const char* RecordOutcome(int verdict)
 {
     // The verdict alone: a stop during the clear or power-off that followed changes none.
     switch (verdict) {
@@ -39,8 +41,6 @@ const char* Outcome(int verdict)
     default: return kOutcomeNoAnswer;           // the start was not acknowledged, or the port went away
     }
 }
-
-} // namespace
 
 TestRecord TestRecordOfRun(const Program& p, int verdict)
 {
@@ -62,7 +62,7 @@ TestRecord TestRecordOfRun(const Program& p, int verdict)
     r.bestSnrSatellite = s.maxSnrSatellite;
     r.selection = s.selection;
     r.result = s.result;
-    r.outcome = Outcome(verdict);
+    r.outcome = RecordOutcome(verdict);
     r.autoClear = s.clear == FollowUpStep::Done;
     r.autoPowerOff = s.powerOff == FollowUpStep::Done;
     r.configuredClear = t.autoLogClear;
@@ -83,7 +83,9 @@ TestRecord TestRecordOfRun(const Program& p, int verdict)
 void StationRecords::selfTestJudged(Program& p, int verdict)
 {
     store_.stopWaitsWhen(&p.link.stopRequested);
-    const StoreReport report = store_.saveTestRecord(TestRecordOfRun(p, verdict));
+    TestRecord record = TestRecordOfRun(p, verdict);
+    record.slot = slot_;
+    const StoreReport report = store_.saveTestRecord(record);
     p.host.logLine(report.line);
     p.form.test.recordsToday = TodayLine(store_);
 }

@@ -17,11 +17,16 @@ public:
     void logDownloaded(Program& p, const std::string& file) override;
 
     DatabaseStore& store() { return store_; }
+    // The station slot (port) the records' units are tested in.
+    void setSlot(std::string slot) { slot_ = std::move(slot); }
 
 private:
     DatabaseStore store_;
+    std::string slot_;
 };
 
+// The outcome a record holds for a BitBtn_TestClick code (kOutcomePass, ...).
+const char* RecordOutcome(int verdict);
 // The record of the run that just got its verdict (a BitBtn_TestClick code).
 TestRecord TestRecordOfRun(const Program& p, int verdict);
 

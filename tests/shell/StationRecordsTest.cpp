@@ -16,7 +16,7 @@
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestRun.h"
 #include "storage/Database.h"
-#include "storage/StationRecords.h"
+#include "shell/StationRecords.h"
 #include "support/Files.h"
 #include "support/SimRig.h"
 #include "support/WorkingFolder.h"
