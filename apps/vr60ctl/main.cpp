@@ -11,18 +11,16 @@
 #include <string>
 #include <vector>
 
-#include <QCoreApplication>
-
 #include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "CtlDocs.h"
 #include "CtlHost.h"
 #include "CtlInterrupt.h"
+#include "CtlStores.h"
 #include "program/Program.h"
 #include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
-#include "storage/StationRecords.h"
 
 namespace {
 
@@ -55,7 +53,8 @@ void PrintUsage(std::ostream& out)
            "       device gets no request but the one that leaves link mode\n"
            "\n";
     PrintEnvironmentHelp(out);
-    out << "\n"
+    out << LeftOutOfThisBuild()
+        << "\n"
            "commands:\n";
     for (const CtlCommand& c : CtlCommands())
         out << c.usage << "\n";
@@ -121,8 +120,7 @@ int main(int argc, char** argv)
     // A file-size limit then fails the write that passes it, which is reported, instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    QCoreApplication::setOrganizationName(QStringLiteral("TRAXELO"));
-    QCoreApplication::setApplicationName(QStringLiteral("VR40LINK"));
+    NameSettingsStore();
 
     CtlOptions options;
     int i = 1;
@@ -155,8 +153,7 @@ int main(int argc, char** argv)
         if (arg == "--db") {
             // An empty URL names the default database.
             std::string error;
-            DatabaseTarget target;
-            if (i + 1 >= argc || !ParseDatabaseUrl(argv[i + 1], target, error)) {
+            if (i + 1 >= argc || !CheckDatabaseUrl(argv[i + 1], error)) {
                 std::cerr << "vr60ctl: --db: " << (i + 1 >= argc ? "needs a URL" : error) << "\n";
                 return kUsageError;
             }
@@ -224,8 +221,8 @@ int main(int argc, char** argv)
     auto program = std::make_unique<Program>(
         host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeTracedIfAsked(MakeSystemTransport()); });
     StopWaitsOnSignals(program->link);
-    StationRecords records(ConfiguredTarget(options.dbGiven ? &options.db : nullptr));
-    program->records = &records;
+    const std::unique_ptr<RecordSink> records = OpenRecords(options);
+    program->records = records.get();
     CtlContext ctx{*program, host, options, {}};
     const int result = command->run(ctx, line);
     if (const int signal = InterruptSignal()) {

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <QFileInfo>
 
 #include "logdata/PointGridDecode.h"
 #include "program/Program.h"
 #include "program/PointGrid.h"
+#include "platform/FileAccess.h"
 #include "platform/ResultCode.h"
 #include "sbp/SbpLogCheck.h"
 
@@ -55,7 +55,7 @@ ResultCode Load_SBPClick(Program& p, const std::string& chosenFile)
 
     DecodeSbpRecords(p.grid, nullptr, points);
     p.grid.decodeImage(std::move(image), points);   // the grid keeps the file image itself
-    p.grid.sourceFile = QFileInfo(QString::fromStdString(chosenFile)).absoluteFilePath().toStdString();
+    p.grid.sourceFile = AbsoluteFileName(chosenFile);
     p.form.logData.logFileName = chosenFile;
     return kOk;
 }
