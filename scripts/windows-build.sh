@@ -1,7 +1,7 @@
 #!/bin/sh
 # Cross-builds the Windows command-line program, build-win/vr60ctl.exe (static,
 # MinGW-w64, no Qt), from the same sources as the Linux vr60ctl, and the file
-# check build-win/filecheck.exe. The pieces that need Qt are left out: the window's
+# check build-win/platformcheck.exe. The pieces that need Qt are left out: the window's
 # device-change watch and point-grid model, the records database (NoQtCommands.cpp
 # stands in) and the converter runs (ExternalTool reports them as not started).
 # Usage: windows-build.sh [BUILD_FOLDER]   (default build-win)
@@ -33,5 +33,5 @@ fi
 LIBS="-static -ladvapi32 -lshell32"
 objs() { for f in $FILES; do echo "$OUT/obj/$(echo "$f" | tr / _).o"; done; }
 $CXX -o "$OUT/vr60ctl.exe" $(objs | grep -v tests_windows_) $LIBS
-$CXX -o "$OUT/filecheck.exe" "$OUT/obj/tests_windows_FileCheck.cpp.o" $(objs | grep src_platform_) $LIBS
+$CXX -o "$OUT/platformcheck.exe" "$OUT/obj/tests_windows_PlatformCheck.cpp.o" $(objs | grep src_platform_) $LIBS
 echo "$OUT/vr60ctl.exe"

@@ -22,6 +22,14 @@
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include "platform/WideText.h"
+#endif
+
 namespace {
 
 constexpr const char* kUsageLine = "usage: vr60ctl [--port PORT] [--baud RATE] [--yes] [--db URL] COMMAND [ARGS]\n";
@@ -116,6 +124,20 @@ bool TraceFileWritable()
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // Texts and names are UTF-8 inside: the console shows them so, and the words come so.
+    // The output is the Linux program's byte for byte (no CR added), so files made from it compare.
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    const std::vector<std::string> words = Utf8Arguments();
+    std::vector<char*> wordPointers;
+    for (const std::string& word : words)
+        wordPointers.push_back(const_cast<char*>(word.c_str()));
+    wordPointers.push_back(nullptr);
+    if (int(words.size()) == argc)
+        argv = wordPointers.data();
+#endif
 #ifdef SIGXFSZ
     // A file-size limit then fails the write that passes it, which is reported, instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -136,16 +136,25 @@ bool ReplaceFileAtomically(const std::string& temp, const std::string& final)
 #ifdef _WIN32
     const std::wstring from = Wide(temp);
     const std::wstring to = Wide(final);
-    // A virus scanner or an indexer holds a file for a moment: give it about a second.
+    // A target another program holds open refuses the rename; ReplaceFile takes its place when
+    // that program allows deletion. A virus scanner or an indexer lets go within a moment.
     for (int attempt = 0;; ++attempt) {
         if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
-        const DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION || attempt == 10) {
-            errno = error == ERROR_ACCESS_DENIED ? EACCES : error == ERROR_SHARING_VIOLATION ? EBUSY : EIO;
-            return false;
+        DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+            if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+                return true;
+            const DWORD attributes = GetFileAttributesW(to.c_str());
+            const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+            if (!readOnly && attempt < 10) {
+                Sleep(100);
+                continue;
+            }
+            error = readOnly ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION;
         }
-        Sleep(100);
+        errno = error == ERROR_ACCESS_DENIED ? EACCES : error == ERROR_SHARING_VIOLATION ? EBUSY : EIO;
+        return false;
     }
 #else
     return std::rename(temp.c_str(), final.c_str()) == 0;

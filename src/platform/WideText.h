@@ -4,7 +4,11 @@
 
 #ifdef _WIN32
 #include <string>
+#include <vector>
 
 std::wstring WideFromUtf8(const std::string& text);
 std::string Utf8FromWide(const wchar_t* text, size_t length);
+// The program's command line as UTF-8 words (argv has them in the ANSI code page,
+// which cannot hold every file name).
+std::vector<std::string> Utf8Arguments();
 #endif

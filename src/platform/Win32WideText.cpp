@@ -4,8 +4,20 @@
 
 #ifndef NOMINMAX
 #define NOMINMAX
+std::vector<std::string> Utf8Arguments()
+{
+    int count = 0;
+    wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; words && i < count; ++i)
+        args.push_back(Utf8FromWide(words[i], wcslen(words[i])));
+    LocalFree(words);
+    return args;
+}
+
 #endif
 #include <windows.h>
+#include <shellapi.h>
 
 std::wstring WideFromUtf8(const std::string& text)
 {
@@ -27,6 +39,17 @@ std::string Utf8FromWide(const wchar_t* text, size_t length)
     if (n > 0)
         WideCharToMultiByte(CP_UTF8, 0, text, int(length), utf8.data(), n, nullptr, nullptr);
     return utf8;
+}
+
+std::vector<std::string> Utf8Arguments()
+{
+    int count = 0;
+    wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; words && i < count; ++i)
+        args.push_back(Utf8FromWide(words[i], wcslen(words[i])));
+    LocalFree(words);
+    return args;
 }
 
 #endif
