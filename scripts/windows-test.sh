@@ -105,6 +105,10 @@ status_of() { cat "$RUN/$1/$2.status"; }
 echo "Windows: platform checks"
 (cd "$RUN/win" && $WINE "$WIN/platformcheck.exe") || fail "platformcheck.exe"
 
+echo "Windows: --help names what the build leaves out"
+on_windows help --help
+grep -q 'without Qt' "$RUN/win/help.out" || fail "--help does not say what is left out"
+
 echo "Windows: the port table"
 on_windows ports ports
 grep -q '^COM  7  \\\\\.\\COM7 ' "$RUN/win/ports.out" || fail "ports: COM7 not listed: $(cat "$RUN/win/ports.out")"

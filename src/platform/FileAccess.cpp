@@ -136,15 +136,13 @@ bool ReplaceFileAtomically(const std::string& temp, const std::string& final)
 #ifdef _WIN32
     const std::wstring from = Wide(temp);
     const std::wstring to = Wide(final);
-    // A target another program holds open refuses the rename; ReplaceFile takes its place when
-    // that program allows deletion. A virus scanner or an indexer lets go within a moment.
+    // A target another program holds open refuses the rename (access denied, or a sharing
+    // violation); a virus scanner or an indexer lets go within a moment, so wait that long.
     for (int attempt = 0;; ++attempt) {
         if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         DWORD error = GetLastError();
         if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
-            if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-                return true;
             const DWORD attributes = GetFileAttributesW(to.c_str());
             const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
             if (!readOnly && attempt < 10) {

@@ -50,7 +50,7 @@ void ReplaceOverHeldTarget()
         const char* what;
         DWORD share;        // how the other handle shares the target
         int releaseAfterMs; // when the other handle closes (-1: after the replace)
-        int replaced;       // 1 yes, 0 no, -1 either (Windows replaces, Wine 8 does not)
+        int replaced;       // 1 yes, 0 no, -1 either (Wine 8 refuses; Windows is untried)
     } cases[] = {
         {"nobody holds it", 0, 0, 1},
         {"a reader that allows deletion", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, -1, -1},
