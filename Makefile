@@ -7,7 +7,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 SANITIZE_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug -DVR60_SANITIZE=ON -DVR60_BENCH=OFF
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run screenshots test bench fuzz sanitize soak soak-sanitize wincheck package package-check clean
+.PHONY: all deps build run screenshots test bench fuzz sanitize soak soak-sanitize wincheck wintest package package-check clean
 
 all: build
 
@@ -57,6 +57,10 @@ soak-sanitize: deps
 wincheck: build
 	./scripts/windows-check.sh $(BUILD)
 
+# vr60ctl.exe (MinGW-w64, no Qt) in build-win/, run under Wine against vr60sim beside the Linux vr60ctl.
+wintest: build
+	./scripts/windows-test.sh $(BUILD) build-win
+
 # vr60-utility_<version>_<arch>.deb in this folder (CPack), and its checks.
 package: build
 	cmake --build $(BUILD) --target package
@@ -65,4 +69,4 @@ package-check: build
 	./scripts/check-package.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-bench build-asan build-fuzz
+	rm -rf $(BUILD) build-bench build-asan build-fuzz build-win

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CtlCommand.h"
+#include "CtlStores.h"
 #include "connection/ConnectionSequence.h"
 #include "program/Program.h"
 
@@ -331,6 +332,7 @@ void PrintUsage(std::ostream& out)
         out << Entry(StatusCode(s.code), s.meaning, 7);
     out << "\n";
     PrintEnvironmentHelp(out);
+    out << LeftOutOfThisBuild();
     out << "\nvr60ctl COMMAND --help prints a command's options, what applies without them, and its exit "
            "statuses.\n\ncommands:\n";
     for (const CtlCommand& c : CtlCommands()) {

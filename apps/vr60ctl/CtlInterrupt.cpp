@@ -2,6 +2,13 @@
 
 #include <csignal>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include "link/LinkContext.h"
 
 namespace {
@@ -16,6 +23,18 @@ void OnSignal(int signal)
         stopFlag->store(true);
 }
 
+#ifdef _WIN32
+// Ctrl-C and Ctrl-Break reach a console program as control events, on a thread of their own.
+// The first one stops the operation; a second one ends the program (the default handler).
+BOOL WINAPI OnConsoleEvent(DWORD event)
+{
+    if ((event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) || arrived)
+        return FALSE;
+    OnSignal(SIGINT);
+    return TRUE;
+}
+#endif
+
 } // namespace
 
 void StopWaitsOnSignals(LinkContext& link)
@@ -23,8 +42,7 @@ void StopWaitsOnSignals(LinkContext& link)
     static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
     stopFlag = &link.stopRequested;
 #ifdef _WIN32
-    // Ctrl-C and Ctrl-Break in a console arrive as SIGINT; a second one ends the program.
-    std::signal(SIGINT, OnSignal);
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
     std::signal(SIGTERM, OnSignal);
 #else
     struct sigaction action = {};

@@ -4,14 +4,12 @@
 #include <fstream>
 #include <string>
 
-#include <QProcess>
-#include <QString>
-
 #include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "analysis/PostPage.h"
 #include "analysis/SessionAnalysis.h"
 #include "platform/ResultCode.h"
+#include "program/Program.h"
 
 namespace {
 
@@ -26,7 +24,7 @@ std::string PageNameFor(const std::string& file)
 
 } // namespace
 
-int RunPost(CtlContext&, const CommandOptions& options)
+int RunPost(CtlContext& ctx, const CommandOptions& options)
 {
     // The table takes "gpstc" as the only form, with one FILE.
     const std::string& file = options.arguments()[0];
@@ -66,7 +64,7 @@ int RunPost(CtlContext&, const CommandOptions& options)
     std::printf("%s\n", page.c_str());
     if (options.isSet("no-open"))
         return kOk;
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(page)})) {
+    if (!ctx.program.opener->open(page)) {
         std::fprintf(stderr, "vr60ctl: no browser could be started; open %s yourself\n", page.c_str());
         return kIncomplete;
     }

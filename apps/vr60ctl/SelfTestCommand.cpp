@@ -8,17 +8,15 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "CommandOptions.h"
 #include "CtlCommand.h"
+#include "StationWorker.h"
 #include "platform/ResultCode.h"
 #include "program/Program.h"
 #include "prodtest/TestConfig.h"
 #include "prodtest/TestRun.h"
-#include "shell/Station.h"
-#include "shell/StationRecords.h"
 
 namespace {
 
@@ -123,50 +121,6 @@ std::string StopNote(const SelfTestRecord& r)
     return {};
 }
 
-void SayToStation(const std::vector<std::string>& fields)
-{
-    std::printf("%s\n", StationLine(fields).c_str());
-    std::fflush(stdout);
-}
-
-// A station's worker stops at a line on its input or at its end (the station gone) as
-// at SIGTERM: the run ends as interrupted, with nothing sent but the leave-link request.
-void StopOnStationInput()
-{
-    std::thread([] {
-        for (int c; (c = std::getchar()) != EOF && c != '\n';) {
-        }
-        std::raise(SIGTERM);
-    }).detach();
-}
-
-// The run's own verdict: a follow-up that failed or was stopped after it changes nothing of it.
-int VerdictOfRun(const Program& p, int result)
-{
-    if (result == kRefused)
-        return result;
-    switch (p.form.test.lamp) {
-    case TestLamp::Green: return kOk;
-    case TestLamp::Yellow: return kTestFailed;
-    default: return result;
-    }
-}
-
-// The outcome as the record has it, and the items that failed.
-std::vector<std::string> StationResult(const Program& p, bool ran, int result)
-{
-    if (!ran)   // no connection: the unit answered nothing, unless a stop came first
-        return {"result", result == kInterrupted ? kOutcomeInterrupted : kOutcomeNoAnswer};
-    const int verdict = VerdictOfRun(p, result);
-    if (verdict == kRefused)
-        return {"result", "refused: " + p.selfTest.stopText};
-    std::vector<std::string> fields = {"result", RecordOutcome(verdict)};
-    for (const auto& [item, itemVerdict] : TestRecordOfRun(p, verdict).items)
-        if (itemVerdict == false)
-            fields.push_back(item);
-    return fields;
-}
-
 } // namespace
 
 std::vector<std::string> SelfTestItemNames()
@@ -198,24 +152,17 @@ int RunSelfTest(CtlContext& ctx, const CommandOptions& options)
     // A station's slot: the unit's progress goes to the station in lines of its own, and the
     // configuration, shared with the other slots, is not written back.
     const bool worker = options.isSet("station-slot");
+    if (worker && !StartStationWorker(p, options.value("station-slot")))
+        return kUsageError;
     bool ran = false;
-    if (worker) {
-        if (auto* records = dynamic_cast<StationRecords*>(p.storage))
-            records->setSlot(options.value("station-slot"));
-        KeepTestConfigFile(true);
-        StopOnStationInput();
-        SayToStation({"step", "connecting"});
-    }
     const int result = WithDevice(ctx, [&](Program& q) {
         ran = true;
-        if (worker) {
-            SayToStation({"unit", q.form.settings.currentSno, q.identity.userName});
-            SayToStation({"step", "self test"});
-        }
+        if (worker)
+            TellStationTheUnit(q);
         return BitBtn_TestClick(q);
     });
     if (worker)
-        SayToStation(StationResult(p, ran, result));
+        TellStationTheResult(p, ran, result);
 
     const SelfTestRecord& r = p.selfTest;
     const TestLamp lamp = p.form.test.lamp;

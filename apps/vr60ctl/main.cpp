@@ -10,18 +10,24 @@
 #include <string>
 #include <vector>
 
-#include <QCoreApplication>
-
 #include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "CtlDocs.h"
 #include "CtlHost.h"
 #include "CtlInterrupt.h"
+#include "CtlStores.h"
 #include "program/Program.h"
 #include "platform/ResultCode.h"
 #include "platform/SystemTransport.h"
 #include "platform/TracingTransport.h"
-#include "shell/StationRecords.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include "platform/WideText.h"
+#endif
 
 namespace {
 
@@ -81,12 +87,25 @@ bool TraceFileWritable()
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // Texts and names are UTF-8 inside: the console shows them so, and the words come so.
+    // The output is the Linux program's byte for byte (no CR added), so files made from it compare.
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    const std::vector<std::string> words = Utf8Arguments();
+    std::vector<char*> wordPointers;
+    for (const std::string& word : words)
+        wordPointers.push_back(const_cast<char*>(word.c_str()));
+    wordPointers.push_back(nullptr);
+    if (int(words.size()) == argc)
+        argv = wordPointers.data();
+#endif
 #ifdef SIGXFSZ
     // A file-size limit then fails the write that passes it, which is reported, instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    QCoreApplication::setOrganizationName(QStringLiteral("TRAXELO"));
-    QCoreApplication::setApplicationName(QStringLiteral("VR40LINK"));
+    NameSettingsStore();
 
     CtlOptions options;
     int i = 1;
@@ -115,8 +134,7 @@ int main(int argc, char** argv)
         if (arg == "--db") {
             // An empty URL names the default database.
             std::string error;
-            DatabaseTarget target;
-            if (i + 1 >= argc || !ParseDatabaseUrl(argv[i + 1], target, error)) {
+            if (i + 1 >= argc || !CheckDatabaseUrl(argv[i + 1], error)) {
                 std::cerr << "vr60ctl: --db: " << (i + 1 >= argc ? "needs a URL" : error) << "\n";
                 return kUsageError;
             }
@@ -184,8 +202,8 @@ int main(int argc, char** argv)
     auto program = std::make_unique<Program>(
         host, [](const std::string&) -> std::unique_ptr<Transport> { return MakeTracedIfAsked(MakeSystemTransport()); });
     StopWaitsOnSignals(program->link);
-    StationRecords records(ConfiguredTarget(options.dbGiven ? &options.db : nullptr));
-    program->storage = &records;
+    const std::unique_ptr<StorageSink> records = OpenRecords(options);
+    program->storage = records.get();
     CtlContext ctx{*program, host, options, {}};
     const int result = command->run(ctx, line);
     if (const int signal = InterruptSignal()) {

@@ -1,19 +1,6 @@
 #include "logdata/DownloadTarget.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QString>
-
 #include "platform/FileAccess.h"
-
-namespace {
-
-QFileInfo Info(const std::string& name)
-{
-    return QFileInfo(QString::fromStdString(name));
-}
-
-} // namespace
 
 std::string PartialNameFor(const std::string& name)
 {
@@ -28,8 +15,7 @@ std::string PartialNameFor(const std::string& name)
 
 DownloadTarget::DownloadTarget(std::string name) : name_(std::move(name))
 {
-    const QFileInfo info = Info(name_);
-    written_ = info.exists() && !info.isFile() ? name_ : PartialNameFor(name_);
+    written_ = FileExists(name_) && RegularFileSize(name_) < 0 ? name_ : PartialNameFor(name_);
 }
 
 bool DownloadTarget::commit()
@@ -41,8 +27,7 @@ std::string DownloadTarget::keepIncomplete()
 {
     if (written_ == name_)
         return name_ + " is incomplete";
-    const QFileInfo info = Info(written_);
-    const qint64 bytes = info.isFile() ? info.size() : 0;
+    const long long bytes = RegularFileSize(written_);
     std::string note;
     if (bytes > 0) {
         note = written_ + " holds " + std::to_string(bytes) + " bytes (incomplete)";
@@ -50,7 +35,7 @@ std::string DownloadTarget::keepIncomplete()
         discard();
         note = "no log data was kept";
     }
-    if (Info(name_).exists())
+    if (FileExists(name_))
         note += "; " + name_ + " is as it was";
     return note;
 }
@@ -58,5 +43,5 @@ std::string DownloadTarget::keepIncomplete()
 void DownloadTarget::discard()
 {
     if (written_ != name_)
-        QFile::remove(QString::fromStdString(written_));
+        RemoveFile(written_);
 }

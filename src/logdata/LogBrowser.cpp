@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include <QFileInfo>
 
 #include "basics/MapLink.h"
 #include "basics/WholeFile.h"
 #include "logdata/PointGridText.h"
+#include "platform/FileAccess.h"
 #include "platform/ResultCode.h"
 #include "program/PointGrid.h"
 #include "program/Program.h"
@@ -37,7 +37,7 @@ ResultCode Load_SBPClick(Program& p, const std::string& chosenFile)
 
     DecodeSbpRecords(p.grid, nullptr, points);
     p.grid.decodeImage(std::move(image), points);   // the grid keeps the file image itself
-    p.grid.sourceFile = QFileInfo(QString::fromStdString(chosenFile)).absoluteFilePath().toStdString();
+    p.grid.sourceFile = AbsoluteFileName(chosenFile);
     p.form.logData.logFileName = chosenFile;
     return kOk;
 }

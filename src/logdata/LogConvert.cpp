@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "basics/WholeFile.h"
 #include "link/SerialLink.h"
 #include "logdata/GridCsv.h"
@@ -22,13 +19,18 @@
 
 namespace {
 
+#ifdef _WIN32
+constexpr const char* kFolderSeparators = "/\\";
+#else
+constexpr const char* kFolderSeparators = "/";
+#endif
+
 bool SameFile(const std::string& a, const std::string& b)
 {
     if (a.empty() || b.empty())
         return false;
-    const QFileInfo fa(QString::fromStdString(a)), fb(QString::fromStdString(b));
-    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
-    return !ca.isEmpty() && ca == cb;
+    const std::string ca = CanonicalFileName(a);
+    return !ca.empty() && ca == CanonicalFileName(b);
 }
 
 bool WriteChunks(Program& p, const std::string& name, const uint8_t* records, size_t total, std::vector<char>& work,
@@ -58,13 +60,15 @@ std::string ConvertStatisticText(uint32_t total, uint32_t noFix, uint32_t bad)
 
 std::string SbpBaseName(const std::string& input)
 {
-    return QFileInfo(QString::fromStdString(input)).completeBaseName().toStdString();
+    const std::string file = input.substr(input.find_last_of(kFolderSeparators) + 1);
+    return file.substr(0, file.rfind('.'));
 }
 
 std::string SbpExtension(const std::string& input)
 {
-    const QString suffix = QFileInfo(QString::fromStdString(input)).suffix();
-    return suffix.isEmpty() ? std::string() : "." + suffix.toStdString();
+    const std::string file = input.substr(input.find_last_of(kFolderSeparators) + 1);
+    const size_t dot = file.rfind('.');
+    return dot == std::string::npos || dot + 1 == file.size() ? std::string() : file.substr(dot);
 }
 
 ResultCode WriteSbpExports(Program& p, const std::vector<uint8_t>& image, const std::string& base)
@@ -129,7 +133,7 @@ ResultCode ConvertSbpFile(Program& p)
 {
     const std::string input = p.form.browse.gridFileName;
     ResultCode result = kOk;
-    if (!QFileInfo::exists(QString::fromStdString(input))) {
+    if (!FileExists(input)) {
         p.host.setBusyCursor(false);
         p.host.messageBox(input + " not found!");
         result = kCannotOpen;
@@ -167,9 +171,9 @@ ResultCode ConvertSbpFile(Program& p)
                 std::snprintf(line, sizeof line, "%s.kml(plt,nmea,gpx) files generated", base.c_str());
                 p.host.logLine(line);
                 if (p.form.logData.googleEarthView) {
-                    const QString kml = QDir::current().absoluteFilePath(QString::fromStdString(base + ".kml"));
-                    if (!p.opener->open(kml.toStdString()))
-                        p.host.logLine("Cannot open " + kml.toStdString());
+                    const std::string kml = AbsoluteFileName(base + ".kml");
+                    if (!p.opener->open(kml))
+                        p.host.logLine("Cannot open " + kml);
                 }
                 if (!csvOk)
                     result = kWriteFailed;
@@ -184,7 +188,7 @@ ResultCode ConvertSbpFile(Program& p)
 
 ResultCode BitBtn_offline_convertClick(Program& p)
 {
-    if (!QFileInfo::exists(QString::fromStdString(p.form.logData.logFileName))) {
+    if (!FileExists(p.form.logData.logFileName)) {
         p.host.messageBox("File not exist!");
         return kCannotOpen;
     }

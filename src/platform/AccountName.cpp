@@ -8,7 +8,7 @@
 #endif
 #include <windows.h>
 
-#include <QString>
+#include "platform/WideText.h"
 #else
 #include <pwd.h>
 #include <unistd.h>
@@ -38,7 +38,7 @@ std::string FromSystem()
     DWORD size = sizeof name / sizeof name[0];
     if (!GetUserNameW(name, &size) || size <= 1)
         return {};
-    return QString::fromWCharArray(name, int(size - 1)).toStdString();
+    return Utf8FromWide(name, size - 1);
 #else
     const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(suggested > 0 ? size_t(suggested) : 16384);

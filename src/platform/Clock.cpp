@@ -18,8 +18,8 @@ int Clock::standardBiasMinutes() const
 {
 #ifdef _WIN32
     _tzset();
-    long seconds = 0;
-    _get_timezone(&seconds);
+    // _timezone, not _get_timezone: the C runtime MinGW links (msvcrt.dll) has only the variable.
+    const long seconds = _timezone;
 #else
     tzset();
     const long seconds = timezone;

@@ -3,7 +3,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
-#include <QString>
+
+#include "platform/WideText.h"
 #else
 #include <QProcess>
 #include <QString>
@@ -17,7 +18,7 @@ public:
     bool open(const std::string& target) override
     {
 #ifdef _WIN32
-        const std::wstring w = QString::fromStdString(target).toStdWString();
+        const std::wstring w = WideFromUtf8(target);
         const auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", w.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         return r > 32;
 #else

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 
+#ifndef VR60_NO_QT
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QStringList>
+#endif
 
+#ifndef VR60_NO_QT
 namespace {
 
 bool EndsWithText(const std::string& file, const std::string& ending)
@@ -112,6 +115,24 @@ ExternalTool::Result ExternalTool::run(const std::string& name, const std::vecto
     result.status = Status::Ok;
     return result;
 }
+
+#else
+// The build without Qt (the Windows command-line program) starts no child processes.
+std::string ExternalTool::find(const std::string&) const
+{
+    return {};
+}
+
+ExternalTool::Result ExternalTool::run(const std::string& name, const std::vector<std::string>&, const std::string&,
+                                       int, const std::function<void()>&)
+{
+    Result result;
+    result.status = Status::StartFailed;
+    result.program = name;
+    result.errorText = "this build of the program starts no other programs";
+    return result;
+}
+#endif
 
 std::string DescribeToolFailure(const ExternalTool::Result& r, const std::string& output)
 {

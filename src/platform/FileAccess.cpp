@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-
-#include <QString>
+#include <cstring>
+#include <filesystem>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -16,6 +16,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include "platform/WideText.h"
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,7 +28,7 @@ namespace {
 #ifdef _WIN32
 std::wstring Wide(const std::string& name)
 {
-    return QString::fromStdString(name).toStdWString();
+    return WideFromUtf8(name);
 }
 
 int OpenForWriting(const std::string& name, bool exclusive)
@@ -132,13 +134,78 @@ ResultCode ReadWholeFile(const std::string& name, size_t limit, std::vector<uint
 bool ReplaceFileAtomically(const std::string& temp, const std::string& final)
 {
 #ifdef _WIN32
-    if (MoveFileExW(Wide(temp).c_str(), Wide(final).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
-    return false;
+    const std::wstring from = Wide(temp);
+    const std::wstring to = Wide(final);
+    // A target another program holds open refuses the rename (access denied, or a sharing
+    // violation); a virus scanner or an indexer lets go within a moment, so wait that long.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+            const DWORD attributes = GetFileAttributesW(to.c_str());
+            const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+            if (!readOnly && attempt < 10) {
+                Sleep(100);
+                continue;
+            }
+            error = readOnly ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION;
+        }
+        errno = error == ERROR_ACCESS_DENIED ? EACCES : error == ERROR_SHARING_VIOLATION ? EBUSY : EIO;
+        return false;
+    }
 #else
     return std::rename(temp.c_str(), final.c_str()) == 0;
 #endif
+}
+
+namespace {
+
+std::filesystem::path PathOf(const std::string& name)
+{
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string NameOf(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+} // namespace
+
+bool FileExists(const std::string& name)
+{
+    std::error_code ec;
+    return !name.empty() && std::filesystem::exists(PathOf(name), ec);
+}
+
+long long RegularFileSize(const std::string& name)
+{
+    std::error_code ec;
+    if (name.empty() || !std::filesystem::is_regular_file(PathOf(name), ec))
+        return -1;
+    const uintmax_t size = std::filesystem::file_size(PathOf(name), ec);
+    return ec ? -1 : static_cast<long long>(size);
+}
+
+std::string AbsoluteFileName(const std::string& name)
+{
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::absolute(PathOf(name), ec);
+    return ec ? name : NameOf(path.lexically_normal());
+}
+
+std::string CanonicalFileName(const std::string& name)
+{
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::canonical(PathOf(name), ec);
+    return ec || name.empty() ? std::string() : NameOf(path);
+}
+
+bool RemoveFile(const std::string& name)
+{
+    return RemoveName(name) == 0;
 }
 
 std::string TemporaryNameFor(const std::string& name)
@@ -225,5 +292,5 @@ bool OutputFile::close()
 
 std::string OutputFile::errorText() const
 {
-    return error_ ? qt_error_string(error_).toStdString() : std::string();
+    return error_ ? std::string(std::strerror(error_)) : std::string();
 }

@@ -17,6 +17,17 @@ ResultCode ReadWholeFile(const std::string& name, size_t limit, std::vector<uint
 
 // Replaces final by temp in one rename; false (errno set) when it failed, temp is then left as it was.
 bool ReplaceFileAtomically(const std::string& temp, const std::string& final);
+// Whether name exists (a dangling link does not).
+bool FileExists(const std::string& name);
+// The size of a regular file, -1 when name is none.
+long long RegularFileSize(const std::string& name);
+// name made absolute against the working folder, "." and ".." taken out, links kept.
+std::string AbsoluteFileName(const std::string& name);
+// name with every link followed; empty when it does not exist.
+std::string CanonicalFileName(const std::string& name);
+// Deletes the file; false when it could not be (or was not there).
+bool RemoveFile(const std::string& name);
+
 // The temporary file beside name for such a replace: name with its last character replaced by '~'.
 std::string TemporaryNameFor(const std::string& name);
 

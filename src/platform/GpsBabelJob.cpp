@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <QFileInfo>
-#include <QString>
+#include "platform/FileAccess.h"
 
 std::string SplitLogOptionText(bool splitTrack)
 {
@@ -58,7 +57,7 @@ ExternalTool::Result RunGpsBabel(const ExternalTool& tool, const GpsBabelJob& jo
         run.environment.push_back({"TZ", tz && *tz ? tz : "UTC"});
     }
     // About 1.5 s per 10 MB here; the limit leaves a slow machine plenty.
-    const qint64 inputBytes = QFileInfo(QString::fromStdString(job.input)).size();
+    const long long inputBytes = std::max(0LL, RegularFileSize(job.input));
     const int timeoutMs = int(60000 + inputBytes / 1000);
     // GPSBabel exits 0 when a write fails: a GPX or KML file must end with its closing tag.
     for (const char* format : {"gpx", "kml"})

@@ -1,3 +1,6 @@
+// Qt keeps the store on Linux; Windows has Win32LinkSettingsStore.cpp.
+#ifndef _WIN32
+
 #include "platform/LinkSettingsStore.h"
 
 #include <QSettings>
@@ -26,3 +29,5 @@ bool WriteLinkSetting(const char* name, const std::string& value)
     store.sync();
     return store.status() == QSettings::NoError;
 }
+
+#endif

@@ -3,11 +3,15 @@
 
 #include "platform/PortTable.h"
 
-#include <QSettings>
-#include <QStringList>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+
+#include "platform/WideText.h"
 
 std::string PortAliasFolder()
 {
@@ -16,20 +20,46 @@ std::string PortAliasFolder()
 
 namespace {
 
+// The device names and port names of the registry's SERIALCOMM values; empty when the key is missing
+// (no serial port was ever present).
+std::vector<std::pair<std::string, std::string>> SerialCommValues()
+{
+    std::vector<std::pair<std::string, std::string>> values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        wchar_t data[256];
+        DWORD nameLength = 256;
+        DWORD dataBytes = sizeof data - sizeof(wchar_t);
+        DWORD type = 0;
+        const LONG r = RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataBytes);
+        if (r == ERROR_NO_MORE_ITEMS)
+            break;
+        if (r != ERROR_SUCCESS || type != REG_SZ)
+            continue;
+        size_t length = dataBytes / sizeof(wchar_t);
+        while (length > 0 && data[length - 1] == L'\0')
+            --length;
+        values.emplace_back(Utf8FromWide(name, nameLength), Utf8FromWide(data, length));
+    }
+    RegCloseKey(key);
+    return values;
+}
+
 // The ports of the table numbered 1..kHighestPortNumber, or (beyond) those numbered above it.
 std::vector<PortEntry> TablePorts(bool beyond)
 {
-    QSettings table(QStringLiteral("HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM"), QSettings::NativeFormat);
     std::vector<PortEntry> ports;
-    for (const QString& key : table.childKeys()) {
-        const std::string name = table.value(key).toString().toStdString();
+    for (const auto& [device, name] : SerialCommValues()) {
         const int number = PortNumberOfName(name);
         if (number > 0 && (number > kHighestPortNumber) == beyond && ports.size() < 256) {
             // \Device\Serial0 is a legacy port; USB drivers name theirs otherwise.
-            const qsizetype at = key.lastIndexOf(QStringLiteral("Serial"));
-            const bool legacy = at > 0 && (key[at - 1] == u'\\' || key[at - 1] == u'/');
+            const size_t at = device.rfind("Serial");
+            const bool legacy = at != std::string::npos && at > 0 && (device[at - 1] == '\\' || device[at - 1] == '/');
             const PortKind kind = legacy ? PortKind::Legacy : PortKind::Usb;
-            ports.push_back({number, "\\\\.\\" + name, key.toStdString(), kind});
+            ports.push_back({number, "\\\\.\\" + name, device, kind});
         }
     }
     std::sort(ports.begin(), ports.end(), [](const PortEntry& a, const PortEntry& b) { return a.number < b.number; });

@@ -11,6 +11,14 @@
 
 namespace {
 
+// The errors a port gives once its device is gone: a USB adapter pulled out (access denied,
+// bad command, removed), or a pseudo-terminal whose other end closed under Wine (not ready).
+bool MeansGone(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_BAD_COMMAND || error == ERROR_DEVICE_REMOVED ||
+           error == ERROR_NOT_READY || error == ERROR_GEN_FAILURE;
+}
+
 class Win32SerialTransport : public Transport {
 public:
     ~Win32SerialTransport() override { close(); }
@@ -28,14 +36,19 @@ public:
             openDetail_ = path + ": error " + std::to_string(err);
             return false;
         }
+        hungUp_ = false;
         GetCommTimeouts(handle_, &saved_);
         COMMTIMEOUTS active{2, 0, 1, 1, 10};
         SetCommTimeouts(handle_, &active);
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         GetCommState(handle_, &dcb);
-        BuildCommDCBA(mode.c_str(), &dcb);
-        SetCommState(handle_, &dcb);
+        if (!BuildCommDCBA(mode.c_str(), &dcb) || !SetCommState(handle_, &dcb)) {
+            openError_ = OpenError::BadMode;
+            openDetail_ = path + ": mode " + mode + " refused, error " + std::to_string(GetLastError());
+            close();
+            return false;
+        }
         return true;
     }
 
@@ -45,9 +58,13 @@ public:
         if (handle_ == INVALID_HANDLE_VALUE)
             return 0;
         if (!ReadFile(handle_, buffer, DWORD(max), &got, nullptr)) {
-            const DWORD err = GetLastError();
-            if (err == ERROR_ACCESS_DENIED || err == ERROR_BAD_COMMAND || err == ERROR_DEVICE_REMOVED)
-                hungUp_ = true;
+            hungUp_ = hungUp_ || MeansGone(GetLastError());
+        } else if (got == 0) {
+            // An empty read says nothing of the line: its status does (and clears a line error).
+            DWORD errors = 0;
+            COMSTAT status{};
+            if (!ClearCommError(handle_, &errors, &status))
+                hungUp_ = hungUp_ || MeansGone(GetLastError());
         }
         return int(got);
     }
@@ -55,8 +72,13 @@ public:
     bool write(const uint8_t* data, int count) override
     {
         DWORD written = 0;
-        return handle_ != INVALID_HANDLE_VALUE && WriteFile(handle_, data, DWORD(count), &written, nullptr) &&
-               written == DWORD(count);
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return false;
+        if (!WriteFile(handle_, data, DWORD(count), &written, nullptr)) {
+            hungUp_ = hungUp_ || MeansGone(GetLastError());
+            return false;
+        }
+        return written == DWORD(count);
     }
 
     void abortReads() override

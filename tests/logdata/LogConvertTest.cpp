@@ -249,3 +249,23 @@ TEST_F(Export, realConverterWithBlanksAndNonAsciiNames)
     EXPECT_NE(kml.find("<LineString>"), std::string::npos);
     EXPECT_NE(gpx.find("VR40LOG#"), std::string::npos);   // the split option reached the converter
 }
+
+// The outputs are named after the input's file name, without its folder and last extension.
+TEST(ExportNames, baseNameAndExtension)
+{
+    const struct {
+        const char* input;
+        const char* base;
+        const char* extension;
+    } cases[] = {
+        {"run.sbp", "run", ".sbp"},
+        {"/data/day.2/run.x.SBP", "run.x", ".SBP"},
+        {"folder.d/noext", "noext", ""},
+        {".sbp", "", ".sbp"},
+        {"run.", "run", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SbpBaseName(c.input), c.base) << c.input;
+        EXPECT_EQ(SbpExtension(c.input), c.extension) << c.input;
+    }
+}

@@ -122,6 +122,40 @@ TEST_F(FileAccessTest, replaceFileAtomicallyOverAnExistingFile)
     EXPECT_EQ(get("target"), "new");
 }
 
+// What the download target and the converters ask of a name, for each kind of thing it can be.
+TEST_F(FileAccessTest, namesOfFilesFoldersAndLinks)
+{
+    put("log.sbp", "12345");
+    fs::create_directory(path("folder"));
+    fs::create_symlink(path("log.sbp"), path("link.sbp"));
+    fs::create_symlink(path("gone.sbp"), path("dangling.sbp"));
+    const struct {
+        const char* name;
+        bool exists;
+        long long size;          // -1: not a regular file
+        const char* canonical;   // "": none
+    } cases[] = {
+        {"log.sbp", true, 5, "log.sbp"},
+        {"folder", true, -1, "folder"},
+        {"link.sbp", true, 5, "log.sbp"},
+        {"dangling.sbp", false, -1, ""},
+        {"missing.sbp", false, -1, ""},
+    };
+    const std::string real = fs::canonical(dir.path).string() + "/";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FileExists(path(c.name)), c.exists);
+        EXPECT_EQ(RegularFileSize(path(c.name)), c.size);
+        EXPECT_EQ(CanonicalFileName(path(c.name)), *c.canonical ? real + c.canonical : "");
+    }
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_EQ(AbsoluteFileName(path("folder/../link.sbp")), path("link.sbp"));   // links kept, ".." taken out
+    EXPECT_EQ(AbsoluteFileName("rel.sbp"), (fs::current_path() / "rel.sbp").string());
+    EXPECT_TRUE(RemoveFile(path("link.sbp")));
+    EXPECT_TRUE(FileExists(path("log.sbp")));
+    EXPECT_FALSE(RemoveFile(path("missing.sbp")));
+}
+
 } // namespace
 
 namespace {
