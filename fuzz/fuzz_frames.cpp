@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto transport = std::make_unique<SplitTransport>(stream, seed);
     SplitTransport* port = transport.get();
     auto ctx = std::make_unique<LinkContext>(host, [&](const std::string&) { return std::move(transport); });
-    SerialLink* link = LinkOpen(*ctx, "COM1", "460800,N,8,1", ctx->staticLink, ctx->staticStorage, kLinkRingSize,
+    SerialLink* link = LinkOpen(*ctx, ResolvePort(1, {}), "460800,N,8,1", ctx->staticLink, ctx->staticStorage, kLinkRingSize,
                                 kLinkStagingSize);
     ctx->ActiveLink = link;
     link->readChunk = uint16_t(seed % 2 ? 128 : 10);

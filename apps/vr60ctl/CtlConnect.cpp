@@ -39,35 +39,31 @@ std::string DeviceOf(const std::string& path)
     return ec ? std::string() : device.string();
 }
 
-// The port of --port; number -1 with a message when it cannot be used.
-PortChoice GivenPort(const std::string& given, const std::vector<PortEntry>& ports)
+// The port of --port; number -1 with a message when it cannot be used. A path not listed
+// joins the program's command-line ports, under the number it is lent.
+PortChoice GivenPort(const std::string& given, std::vector<PortEntry>& commandLinePorts)
 {
     PortChoice c;
-    const int named = PortNumberOfName(given);
-    if (named > kHighestPortNumber) {
+    const PortRef port = ResolveGivenPort(given, commandLinePorts);
+    if (port.named && !PortNumberUsable(port.number)) {
         std::fprintf(stderr, "vr60ctl: %s cannot be used: port numbers go up to COM%d\n", given.c_str(),
                      kHighestPortNumber);
         return c;
     }
-    if (named > 0) {
-        const PortEntry* entry = Listed(ports, named);
-        c.number = named;
-        c.label = given + " (" + (entry ? entry->systemPath : "not present") + ")";
-        c.remember = entry && entry->kind != PortKind::CommandLine;
-        return c;
-    }
-    c.number = PortNumberForArgument(given);
-    if (c.number <= 0) {
+    if (!port.named && port.number <= 0) {
         std::fprintf(stderr, "vr60ctl: %s cannot be used: every port number up to COM%d is taken\n", given.c_str(),
                      kHighestPortNumber);
         return c;
     }
-    const std::string device = DeviceOf(given);
-    c.label = device.empty() || device == given ? given : given + " (" + device + ")";
-    // Listed afresh (the path may just have been given a number), and kept while entry points into it.
-    const std::vector<PortEntry> listed = ListPorts();
-    const PortEntry* entry = Listed(listed, c.number);
-    c.remember = entry && entry->kind != PortKind::CommandLine;
+    c.number = port.number;
+    // Kept as the last good port only while a listed port of the system's own stands behind it.
+    c.remember = port.listed && port.kind != PortKind::CommandLine;
+    if (port.named) {
+        c.label = given + " (" + (port.listed ? port.path : "not present") + ")";
+    } else {
+        const std::string device = DeviceOf(given);
+        c.label = device.empty() || device == given ? given : given + " (" + device + ")";
+    }
     return c;
 }
 
@@ -120,10 +116,11 @@ int CtlConnect(CtlContext& ctx)
         return kUsageError;
     }
 
-    const std::vector<PortEntry> ports = ListPorts();
+    const std::vector<PortEntry> ports = ListPorts(p.ports.commandLinePorts);
     for (const PortEntry& entry : ports)
         p.form.connection.comPortItems.push_back(PortDisplayName(entry.number));
-    const PortChoice port = ctx.options.port.empty() ? DefaultPort(ports) : GivenPort(ctx.options.port, ports);
+    const PortChoice port =
+        ctx.options.port.empty() ? DefaultPort(ports) : GivenPort(ctx.options.port, p.ports.commandLinePorts);
     if (port.number <= 0) {
         if (!ctx.options.port.empty())
             return kUsageError;
@@ -162,7 +159,7 @@ void CtlDisconnect(CtlContext& ctx)
 
 int DefaultPortNumber(std::string* why)
 {
-    const PortChoice c = DefaultPort(ListPorts());
+    const PortChoice c = DefaultPort(ListPorts({}));
     *why = c.why;
     return c.number;
 }

@@ -6,7 +6,7 @@
 
 int RunPorts(CtlContext&, const CommandOptions&)
 {
-    const std::vector<PortEntry> ports = ListPorts();
+    const std::vector<PortEntry> ports = ListPorts({});
     if (ports.empty())
         std::printf("No serial ports found (aliases are read from %s).\n", PortAliasFolder().c_str());
     std::string why;

@@ -90,7 +90,7 @@ int main(int argc, char** argv)
         if (name == "com" || name == "pace") {
             char* end = nullptr;
             const long n = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end || n <= 0 || (name == "com" && n > 255)) {
+            if (value.empty() || *end || n <= 0 || (name == "com" && !PortNumberUsable(n))) {
                 std::fprintf(stderr, "vr60sim: bad value for %s\n", arg.c_str());
                 return kUsageError;
             }

@@ -108,9 +108,9 @@ int main(int argc, char** argv)
     program.storage = &records;
     MainWindow window(program, host);
     if (!port.empty()) {
-        const int number = PortNumberForArgument(port);
-        if (number > 0) {
-            program.form.connection.comPortText = PortItemText(number);
+        const PortRef given = ResolveGivenPort(port, program.ports.commandLinePorts);
+        if (given.number > 0) {
+            program.form.connection.comPortText = PortItemText(program.ports.commandLinePorts, given.number);
             window.refresh();
         }
     }

@@ -32,9 +32,9 @@ void ReportOpenFailure(Program& p)
 
 // What went wrong at the operating-system level, and how to fix it, naming the port
 // as the operator gave it and the system path it leads to.
-void ExplainOpenError(Program& p, int portNumber)
+void ExplainOpenError(Program& p, const PortRef& port)
 {
-    const std::string where = PortLabel(portNumber);
+    const std::string& where = port.label;
     switch (p.link.lastOpenError) {
     case OpenError::NotFound:
         p.host.logLine(where + ": no such port. Plug the logger in and pick its port from the list.");
@@ -142,19 +142,18 @@ ResultCode ConnectOrDisconnect(Program& p)
 
     if (p.connected == 0) {
         // The number is 8-bit in the records: COM300 must never open COM44.
-        if (const int named = PortNumberOfName(p.form.connection.comPortText); named > kHighestPortNumber) {
+        if (const int named = PortNumberOfName(p.form.connection.comPortText); named > 0 && !PortNumberUsable(named)) {
             ReportOpenFailure(p);
             p.host.logLine("COM" + std::to_string(named) + ": port numbers above " +
                            std::to_string(kHighestPortNumber) + " cannot be used.");
             return kNoLink;
         }
-        const int portNumber = SelectedPortNumber(p);
-        const std::string portName = "COM" + std::to_string(portNumber);
-        p.link.ActiveLink = LinkOpen(p.link, portName, mode, p.link.staticLink, p.link.staticStorage,
+        const PortRef port = ResolvePort(SelectedPortNumber(p), ListPorts(p.ports.commandLinePorts));
+        p.link.ActiveLink = LinkOpen(p.link, port, mode, p.link.staticLink, p.link.staticStorage,
                                      kLinkRingSize, kLinkStagingSize);
         if (!p.link.ActiveLink) {
             ReportOpenFailure(p);
-            ExplainOpenError(p, portNumber);
+            ExplainOpenError(p, port);
             return kNoLink;
         }
         SerialLink* link = p.link.ActiveLink;

@@ -32,16 +32,14 @@ bool ConnectedPortGone(const Program& p, bool rescanned)
         return false;
     if (!link->port || link->port->hungUp())
         return true;
-    return rescanned && ResolvePortNumber(SelectedPortNumber(p)).empty();
+    return rescanned && ResolvePort(SelectedPortNumber(p), ListPorts(p.ports.commandLinePorts)).path.empty();
 }
 
 // The path of port n when it is a device path from the command line, else empty.
-std::string CommandLinePath(int number)
+std::string CommandLinePath(const Program& p, int number)
 {
-    for (const PortEntry& port : ListPorts())
-        if (port.number == number && port.kind == PortKind::CommandLine)
-            return port.systemPath;
-    return {};
+    const PortRef port = ResolvePort(number, ListPorts(p.ports.commandLinePorts));
+    return port.listed && port.kind == PortKind::CommandLine ? port.path : std::string();
 }
 
 } // namespace
@@ -83,12 +81,12 @@ void RequestPortRescan(Program& p)
     p.ports.rescanRequest = 1;
 }
 
-void RegisterSavedPortPath()
+void RegisterSavedPortPath(Program& p)
 {
     const std::optional<std::string> path = ReadLinkSetting("PortPath");
     std::error_code ignored;
     if (path && !path->empty() && std::filesystem::exists(*path, ignored))
-        PortNumberForArgument(*path);
+        ResolveGivenPort(*path, p.ports.commandLinePorts);
 }
 
 void LoadLinkSettings(Program& p)
@@ -101,9 +99,10 @@ void LoadLinkSettings(Program& p)
         p.form.connection.comPortText = "COM" + std::to_string(port);
     // A device path connected to last time comes first, as long as it is there.
     const std::optional<std::string> path = ReadLinkSetting("PortPath");
-    for (const PortEntry& entry : ListPorts())
+    const std::vector<PortEntry>& given = p.ports.commandLinePorts;
+    for (const PortEntry& entry : ListPorts(given))
         if (path && !path->empty() && entry.kind == PortKind::CommandLine && entry.systemPath == *path)
-            p.form.connection.comPortText = PortItemText(entry.number);
+            p.form.connection.comPortText = PortItemText(given, entry.number);
 }
 
 bool SaveLinkSettings(Program& p)
@@ -113,7 +112,7 @@ bool SaveLinkSettings(Program& p)
     const bool baud = WriteLinkSetting("BAUD", std::to_string(BaudRateAt(p.savedBaudIndex)));
     // A device path has no number of its own: it is remembered as the path, and
     // "COM" keeps the last real port.
-    const std::string path = CommandLinePath(p.savedPortNumber);
+    const std::string path = CommandLinePath(p, p.savedPortNumber);
     if (!path.empty())
         return WriteLinkSetting("PortPath", path) && baud;
     bool ok = WriteLinkSetting("COM", std::to_string(p.savedPortNumber)) && baud;

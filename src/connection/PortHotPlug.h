@@ -14,7 +14,7 @@ void RequestPortRescan(Program& p);
 
 // A device path connected to last time (not a COM port: a pty, a device udev
 // does not list yet) is given its number for this run again, when it is there.
-void RegisterSavedPortPath();
+void RegisterSavedPortPath(Program& p);
 // The saved baud rate and port applied to the connection controls.
 void LoadLinkSettings(Program& p);
 // Writes "COM" (or, for a device path, "PortPath") and "BAUD" when a connection

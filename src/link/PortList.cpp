@@ -5,10 +5,10 @@
 #include "platform/Host.h"
 #include "platform/PortTable.h"
 
-int ReadPortTable(std::vector<std::string>& table)
+int ReadPortTable(const std::vector<PortEntry>& commandLinePorts, std::vector<std::string>& table)
 {
     table.clear();
-    for (const PortEntry& port : ListPorts()) {
+    for (const PortEntry& port : ListPorts(commandLinePorts)) {
         if (table.size() == kPortTableEntries)
             break;
         table.push_back("COM" + std::to_string(port.number));
@@ -28,18 +28,18 @@ std::string ItemText(const std::vector<PortEntry>& ports, int number)
 
 } // namespace
 
-std::string PortItemText(int number)
+std::string PortItemText(const std::vector<PortEntry>& commandLinePorts, int number)
 {
-    return ItemText(ListPorts(), number);
+    return ItemText(ListPorts(commandLinePorts), number);
 }
 
 void ScanPorts(Host& host, PortScanState& state, std::vector<std::string>& items)
 {
     std::vector<std::string> table;
-    const int n = ReadPortTable(table);
+    const int n = ReadPortTable(state.commandLinePorts, table);
     if (n >= 0) {
         state.portList.clear();
-        const std::vector<PortEntry> ports = ListPorts();   // once per scan, not once per port
+        const std::vector<PortEntry> ports = ListPorts(state.commandLinePorts);   // once per scan, not once per port
         for (int i = 0; i < n; ++i) {
             const std::string name = ItemText(ports, PortNumberOfName(table[size_t(i)]));
             state.portList.push_back(name);

@@ -13,10 +13,10 @@ class Host;
 
 inline constexpr size_t kPortTableEntries = 256;
 
-// The port names ("COM3") of the system's table, at most kPortTableEntries; -1 when it cannot be read.
-int ReadPortTable(std::vector<std::string>& table);
+// The port names ("COM3") of the system's table with the given device paths, at most kPortTableEntries; -1 when it cannot be read.
+int ReadPortTable(const std::vector<PortEntry>& commandLinePorts, std::vector<std::string>& table);
 // The drop-down's text for port n: "COM  7"; a port known to this process only
 // (a device path given on the command line) shows that path: "COM  2 (/dev/pts/3)".
-std::string PortItemText(int number);
+std::string PortItemText(const std::vector<PortEntry>& commandLinePorts, int number);
 // Rebuilds items (the drop-down's list) from the port table.
 void ScanPorts(Host& host, PortScanState& state, std::vector<std::string>& items);

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "link/LinkContext.h"
-#include "platform/PortTable.h"
 
 uint16_t IdlePollMs(const std::string& modeDefinition)
 {
@@ -14,7 +13,7 @@ uint16_t IdlePollMs(const std::string& modeDefinition)
     return uint16_t(ms < 1 ? 1 : ms > 50 ? 50 : ms);
 }
 
-SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::string& modeDefinition,
+SerialLink* LinkOpen(LinkContext& ctx, const PortRef& portRef, const std::string& modeDefinition,
                      SerialLink& link, uint8_t* storage, int32_t ringSize, int32_t stagingSize)
 {
     link.ring = storage;
@@ -30,14 +29,14 @@ SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::s
 
     ctx.lastOpenError = OpenError::None;
     ctx.lastOpenDetail.clear();
-    std::unique_ptr<Transport> port = ctx.makeTransport ? ctx.makeTransport(portName) : nullptr;
+    std::unique_ptr<Transport> port = ctx.makeTransport ? ctx.makeTransport(portRef.path) : nullptr;
     if (!port) {
         ctx.lastOpenError = OpenError::NotFound;
         link.port.reset();
         link.openFailed = true;
         return nullptr;
     }
-    if (!port->open(portName, modeDefinition)) {
+    if (!port->open(portRef.path, modeDefinition)) {
         ctx.lastOpenError = port->lastOpenError();
         ctx.lastOpenDetail = port->lastOpenDetail();
         link.port.reset();
@@ -46,8 +45,7 @@ SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::s
     }
     link.openFailed = false;
     link.port = std::move(port);
-    const int number = PortNumberOfName(portName);
-    link.portLabel = number > 0 ? PortLabel(number) : portName;
+    link.portLabel = portRef.label;
     RingClear(&link);
     link.readChunk = 16;
     return &link;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/PortTable.h"
 #include "platform/Transport.h"
 
 class LinkContext;
@@ -31,10 +32,10 @@ struct SerialLink {
     const std::atomic<bool>* stopRequested = nullptr;   // LinkContext's, set by LinkOpen
 };
 
-// Opens the port and sets up the link in caller-provided storage of
+// Opens the port (its path; the transport maker is given the path too) and sets up the link in caller-provided storage of
 // ringSize + stagingSize bytes. Returns the link, or null when the port cannot be opened
 // (the transport's error stays readable through link.port == null and lastOpenError).
-SerialLink* LinkOpen(LinkContext& ctx, const std::string& portName, const std::string& modeDefinition,
+SerialLink* LinkOpen(LinkContext& ctx, const PortRef& port, const std::string& modeDefinition,
                      SerialLink& link, uint8_t* storage, int32_t ringSize, int32_t stagingSize);
 void LinkClose(LinkContext& ctx, SerialLink* link);
 // Writes the bytes as they are; requests go out through the encoder (FrameEncoder.h),

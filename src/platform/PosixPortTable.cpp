@@ -20,12 +20,6 @@ namespace {
 
 constexpr size_t kMaxPorts = 256;
 
-std::map<int, std::string>& ProcessPorts()
-{
-    static std::map<int, std::string> ports;
-    return ports;
-}
-
 std::string Canonical(const std::string& path)
 {
     std::error_code ec;
@@ -87,7 +81,7 @@ std::vector<PortEntry> AliasPorts(bool beyond = false)
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(PortAliasFolder(), ec)) {
         const int number = PortNumberOfName(e.path().filename().string());
-        if (number <= 0 || (number > kHighestPortNumber) != beyond)
+        if (number <= 0 || PortNumberUsable(number) == beyond)
             continue;
         const std::string target = Canonical(e.path().string());
         if (target.empty())
@@ -96,6 +90,14 @@ std::vector<PortEntry> AliasPorts(bool beyond = false)
     }
     std::sort(ports.begin(), ports.end(), [](const PortEntry& a, const PortEntry& b) { return a.number < b.number; });
     return ports;
+}
+
+// A path given on the command line as given, with the device it leads to:
+// "/dev/serial/by-id/x (/dev/ttyACM0)".
+std::string PathLabel(const std::string& path)
+{
+    const std::string device = Canonical(path);
+    return device.empty() || device == path ? path : path + " (" + device + ")";
 }
 
 } // namespace
@@ -109,26 +111,26 @@ std::string PortAliasFolder()
     return "/tmp/vr60-ports-" + std::to_string(getuid());
 }
 
-std::vector<PortEntry> ListPorts()
+std::vector<PortEntry> ListPorts(const std::vector<PortEntry>& commandLinePorts)
 {
     std::vector<PortEntry> ports = AliasPorts();
     auto taken = [&](int n) {
         return std::any_of(ports.begin(), ports.end(), [n](const PortEntry& p) { return p.number == n; });
     };
-    for (const auto& [number, path] : ProcessPorts())
-        if (!taken(number))
-            ports.push_back({number, path, "given on the command line", PortKind::CommandLine});
+    for (const PortEntry& given : commandLinePorts)
+        if (!taken(given.number))
+            ports.push_back({given.number, given.systemPath, "given on the command line", PortKind::CommandLine});
 
     QSettings store(QStringLiteral("TRAXELO"), QStringLiteral("VR40LINK"));
     store.beginGroup(QStringLiteral("ports"));
     for (const HardwarePort& hw : HardwarePorts()) {
         const QString key = QString::fromStdString(hw.id);
         int number = store.value(key, 0).toInt();
-        if (number <= 0 || number > kHighestPortNumber || taken(number)) {
+        if (!PortNumberUsable(number) || taken(number)) {
             number = 1;
             while (taken(number))
                 ++number;
-            if (number > kHighestPortNumber)
+            if (!PortNumberUsable(number))
                 continue;
             store.setValue(key, number);
         }
@@ -145,45 +147,50 @@ std::vector<PortEntry> PortsBeyondHighestNumber()
     return AliasPorts(true);
 }
 
-std::string PortLabel(int number)
+PortRef ResolvePort(int number, const std::vector<PortEntry>& ports)
 {
-    for (const PortEntry& p : ListPorts()) {
-        if (p.number != number)
-            continue;
-        if (p.kind != PortKind::CommandLine)
-            return "COM" + std::to_string(number) + " (" + p.systemPath + ")";
-        const std::string device = Canonical(p.systemPath);
-        return device.empty() || device == p.systemPath ? p.systemPath : p.systemPath + " (" + device + ")";
+    PortRef ref;
+    ref.number = number;
+    ref.label = "COM" + std::to_string(number);
+    ref.named = number > 0;
+    const auto it = std::find_if(ports.begin(), ports.end(), [number](const PortEntry& p) { return p.number == number; });
+    if (it != ports.end()) {
+        ref.path = it->systemPath;
+        ref.kind = it->kind;
+        ref.listed = true;
+        ref.label = it->kind == PortKind::CommandLine ? PathLabel(ref.path) : ref.label + " (" + ref.path + ")";
     }
-    return "COM" + std::to_string(number);
+    return ref;
 }
 
-std::string ResolvePortNumber(int number)
+PortRef ResolvePort(const std::string& given, const std::vector<PortEntry>& ports)
 {
-    for (const PortEntry& p : ListPorts())
-        if (p.number == number)
-            return p.systemPath;
-    return {};
-}
-
-int PortNumberForArgument(const std::string& portArgument)
-{
-    const int named = PortNumberOfName(portArgument);
-    if (named > 0)
-        return named;
-    const std::string target = Canonical(portArgument);
-    const std::vector<PortEntry> ports = ListPorts();
+    if (const int named = PortNumberOfName(given); named > 0)
+        return ResolvePort(named, ports);
+    const std::string target = Canonical(given);
     for (const PortEntry& p : ports)
-        if (!target.empty() && Canonical(p.systemPath) == target)
-            return p.number;
-    // Not listed (or not there at all: the open then reports it).
-    int number = 1;
-    while (std::any_of(ports.begin(), ports.end(), [number](const PortEntry& p) { return p.number == number; }))
-        ++number;
-    if (number > kHighestPortNumber)
-        return -1;
-    AddProcessPort(number, portArgument);
-    return number;
+        if (!target.empty() && Canonical(p.systemPath) == target) {
+            PortRef ref = ResolvePort(p.number, ports);
+            ref.named = false;
+            return ref;
+        }
+    PortRef ref;
+    ref.number = 1;
+    while (std::any_of(ports.begin(), ports.end(), [&ref](const PortEntry& p) { return p.number == ref.number; }))
+        ++ref.number;
+    if (!PortNumberUsable(ref.number))
+        ref.number = -1;
+    ref.path = given;
+    ref.label = PathLabel(given);
+    return ref;
+}
+
+PortRef ResolveGivenPort(const std::string& given, std::vector<PortEntry>& commandLinePorts)
+{
+    const PortRef ref = ResolvePort(given, ListPorts(commandLinePorts));
+    if (!ref.named && !ref.listed && ref.number > 0)
+        commandLinePorts.push_back({ref.number, ref.path, "given on the command line", PortKind::CommandLine});
+    return ref;
 }
 
 bool PublishPortAlias(int number, const std::string& path, std::string* error)
@@ -203,9 +210,4 @@ void RemovePortAlias(int number)
 {
     std::error_code ec;
     fs::remove(fs::path(PortAliasFolder()) / ("COM" + std::to_string(number)), ec);
-}
-
-void AddProcessPort(int number, const std::string& path)
-{
-    ProcessPorts()[number] = path;
 }

@@ -11,8 +11,6 @@
 #include <thread>
 #include <unistd.h>
 
-#include "platform/PortTable.h"
-
 namespace {
 
 speed_t BaudConstant(long baud)
@@ -76,16 +74,12 @@ bool PosixSerialTransport::fail(OpenError error, const std::string& detail)
     return false;
 }
 
-bool PosixSerialTransport::open(const std::string& port, const std::string& mode)
+bool PosixSerialTransport::open(const std::string& path, const std::string& mode)
 {
     close();
     hungUp_ = false;
-    std::string path = port;
-    if (const int number = PortNumberOfName(port); number > 0) {
-        path = ResolvePortNumber(number);
-        if (path.empty())
-            return fail(OpenError::NotFound, port + " is not present");
-    }
+    if (path.empty())
+        return fail(OpenError::NotFound, "the port is not present");
     const speed_t speed = BaudConstant(ParseModeBaud(mode));
     if (speed == 0)
         return fail(OpenError::BadMode, "unsupported line mode " + mode);

@@ -8,8 +8,8 @@ class PosixSerialTransport : public Transport {
 public:
     ~PosixSerialTransport() override;
 
-    // port: a device path, or COMn resolved through the port table.
-    bool open(const std::string& port, const std::string& mode) override;
+    // path: the device (PortRef::path); empty: the port is not present.
+    bool open(const std::string& path, const std::string& mode) override;
     int read(uint8_t* buffer, int max) override;
     bool write(const uint8_t* data, int count) override;
     void abortReads() override {}

@@ -28,13 +28,13 @@ void TracingTransport::dump(const char* direction, const uint8_t* data, int coun
     std::fflush(out_);
 }
 
-bool TracingTransport::open(const std::string& port, const std::string& mode)
+bool TracingTransport::open(const std::string& path, const std::string& mode)
 {
-    const bool ok = inner_->open(port, mode);
+    const bool ok = inner_->open(path, mode);
     openError_ = inner_->lastOpenError();
     openDetail_ = inner_->lastOpenDetail();
     if (out_)
-        std::fprintf(out_, "open %s %s: %s\n", port.c_str(), mode.c_str(), ok ? "ok" : openDetail_.c_str()),
+        std::fprintf(out_, "open %s %s: %s\n", path.c_str(), mode.c_str(), ok ? "ok" : openDetail_.c_str()),
             std::fflush(out_);
     return ok;
 }

@@ -13,7 +13,7 @@ public:
     TracingTransport(std::unique_ptr<Transport> inner, const std::string& traceFile);
     ~TracingTransport() override;
 
-    bool open(const std::string& port, const std::string& mode) override;
+    bool open(const std::string& path, const std::string& mode) override;
     int read(uint8_t* buffer, int max) override;
     bool write(const uint8_t* data, int count) override;
     void abortReads() override { inner_->abortReads(); }

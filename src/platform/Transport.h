@@ -19,9 +19,9 @@ class Transport {
 public:
     virtual ~Transport() = default;
 
-    // port: a system path or a COMn name the implementation understands;
-    // mode: "BAUD,N,8,1". On failure sets the error and its detail text.
-    virtual bool open(const std::string& port, const std::string& mode) = 0;
+    // path: the port's system path as resolved (PortRef::path; empty when the port is not
+    // present); mode: "BAUD,N,8,1". On failure sets the error and its detail text.
+    virtual bool open(const std::string& path, const std::string& mode) = 0;
     // Up to max bytes; returns the count (0 when nothing arrived within ~1 ms).
     virtual int read(uint8_t* buffer, int max) = 0;
     // True when every byte was written.

@@ -54,7 +54,7 @@ std::vector<PortEntry> TablePorts(bool beyond)
     std::vector<PortEntry> ports;
     for (const auto& [device, name] : SerialCommValues()) {
         const int number = PortNumberOfName(name);
-        if (number > 0 && (number > kHighestPortNumber) == beyond && ports.size() < 256) {
+        if (number > 0 && PortNumberUsable(number) != beyond && ports.size() < 256) {
             // \Device\Serial0 is a legacy port; USB drivers name theirs otherwise.
             const size_t at = device.rfind("Serial");
             const bool legacy = at != std::string::npos && at > 0 && (device[at - 1] == '\\' || device[at - 1] == '/');
@@ -68,7 +68,8 @@ std::vector<PortEntry> TablePorts(bool beyond)
 
 } // namespace
 
-std::vector<PortEntry> ListPorts()
+// Paths given on the command line have no number here: the list is the table's alone.
+std::vector<PortEntry> ListPorts(const std::vector<PortEntry>&)
 {
     return TablePorts(false);
 }
@@ -78,19 +79,35 @@ std::vector<PortEntry> PortsBeyondHighestNumber()
     return TablePorts(true);
 }
 
-std::string PortLabel(int number)
+// Any COMn opens as \\.\COMn, listed or not: the system says whether it is there.
+PortRef ResolvePort(int number, const std::vector<PortEntry>& ports)
 {
-    return "COM" + std::to_string(number);
+    PortRef ref;
+    ref.number = number;
+    ref.path = "\\\\.\\COM" + std::to_string(number);
+    ref.label = "COM" + std::to_string(number);
+    ref.named = number > 0;
+    const auto it = std::find_if(ports.begin(), ports.end(), [number](const PortEntry& p) { return p.number == number; });
+    if (it != ports.end()) {
+        ref.kind = it->kind;
+        ref.listed = true;
+    }
+    return ref;
 }
 
-std::string ResolvePortNumber(int number)
+PortRef ResolvePort(const std::string& given, const std::vector<PortEntry>& ports)
 {
-    return "COM" + std::to_string(number);
+    if (const int named = PortNumberOfName(given); named > 0)
+        return ResolvePort(named, ports);
+    PortRef ref;
+    ref.path = given;
+    ref.label = given;
+    return ref;
 }
 
-int PortNumberForArgument(const std::string& portArgument)
+PortRef ResolveGivenPort(const std::string& given, std::vector<PortEntry>& commandLinePorts)
 {
-    return PortNumberOfName(portArgument);
+    return ResolvePort(given, ListPorts(commandLinePorts));
 }
 
 bool PublishPortAlias(int, const std::string&, std::string* error)
@@ -101,6 +118,5 @@ bool PublishPortAlias(int, const std::string&, std::string* error)
 }
 
 void RemovePortAlias(int) {}
-void AddProcessPort(int, const std::string&) {}
 
 #endif

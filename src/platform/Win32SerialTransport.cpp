@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "platform/PortTable.h"
 #include "platform/SystemTransport.h"
 
 namespace {
@@ -23,10 +22,9 @@ class Win32SerialTransport : public Transport {
 public:
     ~Win32SerialTransport() override { close(); }
 
-    bool open(const std::string& port, const std::string& mode) override
+    bool open(const std::string& path, const std::string& mode) override
     {
         close();
-        const std::string path = "\\\\.\\" + port;
         handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (handle_ == INVALID_HANDLE_VALUE) {
             const DWORD err = GetLastError();

@@ -10,7 +10,7 @@
 
 void StartUpRecords(Program& p)
 {
-    RegisterSavedPortPath();
+    RegisterSavedPortPath(p);
     ScanPorts(p.host, p.ports, p.form.connection.comPortItems);
     p.ports.rescanRequest = 0;   // the list is fresh: the first tick has no change to report
     LoadLinkSettings(p);

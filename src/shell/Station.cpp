@@ -132,7 +132,7 @@ struct Station::Impl {
     void rescan()
     {
         std::vector<int> numbers;
-        for (const PortEntry& e : ListPorts())
+        for (const PortEntry& e : ListPorts({}))
             if (e.kind != PortKind::Legacy)
                 numbers.push_back(e.number);
         if (options.all)

@@ -1,10 +1,10 @@
 #include "sim/SimTransport.h"
 
-bool SimTransport::open(const std::string& port, const std::string& mode)
+bool SimTransport::open(const std::string& path, const std::string& mode)
 {
     if (failWith_ != OpenError::None) {
         openError_ = failWith_;
-        openDetail_ = port + ": simulated open failure";
+        openDetail_ = (path.empty() ? std::string("the port") : path) + ": simulated open failure";
         return false;
     }
     open_ = true;

@@ -16,7 +16,7 @@ public:
     // Makes the next open fail with this error.
     void failOpen(OpenError error) { failWith_ = error; }
 
-    bool open(const std::string& port, const std::string& mode) override;
+    bool open(const std::string& path, const std::string& mode) override;
     int read(uint8_t* buffer, int max) override;
     bool write(const uint8_t* data, int count) override;
     void abortReads() override {}

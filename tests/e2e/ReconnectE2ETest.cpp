@@ -19,7 +19,7 @@ namespace {
 
 void ChoosePort(Program& p, const std::string& path)
 {
-    p.form.connection.comPortText = PortDisplayName(PortNumberForArgument(path));
+    p.form.connection.comPortText = PortDisplayName(ResolveGivenPort(path, p.ports.commandLinePorts).number);
     p.form.connection.comBaudIndex = 7;
 }
 

@@ -187,7 +187,7 @@ TEST(SlowLineWait, bytesThatKeepArrivingDoNotUseUpTheBudget)
         Program p(host, [&](const std::string&) -> std::unique_ptr<Transport> {
             return std::make_unique<TrickleTransport>(host, answer, line.gapMicros);
         });
-        p.link.ActiveLink = LinkOpen(p.link, "COM7", line.mode, p.link.staticLink, p.link.staticStorage,
+        p.link.ActiveLink = LinkOpen(p.link, ResolvePort(7, {}), line.mode, p.link.staticLink, p.link.staticStorage,
                                      kLinkRingSize, kLinkStagingSize);
         ASSERT_NE(p.link.ActiveLink, nullptr);
         // The answer takes far longer than 50 polls, but the line never falls silent.

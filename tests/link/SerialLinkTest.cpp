@@ -86,7 +86,7 @@ TEST(SerialLink, failedOpenReturnsNullAndLeavesNoPort)
     SimRig rig;
     rig.failOpen = OpenError::NotFound;
     LinkContext& c = rig.p().link;
-    EXPECT_EQ(LinkOpen(c, "COM3", "460800,N,8,1", c.staticLink, c.staticStorage, kLinkRingSize, kLinkStagingSize),
+    EXPECT_EQ(LinkOpen(c, ResolvePort(3, {}), "460800,N,8,1", c.staticLink, c.staticStorage, kLinkRingSize, kLinkStagingSize),
               nullptr);
     EXPECT_FALSE(c.staticLink.port);
     EXPECT_TRUE(c.staticLink.openFailed);

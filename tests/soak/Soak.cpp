@@ -157,7 +157,7 @@ int main(int argc, char** argv)
     Program p(host, [](const std::string&) { return MakeSystemTransport(); });
     StationRecords records(ConfiguredTarget(nullptr));
     p.storage = &records;
-    p.form.connection.comPortText = PortDisplayName(PortNumberForArgument(sim.ptyPath()));
+    p.form.connection.comPortText = PortDisplayName(ResolveGivenPort(sim.ptyPath(), p.ports.commandLinePorts).number);
     p.form.connection.comBaudIndex = 7;
 
     Tally connects;

@@ -36,7 +36,7 @@ struct SimRig {
     void openLinkOnly()
     {
         Program& pr = *program;
-        pr.link.ActiveLink = LinkOpen(pr.link, "COM7", "460800,N,8,1", pr.link.staticLink, pr.link.staticStorage,
+        pr.link.ActiveLink = LinkOpen(pr.link, ResolvePort(7, {}), "460800,N,8,1", pr.link.staticLink, pr.link.staticStorage,
                                       kLinkRingSize, kLinkStagingSize);
         pr.connected = 1;
     }

@@ -162,9 +162,10 @@ TEST(WindowPorts, aDevicePathIsShownAndRememberedAsThePath_notAsTheNumberItBorro
     const std::string pty = rig.home.work("pty").string();
     std::ofstream(pty) << "";
     Program& p = rig.p();
-    const int number = PortNumberForArgument(pty);
+    std::vector<PortEntry>& given = p.ports.commandLinePorts;
+    const int number = ResolveGivenPort(pty, given).number;
     ASSERT_GT(number, 0);
-    EXPECT_EQ(PortItemText(number), PortDisplayName(number) + " (" + pty + ")");
+    EXPECT_EQ(PortItemText(given, number), PortDisplayName(number) + " (" + pty + ")");
 
     p.savedPortNumber = uint8_t(number);
     p.savedBaudIndex = 7;
@@ -173,9 +174,9 @@ TEST(WindowPorts, aDevicePathIsShownAndRememberedAsThePath_notAsTheNumberItBorro
     EXPECT_NE(settings.find("PortPath=" + pty), std::string::npos) << settings;
     EXPECT_EQ(settings.find("COM="), std::string::npos) << settings;
     p.form.connection.comPortText.clear();
-    RegisterSavedPortPath();
+    RegisterSavedPortPath(p);
     LoadLinkSettings(p);
-    EXPECT_EQ(p.form.connection.comPortText, PortItemText(number));
+    EXPECT_EQ(p.form.connection.comPortText, PortItemText(given, number));
 
     // A real port afterwards: remembered by number, the path forgotten.
     p.savedPortNumber = 3;
