@@ -31,6 +31,17 @@ void ScanFrames(const uint8_t* bytes, size_t size, const FrameRules& rules, Read
     }
 }
 
+bool HoldsFrame(const uint8_t* bytes, size_t size, Frame (*frameAt)(const uint8_t* p, size_t left, size_t& length))
+{
+    for (size_t i = 0; i + 1 < size; ++i) {
+        size_t length = 0;
+        const Frame f = frameAt(bytes + i, size - i, length);
+        if (f == Frame::Good || (f == Frame::Cut && i == 0))
+            return true;
+    }
+    return false;
+}
+
 bool KeepPoint(PointLog& log, ReadTally& tally, const LogPoint& pt)
 {
     if (AppendSbpPoint(log.sbp, pt))

@@ -33,6 +33,10 @@ struct FrameRules {
 void ScanFrames(const uint8_t* bytes, size_t size, const FrameRules& rules, ReadTally& tally,
                 const std::function<void(const uint8_t* frame, size_t length)>& onFrame);
 
+// Whether a good frame stands anywhere in the bytes, or one the file cuts
+// off at its very start: how a framed log is recognised.
+bool HoldsFrame(const uint8_t* bytes, size_t size, Frame (*frameAt)(const uint8_t* p, size_t left, size_t& length));
+
 // Appends the point; counts it as undated when SBP cannot hold its time.
 bool KeepPoint(PointLog& log, ReadTally& tally, const LogPoint& pt);
 

@@ -53,13 +53,7 @@ Frame FrameAt(const uint8_t* p, size_t left, size_t& whole)
 
 bool LooksLikeSbn(const uint8_t* bytes, size_t size)
 {
-    for (size_t i = 0; i + 1 < size; ++i) {
-        size_t whole = 0;
-        const Frame f = FrameAt(bytes + i, size - i, whole);
-        if (f == Frame::Good || (f == Frame::Cut && i == 0))
-            return true;
-    }
-    return false;
+    return HoldsFrame(bytes, size, FrameAt);
 }
 
 void ReadSbn(const uint8_t* bytes, size_t size, PointLog& log)

@@ -49,13 +49,7 @@ Frame FrameAt(const uint8_t* p, size_t left, size_t& length)
 
 bool LooksLikeUbx(const uint8_t* bytes, size_t size)
 {
-    for (size_t i = 0; i + 1 < size; ++i) {
-        size_t length = 0;
-        const Frame f = FrameAt(bytes + i, size - i, length);
-        if (f == Frame::Good || (f == Frame::Cut && i == 0))
-            return true;
-    }
-    return false;
+    return HoldsFrame(bytes, size, FrameAt);
 }
 
 void ReadUbx(const uint8_t* bytes, size_t size, PointLog& log)
