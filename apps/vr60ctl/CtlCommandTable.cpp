@@ -247,12 +247,15 @@ const std::vector<CtlCommand>& CtlCommands()
          {{nullptr,
            {{"split", nullptr, nullptr, "tick \"Split Log\""},
             {"gpx-speed", nullptr, nullptr,
-             "also write FILE.speed.gpx: GPX 1.0 with the speed, course and speed error of every point, written "
-             "without gpsbabel (an .sbp FILE only)"}},
+             "also write BASE.speed.gpx (BASE: FILE's name without its extension): GPX 1.0 with the speed, course and speed error of every point, written "
+             "without gpsbabel. Another logger's log (.sbn, .ubx, .oao, .gpy, GPX) is converted into this file "
+             "alone"}},
            {"FILE"},
            "load FILE, then \"Log Convert\" it: .NMEA .plt .csv, and .gpx .kml through gpsbabel, in the working "
            "directory; the statistics line comes last"}},
-         {{kConverterFailed, "a gpsbabel run failed"}}},
+         {{kConverterFailed, "a gpsbabel run failed"},
+          {kIncomplete, "--gpx-speed: another logger's log was not read whole (the points before the fault are "
+                        "written)"}}},
         {"maplink", RunMapLink,
          {{nullptr, {}, {"FILE", "ROW"}, "print the web map link of point ROW (1-based) of FILE"}}},
         {"analyze", RunAnalyze,

@@ -8,7 +8,9 @@
 #include "program/Program.h"
 #include "logdata/LogBrowser.h"
 #include "logdata/LogConvert.h"
+#include "logdata/SpeedGpxExport.h"
 #include "platform/ResultCode.h"
+#include "pointlog/PointLog.h"
 
 int RunLoad(CtlContext& ctx, const CommandOptions& options)
 {
@@ -18,7 +20,13 @@ int RunLoad(CtlContext& ctx, const CommandOptions& options)
 int RunConvert(CtlContext& ctx, const CommandOptions& options)
 {
     Program& p = ctx.program;
-    const int loaded = Load_SBPClick(p, options.arguments()[0]);
+    const std::string& file = options.arguments()[0];
+    if (options.isSet("gpx-speed")) {
+        const LogFormat format = RecogniseLogFile(file);
+        if (format != LogFormat::Sbp && format != LogFormat::Unknown)
+            return ExportOtherLogSpeedGpx(p, file);
+    }
+    const int loaded = Load_SBPClick(p, file);
     if (loaded != 0)
         return loaded;
     p.form.unseen.splitTrack = options.isSet("split");

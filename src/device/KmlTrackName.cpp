@@ -7,24 +7,9 @@
 
 #include "basics/WholeFile.h"
 #include "platform/FileAccess.h"
+#include "sbp/SpeedGpx.h"
 
 namespace {
-
-std::string XmlEscaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 // Puts <name> into every track folder after the "Tracks" folder that has none.
 int NameTrackFolders(std::string& kml, const std::string& nameElement)

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "logdata/LogConvert.h"
 #include "platform/FileAccess.h"
+#include "pointlog/PointLog.h"
+#include "program/Program.h"
 
 namespace {
 
@@ -36,4 +39,27 @@ ResultCode WriteSpeedGpxFile(const uint8_t* records, size_t count, const SpeedGp
     if (error)
         *error = out.errorText();
     return kWriteFailed;
+}
+
+ResultCode ExportOtherLogSpeedGpx(Program& p, const std::string& input)
+{
+    const PointLog log = ReadPointLog(input);
+    const std::string what = input + " (" + LogFormatName(log.format) + ")";
+    if (log.status != kOk) {
+        p.host.logLine("Cannot convert " + what + ": " + log.problem);
+        return ResultCode(log.status);
+    }
+    if (!log.problem.empty())
+        p.host.logLine(what + ": " + log.problem + "; the points before it are written");
+    const SpeedGpxHeader header{SbpBaseName(input), log.serial, log.userName};
+    const std::string name = SpeedGpxName(header.name);
+    size_t points = 0;
+    std::string error;
+    const ResultCode written = WriteSpeedGpxFile(log.sbp.data(), log.points(), header, name, &points, &error);
+    if (written != kOk) {
+        p.host.logLine("Cannot write " + name + ": " + error);
+        return written;
+    }
+    p.host.logLine(name + ": " + std::to_string(points) + " points with their speed");
+    return log.problem.empty() ? kOk : kIncomplete;
 }

@@ -8,6 +8,8 @@
 #include "platform/ResultCode.h"
 #include "sbp/SpeedGpx.h"
 
+struct Program;
+
 // The name it is written under beside the other exports: BASE.speed.gpx.
 std::string SpeedGpxName(const std::string& base);
 
@@ -16,3 +18,10 @@ std::string SpeedGpxName(const std::string& base);
 // kWriteFailed with the system's reason in `error`.
 ResultCode WriteSpeedGpxFile(const uint8_t* records, size_t count, const SpeedGpxHeader& header,
                              const std::string& output, size_t* points, std::string* error);
+
+// Another logger's log (.sbn, .ubx, .oao, .gpy, GPX): the GPX that keeps the speed is the one
+// export made from it, BASE.speed.gpx in the working directory, with the serial and user
+// name the file tells. The message log says what was written and where the reading stopped.
+// kOk; kIncomplete when the file was not read whole (the points before are written); the
+// reader's status when it read nothing; kWriteFailed.
+ResultCode ExportOtherLogSpeedGpx(Program& p, const std::string& input);

@@ -4,17 +4,6 @@
 
 #ifndef NOMINMAX
 #define NOMINMAX
-std::vector<std::string> Utf8Arguments()
-{
-    int count = 0;
-    wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> args;
-    for (int i = 0; words && i < count; ++i)
-        args.push_back(Utf8FromWide(words[i], wcslen(words[i])));
-    LocalFree(words);
-    return args;
-}
-
 #endif
 #include <windows.h>
 #include <shellapi.h>

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "platform/ResultCode.h"
+#include "pointlog/FrameScan.h"
 #include "pointlog/LogPoint.h"
 #include "pointlog/Readers.h"
 
@@ -27,8 +28,6 @@ namespace {
 
 constexpr uint8_t kHeader = 0xF0, kFull = 0xE0, kDelta = 0xD0;
 constexpr size_t kHeaderMinBytes = 40, kFullBytes = 30, kDeltaBytes = 18;
-
-enum class Frame { Good, BadCheck, Cut, NotAFrame };
 
 uint16_t Fletcher16(const uint8_t* p, size_t n)
 {
@@ -70,14 +69,6 @@ Frame FrameAt(const uint8_t* p, size_t left, size_t& length)
     return Fletcher16(p, length - 2) == LeN(p + length - 2, 2) ? Frame::Good : Frame::BadCheck;
 }
 
-std::string Field(const uint8_t* p, size_t n)
-{
-    size_t len = 0;
-    while (len < n && p[len] >= 0x20 && p[len] < 0x7F)
-        ++len;
-    return std::string(reinterpret_cast<const char*>(p), len);
-}
-
 } // namespace
 
 bool LooksLikeGpy(const uint8_t* bytes, size_t size)
@@ -93,34 +84,15 @@ void ReadGpy(const uint8_t* bytes, size_t size, PointLog& log)
     log.sbp.reserve(size / (kDeltaBytes) * 32);
     LogPoint last;
     bool haveLast = false;
-    bool inStep = true;   // i is where the frame before it ended
-    size_t i = 0;
-    while (i < size) {
-        size_t length = 0;
-        const Frame f = FrameAt(bytes + i, size - i, length);
-        if (f == Frame::NotAFrame || (!inStep && f != Frame::Good)) {
-            ++i;
-            inStep = false;
-            continue;
-        }
-        if (f == Frame::Cut) {
-            tally.stop = "the file ends inside a frame at byte " + std::to_string(i);
-            break;
-        }
-        if (f == Frame::BadCheck) {
-            ++tally.badFrames;
-            haveLast = false;
-            inStep = false;
-            ++i;
-            continue;
-        }
-        inStep = true;
-        const uint8_t* p = bytes + i;
-        i += length;
+    FrameRules rules;
+    rules.frameAt = FrameAt;
+    rules.onlyGoodOutOfStep = true;
+    rules.onBadCheck = [&haveLast] { haveLast = false; };
+    ScanFrames(bytes, size, rules, tally, [&](const uint8_t* p, size_t) {
         if (p[0] == kHeader) {
-            log.serial = Field(p + 4, 16);
-            log.userName = Field(p + 20, 16);
-            continue;
+            log.serial = PrintableField(p + 4, 16);
+            log.userName = PrintableField(p + 20, 16);
+            return;
         }
         LogPoint pt;
         if (p[0] == kFull) {
@@ -135,7 +107,7 @@ void ReadGpy(const uint8_t* bytes, size_t size, PointLog& log)
         } else {
             if (!haveLast) {
                 ++tally.orphans;
-                continue;
+                return;
             }
             pt = last;
             pt.satellites = p[1];
@@ -149,8 +121,7 @@ void ReadGpy(const uint8_t* bytes, size_t size, PointLog& log)
         }
         last = pt;
         haveLast = true;
-        if (!AppendSbpPoint(log.sbp, pt))
-            ++tally.undated;
-    }
+        KeepPoint(log, tally, pt);
+    });
     log.problem = tally.text();
 }

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/ResultCode.h"
+#include "pointlog/FrameScan.h"
 #include "pointlog/LogPoint.h"
 #include "pointlog/Readers.h"
 
@@ -25,8 +26,6 @@ namespace {
 
 constexpr uint16_t kHeaderMode = 0x0AD0, kGnssMode = 0x0AD4, kGnssOffSecondMode = 0x0AD5;
 constexpr size_t kHeaderBytes = 512, kGnssBytes = 52;
-
-enum class Frame { Good, BadCheck, Cut, NotAFrame };
 
 Frame FrameAt(const uint8_t* p, size_t left, size_t& length)
 {
@@ -51,14 +50,6 @@ Frame FrameAt(const uint8_t* p, size_t left, size_t& length)
     return a == p[2] && b == p[3] ? Frame::Good : Frame::BadCheck;
 }
 
-std::string Field(const uint8_t* p, size_t n)
-{
-    size_t len = 0;
-    while (len < n && p[len] >= 0x20 && p[len] < 0x7F)
-        ++len;
-    return std::string(reinterpret_cast<const char*>(p), len);
-}
-
 } // namespace
 
 bool LooksLikeOao(const uint8_t* bytes, size_t size)
@@ -76,37 +67,18 @@ void ReadOao(const uint8_t* bytes, size_t size, PointLog& log)
 {
     ReadTally tally;
     log.sbp.reserve(size / (kGnssBytes) * 32);
-    bool inStep = true;   // i is where the frame before it ended
-    size_t i = 0;
-    while (i < size) {
-        size_t length = 0;
-        const Frame f = FrameAt(bytes + i, size - i, length);
-        if (f == Frame::NotAFrame || (!inStep && f != Frame::Good)) {
-            ++i;
-            inStep = false;
-            continue;
-        }
-        if (f == Frame::Cut) {
-            tally.stop = "the file ends inside a frame at byte " + std::to_string(i);
-            break;
-        }
-        if (f == Frame::BadCheck) {
-            ++tally.badFrames;
-            inStep = false;
-            ++i;
-            continue;
-        }
-        inStep = true;
-        const uint8_t* p = bytes + i;
-        i += length;
+    FrameRules rules;
+    rules.frameAt = FrameAt;
+    rules.onlyGoodOutOfStep = true;
+    ScanFrames(bytes, size, rules, tally, [&](const uint8_t* p, size_t) {
         if (LeN(p, 2) == kHeaderMode) {
-            log.userName = Field(p + 6, 10);
-            continue;
+            log.userName = PrintableField(p + 6, 10);
+            return;
         }
         const uint8_t fix = p[32];
         if (fix == 0 || fix == 5) {
             ++tally.undated;
-            continue;
+            return;
         }
         LogPoint pt;
         pt.latitude = int32_t(uint32_t(LeN(p + 4, 4)));
@@ -118,8 +90,7 @@ void ReadOao(const uint8_t* bytes, size_t size, PointLog& log)
         pt.satellites = p[33];
         pt.speedErrorMmS = int64_t(LeN(p + 34, 4));
         pt.hdopCenti = int64_t(LeN(p + 50, 2));
-        if (!AppendSbpPoint(log.sbp, pt))
-            ++tally.undated;
-    }
+        KeepPoint(log, tally, pt);
+    });
     log.problem = tally.text();
 }

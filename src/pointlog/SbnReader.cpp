@@ -19,6 +19,7 @@
 // Other messages, and bytes between frames, are passed over.
 
 #include "platform/ResultCode.h"
+#include "pointlog/FrameScan.h"
 #include "pointlog/LogPoint.h"
 #include "pointlog/Readers.h"
 
@@ -28,14 +29,12 @@ constexpr size_t kFrameOverhead = 8;    // sync, length, check, end
 constexpr size_t kGeodeticBytes = 91;
 constexpr uint8_t kGeodeticId = 41;
 
-enum class Frame { Good, BadCheck, Cut, NotAFrame };
-
-// The frame at p: its payload and whole length when good.
-Frame FrameAt(const uint8_t* p, size_t left, const uint8_t*& payload, size_t& length, size_t& whole)
+// The frame at p and its whole length; the payload starts at p + 4.
+Frame FrameAt(const uint8_t* p, size_t left, size_t& whole)
 {
     if (left < 4 || p[0] != 0xA0 || p[1] != 0xA2)
         return Frame::NotAFrame;
-    length = size_t(BeN(p + 2, 2));
+    const size_t length = size_t(BeN(p + 2, 2));
     if (length & 0x8000)
         return Frame::NotAFrame;
     whole = length + kFrameOverhead;
@@ -43,7 +42,7 @@ Frame FrameAt(const uint8_t* p, size_t left, const uint8_t*& payload, size_t& le
         return Frame::Cut;
     if (p[whole - 2] != 0xB0 || p[whole - 1] != 0xB3)
         return Frame::NotAFrame;
-    payload = p + 4;
+    const uint8_t* payload = p + 4;
     unsigned sum = 0;
     for (size_t i = 0; i < length; ++i)
         sum += payload[i];
@@ -54,46 +53,25 @@ Frame FrameAt(const uint8_t* p, size_t left, const uint8_t*& payload, size_t& le
 
 bool LooksLikeSbn(const uint8_t* bytes, size_t size)
 {
-    for (size_t i = 0; i + 1 < size; ++i) {
-        const uint8_t* payload = nullptr;
-        size_t length = 0, whole = 0;
-        const Frame f = FrameAt(bytes + i, size - i, payload, length, whole);
-        if (f == Frame::Good || (f == Frame::Cut && i == 0))
-            return true;
-    }
-    return false;
+    return HoldsFrame(bytes, size, FrameAt);
 }
 
 void ReadSbn(const uint8_t* bytes, size_t size, PointLog& log)
 {
     ReadTally tally;
     log.sbp.reserve(size / (kGeodeticBytes + kFrameOverhead) * 32);
-    size_t i = 0;
-    while (i < size) {
-        const uint8_t* p = nullptr;
-        size_t length = 0, whole = 0;
-        const Frame f = FrameAt(bytes + i, size - i, p, length, whole);
-        if (f == Frame::NotAFrame) {
-            ++i;
-            continue;
-        }
-        if (f == Frame::Cut) {
-            tally.stop = "the file ends inside a frame at byte " + std::to_string(i);
-            break;
-        }
-        if (f == Frame::BadCheck) {
-            ++tally.badFrames;
-            i += 2;   // the frame's length is not to be trusted: look for the next sync
-            continue;
-        }
-        i += whole;
-        if (length < kGeodeticBytes || p[0] != kGeodeticId)
-            continue;
+    FrameRules rules;
+    rules.frameAt = FrameAt;
+    rules.skipAfterBadCheck = 2;   // the frame's length is not to be trusted: look for the next sync
+    ScanFrames(bytes, size, rules, tally, [&](const uint8_t* frame, size_t whole) {
+        const uint8_t* p = frame + 4;
+        if (whole - kFrameOverhead < kGeodeticBytes || p[0] != kGeodeticId)
+            return;
         const int year = int(BeN(p + 11, 2)), month = p[13], day = p[14], hour = p[15], minute = p[16];
         const int ms = int(BeN(p + 17, 2));
         if (year == 0 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || ms > 60999) {
             ++tally.undated;
-            continue;
+            return;
         }
         LogPoint pt;
         pt.timeMs = UnixMs(year, month, day, hour, minute, 0, ms);
@@ -106,8 +84,7 @@ void ReadSbn(const uint8_t* bytes, size_t size, PointLog& log)
         pt.speedErrorMmS = int64_t(BeN(p + 62, 2)) * 10;
         pt.satellites = p[88];
         pt.hdopCenti = int64_t(p[89]) * 20;
-        if (!AppendSbpPoint(log.sbp, pt))
-            ++tally.undated;
-    }
+        KeepPoint(log, tally, pt);
+    });
     log.problem = tally.text();
 }

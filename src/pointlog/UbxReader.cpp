@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "platform/ResultCode.h"
+#include "pointlog/FrameScan.h"
 #include "pointlog/LogPoint.h"
 #include "pointlog/Readers.h"
 
@@ -26,36 +27,29 @@ constexpr size_t kFrameOverhead = 8;
 constexpr size_t kPvtBytes = 92;
 constexpr size_t kDopBytes = 18;
 
-enum class Frame { Good, BadCheck, Cut, NotAFrame };
-
 Frame FrameAt(const uint8_t* p, size_t left, size_t& length)
 {
     if (left < 2 || p[0] != 0xB5 || p[1] != 0x62)
         return Frame::NotAFrame;
     if (left < 6)
         return Frame::Cut;
-    length = size_t(LeN(p + 4, 2));
-    if (left < length + kFrameOverhead)
+    const size_t payload = size_t(LeN(p + 4, 2));
+    length = payload + kFrameOverhead;
+    if (left < length)
         return Frame::Cut;
     uint8_t a = 0, b = 0;
-    for (size_t i = 2; i < length + 6; ++i) {
+    for (size_t i = 2; i < payload + 6; ++i) {
         a = uint8_t(a + p[i]);
         b = uint8_t(b + a);
     }
-    return a == p[length + 6] && b == p[length + 7] ? Frame::Good : Frame::BadCheck;
+    return a == p[payload + 6] && b == p[payload + 7] ? Frame::Good : Frame::BadCheck;
 }
 
 } // namespace
 
 bool LooksLikeUbx(const uint8_t* bytes, size_t size)
 {
-    for (size_t i = 0; i + 1 < size; ++i) {
-        size_t length = 0;
-        const Frame f = FrameAt(bytes + i, size - i, length);
-        if (f == Frame::Good || (f == Frame::Cut && i == 0))
-            return true;
-    }
-    return false;
+    return HoldsFrame(bytes, size, FrameAt);
 }
 
 void ReadUbx(const uint8_t* bytes, size_t size, PointLog& log)
@@ -65,28 +59,15 @@ void ReadUbx(const uint8_t* bytes, size_t size, PointLog& log)
     uint32_t lastPvtTow = 0, lastDopTow = 0;
     bool havePvt = false, haveDop = false;
     int64_t lastHdop = 0;
-    size_t i = 0;
-    while (i < size) {
-        size_t length = 0;
-        const Frame f = FrameAt(bytes + i, size - i, length);
-        if (f == Frame::NotAFrame) {
-            ++i;
-            continue;
-        }
-        if (f == Frame::Cut) {
-            tally.stop = "the file ends inside a frame at byte " + std::to_string(i);
-            break;
-        }
-        if (f == Frame::BadCheck) {
-            ++tally.badFrames;
-            i += 2;
-            continue;
-        }
-        const uint8_t* p = bytes + i + 6;
-        const uint8_t cls = bytes[i + 2], id = bytes[i + 3];
-        i += length + kFrameOverhead;
+    FrameRules rules;
+    rules.frameAt = FrameAt;
+    rules.skipAfterBadCheck = 2;
+    ScanFrames(bytes, size, rules, tally, [&](const uint8_t* frame, size_t whole) {
+        const uint8_t* p = frame + 6;
+        const uint8_t cls = frame[2], id = frame[3];
+        const size_t length = whole - kFrameOverhead;
         if (cls != 0x01)
-            continue;
+            return;
         if (id == 0x04 && length >= kDopBytes) {
             lastDopTow = uint32_t(LeN(p, 4));
             lastHdop = int64_t(LeN(p + 12, 2));
@@ -94,16 +75,16 @@ void ReadUbx(const uint8_t* bytes, size_t size, PointLog& log)
             // An epoch may send its DOP after its PVT: the point just written takes it.
             if (havePvt && lastPvtTow == lastDopTow && log.sbp.size() >= 32)
                 log.sbp[log.sbp.size() - 32] = uint8_t(std::min<int64_t>(255, (lastHdop * 5 + 50) / 100));
-            continue;
+            return;
         }
         if (id != 0x07 || length < kPvtBytes)
-            continue;
+            return;
         const uint32_t tow = uint32_t(LeN(p, 4));
         const uint8_t valid = p[11], fixType = p[20], flags = p[21];
         havePvt = false;
         if ((valid & 0x03) != 0x03 || fixType == 0 || fixType == 5 || !(flags & 0x01)) {
             ++tally.undated;
-            continue;
+            return;
         }
         const int64_t nano = int32_t(uint32_t(LeN(p + 16, 4)));
         LogPoint pt;
@@ -118,12 +99,10 @@ void ReadUbx(const uint8_t* bytes, size_t size, PointLog& log)
         pt.speedErrorMmS = int64_t(LeN(p + 68, 4));
         pt.satellites = p[23];
         pt.hdopCenti = haveDop && lastDopTow == tow ? lastHdop : int64_t(LeN(p + 76, 2));
-        if (!AppendSbpPoint(log.sbp, pt)) {
-            ++tally.undated;
-            continue;
-        }
+        if (!KeepPoint(log, tally, pt))
+            return;
         havePvt = true;
         lastPvtTow = tow;
-    }
+    });
     log.problem = tally.text();
 }

@@ -13,6 +13,7 @@
 #include "ExportLogs.h"
 #include "LogFileFixture.h"
 #include "SbpTestRecords.h"
+#include "../pointlog/PointLogFiles.h"
 #include "logdata/LogConvert.h"
 #include "logdata/SpeedGpxExport.h"
 #include "pointlog/PointLog.h"
@@ -167,4 +168,47 @@ TEST_F(SpeedGpxFile, convertWritesItBesideTheOthersValidAndReadableBack)
     program->form.logData.speedGpx = false;
     EXPECT_EQ(BitBtn_offline_convertClick(*program), 0);
     EXPECT_FALSE(FileExists(gpx));
+}
+
+// Another logger's log gets the one export that keeps its speed; a cut file keeps the points
+// before the cut and says so.
+TEST_F(SpeedGpxFile, anotherLoggersLogIsWrittenWithItsSpeedAndACutOneSaysWhereItStopped)
+{
+    const std::vector<KnownPoint> points = KnownPoints(40);
+    std::vector<uint8_t> ubx = UbxFile(points);
+    WriteBytes(path("whole.ubx"), ubx);
+    ubx.resize(ubx.size() / 2 + 7);   // inside a frame
+    WriteBytes(path("cut.ubx"), ubx);
+    const size_t before = ReadPointLog(path("cut.ubx")).points();
+    ASSERT_GT(before, 0u);
+    ASSERT_LT(before, 40u);
+    const std::string cutLine = "cut.speed.gpx: " + std::to_string(before) + " points with their speed";
+
+    struct Case {
+        const char* file;
+        ResultCode status;
+        std::string logged;
+        size_t points;
+    } const cases[] = {
+        {"whole.ubx", kOk, "whole.speed.gpx: 40 points with their speed", 40},
+        {"cut.ubx", kIncomplete, cutLine, before},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(ExportOtherLogSpeedGpx(*program, c.file), c.status);
+        const std::vector<std::string> logs = host.logs();
+        EXPECT_NE(std::find(logs.begin(), logs.end(), c.logged), logs.end()) << ::testing::PrintToString(logs);
+        const PointLog back = ReadPointLog(SpeedGpxName(SbpBaseName(c.file)));
+        ASSERT_EQ(back.status, 0) << back.problem;
+        ASSERT_EQ(back.points(), c.points);
+        for (size_t i = 0; i < back.points(); ++i) {
+            const SbpRecord r = ReadSbpRecord(back.sbp.data() + i * 32);
+            EXPECT_EQ(r.speed, points[i].speedMmS / 10) << i;   // 0.01 m/s
+            EXPECT_EQ(r.eeVel, points[i].speedErrorMmS / 10) << i;
+        }
+    }
+    const std::vector<std::string> logs = host.logs();
+    EXPECT_TRUE(std::any_of(logs.begin(), logs.end(), [](const std::string& l) {
+        return l.rfind("cut.ubx (UBX): ", 0) == 0 && l.find("the points before it are written") != std::string::npos;
+    })) << ::testing::PrintToString(logs);
 }
