@@ -93,15 +93,10 @@ int ParseArgs(const CommandOptions& options, AnalyzeArgs& out)
     out.json = options.isSet("json");
     out.device = options.isSet("device");
     // The rule set first: the limits given beside it change its own.
-    if (options.isSet("rules")) {
-        const std::optional<RuleSet> set = RuleSetNamed(options.value("rules"));
-        if (!set) {
-            std::fprintf(stderr, "vr60ctl: analyze: '%s' is not a rule set (%s)\n", options.value("rules").c_str(),
-                         RuleSetNames());
-            return kUsageError;
-        }
-        out.rules = RulesOf(*set);
-    }
+    RuleSet set = kDefaultRuleSet;
+    if (const int bad = options.ruleSet(&set))
+        return bad;
+    out.rules = RulesOf(set);
     out.rules.hourFloor = options.isSet("hour-floor");
     for (const auto& o : kFilterOptions) {
         if (!options.isSet(o.name))

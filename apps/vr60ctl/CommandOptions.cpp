@@ -184,6 +184,19 @@ int CommandOptions::fail(const std::string& text) const
     return kUsageError;
 }
 
+int CommandOptions::ruleSet(RuleSet* set) const
+{
+    if (!isSet("rules")) {
+        *set = kDefaultRuleSet;
+        return 0;
+    }
+    const std::optional<RuleSet> named = RuleSetNamed(value("rules"));
+    if (!named)
+        return fail("'" + value("rules") + "' is not a rule set (" + RuleSetNames() + ")");
+    *set = *named;
+    return 0;
+}
+
 int CommandOptions::pair(const char* on, const char* off, std::optional<bool>* choice) const
 {
     if (isSet(on) && isSet(off))

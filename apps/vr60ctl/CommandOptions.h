@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CtlCommand.h"
+#include "analysis/AnalysisRules.h"
 
 class CommandOptions {
 public:
@@ -28,6 +29,8 @@ public:
     // Opposite switches such as --clear and --no-clear: 0 with *choice set when one was
     // given (either may be repeated), 2 after saying so when both were.
     int pair(const char* on, const char* off, std::optional<bool>* choice) const;
+    // The rule set --rules names, else the default: 0, or 2 after saying what is wrong.
+    int ruleSet(RuleSet* set) const;
     // 2 after saying "vr60ctl: COMMAND: " and the text.
     int fail(const std::string& text) const;
 

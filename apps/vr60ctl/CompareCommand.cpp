@@ -25,16 +25,10 @@ std::string BaseName(const std::string& path)
 
 int RunCompare(CtlContext&, const CommandOptions& options)
 {
-    AnalysisRules rules = RulesOf(kDefaultRuleSet);
-    if (options.isSet("rules")) {
-        const std::optional<RuleSet> set = RuleSetNamed(options.value("rules"));
-        if (!set) {
-            std::fprintf(stderr, "vr60ctl: compare: '%s' is not a rule set (%s)\n", options.value("rules").c_str(),
-                         RuleSetNames());
-            return kUsageError;
-        }
-        rules = RulesOf(*set);
-    }
+    RuleSet set = kDefaultRuleSet;
+    if (const int bad = options.ruleSet(&set))
+        return bad;
+    const AnalysisRules rules = RulesOf(set);
     CompareOptions compare;
     if (options.isSet("max-lag")) {
         const std::string text = options.value("max-lag");

@@ -321,9 +321,9 @@ int RunLogbook(CtlContext& ctx, const CommandOptions& options)
         return AddFiles(ctx, options.arguments());
     if (options.sub() == "remove")
         return RemoveNamed(ctx, options.arguments());
-    const std::optional<RuleSet> rules = options.isSet("rules") ? RuleSetNamed(options.value("rules")) : kDefaultRuleSet;
-    if (!rules)
-        return options.fail("'" + options.value("rules") + "' is not a rule set (" + RuleSetNames() + ")");
+    RuleSet rules = kDefaultRuleSet;
+    if (const int bad = options.ruleSet(&rules))
+        return bad;
     const bool best = options.sub() == "best";
     const bool json = options.isSet("json");
     int status = 0;
@@ -334,11 +334,11 @@ int RunLogbook(CtlContext& ctx, const CommandOptions& options)
     if (!ListSessionsOrSay(*db, sessions))
         return kCannotOpen;
     // Results never mix rules: the others are analysed again where their files are at hand.
-    if (const size_t left = RecomputeUnderRules(sessions, *rules))
+    if (const size_t left = RecomputeUnderRules(sessions, rules))
         std::fprintf(stderr, "vr60ctl: %zu session(s) were computed under other rules and their files are not at hand: "
                              "they are marked [rules] and left out of the personal bests\n", left);
     if (best) {
-        const std::vector<PersonalBest> bests = PersonalBests(sessions, *rules);
+        const std::vector<PersonalBest> bests = PersonalBests(sessions, rules);
         if (json) {
             std::fputs(PersonalBestsJson(bests).c_str(), stdout);
             return kOk;
@@ -359,6 +359,6 @@ int RunLogbook(CtlContext& ctx, const CommandOptions& options)
                     e.results.distanceMetres / 1000, Knots(e, Category::TwoSeconds).c_str(),
                     Knots(e, Category::TenSeconds).c_str(), Knots(e, Category::NauticalMile).c_str(),
                     Knots(e, Category::OneHour).c_str(),
-                    (TerminalText(e.file) + (e.rules == RuleSetName(*rules) ? "" : " [" + e.rules + "]")).c_str());
+                    (TerminalText(e.file) + (e.rules == RuleSetName(rules) ? "" : " [" + e.rules + "]")).c_str());
     return kOk;
 }

@@ -13,6 +13,7 @@
 #include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "StationWorker.h"
+#include "basics/Text.h"
 #include "platform/ResultCode.h"
 #include "program/Program.h"
 #include "prodtest/TestConfig.h"
@@ -46,15 +47,8 @@ std::string ItemNames()
 // Checks exactly the listed items; false with a message for an unknown one.
 bool SelectItems(Program& p, const std::string& list)
 {
-    std::set<std::string> wanted;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = list.find(',', start);
-        wanted.insert(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
-    }
+    const std::vector<std::string> parts = SplitText(list, ',');
+    const std::set<std::string> wanted(parts.begin(), parts.end());
     for (const std::string& name : wanted) {
         const auto& items = p.form.test.items;
         const bool known = std::any_of(items.begin(), items.end(), [&](const TestItemBox& box) {

@@ -14,25 +14,13 @@
 #include "CommandOptions.h"
 #include "CtlCommand.h"
 #include "TerminalText.h"
+#include "basics/Text.h"
 #include "link/LinkContext.h"
 #include "platform/ResultCode.h"
 #include "program/Program.h"
 #include "shell/Station.h"
 
 namespace {
-
-std::vector<std::string> SplitList(const std::string& list)
-{
-    std::vector<std::string> parts;
-    size_t at = 0;
-    for (;;) {
-        const size_t comma = list.find(',', at);
-        parts.push_back(list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
-        if (comma == std::string::npos)
-            return parts;
-        at = comma + 1;
-    }
-}
 
 std::string SlotLine(const StationSlot& slot)
 {
@@ -62,7 +50,7 @@ int RunStation(CtlContext& ctx, const CommandOptions& options)
     so.all = options.isSet("all");
     if (!so.all) {
         std::set<std::string> seen;
-        for (const std::string& port : SplitList(options.value("ports"))) {
+        for (const std::string& port : SplitText(options.value("ports"), ',')) {
             if (port.empty())
                 return options.fail("--ports: an empty port name in '" + options.value("ports") + "'");
             if (!seen.insert(port).second)
@@ -79,7 +67,7 @@ int RunStation(CtlContext& ctx, const CommandOptions& options)
     }
     if (options.isSet("items")) {
         const std::vector<std::string> known = SelfTestItemNames();
-        for (const std::string& item : SplitList(options.value("items")))
+        for (const std::string& item : SplitText(options.value("items"), ','))
             if (std::find(known.begin(), known.end(), item) == known.end())
                 return options.fail("'" + item + "' is not a test item");
         so.testArgs = {"--items", options.value("items")};

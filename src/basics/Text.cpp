@@ -123,3 +123,16 @@ bool StrictInteger(const std::string& text, int32_t* value)
     *value = int32_t(v);
     return true;
 }
+
+std::vector<std::string> SplitText(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    size_t at = 0;
+    for (;;) {
+        const size_t end = text.find(separator, at);
+        parts.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos)
+            return parts;
+        at = end + 1;
+    }
+}

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 
@@ -27,3 +28,6 @@ std::string FileNameSafe(const std::string& name);
 
 // Strict integer conversion of an edit box's text.
 bool StrictInteger(const std::string& text, int32_t* value);
+
+// The parts between the separators, empty ones kept: "a,,b" gives "a", "", "b".
+std::vector<std::string> SplitText(const std::string& text, char separator);

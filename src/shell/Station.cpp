@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "basics/Text.h"
 #include "platform/DeviceChangeWatch.h"
 #include "platform/PortTable.h"
 
@@ -50,16 +51,7 @@ std::vector<std::string> StationLineFields(const std::string& line)
     const std::string prefix = kStationLinePrefix;
     if (line.compare(0, prefix.size(), prefix) != 0)
         return {};
-    std::vector<std::string> fields;
-    size_t at = prefix.size();
-    for (;;) {
-        const size_t tab = line.find('\t', at);
-        fields.push_back(line.substr(at, tab == std::string::npos ? std::string::npos : tab - at));
-        if (tab == std::string::npos)
-            break;
-        at = tab + 1;
-    }
-    return fields;
+    return SplitText(line.substr(prefix.size()), '\t');
 }
 
 std::string SlotSerialText(int64_t serial)

@@ -24,6 +24,15 @@ TEST(SplitVersionText, skipsTheSecondField)
     EXPECT_EQ(Split("abc"), (std::pair<std::string, std::string>{"abc", ""}));
 }
 
+TEST(SplitText, keepsEmptyPartsAndTheWholeTextWithoutASeparator)
+{
+    using Parts = std::vector<std::string>;
+    EXPECT_EQ(SplitText("rtc,battery", ','), (Parts{"rtc", "battery"}));
+    EXPECT_EQ(SplitText("a,,b,", ','), (Parts{"a", "", "b", ""}));
+    EXPECT_EQ(SplitText("", ','), Parts{""});
+    EXPECT_EQ(SplitText("no separator", ','), Parts{"no separator"});
+}
+
 TEST(SplitVersionText, longFirstFieldStopsAtItsSizeAndStepsOverOneCharacter)
 {
     // 7 characters copied, the 8th stepped over, then up to the comma skipped.

@@ -41,10 +41,11 @@ inline std::vector<KnownPoint> KnownPoints(int count)
 
 namespace point_log_files {
 
+// Wider than 8 bytes: zeros after the value (reserved fields).
 inline void Le(std::vector<uint8_t>& out, uint64_t v, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
-        out.push_back(uint8_t(v >> (8 * i)));
+        out.push_back(i < 8 ? uint8_t(v >> (8 * i)) : 0);
 }
 
 inline void Be(std::vector<uint8_t>& out, uint64_t v, int bytes)
