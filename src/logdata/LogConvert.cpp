@@ -13,6 +13,7 @@
 #include "platform/FileAccess.h"
 #include "platform/GpsBabelJob.h"
 #include "platform/ResultCode.h"
+#include "pointlog/PointLog.h"
 #include "program/PointGrid.h"
 #include "program/Program.h"
 #include "sbp/SbpRecord.h"
@@ -141,6 +142,10 @@ ResultCode ConvertSbpFile(Program& p)
         const std::string base = SbpBaseName(input);
         const std::string ext = SbpExtension(input);
         if (!ext.empty() && ext.find("sbp") == std::string::npos) {
+            // Another logger's log has one export, the GPX that keeps its speed.
+            const LogFormat format = p.form.logData.speedGpx ? RecogniseLogFile(input) : LogFormat::Unknown;
+            if (format != LogFormat::Sbp && format != LogFormat::Unknown)
+                return ExportOtherLogSpeedGpx(p, input);
             p.host.messageBox("Wrong .SBP file Error");
             return kCannotOpen;
         }

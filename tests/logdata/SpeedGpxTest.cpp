@@ -207,6 +207,16 @@ TEST_F(SpeedGpxFile, anotherLoggersLogIsWrittenWithItsSpeedAndACutOneSaysWhereIt
             EXPECT_EQ(r.eeVel, points[i].speedErrorMmS / 10) << i;
         }
     }
+
+    // Log Convert with "GPX with speed" ticked takes it the same way; unticked it stays refused.
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(path("whole.speed.gpx"))));
+    program->form.logData.logFileName = "whole.ubx";
+    program->form.logData.speedGpx = true;
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kOk);
+    EXPECT_EQ(ReadPointLog(path("whole.speed.gpx")).points(), 40u);
+    program->form.logData.speedGpx = false;
+    EXPECT_EQ(BitBtn_offline_convertClick(*program), kCannotOpen);
+
     const std::vector<std::string> logs = host.logs();
     EXPECT_TRUE(std::any_of(logs.begin(), logs.end(), [](const std::string& l) {
         return l.rfind("cut.ubx (UBX): ", 0) == 0 && l.find("the points before it are written") != std::string::npos;
