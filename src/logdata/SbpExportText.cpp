@@ -1,5 +1,6 @@
 #include "logdata/SbpExportText.h"
 
+#include "platform/CivilDays.h"
 #include "program/PointGrid.h"
 #include "sbp/SbpRecord.h"
 #include "sbp/SbpText.h"
@@ -23,12 +24,7 @@ int DaysInMonth(int y, int m)
 // Days from 1899-12-30 to y-m-d (proleptic Gregorian).
 int64_t DaysSince1899(int y, int m, int d)
 {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468 + 25569;   // 25569: 1899-12-30 to 1970-01-01
+    return DaysFromCivil(y, m, d) + 25569;   // 25569: 1899-12-30 to 1970-01-01
 }
 
 } // namespace

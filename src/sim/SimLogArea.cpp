@@ -6,25 +6,13 @@
 #include <iterator>
 
 #include "link/FrameParser.h"
+#include "platform/CivilDays.h"
 #include "sim/SimDevice.h"
 
 namespace {
 
 constexpr uint32_t kRecordBytes = 32;
 
-// Calendar date of a day count from 1970-01-01.
-void CivilFromDays(int64_t z, int* year, int* month, int* day)
-{
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    *day = int(doy - (153 * mp + 2) / 5 + 1);
-    *month = int(mp < 10 ? mp + 3 : mp - 9);
-    *year = int(yoe + era * 400 + (*month <= 2));
-}
 
 struct Random {
     uint32_t state;
@@ -58,7 +46,7 @@ std::vector<uint8_t> GenerateSbpRecords(uint32_t count, uint32_t seed)
         uint8_t* r = out.data() + size_t(i) * kRecordBytes;
         const int64_t secondsOfTrack = 9 * 3600 + i / 5;
         int year = 0, month = 0, day = 0;
-        CivilFromDays(startDay + secondsOfTrack / 86400, &year, &month, &day);
+        CivilFromDays(startDay + secondsOfTrack / 86400, year, month, day);
         const int64_t s = secondsOfTrack % 86400;
         const uint32_t packed = uint32_t(s % 60) | uint32_t(s / 60 % 60) << 6 | uint32_t(s / 3600) << 12 |
                                 uint32_t(day) << 17 | uint32_t((year - 2000) * 12 + month) << 22;
