@@ -14,6 +14,7 @@
 #include "analysis/LogCompare.h"
 #include "analysis/SyntheticLog.h"
 #include "analysisview/CompareWindow.h"
+#include "support/TestApplication.h"
 
 namespace {
 
@@ -54,17 +55,6 @@ SyntheticLog LatePositions(SyntheticLog log, size_t steps)
         log.point(i).longitude = log.point(i - steps).longitude;
     }
     return log.drop(0, steps);
-}
-
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "vr60tests";
-    static char* argv[] = {name, nullptr};
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!QApplication::instance())
-        new QApplication(argc, argv);   // lives as long as the test program
 }
 
 } // namespace

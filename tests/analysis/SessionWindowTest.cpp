@@ -23,19 +23,9 @@
 #include "logdata/DownloadRig.h"
 #include "platform/ResultCode.h"
 #include "support/NotLogs.h"
+#include "support/TestApplication.h"
 
 namespace {
-
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "vr60tests";
-    static char* argv[] = {name, nullptr};
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!QApplication::instance())
-        new QApplication(argc, argv);   // lives as long as the test program
-}
 
 SessionAnalysis FiveBursts()
 {
